@@ -1,0 +1,73 @@
+#include "host/host_registry.h"
+
+#include "platform/codepage.h"
+
+namespace {
+constexpr const char* kYearTexts[kHostYearCount] = {"2021", "2022", "2023", "2024",
+                                                    "2025", "2026", "2027"};
+}  // namespace
+
+std::string RemoveTrailingSeparator(const std::string& text) {
+  const std::size_t last = platform::FindLastChar(text, '\\');
+  if (last != std::string::npos && last != 0 && last + 1 == text.size())
+    return text.substr(0, last);
+  return text;
+}
+
+void CHostRegistry::ScanInstalledHosts() {
+  for (const char* product : kHostProductKeys) ScanProductKey(product);
+}
+
+void CHostRegistry::ScanProductKey(const std::string& product) {
+  platform::RegKey root;
+  if (!root.OpenLocalMachine()) return;
+  platform::RegKey productKey;
+  if (!productKey.OpenForRead(root, product.c_str())) return;
+
+  const std::uint32_t versions = productKey.SubKeyCount();
+  for (std::uint32_t index = 0; index < versions; ++index) {
+    char version[platform::kRegNameBuffer];
+    if (!productKey.EnumSubKey(index, version)) continue;
+    const std::string base = product + "\\" + version + "\\";
+    platform::RegKey versionKey;
+    if (!versionKey.OpenForRead(productKey, version)) continue;
+
+    m_foundKeyPaths.Clear();
+    m_foundLocations.Clear();
+    m_valueName = kLocationValue;
+    FindLocations(versionKey, "", "", base);
+
+    const std::string versionName = version;
+    for (std::size_t j = 0; j < m_foundKeyPaths.Count(); ++j) {
+      const std::string location = RemoveTrailingSeparator(m_foundLocations.At(j));
+      for (int y = 0; y < kHostYearCount; ++y) {
+        if (versionName.find(kYearTexts[y]) == std::string::npos) continue;
+        m_keyPaths[y].Append(m_foundKeyPaths.At(j));
+        m_locations[y].Append(location);
+        break;
+      }
+    }
+    versionKey.Close();
+  }
+  productKey.Close();
+  root.Close();
+}
+
+void CHostRegistry::FindLocations(const platform::RegKey& parent, const char* name,
+                                  const std::string& relative, const std::string& base) {
+  platform::RegKey key;
+  if (!key.OpenForRead(parent, name)) return;
+
+  char data[platform::kRegValueBuffer];
+  if (key.QueryValue(m_valueName.c_str(), data)) {
+    m_foundKeyPaths.Append(base + relative);
+    m_foundLocations.Append(data);
+    return;
+  }
+  const std::uint32_t count = key.SubKeyCount();
+  for (std::uint32_t index = 0; index < count; ++index) {
+    char child[platform::kRegNameBuffer];
+    if (!key.EnumSubKey(index, child)) continue;
+    FindLocations(key, child, relative + child + "\\", base);
+  }
+}

@@ -1,0 +1,35 @@
+#include "platform/codepage.h"
+
+namespace platform {
+
+std::size_t CharLength(std::string_view text, std::size_t pos) {
+  if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) return 2;
+  return 1;
+}
+
+std::size_t FindLastChar(std::string_view text, char c) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+    if (text[pos] == c && CharLength(text, pos) == 1) found = pos;
+  }
+  return found;
+}
+
+std::size_t FindText(std::string_view text, std::string_view needle) {
+  for (std::size_t pos = 0; pos + needle.size() <= text.size(); pos += CharLength(text, pos)) {
+    if (text.compare(pos, needle.size(), needle) == 0) return pos;
+  }
+  return std::string_view::npos;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && LowerCase(a) == LowerCase(b);
+}
+
+bool EndsWithChar(std::string_view text, char c) {
+  std::size_t last = std::string_view::npos;
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) last = pos;
+  return last != std::string_view::npos && CharLength(text, last) == 1 && text[last] == c;
+}
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+#pragma once
+// Text in the system's ANSI code page (GBK, code page 936, on the systems the
+// installer is made for). A double-byte character is a lead byte followed by
+// one more byte, and that second byte may have the code of "\" or of an ASCII
+// letter: every search and comparison here walks the text character by
+// character so that it never matches from a second byte.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// GetACP().
+unsigned ActiveCodePage();
+
+// IsDBCSLeadByte(): true when the byte starts a double-byte character.
+bool IsLeadByte(unsigned char byte);
+
+// Lower-cases character by character: single bytes through the code page's
+// case table, double-byte characters through the system's lower-case mapping
+// of that character. Never changes one byte of a double-byte character on its
+// own and never changes the length.
+std::string LowerCase(std::string_view text);
+
+// The portable helpers below are built on IsLeadByte and LowerCase.
+
+// Length in bytes of the character that starts at text[pos] (1 or 2; 1 for a
+// lead byte at the very end).
+std::size_t CharLength(std::string_view text, std::size_t pos);
+
+// Offset of the last character equal to the single-byte character c, or npos.
+std::size_t FindLastChar(std::string_view text, char c);
+
+// Offset of the first occurrence of needle that starts on a character
+// boundary, or npos. An empty needle is found at 0.
+std::size_t FindText(std::string_view text, std::string_view needle);
+inline bool ContainsText(std::string_view text, std::string_view needle) {
+  return FindText(text, needle) != std::string_view::npos;
+}
+
+// Case-insensitive equality after LowerCase of both sides.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+// True when the last character (not merely the last byte) of text is c.
+bool EndsWithChar(std::string_view text, char c);
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+#include "platform/sim/sim.h"
+
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_ui.h"
+
+namespace platform::sim {
+
+void ResetAll() {
+  SimRegistry::Get().Reset();
+  SimUi::Get().Reset();
+}
+
+}  // namespace platform::sim

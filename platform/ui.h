@@ -1,0 +1,58 @@
+#pragma once
+// User-interface operations shared by the dialogs and the copy operations:
+// message boxes and the progress bar control. The dialog framework itself
+// lives beside this header.
+#include <string>
+
+namespace platform {
+
+using WindowHandle = void*;  // HWND, or the simulated window
+
+// MessageBoxA types and results, numbered as Windows numbers them.
+enum MessageBoxType : unsigned {
+  kMbOk = 0x00,
+  kMbOkCancel = 0x01,
+  kMbAbortRetryIgnore = 0x02,
+  kMbYesNo = 0x04,
+  kMbIconStop = 0x10,
+  kMbIconQuestion = 0x20,
+  kMbIconExclamation = 0x30,
+};
+enum MessageBoxResult : int {
+  kIdOk = 1,
+  kIdCancel = 2,
+  kIdAbort = 3,
+  kIdRetry = 4,
+  kIdIgnore = 5,
+  kIdYes = 6,
+  kIdNo = 7,
+};
+
+// MessageBoxA(owner, text, caption, type): modal; returns the button pressed.
+int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned type);
+
+// The window that owns `window` (GetParent), or none.
+WindowHandle ParentOf(WindowHandle window);
+
+// A progress bar control ("msctls_progress32") of a dialog; not owned.
+class ProgressBar {
+ public:
+  void Attach(WindowHandle window) { window_ = window; }
+  WindowHandle Handle() const { return window_; }
+  // PBM_SETRANGE with the low word the minimum and the high word the maximum.
+  void SetRange(int minimum, int maximum);
+  // PBM_SETSTEP.
+  void SetStep(int step);
+  // PBM_SETPOS.
+  void SetPos(int position);
+  // PBM_STEPIT: adds the step; past the maximum it starts again from the
+  // minimum.
+  void StepIt();
+  // PBM_GETPOS.
+  int GetPos() const;
+
+ private:
+  WindowHandle window_ = nullptr;
+};
+
+}  // namespace platform

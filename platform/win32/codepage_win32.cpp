@@ -1,0 +1,42 @@
+#include <windows.h>
+
+#include "platform/codepage.h"
+
+namespace platform {
+
+unsigned ActiveCodePage() { return GetACP(); }
+
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+std::string LowerCase(std::string_view text) {
+  std::string out(text);
+  for (std::size_t pos = 0; pos < out.size();) {
+    const std::size_t len = CharLength(out, pos);
+    if (len == 1 && IsLeadByte(static_cast<unsigned char>(out[pos]))) {
+      // A lead byte without its second byte: no character to lower.
+    } else if (len == 1) {
+      char one[2] = {out[pos], 0};
+      CharLowerBuffA(one, 1);
+      out[pos] = one[0];
+    } else {
+      // One double-byte character, through UTF-16 and back. A character the
+      // system cannot map, or whose lower case has no two-byte form in the
+      // code page, stays as it is.
+      wchar_t wide[2] = {0, 0};
+      if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &out[pos], 2, wide, 2) == 1) {
+        CharLowerBuffW(wide, 1);
+        char back[4] = {0, 0, 0, 0};
+        BOOL lossy = FALSE;
+        if (WideCharToMultiByte(CP_ACP, 0, wide, 1, back, sizeof back, nullptr, &lossy) == 2 &&
+            !lossy) {
+          out[pos] = back[0];
+          out[pos + 1] = back[1];
+        }
+      }
+    }
+    pos += len;
+  }
+  return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "platform/ui.h"
+
+namespace platform {
+namespace {
+HWND W(WindowHandle window) { return static_cast<HWND>(window); }
+}  // namespace
+
+int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned type) {
+  return MessageBoxA(W(owner), text, caption, type);
+}
+
+WindowHandle ParentOf(WindowHandle window) { return GetParent(W(window)); }
+
+void ProgressBar::SetRange(int minimum, int maximum) {
+  SendMessageA(W(window_), PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
+}
+
+void ProgressBar::SetStep(int step) { SendMessageA(W(window_), PBM_SETSTEP, step, 0); }
+
+void ProgressBar::SetPos(int position) { SendMessageA(W(window_), PBM_SETPOS, position, 0); }
+
+void ProgressBar::StepIt() { SendMessageA(W(window_), PBM_STEPIT, 0, 0); }
+
+int ProgressBar::GetPos() const {
+  return static_cast<int>(SendMessageA(W(window_), PBM_GETPOS, 0, 0));
+}
+
+}  // namespace platform

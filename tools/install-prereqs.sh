@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian 12 machine, where it
+# is missing: the native and the MinGW-w64 compilers, CMake and Ninja,
+# GoogleTest's sources, Wine, a virtual X display, the zh_CN.UTF-8 locale and
+# a Chinese font. Runs as root, or through sudo.
+set -euo pipefail
+
+sudo_cmd=
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=sudo; fi
+
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+have cmake || need+=(cmake)
+have ninja || need+=(ninja-build)
+have g++ || need+=(g++)
+have clang++ || need+=(clang)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have wine || need+=(wine wine64)
+have Xvfb || need+=(xvfb)
+have import || need+=(imagemagick)
+have locale-gen || need+=(locales)
+[ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
+have flock || need+=(util-linux)
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "install-prereqs: installing ${need[*]}"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  echo "install-prereqs: generating the zh_CN.UTF-8 locale"
+  if ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'zh_CN.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo_cmd locale-gen >/dev/null
+fi
