@@ -2,6 +2,7 @@
 // User-interface operations shared by the dialogs and the copy operations:
 // message boxes and the progress bar control. The dialog framework itself
 // lives beside this header.
+#include <exception>
 #include <string>
 
 namespace platform {
@@ -33,6 +34,19 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, un
 
 // The window that owns `window` (GetParent), or none.
 WindowHandle ParentOf(WindowHandle window);
+
+// The active window of this thread (GetActiveWindow): while a modal dialog
+// runs, the dialog or the box on top of it.
+WindowHandle ActiveWindow();
+
+// Raised inside a dialog handler for an invalid argument (E_INVALIDARG). The
+// dialog framework ends the handler there, shows the system's message text
+// for E_INVALIDARG in a box with a stop icon captioned with the application
+// name, and keeps the dialog running.
+class InvalidArgumentError : public std::exception {
+ public:
+  const char* what() const noexcept override { return "E_INVALIDARG"; }
+};
 
 // A progress bar control ("msctls_progress32") of a dialog; not owned.
 class ProgressBar {

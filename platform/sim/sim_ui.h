@@ -46,10 +46,15 @@ class SimUi {
   }
   int Show(MessageBoxRecord box);
 
+  // What ActiveWindow() answers; the simulated dialogs set it while they run.
+  void SetActiveWindow(SimWindow* window) { active_ = window; }
+  SimWindow* ActiveWindow() const { return active_; }
+
  private:
   std::vector<std::unique_ptr<SimWindow>> windows_;
   std::vector<MessageBoxRecord> boxes_;
   std::function<int(const MessageBoxRecord&)> answerer_;
+  SimWindow* active_ = nullptr;
 };
 
 inline SimWindow* AsSimWindow(WindowHandle handle) { return static_cast<SimWindow*>(handle); }

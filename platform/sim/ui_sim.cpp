@@ -12,6 +12,7 @@ void SimUi::Reset() {
   windows_.clear();
   boxes_.clear();
   answerer_ = nullptr;
+  active_ = nullptr;
 }
 
 SimWindow* SimUi::NewWindow(int id, const std::string& className, SimWindow* parent) {
@@ -42,6 +43,8 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, un
 WindowHandle ParentOf(WindowHandle window) {
   return window ? sim::AsSimWindow(window)->parent : nullptr;
 }
+
+WindowHandle ActiveWindow() { return sim::SimUi::Get().ActiveWindow(); }
 
 namespace {
 sim::SimWindow* Bar(WindowHandle window) { return sim::AsSimWindow(window); }

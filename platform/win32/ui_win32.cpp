@@ -14,6 +14,8 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, un
 
 WindowHandle ParentOf(WindowHandle window) { return GetParent(W(window)); }
 
+WindowHandle ActiveWindow() { return GetActiveWindow(); }
+
 void ProgressBar::SetRange(int minimum, int maximum) {
   SendMessageA(W(window_), PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
 }
