@@ -63,6 +63,12 @@ std::string UpperCase(std::string_view text) { return MapCase<false>(text); }
 
 std::u16string ToUtf16(std::string_view gbk) {
   std::u16string out;
+  bool ascii = true;
+  for (unsigned char c : gbk) ascii = ascii && c < 0x80;
+  if (ascii) {
+    for (unsigned char c : gbk) out.push_back(c);
+    return out;
+  }
   iconv_t cd = iconv_open("UTF-16LE", "CP936");
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     for (unsigned char c : gbk) out.push_back(c);

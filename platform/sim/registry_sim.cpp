@@ -32,8 +32,10 @@ bool SplitPath(const std::string& path, std::vector<std::string>* parts) {
 }
 
 std::shared_ptr<RegNode> Child(const RegNode& node, const std::string& name) {
-  for (const auto& child : node.children)
-    if (SameName(child->name, name)) return child;
+  const std::u16string key = SortKey(name);
+  auto it = std::lower_bound(node.children.begin(), node.children.end(), key,
+                             [](const auto& child, const std::u16string& k) { return child->sortKey < k; });
+  if (it != node.children.end() && (*it)->sortKey == key) return *it;
   return nullptr;
 }
 
@@ -132,12 +134,11 @@ std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create) {
       if (!create || sim::ToUtf16(part).size() > 255) return nullptr;
       next = std::make_shared<RegNode>();
       next->name = part;
+      next->sortKey = sim::SortKey(part);
       next->parent = node.get();
       auto& kids = node->children;
       kids.insert(std::upper_bound(kids.begin(), kids.end(), next,
-                                   [](const auto& a, const auto& b) {
-                                     return sim::NameLess(a->name, b->name);
-                                   }),
+                                   [](const auto& a, const auto& b) { return a->sortKey < b->sortKey; }),
                   next);
     }
     node = next;

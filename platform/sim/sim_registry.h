@@ -18,6 +18,7 @@ struct RegValue {
 
 struct RegNode {
   std::string name;  // as it was created
+  std::u16string sortKey;  // what names are compared and ordered by
   RegNode* parent = nullptr;
   std::vector<std::shared_ptr<RegNode>> children;  // in enumeration order
   std::vector<RegValue> values;
