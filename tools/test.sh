@@ -19,6 +19,9 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 ctest --preset native -j "$jobs" || status=1
 ctest --preset win64 -j "$jobs" || status=1
+# Bounded fuzzing of the text helpers, the scan, the path rules and the
+# package filter (fails on any sanitizer report or broken invariant).
+tools/fuzz.sh "${TARNWELL_FUZZ_SECONDS:-15}" || status=1
 
 # gtest's XML reports: add up cases per side.
 count() {
