@@ -138,3 +138,37 @@ TEST_F(PackageSourceData, DataFolderWinsOverFlatMarker) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TargetCase {
+  const char* name;
+  std::string folder;
+  std::string kept;
+};
+
+const TargetCase kTargets[] = {
+    {"NoSeparator", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
+    {"OneSeparatorRemoved", "C:\\Korvex\\Tarnwell\\", "C:\\Korvex\\Tarnwell"},
+    {"OnlyOneOfTwoRemoved", "C:\\Korvex\\\\", "C:\\Korvex\\"},
+    {"SecondByte5CKept", "C:\\包\x81\x5c", "C:\\包\x81\x5c"},
+    {"SeparatorAfterSecondByte5C", "C:\\包\x81\x5c\\", "C:\\包\x81\x5c"},
+};
+
+class InstallTarget : public testing::TestWithParam<TargetCase> {};
+
+TEST_P(InstallTarget, OneTrailingSeparatorCharacterRemoved) {
+  testing_support::TestProgressBar progress;
+  const CInstallTarget t(GetParam().folder, progress.Bar());
+  EXPECT_EQ(t.m_folder, GetParam().kept);
+  EXPECT_EQ(t.m_progress, &progress.Bar());
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, InstallTarget, testing::ValuesIn(kTargets), CaseName());
+
+TEST(InstallTargetEmpty, IsAnInvalidArgument) {
+  testing_support::TestProgressBar progress;
+  EXPECT_THROW(CInstallTarget("", progress.Bar()), platform::InvalidArgumentError);
+}
+
+}  // namespace
