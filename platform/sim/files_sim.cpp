@@ -206,9 +206,12 @@ struct Listing {
   std::size_t next = 0;
 };
 
+// A file without any attribute reports FILE_ATTRIBUTE_NORMAL.
+std::uint32_t Reported(std::uint32_t attributes) { return attributes ? attributes : kAttrNormal; }
+
 FindEntry Entry(const std::string& name, std::uint32_t attributes) {
   FindEntry e;
-  e.attributes = attributes;
+  e.attributes = Reported(attributes);
   std::strncpy(e.name, name.c_str(), sizeof e.name - 1);
   return e;
 }
@@ -272,7 +275,7 @@ std::uint32_t ReadAttributes(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("GetFileAttributesA ") + path);
   const FsNode* node = fs.Find(path);
-  return node ? node->attributes : kInvalidAttributes;
+  return node ? Reported(node->attributes) : kInvalidAttributes;
 }
 
 bool WriteAttributes(const char* path, std::uint32_t attributes) {
