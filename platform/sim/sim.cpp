@@ -1,5 +1,7 @@
 #include "platform/sim/sim.h"
 
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
 
@@ -8,6 +10,8 @@ namespace platform::sim {
 void ResetAll() {
   SimRegistry::Get().Reset();
   SimUi::Get().Reset();
+  SimFiles::Get().Reset();
+  SimProcesses::Get().Reset();
 }
 
 }  // namespace platform::sim

@@ -77,8 +77,8 @@ void ProgressBar::SetPos(int position) {
 void ProgressBar::StepIt() {
   if (auto* w = Bar(window_)) {
     int next = w->pos + w->step;
-    // The control wraps round: past the maximum it starts from the minimum.
-    if (next > w->rangeMax) next = w->rangeMin + (next - w->rangeMax);
+    // Past the maximum the control starts again from the minimum.
+    if (next > w->rangeMax) next = w->rangeMin;
     Show(w, next);
   }
 }

@@ -1,0 +1,109 @@
+// CopyPackageFiles against a plain loop of CopyFileA over the same files:
+// a package of 100 files of 2 MB in "Data" beside this program, copied into
+// C:\tarnwell-bench\T, both ways in turn, several runs. Prints the time of
+// each and the ratio package copy / plain loop. Run it under Wine with
+// tools/bench-copy.sh; against the simulated platform it only says so.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "package/package_copy.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace fs = std::filesystem;
+
+#if !defined(TARNWELL_PLATFORM_SIM)
+namespace {
+constexpr int kFiles = 100;
+constexpr std::size_t kFileSize = 2u << 20;
+
+std::string Name(int i) {
+  char name[32];
+  std::snprintf(name, sizeof name, "module%03d.dat", i);
+  return name;
+}
+
+bool MakePackage(const std::string& data) {
+  std::error_code ec;
+  fs::create_directories(data, ec);
+  std::string block(kFileSize, '\0');
+  for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((i * 131) >> 7);
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string path = data + "\\" + Name(i);
+    if (fs::exists(path, ec) && fs::file_size(path, ec) == kFileSize) continue;
+    std::ofstream out(path, std::ios::binary);
+    out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    if (!out) return false;
+  }
+  return true;
+}
+
+void Clear(const std::string& target) {
+  std::error_code ec;
+  fs::remove_all(target, ec);
+  fs::create_directories(target, ec);
+}
+
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+}  // namespace
+#endif
+
+int main(int argc, char** argv) {
+#if defined(TARNWELL_PLATFORM_SIM)
+  (void)argc;
+  (void)argv;
+  std::puts("copy_bench measures the real file system: run it under Wine (tools/bench-copy.sh)");
+  return 0;
+#else
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  const std::string exe = platform::ExecutablePath();
+  const std::string data = exe.substr(0, platform::FindLastChar(exe, '\\')) + "\\Data";
+  const std::string target = "C:\\tarnwell-bench\\T";
+  if (!MakePackage(data)) {
+    std::fprintf(stderr, "cannot write the package into %s\n", data.c_str());
+    return 1;
+  }
+  std::printf("package: %d files of %zu bytes in %s\n", kFiles, kFileSize, data.c_str());
+  platform::ProgressBar bar;  // no window
+  std::vector<double> ratios;
+  for (int run = 1; run <= runs; ++run) {
+    Clear(target);
+    auto t0 = std::chrono::steady_clock::now();
+    CInstallTarget t(target, bar);
+    if (!CopyPackageFiles(t)) {
+      std::fprintf(stderr, "CopyPackageFiles failed\n");
+      return 1;
+    }
+    const double package = Seconds(std::chrono::steady_clock::now() - t0);
+    Clear(target);
+    t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string from = data + "\\" + Name(i);
+      const std::string to = target + "\\" + Name(i);
+      if (!platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
+        std::fprintf(stderr, "CopyFileA failed: %s\n", from.c_str());
+        return 1;
+      }
+    }
+    const double plain = Seconds(std::chrono::steady_clock::now() - t0);
+    ratios.push_back(package / plain);
+    std::printf("run %d: CopyPackageFiles %.3f s, CopyFileA loop %.3f s, ratio %.3f\n", run, package,
+                plain, package / plain);
+  }
+  std::sort(ratios.begin(), ratios.end());
+  std::printf("ratio over %d runs: median %.3f, min %.3f, max %.3f\n", runs,
+              ratios[ratios.size() / 2], ratios.front(), ratios.back());
+  std::error_code ec;
+  fs::remove_all("C:\\tarnwell-bench", ec);
+  if (argc <= 2 || std::string(argv[2]) != "--keep-package") fs::remove_all(data, ec);
+  return 0;
+#endif
+}

@@ -1,0 +1,28 @@
+#include "host/font_deployment.h"
+
+#include "package/install_paths.h"
+#include "package/package_copy.h"
+#include "package/package_layout.h"
+#include "platform/files.h"
+
+void InstallFonts(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
+                  bool f2025, bool f2026, bool f2027) {
+  const bool flags[kHostYearCount] = {f2021, f2022, f2023, f2024, f2025, f2026, f2027};
+  for (int i = 0; i < kHostYearCount; ++i) {
+    if (!flags[i]) continue;
+    const StringList& locations = hosts.m_locations[i];
+    for (std::size_t j = 0; j < locations.Count(); ++j) CopyFontsToHost(locations.At(j));
+  }
+}
+
+void CopyFontsToHost(const std::string& location) {
+  std::string source;
+  GetPackageSource(source);  // its own message on failure; the copies then fail
+  PathBuffer fonts;
+  if (!ComposePath(fonts, {location, "\\", kFontsFolder})) return;
+  for (const char* font : kFontFiles) {
+    const std::string from = source + "\\" + font;
+    const std::string to = std::string(fonts) + "\\" + font;
+    platform::CopyOneFile(from.c_str(), to.c_str(), false);
+  }
+}

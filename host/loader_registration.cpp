@@ -1,0 +1,46 @@
+#include "host/loader_registration.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "package/install_paths.h"
+#include "platform/registry.h"
+
+void RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
+                     bool f2025, bool f2026, bool f2027) {
+  const bool flags[kHostYearCount] = {f2021, f2022, f2023, f2024, f2025, f2026, f2027};
+  for (int i = 0; i < kHostYearCount; ++i)
+    if (flags[i]) RegisterLoaderForYear(hosts, HostYearAt(i));
+}
+
+void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
+  if (!IsHostYear(year)) return;
+  const StringList& keyPaths = hosts.m_keyPaths[HostYearIndex(year)];
+  if (keyPaths.Count() == 0) return;
+
+  char keyName[platform::kPathBuffer];
+  std::snprintf(keyName, sizeof keyName, kLoaderKeyFormat, year);
+  char moduleName[32];
+  std::snprintf(moduleName, sizeof moduleName, "Korvex%d.ZRX", ModuleYear(year));
+  PathBuffer loader;
+  // A module path that does not fit is never written shortened.
+  if (!ComposePath(loader, {hosts.m_installFolder, "\\", moduleName})) return;
+  const std::string loaderText = loader;
+
+  platform::RegKey root;
+  if (!root.OpenLocalMachine()) return;
+  for (std::size_t i = 0; i < keyPaths.Count(); ++i) {
+    platform::RegKey host;
+    if (!host.Open(root, keyPaths.At(i).c_str())) continue;
+    host.DeleteSubKey(keyName);
+    platform::RegKey loaderKey;
+    if (!loaderKey.Create(host, keyName)) continue;
+    const std::uint32_t loadCtrls = kLoadCtrlsData;
+    loaderKey.SetValue(kLoadCtrlsValue, platform::kRegDword, &loadCtrls, sizeof loadCtrls);
+    loaderKey.SetValue(kLoaderValue, platform::kRegSz, loaderText.c_str(),
+                       static_cast<std::uint32_t>(loaderText.size() + 1));
+    loaderKey.Close();
+    host.Close();
+  }
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Registers the plug-in's loader module with the chosen host installations.
+#include "host/host_registry.h"
+
+// For each set flag (2021 first), RegisterLoaderForYear with that year.
+void RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
+                     bool f2025, bool f2026, bool f2027);
+
+// Below every key path of the year: replaces "Applications\Korvex<year>"
+// with LOADCTRLS = 2 and LOADER = <install folder>\Korvex<module year>.ZRX.
+// An install folder too long for the loader path leaves the registry alone.
+void RegisterLoaderForYear(CHostRegistry& hosts, int year);

@@ -1,0 +1,33 @@
+#include "package/install_paths.h"
+
+#include <algorithm>
+#include <cstring>
+
+const char* const kInstallPathTooLongText =
+    "安装路径太长 !\n\n请选择较短的安装路径后再安装 !";
+const char* const kSourcePathTooLongText =
+    "安装文件所在的路径太长 !\n\n请将安装文件解压到较短的路径后再执行SetUp.exe !";
+const char* const kSetupCaption = "Tarnwell软件安装";
+
+bool ComposePath(PathBuffer& buffer, std::initializer_list<std::string_view> parts) {
+  std::size_t total = 0;
+  for (std::string_view part : parts) total += part.size();
+  buffer[0] = '\0';
+  if (total > kMaxPathText) return false;
+  char* out = buffer;
+  for (std::string_view part : parts) {
+    std::memcpy(out, part.data(), part.size());
+    out += part.size();
+  }
+  *out = '\0';
+  return true;
+}
+
+bool InstallFolderFits(const std::string& installFolder) {
+  return installFolder.size() <=
+         std::min({kMaxTargetFolder, kMaxLibraryTargetFolder, kMaxInstallFolder});
+}
+
+void ShowInstallPathTooLong(platform::WindowHandle owner) {
+  platform::ShowMessageBox(owner, kInstallPathTooLongText, kSetupCaption, platform::kMbOk);
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The file system through the narrow (code page) API: listings, attributes,
+// copies, folders, and the executable's own path.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Attribute bits, numbered as Windows numbers them.
+enum FileAttribute : std::uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrNormal = 0x80,
+};
+// GetFileAttributesA's answer for a path that cannot be read.
+constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// MAX_PATH: a path buffer of 260 bytes holds at most 259 bytes and a NUL.
+constexpr std::size_t kPathBuffer = 260;
+
+// The two fields of a find record (WIN32_FIND_DATAA) that the installer reads.
+struct FindEntry {
+  std::uint32_t attributes = 0;  // dwFileAttributes
+  char name[kPathBuffer] = {};   // cFileName
+};
+
+// One listing: FindFirstFileA, FindNextFileA, FindClose. Closed by Close()
+// or by the destructor.
+class FileFinder {
+ public:
+  FileFinder() = default;
+  ~FileFinder() { Close(); }
+  FileFinder(const FileFinder&) = delete;
+  FileFinder& operator=(const FileFinder&) = delete;
+
+  // FindFirstFileA(pattern): "folder\*.*" lists every entry of the folder,
+  // "." and ".." first; a path without wildcards yields that path's entry.
+  bool First(const char* pattern, FindEntry* entry);
+  // FindNextFileA: false when no entry is left.
+  bool Next(FindEntry* entry);
+  // FindClose; nothing when not open.
+  void Close();
+  bool IsOpen() const { return handle_ != nullptr; }
+
+ private:
+  void* handle_ = nullptr;  // the find handle, or the simulated listing
+};
+
+// GetFileAttributesA: the attribute word, or kInvalidAttributes.
+std::uint32_t ReadAttributes(const char* path);
+// SetFileAttributesA.
+bool WriteAttributes(const char* path, std::uint32_t attributes);
+// DeleteFileA. With "file:stream" it deletes that alternate data stream.
+bool RemoveFile(const char* path);
+// CopyFileA(from, to, failIfExists): the copy takes the source's attributes
+// and streams.
+bool CopyOneFile(const char* from, const char* to, bool failIfExists);
+// CreateDirectoryA(path, NULL): one level.
+bool MakeFolder(const char* path);
+// True when the path names an existing file or folder.
+bool PathExists(const char* path);
+// GetModuleFileNameA(NULL) into a buffer of 261 bytes.
+std::string ExecutablePath();
+// GetCurrentDirectoryA.
+std::string CurrentFolder();
+
+}  // namespace platform

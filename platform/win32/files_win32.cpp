@@ -1,0 +1,68 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/files.h"
+
+namespace platform {
+namespace {
+void Fill(const WIN32_FIND_DATAA& data, FindEntry* entry) {
+  entry->attributes = data.dwFileAttributes;
+  std::memcpy(entry->name, data.cFileName, sizeof entry->name);
+  entry->name[sizeof entry->name - 1] = '\0';
+}
+}  // namespace
+
+bool FileFinder::First(const char* pattern, FindEntry* entry) {
+  Close();
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA(pattern, &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  handle_ = h;
+  Fill(data, entry);
+  return true;
+}
+
+bool FileFinder::Next(FindEntry* entry) {
+  if (!handle_) return false;
+  WIN32_FIND_DATAA data;
+  if (!FindNextFileA(static_cast<HANDLE>(handle_), &data)) return false;
+  Fill(data, entry);
+  return true;
+}
+
+void FileFinder::Close() {
+  if (handle_) FindClose(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
+}
+
+std::uint32_t ReadAttributes(const char* path) { return GetFileAttributesA(path); }
+
+bool WriteAttributes(const char* path, std::uint32_t attributes) {
+  return SetFileAttributesA(path, attributes) != 0;
+}
+
+bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
+
+bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
+  return CopyFileA(from, to, failIfExists ? TRUE : FALSE) != 0;
+}
+
+bool MakeFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+
+bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ExecutablePath() {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  return std::string(buffer, n < sizeof buffer ? n : sizeof buffer - 1);
+}
+
+std::string CurrentFolder() {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
+  if (n == 0 || n >= sizeof buffer) return std::string();
+  return std::string(buffer, n);
+}
+
+}  // namespace platform
