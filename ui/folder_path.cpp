@@ -1,0 +1,89 @@
+#include "ui/folder_path.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/dialog.h"
+#include "platform/files.h"
+#include "platform/ui.h"
+
+namespace {
+
+constexpr std::size_t kPathBuffer = 260;
+
+bool IsBlankOrDot(char c) { return c == '\t' || c == ' ' || c == '.'; }
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+std::string Format(const char* before, const char* path, const char* after) {
+  return std::string(before) + path + after;
+}
+
+int Report(int result, const char* path) {
+  if (result == kFolderInvalid) {
+    platform::AppMessageBox(
+        Format("The folder:\n\n", path, "\n\nis invalid. Please reenter.").c_str(),
+        platform::kMbIconExclamation);
+  } else {
+    platform::AppMessageBox(
+        Format("The folder:\n\n", path, "\n\ncan not be created. Please double check.").c_str(),
+        platform::kMbIconExclamation);
+  }
+  return result;
+}
+
+}  // namespace
+
+bool IsValidFolderName(const char* name) {
+  if (name == nullptr || *name == '\0') return false;
+  const std::size_t length = std::strlen(name);
+  if (IsBlankOrDot(name[0]) || IsBlankOrDot(name[length - 1])) return false;
+  return std::strpbrk(name, "\"*/:<>?\\|") == nullptr;
+}
+
+int CheckFolderPath(const char* path, bool checkOnly) {
+  if (path == nullptr) return kFolderInvalid;
+  const std::size_t length = std::strlen(path);
+  // The private copy holds 259 bytes: a longer path is never cut short.
+  if (length >= kPathBuffer) return kFolderInvalid;
+  char copy[kPathBuffer];
+  std::memcpy(copy, path, length + 1);
+
+  if (length < 3) return kFolderInvalid;
+  if (!IsDriveLetter(copy[0]) || copy[1] != ':' || copy[2] != '\\') return kFolderInvalid;
+  if (length == 3) {
+    if (checkOnly) return kFolderValid;
+    return platform::PathExists(copy) ? kFolderValid : kFolderNotCreated;
+  }
+
+  std::size_t start = 3;
+  for (;;) {
+    std::size_t end = start;
+    while (copy[end] != '\0' && copy[end] != '\\') ++end;
+    const bool last = copy[end] == '\0';
+    copy[end] = '\0';
+    if (!IsValidFolderName(copy + start)) return kFolderInvalid;
+    if (!checkOnly) {
+      platform::MakeFolder(copy);
+      if (!platform::PathExists(copy)) return kFolderNotCreated;
+    }
+    if (last) return kFolderValid;
+    copy[end] = '\\';
+    if (copy[end + 1] == '\0') return kFolderInvalid;
+    start = end + 1;
+  }
+}
+
+int EnsureFolderExists(const char* path) {
+  const int checked = CheckFolderPath(path, true);
+  if (checked != kFolderValid) return Report(checked, path ? path : "");
+  if (platform::PathExists(path)) return 0;
+  const std::string question =
+      Format("The folder:\n\n", path, "\n\ndoes not exist. Do you want the folder to be created?");
+  if (platform::AppMessageBox(question.c_str(), platform::kMbYesNo | platform::kMbIconQuestion) !=
+      platform::kIdYes)
+    return -1;
+  const int created = CheckFolderPath(path, false);
+  if (created != kFolderValid) return Report(created, path);
+  return 0;
+}
