@@ -75,11 +75,20 @@ Application::Application(const char* name) {
     name_ = name;
     named_ = true;
   }
+  previous_ = g_application;
   g_application = this;
 }
 
 Application::~Application() {
-  if (g_application == this) g_application = nullptr;
+  if (g_application == this) g_application = previous_;
+}
+
+const std::string& Application::Name() const {
+  if (!named_) {
+    name_ = BaseNameWithoutExtension(ModuleFileName());
+    named_ = true;
+  }
+  return name_;
 }
 
 Application* Application::Current() { return g_application; }
@@ -103,8 +112,7 @@ void Application::OnHelp() { ++g_helpRequests; }
 int Application::HelpRequests() { return g_helpRequests; }
 
 int Application::Run() {
-  if (!named_) name_ = BaseNameWithoutExtension(ModuleFileName());
-  named_ = true;
+  Name();
   if (ran_) return 0;
   ran_ = true;
   bool loop = false;

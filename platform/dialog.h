@@ -160,7 +160,7 @@ class Application {
   virtual const AppCommandEntry* GetCommandTable() const;
 
   // The application name (the caption of the framework's boxes).
-  const std::string& Name() const { return name_; }
+  const std::string& Name() const;
   // Runs the command `id` through the command table; false when it has none.
   bool OnCommand(int id);
 
@@ -176,9 +176,10 @@ class Application {
   int Run();
 
  private:
-  std::string name_;
-  bool named_ = false;
+  mutable std::string name_;
+  mutable bool named_ = false;
   bool ran_ = false;
+  Application* previous_ = nullptr;  // current before this one was made
 };
 
 // MessageBoxA owned by the active window, captioned with the application name.
