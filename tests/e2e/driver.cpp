@@ -184,10 +184,12 @@ bool SetupProcess::Closed() const { return !dialog_ || !IsWindow(W(dialog_)); }
 
 void SetupProcess::Settle() const {
   // Posted input is taken before the next sent message is handled once the
-  // dialog's loop runs again; this returns when it has been.
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  if (!Closed()) Send(W(dialog_), WM_NULL, 0, 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // dialog's loop runs again; the send returns when it has been. A dialog
+  // that closed meanwhile ends its process: a send to it would only wait.
+  if (WaitForSingleObject(process_, 30) == WAIT_OBJECT_0 || Closed()) return;
+  DWORD_PTR r = 0;
+  SendMessageTimeoutA(W(dialog_), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &r);
+  WaitForSingleObject(process_, 20);
 }
 
 bool SetupProcess::Click(int id) {
