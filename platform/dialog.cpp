@@ -132,12 +132,17 @@ void ReportInvalidArgument() {
 
 // --- Data exchange ------------------------------------------------------------
 
+// Within one modal run the control stays attached to the same window; a new
+// run of the same dialog object has new windows and attaches to those, so
+// that no control object keeps the handle of a destroyed window.
 void ExchangeControl(DataExchange& dx, int id, CheckBox& control) {
-  if (!control.Handle()) control.Attach(dx.dialog->Item(id));
+  WindowHandle item = dx.dialog->Item(id);
+  if (control.Handle() != item) control.Attach(item);
 }
 
 void ExchangeControl(DataExchange& dx, int id, ProgressBar& control) {
-  if (!control.Handle()) control.Attach(dx.dialog->Item(id));
+  WindowHandle item = dx.dialog->Item(id);
+  if (control.Handle() != item) control.Attach(item);
 }
 
 void ExchangeCheck(DataExchange& dx, int id, int& value) {

@@ -186,12 +186,21 @@ TEST_F(SetupFixture, WithoutTheIconResourceNoIconAndNoMessage) {
   EXPECT_TRUE(SimUi::Get().Boxes().empty());
 }
 
-TEST_F(SetupFixture, ASecondModalRunOfTheSameObjectLeaksNoBrush) {
+TEST_F(SetupFixture, ASecondModalRunOfTheSameObjectUsesItsOwnWindows) {
   Dlg_Setup dialog;
-  SimUi::Get().SetUser([] { SimUi::Get().Escape(); });
+  SimUi::Get().SetUser([] {
+    // No host: the boxes of this run are disabled, Install too.
+    EXPECT_FALSE(SimUi::Get().Control(1040)->enabled);
+    EXPECT_FALSE(SimUi::Get().Control(1022)->enabled);
+    SimUi::Get().Escape();
+  });
   EXPECT_EQ(dialog.DoModal(), 2);
   EXPECT_EQ(dialog.DoModal(), 2);
-  EXPECT_EQ(SimUi::Get().LiveGdiObjects(), 3);  // one brush, two fonts
+  ASSERT_EQ(SimUi::Get().Runs().size(), 2u);
+  const SimWindow* second = SimUi::Get().Runs()[1].dialog;
+  EXPECT_EQ(dialog.m_yearBox[3].Handle(), platform::GetDlgItem(const_cast<SimWindow*>(second), 1040));
+  EXPECT_EQ(dialog.m_progress.Handle(), platform::GetDlgItem(const_cast<SimWindow*>(second), 1014));
+  EXPECT_EQ(SimUi::Get().LiveGdiObjects(), 3);  // one brush, two fonts: nothing leaked
 }
 
 TEST_F(SetupFixture, TheHelpCommandGoesToTheFrameworksHandler) {
