@@ -105,7 +105,7 @@ int Capture::Count(const Rect& r, Pixel colour) const {
 
 SetupProcess::~SetupProcess() {
   if (process_) {
-    if (!exited_) Kill();
+    Kill();
     CloseHandle(process_);
   }
 }
@@ -124,6 +124,12 @@ bool SetupProcess::Start(const std::string& exe, std::string* error) {
   process_ = pi.hProcess;
   pid_ = pi.dwProcessId;
   return true;
+}
+
+void SetupProcess::AttachToSelf() {
+  self_ = true;
+  pid_ = GetCurrentProcessId();
+  process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid_);
 }
 
 bool SetupProcess::WaitForDialog(const std::string& caption, int timeoutMs) {
@@ -186,7 +192,8 @@ void SetupProcess::Settle() const {
   // Posted input is taken before the next sent message is handled once the
   // dialog's loop runs again; the send returns when it has been. A dialog
   // that closed meanwhile ends its process: a send to it would only wait.
-  if (WaitForSingleObject(process_, 30) == WAIT_OBJECT_0 || Closed()) return;
+  if ((!self_ && WaitForSingleObject(process_, 30) == WAIT_OBJECT_0) || Closed()) return;
+  if (self_) Sleep(30);
   DWORD_PTR r = 0;
   SendMessageTimeoutA(W(dialog_), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &r);
   WaitForSingleObject(process_, 20);
@@ -322,7 +329,7 @@ int SetupProcess::GdiObjects() const {
 }
 
 bool SetupProcess::WaitForExit(int timeoutMs, std::uint32_t* exitCode) {
-  if (!process_) return false;
+  if (!process_ || self_) return false;
   if (WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return false;
   exited_ = true;
   DWORD code = 0;
@@ -332,7 +339,7 @@ bool SetupProcess::WaitForExit(int timeoutMs, std::uint32_t* exitCode) {
 }
 
 void SetupProcess::Kill() {
-  if (process_ && !exited_) {
+  if (process_ && !exited_ && !self_) {
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, 5000);
     exited_ = true;

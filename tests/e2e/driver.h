@@ -55,6 +55,9 @@ class SetupProcess {
   SetupProcess& operator=(const SetupProcess&) = delete;
 
   bool Start(const std::string& exe, std::string* error);
+  // Drives a dialog of this very process (run by another thread); nothing is
+  // killed or waited for then.
+  void AttachToSelf();
   // Waits until a visible top-level window of the process has the caption.
   bool WaitForDialog(const std::string& caption, int timeoutMs);
   void* Dialog() const { return dialog_; }
@@ -100,6 +103,7 @@ class SetupProcess {
   std::uint32_t thread_ = 0;
   void* dialog_ = nullptr;
   bool exited_ = false;
+  bool self_ = false;
 };
 
 }  // namespace e2e
