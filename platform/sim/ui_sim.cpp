@@ -13,6 +13,16 @@ void SimUi::Reset() {
   boxes_.clear();
   answerer_ = nullptr;
   active_ = nullptr;
+  moduleFileName_ = "C:\\Tarnwell\\SetUp.exe";
+  hasIcon_ = true;
+  iconLoads_ = 0;
+  gdi_.clear();
+  stock_.clear();
+  badDeletes_ = 0;
+  user_ = nullptr;
+  running_.clear();
+  runs_.clear();
+  focus_ = nullptr;
 }
 
 SimWindow* SimUi::NewWindow(int id, const std::string& className, SimWindow* parent) {

@@ -1,0 +1,410 @@
+// The dialog framework over the simulated user interface. The dialog manager
+// follows Windows where the installer relies on it: the initial focus, Enter
+// and Escape, the close box, automatic check boxes, disabled controls.
+#include <algorithm>
+
+#include "platform/dialog.h"
+#include "platform/sim/sim_ui.h"
+
+namespace platform {
+
+struct WindowAccess {
+  static void SetHandle(Window& w, WindowHandle h) { w.handle_ = h; }
+  static void*& PreviousProc(Window& w) { return w.previousProc_; }
+};
+
+using sim::AsSimWindow;
+using sim::SimGdiObject;
+using sim::SimUi;
+using sim::SimWindow;
+
+namespace {
+constexpr std::uint32_t kColorBtnFace = 0xF0F0F0;
+constexpr std::uint32_t kColorWindow = 0xFFFFFF;
+
+bool IsPushButton(const SimWindow* w) {
+  if (w->className != "BUTTON") return false;
+  const std::uint32_t type = w->style & style::kBsTypeMask;
+  return type == style::kBsPushButton || type == style::kBsDefPushButton;
+}
+
+bool IsAutoCheckBox(const SimWindow* w) {
+  return w->className == "BUTTON" && (w->style & style::kBsTypeMask) == style::kBsAutoCheckBox;
+}
+
+// The CTLCOLOR_* kind a control asks with when it paints.
+int ColorKindOf(const SimWindow* w) {
+  if (!w->parent) return kCtlColorDlg;
+  if (w->className == "EDIT") return kCtlColorEdit;
+  if (w->className == "BUTTON") return IsPushButton(w) ? kCtlColorBtn : kCtlColorStatic;
+  if (w->className == "STATIC") return kCtlColorStatic;
+  return -1;  // the progress bar paints without asking
+}
+
+bool Usable(const SimWindow* w) { return w && w->visible && w->enabled && !w->destroyed; }
+
+SimGdiObject* Gdi(GdiObject object) { return static_cast<SimGdiObject*>(object); }
+sim::SimDc* Dc(DrawContext dc) { return static_cast<sim::SimDc*>(dc); }
+}  // namespace
+
+// --- Drawing ----------------------------------------------------------------
+
+GdiObject CreateSolidBrush(Color color) {
+  SimGdiObject o;
+  o.kind = SimGdiObject::kBrush;
+  o.color = color;
+  return SimUi::Get().NewGdiObject(o);
+}
+
+GdiObject CreateFont(int height, int width, int, int, int weight, bool italic, bool, bool,
+                     unsigned charSet, unsigned, unsigned, unsigned, unsigned, const char* face) {
+  SimGdiObject o;
+  o.kind = SimGdiObject::kFont;
+  o.height = height;
+  o.width = width;
+  o.weight = weight;
+  o.italic = italic;
+  o.charSet = charSet;
+  o.face = face ? face : "";
+  return SimUi::Get().NewGdiObject(o);
+}
+
+bool DeleteObject(GdiObject object) {
+  SimGdiObject* o = Gdi(object);
+  if (!o) return false;
+  if (o->stock || o->deleted || !SimUi::Get().IsLiveGdiObject(o)) {
+    SimUi::Get().CountBadDelete();
+    return false;
+  }
+  o->deleted = true;
+  return true;
+}
+
+GdiObject SelectObject(DrawContext dc, GdiObject object) {
+  sim::SimDc* d = Dc(dc);
+  if (!d) return nullptr;
+  SimGdiObject* previous = d->font;
+  if (Gdi(object) && Gdi(object)->kind == SimGdiObject::kFont) d->font = Gdi(object);
+  return previous;
+}
+
+Color SetTextColor(DrawContext dc, Color color) {
+  sim::SimDc* d = Dc(dc);
+  if (!d) return 0;
+  const Color previous = d->textColor;
+  d->textColor = color;
+  return previous;
+}
+
+int SetBkMode(DrawContext dc, int mode) {
+  sim::SimDc* d = Dc(dc);
+  if (!d) return 0;
+  const int previous = d->bkMode;
+  d->bkMode = mode;
+  return previous;
+}
+
+IconHandle LoadProgramIcon(int resourceId) {
+  SimUi& ui = SimUi::Get();
+  if (resourceId != 1 || !ui.HasProgramIcon()) return nullptr;
+  ui.CountIconLoad();
+  return ui.ProgramIcon();
+}
+
+// --- Windows ----------------------------------------------------------------
+
+bool EnableWindow(WindowHandle window, bool enable) {
+  SimWindow* w = AsSimWindow(window);
+  if (!w) return false;
+  const bool wasDisabled = !w->enabled;
+  w->enabled = enable;
+  if (!enable && SimUi::Get().Focus() == w) SimUi::Get().SetFocus(nullptr);
+  return wasDisabled;
+}
+
+bool IsWindowEnabled(WindowHandle window) {
+  const SimWindow* w = AsSimWindow(window);
+  return w && w->enabled;
+}
+
+bool ShowWindow(WindowHandle window, int command) {
+  SimWindow* w = AsSimWindow(window);
+  if (!w) return false;
+  const bool wasVisible = w->visible;
+  w->visible = command != kSwHide;
+  return wasVisible;
+}
+
+bool IsWindowVisible(WindowHandle window) {
+  for (const SimWindow* w = AsSimWindow(window); w; w = w->parent)
+    if (!w->visible) return false;
+  return window != nullptr;
+}
+
+int GetDlgCtrlID(WindowHandle window) {
+  const SimWindow* w = AsSimWindow(window);
+  return w ? w->id : 0;
+}
+
+WindowHandle GetDlgItem(WindowHandle dialog, int id) {
+  const SimWindow* d = AsSimWindow(dialog);
+  if (!d) return nullptr;
+  for (SimWindow* c : d->children)
+    if (c->id == id) return c;
+  return nullptr;
+}
+
+std::string GetWindowText(WindowHandle window) {
+  const SimWindow* w = AsSimWindow(window);
+  return w ? w->text.substr(0, 259) : std::string();
+}
+
+void SetWindowText(WindowHandle window, const std::string& text) {
+  if (SimWindow* w = AsSimWindow(window)) w->text = text;
+}
+
+void SetFocus(WindowHandle window) { SimUi::Get().SetFocus(AsSimWindow(window)); }
+WindowHandle GetFocus() { return SimUi::Get().Focus(); }
+
+void SetWindowIcon(WindowHandle window, int which, IconHandle icon) {
+  SimWindow* w = AsSimWindow(window);
+  if (!w) return;
+  (which == kIconSmall ? w->smallIcon : w->bigIcon) = icon;
+}
+
+int CheckBox::GetCheck() const {
+  const SimWindow* w = AsSimWindow(window_);
+  return w ? w->checked : 0;
+}
+
+void CheckBox::SetCheck(int check) {
+  if (SimWindow* w = AsSimWindow(window_)) w->checked = check;
+}
+
+// --- Window objects -----------------------------------------------------------
+
+bool Window::Subclass(WindowHandle window) {
+  SimWindow* w = AsSimWindow(window);
+  if (handle_ || !w || w->object) return false;
+  handle_ = window;
+  w->object = this;
+  previousProc_ = w;
+  return true;
+}
+
+void Window::Unsubclass() {
+  if (!previousProc_) return;
+  SimWindow* w = static_cast<SimWindow*>(previousProc_);
+  if (w->object == this) w->object = nullptr;
+  previousProc_ = nullptr;
+  handle_ = nullptr;
+}
+
+GdiObject Window::DefaultControlColor(DrawContext dc, WindowHandle control, int kind) {
+  SetTextColor(dc, 0);
+  SetBkMode(dc, kBkOpaque);
+  const SimWindow* w = AsSimWindow(control);
+  const bool edit = kind == kCtlColorEdit || (w && w->className == "EDIT");
+  return SimUi::Get().StockBrush(edit ? kColorWindow : kColorBtnFace);
+}
+
+// --- Dialog -----------------------------------------------------------------
+
+int Dialog::DoModal() {
+  SimUi& ui = SimUi::Get();
+  ended_ = false;
+  result_ = 0;
+  SimWindow* d = ui.NewWindow(layout_.resourceId, "#32770", nullptr);
+  d->text = layout_.caption ? layout_.caption : "";
+  d->style = layout_.style;
+  d->exStyle = layout_.exStyle;
+  d->visible = false;  // not visible until the modal run shows it
+  d->cx = layout_.cx * SimUi::kBaseUnitX / 4;
+  d->cy = layout_.cy * SimUi::kBaseUnitY / 8;
+  for (const DialogItemTemplate& item : layout_.items) {
+    SimWindow* c = ui.NewWindow(item.id, item.className, d);
+    c->text = item.text ? item.text : "";
+    c->textOrdinal = item.textOrdinal;
+    c->style = item.style;
+    c->exStyle = item.exStyle;
+    c->visible = (item.style & style::kVisible) != 0;
+    c->enabled = true;
+    d->children.push_back(c);
+  }
+  d->object = this;
+  handle_ = d;
+
+  SimWindow* previousActive = ui.ActiveWindow();
+  SimWindow* previousFocus = ui.Focus();
+  ui.SetActiveWindow(d);
+  ui.PushRunning(d);
+  const bool focusFirst = HandleInit();
+  // Centred in the work area of the primary screen.
+  d->x = std::max(0, (SimUi::kWorkWidth - d->cx) / 2);
+  d->y = std::max(0, (SimUi::kWorkHeight - d->cy) / 2);
+  if (focusFirst) {
+    ui.SetFocus(nullptr);
+    for (SimWindow* c : d->children) {
+      if ((c->style & style::kTabStop) && Usable(c)) {
+        ui.SetFocus(c);
+        break;
+      }
+    }
+  }
+  if (!ended_) {
+    d->visible = true;
+    ui.Repaint();
+    if (ui.User()) {
+      std::function<void()> user = ui.User();
+      user();
+    }
+  }
+  sim::ModalRun run;
+  run.dialog = d;
+  run.result = ended_ ? result_ : 0;
+  run.leftOpen = !ended_;
+  ui.RecordRun(run);
+
+  // The window goes: the dialog and its controls are destroyed.
+  ui.PopRunning();
+  d->visible = false;
+  d->destroyed = true;
+  for (SimWindow* c : d->children) c->destroyed = true;
+  d->object = nullptr;
+  handle_ = nullptr;
+  ui.SetActiveWindow(previousActive);
+  ui.SetFocus(previousFocus);
+  return run.result;
+}
+
+void Dialog::EndModal(int result) {
+  ended_ = true;
+  result_ = result;
+}
+
+// --- Application services ---------------------------------------------------
+
+std::string InvalidArgumentText() { return sim::kInvalidArgumentText; }
+
+std::string ModuleFileName() { return SimUi::Get().ModuleFileName(); }
+
+int RunMessageLoop() { return 0; }
+
+namespace sim {
+
+SimGdiObject* SimUi::NewGdiObject(SimGdiObject object) {
+  gdi_.push_back(std::make_unique<SimGdiObject>(object));
+  return gdi_.back().get();
+}
+
+int SimUi::LiveGdiObjects() const {
+  return static_cast<int>(std::count_if(gdi_.begin(), gdi_.end(),
+                                        [](const auto& o) { return !o->deleted; }));
+}
+
+bool SimUi::IsLiveGdiObject(const void* object) const {
+  for (const auto& o : gdi_)
+    if (o.get() == object) return !o->deleted;
+  return false;
+}
+
+SimGdiObject* SimUi::StockBrush(std::uint32_t color) {
+  for (const auto& o : stock_)
+    if (o->color == color) return o.get();
+  SimGdiObject o;
+  o.stock = true;
+  o.color = color;
+  stock_.push_back(std::make_unique<SimGdiObject>(o));
+  return stock_.back().get();
+}
+
+SimWindow* SimUi::Control(int id) const {
+  SimWindow* d = RunningDialog();
+  return d ? AsSimWindow(GetDlgItem(d, id)) : nullptr;
+}
+
+bool SimUi::Deliver(int id, int code) {
+  SimWindow* d = RunningDialog();
+  if (!d || !d->object) return false;
+  auto* dialog = static_cast<Dialog*>(d->object);
+  if (dialog->Ended()) return false;
+  dialog->OnCommand(id, code);
+  if (!dialog->Ended()) Repaint();
+  return true;
+}
+
+bool SimUi::Click(int id) {
+  SimWindow* d = RunningDialog();
+  SimWindow* c = Control(id);
+  if (!d || !Usable(c) || static_cast<Dialog*>(d->object)->Ended()) return false;
+  if (c->className != "BUTTON") return false;
+  if (IsAutoCheckBox(c)) c->checked = c->checked ? 0 : 1;
+  focus_ = c;
+  return Deliver(id, kBnClicked);
+}
+
+bool SimUi::Type(int id, const std::string& text) {
+  SimWindow* c = Control(id);
+  if (!Usable(c) || c->className != "EDIT") return false;
+  focus_ = c;
+  c->text = text;
+  return Deliver(id, kEnChange);
+}
+
+bool SimUi::FocusOn(int id) {
+  SimWindow* c = Control(id);
+  if (!Usable(c)) return false;
+  focus_ = c;
+  return true;
+}
+
+bool SimUi::Enter() {
+  if (focus_ && IsPushButton(focus_) && Usable(focus_)) return Deliver(focus_->id, kBnClicked);
+  SimWindow* ok = Control(kIdOk);
+  if (ok && !ok->enabled) return false;
+  return Deliver(kIdOk, kBnClicked);
+}
+
+bool SimUi::Escape() {
+  SimWindow* cancel = Control(kIdCancel);
+  if (cancel && !cancel->enabled) return false;
+  return Deliver(kIdCancel, kBnClicked);
+}
+
+bool SimUi::CloseBox() { return Escape(); }
+
+bool SimUi::Command(int id, int code) { return Deliver(id, code); }
+
+void SimUi::Repaint() {
+  SimWindow* d = RunningDialog();
+  if (!d || !d->object || !d->visible) return;
+  auto* dialog = static_cast<Window*>(d->object);
+  std::vector<SimWindow*> order{d};
+  order.insert(order.end(), d->children.begin(), d->children.end());
+  for (SimWindow* w : order) {
+    if (!w->visible) continue;
+    const int kind = ColorKindOf(w);
+    if (kind < 0) continue;
+    SimDc dc;
+    GdiObject brush = dialog->OnColorRequest(&dc, w == d ? d : w, kind);
+    SimPaint& p = w->paint;
+    p = SimPaint{};
+    p.painted = true;
+    p.kind = kind;
+    const SimGdiObject* b = Gdi(brush);
+    p.brushAlive = b && (b->stock || IsLiveGdiObject(b)) && b->kind == SimGdiObject::kBrush;
+    p.background = b ? b->color : 0;
+    p.textColor = dc.textColor;
+    p.bkMode = dc.bkMode;
+    if (dc.font) {
+      p.fontSelected = true;
+      p.fontAlive = IsLiveGdiObject(dc.font);
+      p.fontHeight = dc.font->height;
+      p.fontWeight = dc.font->weight;
+      p.fontFace = dc.font->face;
+    }
+  }
+}
+
+}  // namespace sim
+}  // namespace platform

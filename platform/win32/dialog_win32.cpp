@@ -1,0 +1,217 @@
+// The dialog framework over plain Win32.
+#include <windows.h>
+#include <commctrl.h>
+// The framework's own functions of these names take narrow text; keep the
+// API's character-set macros out of their way.
+#undef CreateFont
+#undef GetWindowText
+#undef SetWindowText
+
+#include "platform/dialog.h"
+
+namespace platform {
+
+struct WindowAccess {
+  static void SetHandle(Window& w, WindowHandle h) { w.handle_ = h; }
+  static void*& PreviousProc(Window& w) { return w.previousProc_; }
+};
+
+namespace {
+HWND W(WindowHandle window) { return static_cast<HWND>(window); }
+
+const char kWindowProp[] = "TarnwellWindowObject";
+
+constexpr UINT kFirstCtlColor = WM_CTLCOLORMSGBOX;
+constexpr UINT kLastCtlColor = WM_CTLCOLORSTATIC;
+
+// Centres the window in the work area of the primary screen.
+void CentreInWorkArea(HWND hwnd) {
+  RECT work{};
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return;
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  int x = work.left + ((work.right - work.left) - w) / 2;
+  int y = work.top + ((work.bottom - work.top) - h) / 2;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* dialog = reinterpret_cast<Dialog*>(lParam);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    WindowAccess::SetHandle(*dialog, hwnd);
+    const bool focusFirst = dialog->HandleInit();
+    CentreInWorkArea(hwnd);
+    return focusFirst ? TRUE : FALSE;
+  }
+  auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (!dialog) return FALSE;
+  if (message == WM_COMMAND) {
+    return dialog->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+  }
+  if (message >= kFirstCtlColor && message <= kLastCtlColor) {
+    GdiObject brush = dialog->OnColorRequest(reinterpret_cast<HDC>(wParam),
+                                             reinterpret_cast<HWND>(lParam),
+                                             static_cast<int>(message - kFirstCtlColor));
+    return reinterpret_cast<INT_PTR>(brush);
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    WindowAccess::SetHandle(*dialog, nullptr);
+  }
+  return FALSE;
+}
+
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* window = static_cast<Window*>(GetPropA(hwnd, kWindowProp));
+  if (!window) return DefWindowProcA(hwnd, message, wParam, lParam);
+  auto previous = reinterpret_cast<WNDPROC>(WindowAccess::PreviousProc(*window));
+  if (message == WM_COMMAND && window->OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
+  if (message == WM_NCDESTROY) {
+    // The take-over ends with the window.
+    window->Unsubclass();
+  }
+  return CallWindowProcA(previous, hwnd, message, wParam, lParam);
+}
+}  // namespace
+
+// --- Drawing ----------------------------------------------------------------
+
+GdiObject CreateSolidBrush(Color color) { return ::CreateSolidBrush(color); }
+
+GdiObject CreateFont(int height, int width, int escapement, int orientation, int weight,
+                     bool italic, bool underline, bool strikeOut, unsigned charSet,
+                     unsigned outPrecision, unsigned clipPrecision, unsigned quality,
+                     unsigned pitchAndFamily, const char* face) {
+  return ::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
+                       strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
+                       face);
+}
+
+bool DeleteObject(GdiObject object) {
+  return object && ::DeleteObject(static_cast<HGDIOBJ>(object));
+}
+
+GdiObject SelectObject(DrawContext dc, GdiObject object) {
+  return ::SelectObject(static_cast<HDC>(dc), static_cast<HGDIOBJ>(object));
+}
+
+Color SetTextColor(DrawContext dc, Color color) {
+  return ::SetTextColor(static_cast<HDC>(dc), color);
+}
+
+int SetBkMode(DrawContext dc, int mode) { return ::SetBkMode(static_cast<HDC>(dc), mode); }
+
+IconHandle LoadProgramIcon(int resourceId) {
+  return ::LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
+}
+
+// --- Windows ----------------------------------------------------------------
+
+bool EnableWindow(WindowHandle window, bool enable) {
+  return ::EnableWindow(W(window), enable ? TRUE : FALSE) != 0;
+}
+bool IsWindowEnabled(WindowHandle window) { return ::IsWindowEnabled(W(window)) != 0; }
+bool ShowWindow(WindowHandle window, int command) { return ::ShowWindow(W(window), command) != 0; }
+bool IsWindowVisible(WindowHandle window) { return ::IsWindowVisible(W(window)) != 0; }
+int GetDlgCtrlID(WindowHandle window) { return ::GetDlgCtrlID(W(window)); }
+WindowHandle GetDlgItem(WindowHandle dialog, int id) { return ::GetDlgItem(W(dialog), id); }
+
+std::string GetWindowText(WindowHandle window) {
+  char buffer[260] = {};
+  const int n = ::GetWindowTextA(W(window), buffer, sizeof buffer);
+  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+void SetWindowText(WindowHandle window, const std::string& text) {
+  ::SetWindowTextA(W(window), text.c_str());
+}
+
+void SetFocus(WindowHandle window) { ::SetFocus(W(window)); }
+WindowHandle GetFocus() { return ::GetFocus(); }
+
+void SetWindowIcon(WindowHandle window, int which, IconHandle icon) {
+  SendMessageA(W(window), WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(icon));
+}
+
+int CheckBox::GetCheck() const {
+  return static_cast<int>(SendMessageA(W(window_), BM_GETCHECK, 0, 0));
+}
+
+void CheckBox::SetCheck(int check) {
+  SendMessageA(W(window_), BM_SETCHECK, static_cast<WPARAM>(check), 0);
+}
+
+// --- Window objects -----------------------------------------------------------
+
+bool Window::Subclass(WindowHandle window) {
+  if (handle_ || !window) return false;
+  if (!SetPropA(W(window), kWindowProp, this)) return false;
+  handle_ = window;
+  previousProc_ = reinterpret_cast<void*>(
+      SetWindowLongPtrA(W(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+  return true;
+}
+
+void Window::Unsubclass() {
+  if (!previousProc_) return;
+  SetWindowLongPtrA(W(handle_), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+  RemovePropA(W(handle_), kWindowProp);
+  previousProc_ = nullptr;
+  handle_ = nullptr;
+}
+
+GdiObject Window::DefaultControlColor(DrawContext dc, WindowHandle control, int kind) {
+  return reinterpret_cast<GdiObject>(DefWindowProcA(W(handle_), kFirstCtlColor + kind,
+                                                    reinterpret_cast<WPARAM>(dc),
+                                                    reinterpret_cast<LPARAM>(control)));
+}
+
+// --- Dialog ----------------------------------------------------------------
+
+int Dialog::DoModal() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  ended_ = false;
+  const INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(layout_.resourceId),
+                                    parent_ ? W(parent_->Handle()) : nullptr, &DialogProc,
+                                    reinterpret_cast<LPARAM>(this));
+  handle_ = nullptr;
+  return static_cast<int>(r);
+}
+
+void Dialog::EndModal(int result) {
+  ended_ = true;
+  result_ = result;
+  ::EndDialog(W(handle_), result);
+}
+
+// --- Application services ---------------------------------------------------
+
+std::string InvalidArgumentText() {
+  char buffer[512] = {};
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(E_INVALIDARG), 0, buffer,
+                                 sizeof buffer, nullptr);
+  return std::string(buffer, n);
+}
+
+std::string ModuleFileName() {
+  char buffer[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return std::string(buffer, n < MAX_PATH ? n : 0);
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace platform

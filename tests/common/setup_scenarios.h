@@ -1,0 +1,197 @@
+#pragma once
+// Scenarios of the setup dialog: a host registry, what the user does, and
+// what the dialog shows after each step. One table serves the native run
+// against the simulated dialog manager and the run of the real SetUp.exe
+// under Wine; each side supplies a SetupUi that acts and observes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/registry_tree.h"
+
+namespace testing_support {
+
+struct ControlState {
+  bool exists = false;
+  bool visible = false;
+  bool enabled = false;
+  int checked = 0;
+};
+
+// The dialog as the user sees it, and what the user can do to it. Every
+// action answers whether it reached the dialog.
+class SetupUi {
+ public:
+  virtual ~SetupUi() = default;
+  virtual ControlState State(int id) = 0;
+  virtual std::string Text(int id) = 0;
+  virtual int FocusId() = 0;  // control id of the focus, 0 for none
+  virtual bool Click(int id) = 0;
+  virtual bool Type(int id, const std::string& text) = 0;
+  virtual bool FocusOn(int id) = 0;
+  virtual bool Enter() = 0;
+  virtual bool Escape() = 0;
+  virtual bool CloseBox() = 0;
+  virtual bool Closed() = 0;  // the dialog has gone
+};
+
+enum class Act { kNone, kClick, kType, kFocus, kEnter, kEscape, kCloseBox };
+
+// One expected check box: the id and its state.
+struct Box {
+  int id;
+  bool visible;
+  bool enabled;
+  int checked;
+};
+
+struct Step {
+  Act act = Act::kNone;
+  int id = 0;
+  std::string text;
+  bool reaches = true;       // the action gets through to the dialog
+  std::vector<Box> boxes;    // expected after the action
+  int install = -1;          // Install enabled: -1 unchecked, 0 no, 1 yes
+  int focus = 0;             // expected focus id; 0 unchecked
+  std::vector<std::pair<int, std::string>> texts;
+};
+
+struct SetupScenario {
+  const char* name;
+  std::vector<RegEntry> hosts;
+  std::vector<Step> steps;  // the last one closes the dialog
+  int result;               // how it closed: 1 CloseOk, 2 CloseCancel
+};
+
+inline const char* kZwcad = "SOFTWARE\\ZWSOFT\\ZWCAD\\";
+
+inline RegEntry Host(const std::string& version, const std::string& folder) {
+  return Sz(kZwcad + version + "\\zh-CN", folder);
+}
+
+// Boxes of the years, 2021..2027: 'T' enabled and ticked, 'e' enabled and
+// unticked, '-' disabled and unticked; the 2027 box is hidden.
+inline std::vector<Box> Years(const char* states) {
+  std::vector<Box> boxes;
+  for (int y = 0; y < 7; ++y) {
+    const char s = states[y];
+    boxes.push_back({1037 + y, y != 6, s != '-', s == 'T' ? 1 : 0});
+  }
+  return boxes;
+}
+
+inline Step Check(std::vector<Box> boxes, int install, int focus = 0) {
+  Step s;
+  s.boxes = std::move(boxes);
+  s.install = install;
+  s.focus = focus;
+  return s;
+}
+
+inline Step Do(Act act, int id = 0, std::vector<Box> boxes = {}, int install = -1) {
+  Step s;
+  s.act = act;
+  s.id = id;
+  s.boxes = std::move(boxes);
+  s.install = install;
+  return s;
+}
+
+inline std::vector<SetupScenario> SetupScenarios() {
+  Step lines;
+  lines.texts = {{1013, "Tarnwell软件 V2026.05.12"},
+                 {1018, "( 中望CAD版 )"},
+                 {1000, "C:\\Korvex"},
+                 {1016, "请选择安装组件："},
+                 {1022, "安  装"}};
+  Step typed = Do(Act::kType, 1000);
+  typed.text = "D:\\Other place";
+  typed.texts = {{1000, "D:\\Other place"}};
+  Step ignored = Do(Act::kClick, 1041, Years("---T---"), 1);
+  ignored.reaches = false;
+  Step ignoredHidden = Do(Act::kClick, 1043, Years("---T---"), 1);
+  ignoredHidden.reaches = false;
+  return {
+      {"Only2024_Escape",
+       {Host("ZWCAD 2024", "C:\\ZW2024")},
+       {Check(Years("---T---"), 1, 1040), lines, ignored, ignoredHidden, Do(Act::kEscape)},
+       2},
+      {"Hosts2021And2026_TickingDrivesInstall",
+       {Host("2021", "C:\\ZW2021"), Host("2026", "C:\\ZW2026")},
+       {Check(Years("T----T-"), 1, 1037),
+        Do(Act::kClick, 1037, Years("e----T-"), 1),
+        Do(Act::kClick, 1042, Years("e----e-"), 0),
+        Do(Act::kClick, 1042, Years("e----T-"), 1),
+        Do(Act::kClick, 1042, Years("e----e-"), 0),
+        Do(Act::kClick, 1037, Years("T----e-"), 1),
+        Do(Act::kCloseBox)},
+       2},
+      {"Host2027_HiddenBoxKeepsInstall",
+       {Host("2027", "C:\\ZW2027")},
+       {Check(Years("------T"), 1, 2), Do(Act::kEscape)},
+       2},
+      {"Host2027AndOthers_AllVisibleUnticked",
+       {Host("2027", "C:\\ZW2027"), Host("2023", "C:\\ZW2023")},
+       {Check(Years("--T---T"), 1, 1039), Do(Act::kClick, 1039, Years("--e---T"), 1),
+        Do(Act::kEscape)},
+       2},
+      {"NoHost_FocusOnCancel",
+       {},
+       {Check(Years("-------"), 0, 2), Do(Act::kEnter)},
+       2},
+      {"EnterOnCheckBox_ClosesOk",
+       {Host("2024", "C:\\ZW2024")},
+       {Check(Years("---T---"), 1, 1040), Do(Act::kEnter)},
+       1},
+      {"EnterInPathBox_ClosesOk",
+       {Host("2022", "C:\\ZW2022")},
+       {Check(Years("-T-----"), 1, 1038), typed, Do(Act::kEnter)},
+       1},
+      {"EnterOnInstall_PressesIt",
+       {Host("2025", "C:\\ZW2025")},
+       {Do(Act::kFocus, 1022), Do(Act::kEnter, 0, Years("----T--"), 1), Do(Act::kClick, 1015),
+        Do(Act::kClick, 1022), Do(Act::kClick, 2)},
+       2},
+  };
+}
+
+// Runs the steps against an open dialog; the last step closes it.
+inline void RunSteps(SetupUi& ui, const SetupScenario& c) {
+  for (std::size_t i = 0; i < c.steps.size(); ++i) {
+    const Step& s = c.steps[i];
+    SCOPED_TRACE("step " + std::to_string(i));
+    bool reached = true;
+    switch (s.act) {
+      case Act::kNone: break;
+      case Act::kClick: reached = ui.Click(s.id); break;
+      case Act::kType: reached = ui.Type(s.id, s.text); break;
+      case Act::kFocus: reached = ui.FocusOn(s.id); break;
+      case Act::kEnter: reached = ui.Enter(); break;
+      case Act::kEscape: reached = ui.Escape(); break;
+      case Act::kCloseBox: reached = ui.CloseBox(); break;
+    }
+    EXPECT_EQ(reached, s.reaches);
+    const bool last = i + 1 == c.steps.size();
+    if (last) break;
+    ASSERT_FALSE(ui.Closed()) << "the dialog closed early";
+    for (const Box& b : s.boxes) {
+      const ControlState st = ui.State(b.id);
+      ASSERT_TRUE(st.exists) << b.id;
+      EXPECT_EQ(st.visible, b.visible) << "visible " << b.id;
+      EXPECT_EQ(st.enabled, b.enabled) << "enabled " << b.id;
+      EXPECT_EQ(st.checked, b.checked) << "checked " << b.id;
+    }
+    if (s.install >= 0) {
+      const ControlState st = ui.State(1022);
+      EXPECT_TRUE(st.visible);
+      EXPECT_EQ(st.enabled, s.install == 1) << "Install";
+    }
+    if (s.focus) {
+    EXPECT_EQ(ui.FocusId(), s.focus);
+  }
+    for (const auto& t : s.texts) EXPECT_EQ(ui.Text(t.first), t.second) << t.first;
+  }
+}
+
+}  // namespace testing_support

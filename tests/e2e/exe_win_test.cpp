@@ -1,0 +1,291 @@
+// SetUp.exe as built: template 141 read back out of the executable and
+// compared field by field with the C++ table that the simulation uses, the
+// two bitmaps, the icon's images, the manifest, and the import table.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "e2e/driver.h"
+#include "ui/setup_template.h"
+
+namespace {
+
+std::wstring Wide(const char* gbk) {
+  if (!gbk) return L"";
+  const int n = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk, -1, nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n > 0 ? n - 1 : 0), L'\0');
+  if (n > 1) MultiByteToWideChar(936, 0, gbk, -1, &w[0], n);
+  return w;
+}
+
+std::wstring Upper(std::wstring s) {
+  for (wchar_t& c : s) c = static_cast<wchar_t>(towupper(c));
+  return s;
+}
+
+// Reads a DLGTEMPLATEEX.
+class Reader {
+ public:
+  Reader(const BYTE* p, std::size_t size) : p_(p), end_(p + size) {}
+  template <class T>
+  T Get() {
+    T v{};
+    if (p_ + sizeof(T) <= end_) std::memcpy(&v, p_, sizeof(T));
+    p_ += sizeof(T);
+    return v;
+  }
+  // sz_Or_Ord: 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
+  std::wstring SzOrOrd(int* ordinal) {
+    *ordinal = 0;
+    WORD first = Get<WORD>();
+    if (first == 0xFFFF) {
+      *ordinal = Get<WORD>();
+      return L"";
+    }
+    std::wstring s;
+    while (first != 0 && p_ < end_) {
+      s += static_cast<wchar_t>(first);
+      first = Get<WORD>();
+    }
+    return s;
+  }
+  void AlignDword(const BYTE* base) {
+    while ((p_ - base) % 4) ++p_;
+  }
+  bool Overrun() const { return p_ > end_; }
+
+ private:
+  const BYTE* p_;
+  const BYTE* end_;
+};
+
+class ExeTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    module_ = LoadLibraryExA(e2e::SetupExePath().c_str(), nullptr,
+                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  }
+  static void TearDownTestSuite() {
+    if (module_) FreeLibrary(module_);
+    module_ = nullptr;
+  }
+  static bool Resource(LPCSTR type, int id, const BYTE** data, std::size_t* size) {
+    HRSRC r = FindResourceA(module_, MAKEINTRESOURCEA(id), type);
+    if (!r) return false;
+    HGLOBAL g = LoadResource(module_, r);
+    *data = static_cast<const BYTE*>(LockResource(g));
+    *size = SizeofResource(module_, r);
+    return *data != nullptr;
+  }
+  static HMODULE module_;
+};
+HMODULE ExeTest::module_ = nullptr;
+
+std::wstring ClassName(const std::wstring& name, int ordinal) {
+  switch (ordinal) {
+    case 0x80: return L"BUTTON";
+    case 0x81: return L"EDIT";
+    case 0x82: return L"STATIC";
+    case 0: return Upper(name);
+    default: return L"?";
+  }
+}
+
+TEST_F(ExeTest, Template141IsTheTableOfTheSimulation) {
+  ASSERT_NE(module_, nullptr) << e2e::SetupExePath();
+  const BYTE* data = nullptr;
+  std::size_t size = 0;
+  ASSERT_TRUE(Resource(MAKEINTRESOURCEA(5), kSetupDialogId, &data, &size));  // RT_DIALOG
+  const platform::DialogTemplate& t = kSetupDialogTemplate;
+  Reader r(data, size);
+  ASSERT_EQ(r.Get<WORD>(), 1);       // dlgVer
+  ASSERT_EQ(r.Get<WORD>(), 0xFFFF);  // DLGTEMPLATEEX
+  EXPECT_EQ(r.Get<DWORD>(), 0u);     // helpID
+  EXPECT_EQ(r.Get<DWORD>(), t.exStyle);
+  EXPECT_EQ(r.Get<DWORD>(), t.style);
+  const WORD count = r.Get<WORD>();
+  EXPECT_EQ(r.Get<short>(), t.x);
+  EXPECT_EQ(r.Get<short>(), t.y);
+  EXPECT_EQ(r.Get<short>(), t.cx);
+  EXPECT_EQ(r.Get<short>(), t.cy);
+  int ordinal = 0;
+  EXPECT_EQ(r.SzOrOrd(&ordinal), L"");  // no menu
+  EXPECT_EQ(ordinal, 0);
+  EXPECT_EQ(r.SzOrOrd(&ordinal), L"");  // the dialog class
+  EXPECT_EQ(ordinal, 0);
+  EXPECT_EQ(r.SzOrOrd(&ordinal), Wide(t.caption));
+  EXPECT_EQ(r.Get<WORD>(), t.pointSize);
+  EXPECT_EQ(r.Get<WORD>(), t.weight);
+  EXPECT_EQ(r.Get<BYTE>(), t.italic ? 1 : 0);
+  EXPECT_EQ(r.Get<BYTE>(), t.charSet);
+  EXPECT_EQ(r.SzOrOrd(&ordinal), Wide(t.face));
+  ASSERT_EQ(count, t.items.size());
+  for (const platform::DialogItemTemplate& item : t.items) {
+    SCOPED_TRACE(item.id);
+    r.AlignDword(data);
+    EXPECT_EQ(r.Get<DWORD>(), 0u);  // helpID
+    EXPECT_EQ(r.Get<DWORD>(), item.exStyle);
+    EXPECT_EQ(r.Get<DWORD>(), item.style);
+    EXPECT_EQ(r.Get<short>(), item.x);
+    EXPECT_EQ(r.Get<short>(), item.y);
+    EXPECT_EQ(r.Get<short>(), item.cx);
+    EXPECT_EQ(r.Get<short>(), item.cy);
+    EXPECT_EQ(static_cast<int>(r.Get<DWORD>()), item.id);
+    const std::wstring cls = r.SzOrOrd(&ordinal);
+    EXPECT_EQ(ClassName(cls, ordinal), Upper(Wide(item.className)));
+    const std::wstring text = r.SzOrOrd(&ordinal);
+    EXPECT_EQ(text, Wide(item.text));
+    EXPECT_EQ(ordinal, item.textOrdinal);
+    const WORD extra = r.Get<WORD>();
+    EXPECT_EQ(extra, 0);
+    for (WORD i = 0; i < extra; ++i) r.Get<BYTE>();
+  }
+  EXPECT_FALSE(r.Overrun());
+}
+
+struct BitmapCase {
+  int id;
+  LONG width, height;
+};
+
+TEST_F(ExeTest, BitmapsHaveTheirSizesAt24Bits) {
+  ASSERT_NE(module_, nullptr);
+  for (const BitmapCase& c : {BitmapCase{kLogoBitmapId, 64, 64}, BitmapCase{kMenuBitmapId, 303, 120}}) {
+    SCOPED_TRACE(c.id);
+    const BYTE* data = nullptr;
+    std::size_t size = 0;
+    ASSERT_TRUE(Resource(MAKEINTRESOURCEA(2), c.id, &data, &size));  // RT_BITMAP
+    ASSERT_GE(size, sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, data, sizeof h);
+    EXPECT_EQ(h.biWidth, c.width);
+    EXPECT_EQ(h.biHeight, c.height);
+    EXPECT_EQ(h.biBitCount, 24);
+    EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB));
+    const std::size_t stride = (static_cast<std::size_t>(c.width) * 3 + 3) & ~std::size_t{3};
+    EXPECT_GE(size, sizeof h + stride * static_cast<std::size_t>(c.height));
+  }
+}
+
+TEST_F(ExeTest, IconHasThreeSizesAtThreeDepths) {
+  ASSERT_NE(module_, nullptr);
+  const BYTE* data = nullptr;
+  std::size_t size = 0;
+  ASSERT_TRUE(Resource(MAKEINTRESOURCEA(14), kProgramIconId, &data, &size));  // RT_GROUP_ICON
+  ASSERT_GE(size, 6u);
+  WORD header[3];
+  std::memcpy(header, data, sizeof header);
+  EXPECT_EQ(header[1], 1);  // icons
+  ASSERT_EQ(size, 6u + 14u * header[2]);
+  std::set<std::pair<int, int>> images;
+  for (WORD i = 0; i < header[2]; ++i) {
+    const BYTE* e = data + 6 + 14 * i;
+    const int width = e[0] ? e[0] : 256, height = e[1] ? e[1] : 256;
+    WORD bitCount = 0, id = 0;
+    std::memcpy(&bitCount, e + 6, 2);
+    std::memcpy(&id, e + 12, 2);
+    EXPECT_EQ(width, height);
+    images.insert({width, bitCount});
+    // The image itself: a DIB of that size and depth.
+    const BYTE* image = nullptr;
+    std::size_t imageSize = 0;
+    ASSERT_TRUE(Resource(MAKEINTRESOURCEA(3), id, &image, &imageSize));  // RT_ICON
+    BITMAPINFOHEADER h;
+    ASSERT_GE(imageSize, sizeof h);
+    std::memcpy(&h, image, sizeof h);
+    EXPECT_EQ(h.biWidth, width);
+    EXPECT_EQ(h.biHeight, 2 * height);
+    EXPECT_EQ(h.biBitCount, bitCount);
+  }
+  const std::set<std::pair<int, int>> expected = {{48, 4}, {48, 8}, {48, 32}, {32, 4}, {32, 8},
+                                                  {32, 32}, {16, 4}, {16, 8}, {16, 32}};
+  EXPECT_EQ(images, expected);
+  EXPECT_EQ(header[2], 9);
+}
+
+TEST_F(ExeTest, ManifestRequiresAdministratorWithoutUiAccess) {
+  ASSERT_NE(module_, nullptr);
+  const BYTE* data = nullptr;
+  std::size_t size = 0;
+  ASSERT_TRUE(Resource(MAKEINTRESOURCEA(24), 1, &data, &size));  // RT_MANIFEST
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  EXPECT_NE(text.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("asInvoker"), std::string::npos);
+}
+
+// The names of the DLLs in the PE import directory of a 64-bit image.
+std::vector<std::string> ImportedDlls(const std::string& file, std::string* why) {
+  std::ifstream in(file, std::ios::binary);
+  const std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto at = [&](std::size_t off, std::size_t n) { return off + n <= b.size(); };
+  std::vector<std::string> dlls;
+  IMAGE_DOS_HEADER dos;
+  if (!at(0, sizeof dos)) return *why = "short file", dlls;
+  std::memcpy(&dos, b.data(), sizeof dos);
+  IMAGE_NT_HEADERS64 nt;
+  const auto ntOff = static_cast<std::size_t>(dos.e_lfanew);
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE || !at(ntOff, sizeof nt)) return *why = "no PE", dlls;
+  std::memcpy(&nt, b.data() + ntOff, sizeof nt);
+  if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+    return *why = "not PE32+", dlls;
+  if (nt.FileHeader.Machine != IMAGE_FILE_MACHINE_AMD64) return *why = "not x64", dlls;
+  if (nt.OptionalHeader.Subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI) return *why = "not GUI", dlls;
+  const std::size_t secOff = ntOff + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+                             nt.FileHeader.SizeOfOptionalHeader;
+  std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
+  if (!at(secOff, sections.size() * sizeof(IMAGE_SECTION_HEADER))) return *why = "sections", dlls;
+  std::memcpy(sections.data(), b.data() + secOff, sections.size() * sizeof(IMAGE_SECTION_HEADER));
+  auto fileOffset = [&](DWORD rva, std::size_t* off) {
+    for (const auto& s : sections) {
+      const DWORD span = std::max(s.Misc.VirtualSize, s.SizeOfRawData);
+      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + span) {
+        *off = rva - s.VirtualAddress + s.PointerToRawData;
+        return true;
+      }
+    }
+    return false;
+  };
+  const IMAGE_DATA_DIRECTORY dir = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  std::size_t off = 0;
+  if (!dir.VirtualAddress || !fileOffset(dir.VirtualAddress, &off)) return *why = "no imports", dlls;
+  for (;; off += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR d;
+    if (!at(off, sizeof d)) return *why = "import directory runs past the file", dlls;
+    std::memcpy(&d, b.data() + off, sizeof d);
+    if (d.Name == 0 && d.FirstThunk == 0) break;
+    std::size_t nameOff = 0;
+    if (!fileOffset(d.Name, &nameOff) || !at(nameOff, 1)) return *why = "bad name", dlls;
+    dlls.emplace_back(b.c_str() + nameOff);
+  }
+  return dlls;
+}
+
+TEST(ExeImportTest, SetUpImportsSystemDllsOnly) {
+  std::string why;
+  std::string path = TARNWELL_SETUP_EXE;
+  const std::vector<std::string> dlls = ImportedDlls(e2e::SetupExePath(), &why);
+  ASSERT_FALSE(dlls.empty()) << why;
+  EXPECT_EQ(path.substr(path.find_last_of("/\\") + 1), "SetUp.exe");
+  const std::set<std::string> system = {"kernel32.dll", "user32.dll",  "gdi32.dll",
+                                        "comctl32.dll", "shell32.dll", "ole32.dll",
+                                        "advapi32.dll", "msvcrt.dll"};
+  std::set<std::string> seen;
+  for (std::string dll : dlls) {
+    for (char& c : dll) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(system.count(dll) || dll.rfind("api-ms-win-crt-", 0) == 0) << dll;
+    seen.insert(dll);
+  }
+  // The dialog needs these at least; nothing of the C++ runtime is a DLL.
+  for (const char* needed : {"user32.dll", "gdi32.dll", "comctl32.dll", "kernel32.dll"})
+    EXPECT_TRUE(seen.count(needed)) << needed;
+}
+
+}  // namespace

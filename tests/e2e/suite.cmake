@@ -1,0 +1,15 @@
+# The real SetUp.exe, driven from a Windows test program under Wine; and the
+# executable's resources and import table read back out of it.
+tarnwell_suite(e2e LIBS tarnwell_ui TIMEOUT 180)
+if(TARGET e2e_tests)
+  target_sources(e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/driver.cpp)
+  add_dependencies(e2e_tests SetUp)
+  target_compile_definitions(e2e_tests PRIVATE TARNWELL_SETUP_EXE="$<TARGET_FILE:SetUp>")
+  target_link_libraries(e2e_tests PRIVATE user32 gdi32)
+endif()
+if(TARGET e2e_tests)
+  # The framework's own dialog test runs template 141 inside the test program.
+  target_sources(e2e_tests PRIVATE ${PROJECT_SOURCE_DIR}/ui/setup.rc)
+  target_include_directories(e2e_tests PRIVATE ${PROJECT_SOURCE_DIR}/ui)
+  target_compile_options(e2e_tests PRIVATE "$<$<COMPILE_LANGUAGE:RC>:-c;65001>")
+endif()

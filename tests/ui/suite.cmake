@@ -1,0 +1,1 @@
+tarnwell_suite(ui LIBS tarnwell_app)

@@ -1,0 +1,118 @@
+#include "ui/setup_dialog.h"
+
+#include <cstdio>
+
+#include "host/host_registry.h"
+#include "ui/setup_template.h"
+
+std::int32_t g_versionNumber = 20260512;
+
+namespace {
+constexpr platform::Color kBackground = platform::Rgb(160, 180, 220);
+constexpr platform::Color kLineText = platform::Rgb(10, 70, 40);
+constexpr platform::Color kBlack = platform::Rgb(0, 0, 0);
+
+platform::GdiObject LineFont(int height, int weight) {
+  return platform::CreateFont(height, 0, 0, 0, weight, false, false, false, 0, 0, 0, 0, 0, "宋体");
+}
+}  // namespace
+
+Dlg_Setup::Dlg_Setup(platform::Window* parent)
+    : platform::Dialog(kSetupDialogTemplate, parent), m_installPath("C:\\Korvex") {
+  for (std::int32_t& selected : m_yearSelected) selected = 1;
+}
+
+Dlg_Setup::~Dlg_Setup() {
+  platform::DeleteObject(m_backgroundBrush);
+  platform::DeleteObject(m_titleFont);
+  platform::DeleteObject(m_editionFont);
+}
+
+const platform::MessageEntry* Dlg_Setup::GetMessageTable() const {
+  static const platform::MessageEntry kTable[] = {
+      TARNWELL_ON_CTLCOLOR(Dlg_Setup, OnControlColor),
+      TARNWELL_ON_CLICKED(1037, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(1038, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(1039, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(1040, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(1041, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(1042, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(1043, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(kIdBrowse, Dlg_Setup, OnBrowse),
+      TARNWELL_ON_CLICKED(kIdInstall, Dlg_Setup, OnInstall),
+      TARNWELL_END_MESSAGES,
+  };
+  return kTable;
+}
+
+void Dlg_Setup::ExchangeData(platform::DataExchange& dx) {
+  for (int i = 0; i < kHostYearCount; ++i) platform::ExchangeControl(dx, kIdYear2027 - i, m_yearBox[i]);
+  for (int y = 0; y < kHostYearCount; ++y) platform::ExchangeCheck(dx, kIdYear2021 + y, m_yearSelected[y]);
+  platform::ExchangeText(dx, kIdVersionLine, m_title);
+  platform::ExchangeText(dx, kIdEditionLine, m_edition);
+  platform::ExchangeControl(dx, kIdProgress, m_progress);
+  platform::ExchangeText(dx, kIdInstallPath, m_installPath);
+}
+
+std::string FormatVersionLine(std::int32_t n) {
+  const int year = n / 10000, month = (n % 10000) / 100, day = n % 100;
+  char text[260];
+  std::snprintf(text, sizeof text, month < 10 ? "Tarnwell软件 V%d.0%d" : "Tarnwell软件 V%d.%d", year,
+                month);
+  char full[260];
+  std::snprintf(full, sizeof full, day < 10 ? "%s.0%d" : "%s.%d", text, day);
+  return full;
+}
+
+bool Dlg_Setup::OnDialogInit() {
+  platform::Dialog::OnDialogInit();
+  // A second modal run of the same object makes a new brush: release the old.
+  platform::DeleteObject(m_backgroundBrush);
+  m_backgroundBrush = platform::CreateSolidBrush(kBackground);
+  m_title = FormatVersionLine(g_versionNumber);
+  m_edition = "( 中望CAD版 )";
+  if (platform::IconHandle icon = platform::LoadProgramIcon(kProgramIconId))
+    platform::SetWindowIcon(Handle(), platform::kIconSmall, icon);
+  for (int y = 0; y < kHostYearCount; ++y) {
+    if (g_hostRegistry.m_locations[y].Count() == 0) {
+      m_yearBox[kHostYearCount - 1 - y].Enable(false);
+      m_yearSelected[y] = 0;
+    }
+  }
+  UpdateData(false);
+  UpdateInstallButton();
+  return true;
+}
+
+void Dlg_Setup::UpdateInstallButton() {
+  UpdateData(true);
+  bool any = false;
+  for (std::int32_t selected : m_yearSelected) any = any || selected != 0;
+  platform::EnableWindow(Item(kIdInstall), any);
+}
+
+platform::GdiObject Dlg_Setup::OnControlColor(platform::DrawContext dc,
+                                              platform::WindowHandle control, int kind) {
+  DefaultControlColor(dc, control, kind);
+  platform::SetTextColor(dc, kBlack);
+  const int id = platform::GetDlgCtrlID(control);
+  if (id != kIdInstallPath) platform::SetBkMode(dc, platform::kBkTransparent);
+  if (id == kIdVersionLine) {
+    if (!m_titleFont) m_titleFont = LineFont(14, 600);
+    platform::SelectObject(dc, m_titleFont);
+    platform::SetTextColor(dc, kLineText);
+  } else if (id == kIdEditionLine) {
+    if (!m_editionFont) m_editionFont = LineFont(13, 400);
+    platform::SelectObject(dc, m_editionFont);
+    platform::SetTextColor(dc, kLineText);
+  }
+  return m_backgroundBrush;
+}
+
+void Dlg_Setup::OnBrowse() {}
+
+void Dlg_Setup::OnInstall() {}
+
+void Dlg_Setup::CloseOk() { platform::Dialog::CloseOk(); }
+
+void Dlg_Setup::CloseCancel() { platform::Dialog::CloseCancel(); }
