@@ -111,8 +111,6 @@ platform::GdiObject Dlg_Setup::OnControlColor(platform::DrawContext dc,
 
 void Dlg_Setup::OnBrowse() {}
 
-void Dlg_Setup::OnInstall() {}
-
 void Dlg_Setup::CloseOk() { platform::Dialog::CloseOk(); }
 
 void Dlg_Setup::CloseCancel() { platform::Dialog::CloseCancel(); }

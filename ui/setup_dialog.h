@@ -10,6 +10,8 @@
 
 // The version, year * 10000 + month * 100 + day.
 extern std::int32_t g_versionNumber;
+// Set until the user has been warned once that the host program runs.
+extern bool g_warnHostRunning;
 
 class Dlg_Setup : public platform::Dialog {
  public:
@@ -29,8 +31,12 @@ class Dlg_Setup : public platform::Dialog {
                                      int kind);
   // The folder picker; not built yet, the button does nothing.
   void OnBrowse();
-  // The install sequence; not built yet, the button does nothing.
+  // The Install button: warns once while the host program runs, makes the
+  // install folder, runs the install and closes the dialog.
   void OnInstall();
+  // Progress mode, the package copy, the loaders and the fonts. False when
+  // the package copy gave up; the dialog has then been closed with Cancel.
+  bool RunInstall();
 
   // Paints the dialog and its controls; created at initialisation.
   platform::GdiObject m_backgroundBrush = nullptr;

@@ -1,0 +1,84 @@
+#pragma once
+// The shell's folder browser (SHBrowseForFolderA) and the window operations
+// that a program needs to change the browser's window while it runs.
+#include <cstdint>
+
+#include "platform/ui.h"
+
+namespace platform {
+
+using ItemList = void*;  // an item identifier list (PIDLIST_ABSOLUTE)
+
+// The callback's events and the messages to the browser window.
+constexpr unsigned kBffmInitialized = 1;
+constexpr unsigned kBffmSelChanged = 2;
+constexpr unsigned kBifReturnOnlyFsDirs = 0x0001;
+constexpr unsigned kBifStatusText = 0x0004;
+// Controls of the browser window.
+constexpr int kBrowserOkId = 1;
+constexpr int kBrowserCancelId = 2;
+constexpr int kBrowserTreeId = 14145;
+constexpr int kBrowserStatusId = 14147;
+
+using BrowseCallbackProc = int (*)(WindowHandle browser, unsigned event, std::intptr_t eventData,
+                                   std::intptr_t param);
+
+// The fields of BROWSEINFOA.
+struct BrowseInfo {
+  WindowHandle owner = nullptr;
+  ItemList root = nullptr;
+  char* displayName = nullptr;  // 260 bytes
+  const char* title = nullptr;
+  unsigned flags = 0;
+  BrowseCallbackProc callback = nullptr;
+  std::intptr_t param = 0;
+  int image = 0;
+};
+
+// The shell's allocator (SHGetMalloc).
+class ShellAllocator {
+ public:
+  ShellAllocator() = default;
+  ~ShellAllocator() { Release(); }
+  ShellAllocator(const ShellAllocator&) = delete;
+  ShellAllocator& operator=(const ShellAllocator&) = delete;
+  // SHGetMalloc: false when the shell gives none.
+  bool Acquire();
+  // IMalloc::Free of an item list.
+  void Free(ItemList items);
+  // IMalloc::Release; nothing when not acquired.
+  void Release();
+
+ private:
+  void* malloc_ = nullptr;
+};
+
+// SHBrowseForFolderA: shows the browser modally; the chosen item list, or
+// none.
+ItemList BrowseForFolder(BrowseInfo& info);
+// SHGetPathFromIDListA into 260 bytes: false for items without a path.
+bool PathFromItemList(ItemList items, char (&path)[260]);
+// BFFM_ENABLEOK and BFFM_SETSELECTIONA (the selection given as path text).
+void BrowserEnableOk(WindowHandle browser, bool enable);
+void BrowserSetSelection(WindowHandle browser, const char* path);
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+// GetWindowRect: screen coordinates.
+Rect WindowRect(WindowHandle window);
+// ScreenToClient of both corners.
+Rect ScreenToClientRect(WindowHandle window, Rect rect);
+// CreateWindowExA of a child window, then SetWindowLongA(GWL_ID, id).
+WindowHandle CreateChildWindow(std::uint32_t exStyle, const char* className, const char* text,
+                               std::uint32_t style, const Rect& rect, WindowHandle parent, int id);
+// WM_GETFONT from one window, WM_SETFONT (with redraw) to another.
+void CopyWindowFont(WindowHandle from, WindowHandle to);
+// EndDialog.
+void EndDialog(WindowHandle dialog, int result);
+// True when the window has the WS_CHILD style.
+bool IsChildWindow(WindowHandle window);
+// GetLastActivePopup.
+WindowHandle LastActivePopup(WindowHandle window);
+
+}  // namespace platform
