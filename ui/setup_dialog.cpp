@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "host/host_registry.h"
+#include "ui/path_dialog.h"
 #include "ui/setup_template.h"
 
 std::int32_t g_versionNumber = 20260512;
@@ -11,6 +12,7 @@ namespace {
 constexpr platform::Color kBackground = platform::Rgb(160, 180, 220);
 constexpr platform::Color kLineText = platform::Rgb(10, 70, 40);
 constexpr platform::Color kBlack = platform::Rgb(0, 0, 0);
+constexpr const char* kPickerText = "请选择安装目录：";
 
 platform::GdiObject LineFont(int height, int weight) {
   return platform::CreateFont(height, 0, 0, 0, weight, false, false, false, 0, 0, 0, 0, 0, "宋体");
@@ -109,7 +111,15 @@ platform::GdiObject Dlg_Setup::OnControlColor(platform::DrawContext dc,
   return m_backgroundBrush;
 }
 
-void Dlg_Setup::OnBrowse() {}
+void Dlg_Setup::OnBrowse() {
+  UpdateData(true);
+  CPathDialog picker(kPickerText, kPickerText, m_installPath.c_str(), nullptr);
+  if (picker.ShowModal() == 1) {
+    m_installPath = picker.GetFolderPath();
+    UpdateData(false);
+  }
+  UpdateInstallButton();
+}
 
 void Dlg_Setup::CloseOk() { platform::Dialog::CloseOk(); }
 

@@ -29,7 +29,7 @@ class Dlg_Setup : public platform::Dialog {
   // Every control-colour request of the dialog and its controls.
   platform::GdiObject OnControlColor(platform::DrawContext dc, platform::WindowHandle control,
                                      int kind);
-  // The folder picker; not built yet, the button does nothing.
+  // The Browse button: the folder picker, starting at the install path.
   void OnBrowse();
   // The Install button: warns once while the host program runs, makes the
   // install folder, runs the install and closes the dialog.

@@ -160,7 +160,13 @@ std::string GetWindowText(WindowHandle window) {
 }
 
 void SetWindowText(WindowHandle window, const std::string& text) {
-  if (SimWindow* w = AsSimWindow(window)) w->text = text;
+  SimWindow* w = AsSimWindow(window);
+  if (!w) return;
+  w->text = text;
+  // A single-line edit control tells its parent of every change, WM_SETTEXT
+  // included.
+  if (w->className == "EDIT" && w->parent && w->parent->object && !w->destroyed)
+    w->parent->object->OnCommand(w->id, kEnChange);
 }
 
 void SetFocus(WindowHandle window) { SimUi::Get().SetFocus(AsSimWindow(window)); }
@@ -323,9 +329,22 @@ SimWindow* SimUi::Control(int id) const {
   return d ? AsSimWindow(GetDlgItem(d, id)) : nullptr;
 }
 
+namespace {
+bool RunEnded(const SimWindow* d) {
+  if (d->ownProc) return d->modalEnded;
+  return !d->object || static_cast<Dialog*>(d->object)->Ended();
+}
+}  // namespace
+
 bool SimUi::Deliver(int id, int code) {
   SimWindow* d = RunningDialog();
-  if (!d || !d->object) return false;
+  if (!d) return false;
+  if (d->ownProc) {
+    if (d->modalEnded) return false;
+    if (!(d->object && d->object->OnCommand(id, code))) d->ownProc(id, code);
+    return true;
+  }
+  if (!d->object) return false;
   auto* dialog = static_cast<Dialog*>(d->object);
   if (dialog->Ended()) return false;
   dialog->OnCommand(id, code);
@@ -336,7 +355,7 @@ bool SimUi::Deliver(int id, int code) {
 bool SimUi::Click(int id) {
   SimWindow* d = RunningDialog();
   SimWindow* c = Control(id);
-  if (!d || !Usable(c) || static_cast<Dialog*>(d->object)->Ended()) return false;
+  if (!d || !Usable(c) || RunEnded(d)) return false;
   if (c->className != "BUTTON") return false;
   if (IsAutoCheckBox(c)) c->checked = c->checked ? 0 : 1;
   focus_ = c;

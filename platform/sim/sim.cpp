@@ -3,6 +3,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_ui.h"
 
 namespace platform::sim {
@@ -12,6 +13,7 @@ void ResetAll() {
   SimUi::Get().Reset();
   SimFiles::Get().Reset();
   SimProcesses::Get().Reset();
+  SimShell::Get().Reset();
 }
 
 }  // namespace platform::sim

@@ -71,6 +71,13 @@ struct SimWindow {
   std::vector<SimWindow*> children;  // in template order
   platform::Window* object = nullptr;  // the dialog object while it runs
   SimPaint paint;
+  void* font = nullptr;  // WM_GETFONT / WM_SETFONT
+  // A system dialog (the shell's folder browser) has a procedure of its
+  // own, which gets every command that a window object that took the
+  // window over does not handle; it ends through EndDialog.
+  std::function<void(int id, int code)> ownProc;
+  bool modalEnded = false;
+  int modalResult = 0;
 };
 
 struct MessageBoxRecord {
@@ -109,9 +116,10 @@ class SimUi {
   SimWindow* ActiveWindow() const { return active_; }
 
   // --- The program ---
-  // What GetModuleFileNameA answers; "C:\Tarnwell\SetUp.exe" after a reset.
-  void SetModuleFileName(std::string path) { moduleFileName_ = std::move(path); }
-  const std::string& ModuleFileName() const { return moduleFileName_; }
+  // What GetModuleFileNameA answers: the simulated file system's executable
+  // path, which both the application name and the package source use.
+  void SetModuleFileName(std::string path);
+  std::string ModuleFileName() const;
   // Whether the program has icon resource 1 (it has after a reset).
   void SetHasProgramIcon(bool has) { hasIcon_ = has; }
   bool HasProgramIcon() const { return hasIcon_; }
@@ -136,6 +144,11 @@ class SimUi {
   // message table as on Windows.
   void SetUser(std::function<void()> user) { user_ = std::move(user); }
   const std::function<void()>& User() const { return user_; }
+
+  // Runs while the shell's folder browser runs, once it is initialised;
+  // without one the browser is cancelled at once.
+  void SetBrowserUser(std::function<void()> user) { browserUser_ = std::move(user); }
+  const std::function<void()>& BrowserUser() const { return browserUser_; }
 
   // The innermost dialog that runs, or none.
   SimWindow* RunningDialog() const { return running_.empty() ? nullptr : running_.back(); }
@@ -182,7 +195,6 @@ class SimUi {
   std::vector<MessageBoxRecord> boxes_;
   std::function<int(const MessageBoxRecord&)> answerer_;
   SimWindow* active_ = nullptr;
-  std::string moduleFileName_;
   bool hasIcon_ = true;
   int programIcon_ = 0;
   int iconLoads_ = 0;
@@ -190,6 +202,7 @@ class SimUi {
   std::vector<std::unique_ptr<SimGdiObject>> stock_;
   int badDeletes_ = 0;
   std::function<void()> user_;
+  std::function<void()> browserUser_;
   std::vector<SimWindow*> running_;
   std::vector<ModalRun> runs_;
   SimWindow* focus_ = nullptr;

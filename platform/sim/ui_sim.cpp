@@ -1,5 +1,7 @@
 #include "platform/sim/sim_ui.h"
 
+#include "platform/sim/sim_files.h"
+
 namespace platform {
 namespace sim {
 
@@ -13,7 +15,6 @@ void SimUi::Reset() {
   boxes_.clear();
   answerer_ = nullptr;
   active_ = nullptr;
-  moduleFileName_ = "C:\\Tarnwell\\SetUp.exe";
   hasIcon_ = true;
   iconLoads_ = 0;
   gdi_.clear();
@@ -23,7 +24,12 @@ void SimUi::Reset() {
   running_.clear();
   runs_.clear();
   focus_ = nullptr;
+  browserUser_ = nullptr;
 }
+
+void SimUi::SetModuleFileName(std::string path) { SimFiles::Get().SetExecutablePath(std::move(path)); }
+
+std::string SimUi::ModuleFileName() const { return SimFiles::Get().ExecutablePath(); }
 
 SimWindow* SimUi::NewWindow(int id, const std::string& className, SimWindow* parent) {
   windows_.push_back(std::make_unique<SimWindow>());
