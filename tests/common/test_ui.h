@@ -32,7 +32,7 @@ struct ShownBox {
   platform::WindowHandle owner = nullptr;
   std::string text;
   std::string caption;
-  unsigned type = 0;  // kMbOk or kMbAbortRetryIgnore (from the buttons under Wine)
+  unsigned type = 0;  // buttons and icon (under Wine read off the box)
 };
 
 // Answers every message box of this process with `answer` (by default the

@@ -40,6 +40,22 @@ struct BoxAnswerer::State {
 };
 
 namespace {
+// The icon type of a message box, from the icon its static shows (control
+// 20 on Windows, 0x440 in Wine's template).
+unsigned IconType(HWND box) {
+  HICON shown = nullptr;
+  for (int id : {20, 0x440}) {
+    if (HWND icon = GetDlgItem(box, id)) {
+      shown = reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0));
+      if (shown) break;
+    }
+  }
+  if (!shown) return 0;
+  if (shown == LoadIconA(nullptr, IDI_HAND)) return platform::kMbIconStop;
+  if (shown == LoadIconA(nullptr, IDI_QUESTION)) return platform::kMbIconQuestion;
+  if (shown == LoadIconA(nullptr, IDI_EXCLAMATION)) return platform::kMbIconExclamation;
+  return 0;
+}
 struct Search {
   DWORD process;
   HWND found;
@@ -80,14 +96,16 @@ void Watch(BoxAnswerer::Answer answer, std::atomic<bool>* stop, std::mutex* mute
     box.owner = GetWindow(s.found, GW_OWNER);
     const bool ari = GetDlgItem(s.found, IDABORT) && GetDlgItem(s.found, IDRETRY) &&
                      GetDlgItem(s.found, IDIGNORE);
-    box.type = ari ? platform::kMbAbortRetryIgnore : platform::kMbOk;
+    const bool yesNo = GetDlgItem(s.found, IDYES) && GetDlgItem(s.found, IDNO);
+    box.type = ari ? platform::kMbAbortRetryIgnore : yesNo ? platform::kMbYesNo : platform::kMbOk;
+    box.type |= IconType(s.found);
     int index;
     {
       std::lock_guard<std::mutex> lock(*mutex);
       boxes->push_back(box);
       index = static_cast<int>(boxes->size()) - 1;
     }
-    int button = ari ? IDABORT : IDOK;
+    int button = ari ? IDABORT : yesNo ? IDYES : IDOK;
     if (answer) button = answer(box, index);
     last = s.found;
     PostMessageA(s.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
