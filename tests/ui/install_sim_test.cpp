@@ -1,0 +1,301 @@
+// The whole install behind the Install button, natively: the setup dialog
+// runs against the simulated dialog manager, registry, file system and
+// process list, and a scripted user types a path, presses Install and
+// answers the boxes.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/wizard_app.h"
+#include "common/case_name.h"
+#include "common/file_tree.h"
+#include "common/registry_tree.h"
+#include "host/host_registry.h"
+#include "platform/dialog.h"
+#include "platform/registry.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_ui.h"
+#include "ui/setup_dialog.h"
+
+using platform::sim::MessageBoxRecord;
+using platform::sim::SimFiles;
+using platform::sim::SimProcesses;
+using platform::sim::SimUi;
+using platform::sim::SimWindow;
+
+namespace {
+
+const std::string kZw = "SOFTWARE\\ZWSOFT\\";
+const std::string kKey2024 = kZw + "ZWCAD\\2024\\zh-CN";
+const std::string kKey2025 = kZw + "ZWCADM\\2025";
+const char* const kDone = "安装完成，重启CAD即可使用 !";
+const char* const kCloseHost = "请关闭CAD后再进行安装 !";
+const char* const kSetupCaption = "Tarnwell软件安装";
+const char* const kToolboxCaption = "Tarnwell工具箱安装";
+const std::string kLibrary = "Korvex扩展绘图库";
+
+// What the user saw and what the install left behind.
+struct Outcome {
+  int result = 0;  // how the dialog closed: 1 OK, 2 Cancel, 0 left open
+  std::vector<MessageBoxRecord> boxes;
+  int progressAtDone = -1, rangeMaxAtDone = -1;
+  bool progressModeAtDone = false;
+};
+
+class InstallTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_hostRegistry = CHostRegistry();
+    g_warnHostRunning = true;
+    SimFiles& fs = SimFiles::Get();
+    fs.AddDrive('D');
+    fs.AddDrive('E');
+    fs.SetExecutablePath("C:\\pkg\\SetUp.exe");
+    const std::string data = "C:\\pkg\\Data\\";
+    for (const char* f : {"SetUp.exe", "Korvex2021.ZRX", "Korvex2025.ZRX", "Korvex_EN.shx",
+                          "Korvex_HZ.shx", "README", "readme.txt"})
+      fs.AddFile(data + f, f);
+    fs.AddFile(data + kLibrary + "\\a.dwg", "a");
+    fs.AddFile(data + kLibrary + "\\b.dwg", "b");
+    fs.AddFile(data + kLibrary + "\\sub\\c.dwg", "c");
+    fs.AddFolder("C:\\ZW2024\\Fonts");
+    fs.AddFolder("C:\\ZW2025\\Fonts");
+    ASSERT_TRUE(testing_support::WriteTree(
+        {testing_support::Sz(kKey2024, "C:\\ZW2024\\"), testing_support::Sz(kKey2025, "C:\\ZW2025")}));
+  }
+  void TearDown() override {
+    g_hostRegistry = CHostRegistry();
+    g_warnHostRunning = true;
+  }
+
+  // Runs SetUp with a user who does `act` and answers copy prompts with
+  // `copyAnswer`.
+  Outcome Run(std::function<void()> act, int copyAnswer = platform::kIdIgnore) {
+    Outcome out;
+    SimUi::Get().SetAnswerer([&, copyAnswer](const MessageBoxRecord& box) {
+      if (box.text == kDone) {
+        const SimWindow* bar = SimUi::Get().Control(1014);
+        out.progressAtDone = bar->pos;
+        out.rangeMaxAtDone = bar->rangeMax;
+        out.progressModeAtDone = bar->visible && !SimUi::Get().Control(1000)->visible &&
+                                 !SimUi::Get().Control(1015)->visible &&
+                                 !SimUi::Get().Control(1017)->visible;
+      }
+      return (box.type & 0x0F) == platform::kMbAbortRetryIgnore ? copyAnswer : platform::kIdOk;
+    });
+    SimUi::Get().SetUser(std::move(act));
+    EXPECT_FALSE(theApp.RunSetup());
+    out.result = SimUi::Get().Runs().empty() ? -1 : SimUi::Get().Runs().back().result;
+    out.boxes = SimUi::Get().Boxes();
+    return out;
+  }
+  static std::function<void()> Install(const std::string& path) {
+    return [path] {
+      EXPECT_TRUE(SimUi::Get().Type(1000, path));
+      EXPECT_TRUE(SimUi::Get().Click(1022));
+    };
+  }
+  // Folders created, in order (every CreateDirectoryA call).
+  static std::vector<std::string> Creations() {
+    std::vector<std::string> out;
+    for (const std::string& call : SimFiles::Get().Log())
+      if (call.rfind("CreateDirectoryA ", 0) == 0) out.push_back(call.substr(17));
+    return out;
+  }
+  static std::string Loader(const std::string& key, int year) {
+    std::uint32_t type = 0;
+    std::string data;
+    if (!testing_support::ReadValue(key + "\\Applications\\Korvex" + std::to_string(year), "LOADER",
+                                    &type, &data))
+      return "<none>";
+    EXPECT_EQ(type, platform::kRegSz);
+    return data;
+  }
+  static bool Exists(const std::string& path) { return SimFiles::Get().Find(path) != nullptr; }
+};
+
+TEST_F(InstallTest, DefaultInstallCopiesRegistersAndDeploysFonts) {
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
+  EXPECT_EQ(out.result, 1);
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].text, kDone);
+  EXPECT_EQ(out.boxes[0].caption, kToolboxCaption);
+  EXPECT_EQ(out.boxes[0].type, platform::kMbOk);
+  EXPECT_EQ(out.progressAtDone, 50);
+  EXPECT_EQ(out.rangeMaxAtDone, 50);
+  EXPECT_TRUE(out.progressModeAtDone);
+  const std::vector<std::string> created = Creations();
+  ASSERT_GE(created.size(), 2u);
+  EXPECT_EQ(created[0], "C:\\Korvex");
+  EXPECT_EQ(created[1], "C:\\Korvex\\Tarnwell");
+  EXPECT_EQ(SimFiles::Get().List("C:\\Korvex\\Tarnwell"),
+            (std::vector<std::string>{"Korvex2021.ZRX", "Korvex2025.ZRX", kLibrary, "readme.txt"}));
+  EXPECT_EQ(SimFiles::Get().List("C:\\Korvex\\Tarnwell\\" + kLibrary),
+            (std::vector<std::string>{"a.dwg", "b.dwg"}));
+  EXPECT_EQ(Loader(kKey2024, 2024), std::string("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX") + '\0');
+  EXPECT_EQ(Loader(kKey2025, 2025), std::string("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX") + '\0');
+  EXPECT_EQ(g_hostRegistry.m_installFolder, "C:\\Korvex\\Tarnwell");
+  for (const char* fonts : {"C:\\ZW2024\\Fonts", "C:\\ZW2025\\Fonts"})
+    EXPECT_EQ(SimFiles::Get().List(fonts),
+              (std::vector<std::string>{"Korvex_EN.shx", "Korvex_HZ.shx"}));
+}
+
+TEST_F(InstallTest, UntickedYearGetsNeitherLoaderNorFonts) {
+  const Outcome out = Run([] {
+    EXPECT_TRUE(SimUi::Get().Click(1041));  // untick 2025
+    EXPECT_TRUE(SimUi::Get().Click(1022));
+  });
+  EXPECT_EQ(out.result, 1);
+  EXPECT_NE(Loader(kKey2024, 2024), "<none>");
+  EXPECT_EQ(Loader(kKey2025, 2025), "<none>");
+  EXPECT_TRUE(SimFiles::Get().List("C:\\ZW2025\\Fonts").empty());
+}
+
+TEST_F(InstallTest, RunningHostWarnsOnceThenTheSecondPressInstalls) {
+  SimProcesses::Get().SetProcesses({"explorer.exe", "ZWCAD.EXE"});
+  const Outcome out = Run([] {
+    EXPECT_TRUE(SimUi::Get().Click(1022));
+    // Only the warning: nothing created, the dialog still in input mode.
+    EXPECT_TRUE(Creations().empty());
+    EXPECT_TRUE(SimUi::Get().Control(1000)->visible);
+    EXPECT_FALSE(g_warnHostRunning);
+    EXPECT_TRUE(SimUi::Get().Click(1022));
+  });
+  EXPECT_EQ(out.result, 1);
+  ASSERT_EQ(out.boxes.size(), 2u);
+  EXPECT_EQ(out.boxes[0].text, kCloseHost);
+  EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
+  EXPECT_EQ(out.boxes[1].text, kDone);
+  EXPECT_EQ(SimProcesses::Get().SnapshotsTaken(), 1) << "asked once, never after the warning";
+}
+
+TEST_F(InstallTest, EmptyPathIsAnInvalidArgumentAndInstallStaysUsable) {
+  const Outcome out = Run([] {
+    EXPECT_TRUE(SimUi::Get().Type(1000, ""));
+    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(Creations().empty());
+    EXPECT_TRUE(SimUi::Get().Control(1022)->enabled);
+    EXPECT_TRUE(SimUi::Get().Control(1000)->visible);
+    EXPECT_TRUE(g_warnHostRunning);
+    EXPECT_TRUE(SimUi::Get().Type(1000, "D:\\Kx"));
+    EXPECT_TRUE(SimUi::Get().Click(1022));
+  });
+  EXPECT_EQ(out.result, 1);
+  ASSERT_EQ(out.boxes.size(), 2u);
+  EXPECT_EQ(out.boxes[0].text, platform::InvalidArgumentText());
+  EXPECT_EQ(out.boxes[0].caption, "SetUp");
+  EXPECT_EQ(out.boxes[0].type, platform::kMbIconStop);
+  EXPECT_EQ(out.boxes[1].text, kDone);
+  EXPECT_TRUE(Exists("D:\\Kx\\Tarnwell\\Korvex2021.ZRX"));
+}
+
+TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
+  SimFiles::Get().AddFile("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", "old");
+  SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", true);
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); }, platform::kIdAbort);
+  EXPECT_EQ(out.result, 2);
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
+  EXPECT_NE(out.boxes[0].text.find("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX"), std::string::npos);
+  EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX")) << "copied before the failure";
+  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\readme.txt")) << "the listing is not continued";
+  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\" + kLibrary));
+  EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+  EXPECT_TRUE(SimFiles::Get().List("C:\\ZW2024\\Fonts").empty());
+  EXPECT_TRUE(g_hostRegistry.m_installFolder.empty());
+}
+
+TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
+  // E:\New does not exist: neither level is created and every copy fails.
+  const Outcome out = Run(Install("E:\\New\\Deep"), platform::kIdIgnore);
+  EXPECT_EQ(out.result, 1);
+  ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
+  EXPECT_EQ(out.boxes[3].text, kDone);
+  EXPECT_FALSE(Exists("E:\\New"));
+  EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
+                                                   "E:\\New\\Deep\\Tarnwell",
+                                                   "E:\\New\\Deep\\Tarnwell\\" + kLibrary}));
+  EXPECT_EQ(out.progressAtDone, 50);
+}
+
+TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
+  ASSERT_TRUE(testing_support::RemoveTree("C:\\pkg\\Data"));
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
+  EXPECT_EQ(out.result, 2);
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
+  EXPECT_EQ(out.boxes[0].text.rfind("未找到安装所需的Data文件夹 !", 0), 0u);
+  EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+}
+
+// The path the user typed, and where the install went.
+struct PathCase {
+  const char* name;
+  std::string typed;
+  std::vector<std::string> created;  // the first two folder creations
+  std::string installFolder;         // m_installFolder, and the LOADER prefix
+  std::string landed;                // the folder that holds the copied module
+};
+
+class InstallPath : public InstallTest, public testing::WithParamInterface<PathCase> {};
+
+TEST_P(InstallPath, MakesTheFoldersAndRegistersTheModuleThere) {
+  const PathCase& c = GetParam();
+  const Outcome out = Run(Install(c.typed));
+  EXPECT_EQ(out.result, 1);
+  ASSERT_FALSE(out.boxes.empty());
+  EXPECT_EQ(out.boxes.back().text, kDone);
+  std::vector<std::string> created = Creations();
+  created.resize(2);
+  EXPECT_EQ(created, c.created);
+  EXPECT_EQ(g_hostRegistry.m_installFolder, c.installFolder);
+  EXPECT_EQ(Loader(kKey2024, 2024), c.installFolder + "\\Korvex2021.ZRX" + '\0');
+  EXPECT_TRUE(Exists(c.landed + "\\Korvex2021.ZRX")) << c.landed;
+}
+
+const std::string k5C = "\x81\x5c";  // a GBK character whose second byte is "\"
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, InstallPath,
+    testing::Values(
+        PathCase{"Default", "C:\\Korvex", {"C:\\Korvex", "C:\\Korvex\\Tarnwell"},
+                 "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
+        PathCase{"TrailingSeparator", "C:\\Korvex\\", {"C:\\Korvex", "C:\\Korvex\\Tarnwell"},
+                 "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
+        PathCase{"DriveRoot", "D:\\", {"D:", "D:\\Tarnwell"}, "D:\\Tarnwell", "D:\\Tarnwell"},
+        PathCase{"TwoTrailingSeparators", "C:\\Korvex\\\\",
+                 {"C:\\Korvex\\", "C:\\Korvex\\\\Tarnwell"}, "C:\\Korvex\\\\Tarnwell",
+                 "C:\\Korvex\\Tarnwell"},
+        PathCase{"Relative", "Kx", {"Kx", "Kx\\Tarnwell"}, "Kx\\Tarnwell", "C:\\Kx\\Tarnwell"},
+        PathCase{"EndsInSecondByte5C", "C:\\Korvex" + k5C,
+                 {"C:\\Korvex" + k5C, "C:\\Korvex" + k5C + "\\Tarnwell"},
+                 "C:\\Korvex" + k5C + "\\Tarnwell", "C:\\Korvex" + k5C + "\\Tarnwell"},
+        PathCase{"SecondByte5CThenSeparator", "C:\\Korvex" + k5C + "\\",
+                 {"C:\\Korvex" + k5C, "C:\\Korvex" + k5C + "\\Tarnwell"},
+                 "C:\\Korvex" + k5C + "\\Tarnwell", "C:\\Korvex" + k5C + "\\Tarnwell"},
+        PathCase{"LongestThatFits", "C:\\" + std::string(230, 'k'),
+                 {"C:\\" + std::string(230, 'k'), "C:\\" + std::string(230, 'k') + "\\Tarnwell"},
+                 "C:\\" + std::string(230, 'k') + "\\Tarnwell",
+                 "C:\\" + std::string(230, 'k') + "\\Tarnwell"}),
+    CaseName());
+
+TEST_F(InstallTest, TooLongAPathIsRefusedBeforeAnythingIsCreated) {
+  const Outcome out = Run([] {
+    EXPECT_TRUE(SimUi::Get().Type(1000, "C:\\" + std::string(231, 'k')));  // 234 bytes
+    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(Creations().empty());
+    EXPECT_TRUE(SimUi::Get().Control(1000)->visible);
+    EXPECT_TRUE(SimUi::Get().Escape());
+  });
+  EXPECT_EQ(out.result, 2);
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].text, "安装路径太长 !\n\n请选择较短的安装路径后再安装 !");
+  EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
+  EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+}
+
+}  // namespace
