@@ -16,7 +16,7 @@ out=build/fuzz
 src=$out/src
 rm -rf "$src"
 mkdir -p "$src"
-for dir in platform host package ui fuzz; do
+for dir in platform host package ui app fuzz; do
   [ -d "$dir" ] || continue
   while IFS= read -r f; do
     mkdir -p "$src/$(dirname "$f")"
@@ -26,19 +26,25 @@ done
 
 flags=(-std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
        -Wno-invalid-source-encoding -DTARNWELL_PLATFORM_SIM=1 -I"$src")
-common=("$src"/platform/*.cpp "$src"/platform/sim/*.cpp "$src"/host/*.cpp)
-[ -n "$(ls "$src"/package/*.cpp 2>/dev/null)" ] && common+=("$src"/package/*.cpp)
-[ -n "$(ls "$src"/ui/*.cpp 2>/dev/null)" ] && common+=("$src"/ui/*.cpp)
+# The installer's code against the simulated platform, compiled once.
+common=("$src"/platform/*.cpp "$src"/platform/sim/*.cpp "$src"/host/*.cpp "$src"/package/*.cpp
+        "$src"/ui/*.cpp "$src"/app/globals.cpp "$src"/app/wizard_app.cpp)
+objects=$out/obj
+rm -rf "$objects"
+mkdir -p "$objects"
+printf '%s\n' "${common[@]}" | xargs -P "$(nproc)" -I{} sh -c \
+  'clang++ "$@" -c "{}" -o "'"$objects"'/$(echo "{}" | tr / _).o"' _ "${flags[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}"
 
 status=0
 for target in fuzz/*_fuzz.cpp; do
   name=$(basename "$target" .cpp)
   short=${name%_fuzz}
-  clang++ "${flags[@]}" "$src/$target" "${common[@]}" -o "$out/$name"
+  clang++ "${flags[@]}" "$src/$target" "$objects"/*.o -o "$out/$name"
   work=$(mktemp -d)
   [ -d "fuzz/corpus/$short" ] && cp -r "fuzz/corpus/$short/." "$work/"
   echo "fuzz: $name for ${seconds}s"
-  if ! "$out/$name" -max_total_time="$seconds" -print_final_stats=0 "$work" \
+  if ! "$out/$name" -max_total_time="$seconds" -print_final_stats=0 \
+       -artifact_prefix="$out/" "$work" \
        >"$out/$name.log" 2>&1; then
     echo "fuzz: $name FAILED; log: $out/$name.log" >&2
     tail -40 "$out/$name.log" >&2

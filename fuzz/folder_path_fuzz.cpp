@@ -1,0 +1,57 @@
+// The folder picker's path rules on arbitrary bytes: check-only mode gives
+// only 0 or 1, creation agrees with the check and leaves the folder there,
+// and nothing reads or writes outside the 260-byte copy.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/sim/sim.h"
+#include "platform/sim/sim_files.h"
+#include "ui/folder_path.h"
+
+namespace {
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  platform::sim::ResetAll();
+  platform::sim::SimFiles::Get().AddDrive('D');
+  // A heap copy exactly as long as the text, so a read past it is caught.
+  const std::size_t n = std::strlen(std::string(reinterpret_cast<const char*>(data), size).c_str());
+  char* path = static_cast<char*>(std::malloc(n + 1));
+  std::memcpy(path, data, n);
+  path[n] = '\0';
+
+  const int checked = CheckFolderPath(path, true);
+  Check(checked == kFolderValid || checked == kFolderInvalid);
+  if (n > 259) Check(checked == kFolderInvalid);
+  if (n >= 3 && checked == kFolderValid) Check(path[1] == ':' && path[2] == '\\');
+
+  const int created = CheckFolderPath(path, false);
+  Check(created >= kFolderValid && created <= kFolderNotCreated);
+  // Creation can stop earlier, at a level it cannot make, but never
+  // accepts what the check refused nor refuses what it accepted as valid.
+  if (checked == kFolderInvalid) Check(created != kFolderValid);
+  if (created == kFolderInvalid) Check(checked == kFolderInvalid);
+  if (created == kFolderValid) Check(checked == kFolderValid && platform::PathExists(path));
+
+  // Each component of a valid path passes the name rule on its own.
+  if (checked == kFolderValid && n > 3) {
+    std::string component;
+    for (std::size_t i = 3; i <= n; ++i) {
+      if (i == n || path[i] == '\\') {
+        Check(IsValidFolderName(component.c_str()));
+        component.clear();
+      } else {
+        component.push_back(path[i]);
+      }
+    }
+  }
+  std::free(path);
+  return 0;
+}
