@@ -23,6 +23,7 @@ have import || need+=(imagemagick)
 have locale-gen || need+=(locales)
 [ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
 have flock || need+=(util-linux)
+have python3 || need+=(python3)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-prereqs: installing ${need[*]}"

@@ -1,0 +1,252 @@
+// DLLs planted beside SetUp.exe. Each plant is the one DLL of
+// tests/hardening/plant copied under a system DLL's name; a loaded plant
+// writes C:\tarnwell-markers\<name>.txt. Wine is told to prefer a native DLL
+// of each planted name (HKCU\Software\Wine\DllOverrides: an inherited
+// WINEDLLOVERRIDES reaches only some names of a child process), so that
+// nothing but the program's own search order keeps a plant out.
+//
+// Under Wine 8 some names cannot be tested this way: the loader takes the
+// imports of Wine's own user32, comctl32, shell32 and advapi32 (version,
+// uxtheme, imm32, shlwapi, sechost, win32u, ...) from the program's folder
+// before the program's first instruction, and ignores the image's
+// DependentLoadFlags (docs/wine-notes.md). On Windows those are known DLLs or
+// imports of system DLLs, resolved from the system folder. The names below
+// are the ones Wine leaves to the program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/case_name.h"
+#include "common/registry_tree.h"
+#include "common/setup_scenarios.h"
+#include "e2e/driver.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 20000;
+const char* const kCaption = "Tarnwell安装";
+const char* const kDoneCaption = "Tarnwell工具箱安装";
+const char* const kMarkers = "C:\\tarnwell-markers";
+const char* const kPlantFolder = "C:\\plant";
+const char* const kTarget = "C:\\plant-target";
+const char* const kHostFolder = "C:\\ZW2024";
+const char* const kOverridesKey = "Software\\Wine\\DllOverrides";
+const char kNativeFirst[] = "native,builtin";
+
+// System DLLs that elevated programs are known to load by name, and that
+// SetUp.exe, comctl32 or the shell load after start-up on Windows.
+const std::vector<std::string> kPlantNames = {
+    "dwmapi.dll",  "cryptbase.dll", "cryptsp.dll", "profapi.dll",  "propsys.dll",
+    "windowscodecs.dll", "oleaut32.dll", "msctf.dll",   "dbghelp.dll",  "wtsapi32.dll",
+    "userenv.dll", "msimg32.dll",   "oleacc.dll",  "textshaping.dll", "secur32.dll"};
+
+std::string WinPath(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  if (!path.empty() && path[0] == '\\') path = "Z:" + path;
+  return path;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(f);
+  return ok && written == text.size();
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Removes a folder tree (files and folders only; nothing here is read-only).
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &d);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = d.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+std::vector<std::string> Markers() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA((std::string(kMarkers) + "\\*").c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = d.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(h, &d));
+  FindClose(h);
+  return names;
+}
+
+std::string Joined(const std::vector<std::string>& v) {
+  std::string s;
+  for (const std::string& x : v) s += (s.empty() ? "" : " ") + x;
+  return s;
+}
+
+// One planted folder: the executable under test, the plants, and the
+// override that makes Wine take a native DLL of each planted name.
+class PlantedFolder : public testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveTree(kMarkers);
+    RemoveTree(kPlantFolder);
+    ASSERT_TRUE(CreateDirectoryA(kPlantFolder, nullptr));
+    for (const std::string& name : kPlantNames)
+      ASSERT_TRUE(CopyFileA(WinPath(TARNWELL_PLANT_DLL).c_str(),
+                            (std::string(kPlantFolder) + "\\" + name).c_str(), FALSE))
+          << name;
+    // Wine's per-prefix overrides, which every process started from here reads.
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kOverridesKey, &overrides_), ERROR_SUCCESS);
+    for (const std::string& name : kPlantNames) {
+      const std::string dll = name.substr(0, name.size() - 4);
+      ASSERT_EQ(RegSetValueExA(overrides_, dll.c_str(), 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(kNativeFirst), sizeof kNativeFirst),
+                ERROR_SUCCESS);
+    }
+  }
+  void TearDown() override {
+    if (overrides_) {
+      for (const std::string& name : kPlantNames)
+        RegDeleteValueA(overrides_, name.substr(0, name.size() - 4).c_str());
+      RegCloseKey(overrides_);
+    }
+    RemoveTree(kPlantFolder);
+    RemoveTree(kMarkers);
+  }
+  // Copies the program into the planted folder under `name`.
+  std::string Place(const char* built, const char* name) {
+    const std::string to = std::string(kPlantFolder) + "\\" + name;
+    EXPECT_TRUE(CopyFileA(WinPath(built).c_str(), to.c_str(), FALSE)) << built;
+    return to;
+  }
+  // Runs a program to its end; its exit code, or -1.
+  static long Run(const std::string& exe, const std::string& args) {
+    std::string command = "\"" + exe + "\" " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, kPlantFolder,
+                        &si, &pi))
+      return -1;
+    CloseHandle(pi.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return static_cast<long>(code);
+  }
+
+  HKEY overrides_ = nullptr;
+};
+
+// The probe loads every planted name by its bare name after start-up. With
+// SetUp.exe's entry point none comes from its folder; with the C runtime's
+// entry point every one does: the plants and the override work, so the
+// whole-install test below can fail.
+struct ProbeCase {
+  const char* name;
+  const char* exe;
+  bool restricted;
+};
+
+class ProbeTest : public PlantedFolder, public testing::WithParamInterface<ProbeCase> {};
+
+TEST_P(ProbeTest, BareNamesComeFromTheSystemFolderOnlyBehindTheEntryPoint) {
+  const ProbeCase& c = GetParam();
+  const std::string exe = Place(c.exe, "SetUp.exe");
+  std::string args;
+  for (const std::string& name : kPlantNames) args += name + " ";
+  const long fromOwnFolder = Run(exe, args);
+  const std::vector<std::string> markers = Markers();
+  if (c.restricted) {
+    EXPECT_EQ(fromOwnFolder, 0);
+    EXPECT_TRUE(markers.empty()) << Joined(markers);
+  } else {
+    // Wine has no cryptbase.dll of its own; the plant is loaded all the same.
+    EXPECT_EQ(fromOwnFolder, static_cast<long>(kPlantNames.size()));
+    EXPECT_EQ(markers.size(), kPlantNames.size()) << Joined(markers);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plant, ProbeTest,
+    testing::Values(ProbeCase{"WithTarnwellEntry", TARNWELL_DLL_PROBE_EXE, true},
+                    ProbeCase{"WithRuntimeEntry", TARNWELL_DLL_PROBE_OPEN_EXE, false}),
+    CaseName());
+
+// A whole install by SetUp.exe from the planted folder: the package in
+// C:\plant\Data, one ZWCAD 2024; the Install button, the closing message;
+// then the files are in place and no plant was loaded.
+class PlantedInstallTest : public PlantedFolder {
+ protected:
+  void SetUp() override {
+    PlantedFolder::SetUp();
+    ASSERT_FALSE(testing_support::KeyExists("SOFTWARE\\ZWSOFT"));
+    RemoveTree(kTarget);
+    RemoveTree(kHostFolder);
+    const std::string data = std::string(kPlantFolder) + "\\Data";
+    ASSERT_TRUE(CreateDirectoryA(data.c_str(), nullptr));
+    for (const char* file : {"Korvex2021.ZRX", "Korvex2025.ZRX", "Korvex_EN.shx", "Korvex_HZ.shx",
+                             "readme.txt"})
+      ASSERT_TRUE(WriteText(data + "\\" + file, file)) << file;
+    ASSERT_TRUE(CreateDirectoryA(kHostFolder, nullptr));
+    ASSERT_TRUE(CreateDirectoryA((std::string(kHostFolder) + "\\Fonts").c_str(), nullptr));
+    ASSERT_TRUE(testing_support::WriteTree({testing_support::Host("2024", kHostFolder)}));
+  }
+  void TearDown() override {
+    process_.Kill();
+    testing_support::DeleteTree("SOFTWARE\\ZWSOFT");
+    RemoveTree(kTarget);
+    RemoveTree(kHostFolder);
+    PlantedFolder::TearDown();
+  }
+  e2e::SetupProcess process_;
+};
+
+TEST_F(PlantedInstallTest, InstallsAndLoadsNoPlant) {
+  std::string error;
+  ASSERT_TRUE(process_.Start(Place(TARNWELL_SETUP_EXE, "SetUp.exe"), &error)) << error;
+  ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs)) << Joined(Markers());
+  ASSERT_TRUE(process_.Item(1022).enabled) << "Install";
+  ASSERT_TRUE(process_.Type(1000, kTarget));
+  ASSERT_TRUE(process_.Click(1022));
+  e2e::BoxInfo box;
+  ASSERT_TRUE(process_.WaitForBox(kTimeoutMs, &box));
+  EXPECT_EQ(box.caption, kDoneCaption) << box.text;
+  ASSERT_TRUE(process_.AnswerBox(box, IDOK));
+  std::uint32_t code = 99;
+  ASSERT_TRUE(process_.WaitForExit(kTimeoutMs, &code));
+  EXPECT_EQ(code, 0u);
+
+  const std::string installed = std::string(kTarget) + "\\Tarnwell";
+  for (const char* file : {"Korvex2021.ZRX", "Korvex2025.ZRX", "readme.txt"})
+    EXPECT_TRUE(Exists(installed + "\\" + file)) << file;
+  for (const char* font : {"Korvex_EN.shx", "Korvex_HZ.shx"}) {
+    EXPECT_FALSE(Exists(installed + "\\" + font)) << font;
+    EXPECT_TRUE(Exists(std::string(kHostFolder) + "\\Fonts\\" + font)) << font;
+  }
+  // SetUp.exe never copies itself, and the plants are not package files.
+  EXPECT_FALSE(Exists(installed + "\\SetUp.exe"));
+  EXPECT_FALSE(Exists(installed + "\\dwmapi.dll"));
+  const std::vector<std::string> markers = Markers();
+  EXPECT_TRUE(markers.empty()) << Joined(markers);
+}
+
+}  // namespace

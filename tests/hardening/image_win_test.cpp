@@ -1,0 +1,198 @@
+// SetUp.exe's image read back: the load configuration that restricts the
+// loader's search for its imports, and what the image can load by name
+// later. SetUp-unprotected.exe, linked without the restriction, shows that
+// the reader finds a difference. (The list of imported DLLs itself is
+// checked by tests/e2e/exe_win_test.cpp.)
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/case_name.h"
+
+namespace {
+
+std::string WinPath(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  if (!path.empty() && path[0] == '\\') path = "Z:" + path;
+  return path;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The parts of a PE32+ image that the tests look at.
+struct Image {
+  std::string error;
+  std::string bytes;
+  std::vector<IMAGE_SECTION_HEADER> sections;
+  IMAGE_DATA_DIRECTORY loadConfig{};
+  std::string loadConfigSection;
+  IMAGE_LOAD_CONFIG_DIRECTORY64 config{};
+  std::map<std::string, std::set<std::string>> imports;  // lower-case DLL: functions
+
+  bool At(std::size_t off, std::size_t n) const { return off + n <= bytes.size() && off + n >= off; }
+  bool Offset(DWORD rva, std::size_t n, std::size_t* off, std::string* section = nullptr) const {
+    for (const IMAGE_SECTION_HEADER& s : sections) {
+      if (rva >= s.VirtualAddress && rva + n <= s.VirtualAddress + s.SizeOfRawData) {
+        *off = rva - s.VirtualAddress + s.PointerToRawData;
+        if (section) section->assign(reinterpret_cast<const char*>(s.Name), strnlen(reinterpret_cast<const char*>(s.Name), 8));
+        return At(*off, n);
+      }
+    }
+    return false;
+  }
+  std::string Text(DWORD rva) const {
+    std::size_t off = 0;
+    if (!Offset(rva, 1, &off)) return "";
+    const std::size_t end = bytes.find('\0', off);
+    return end == std::string::npos ? "" : bytes.substr(off, end - off);
+  }
+};
+
+Image Read(const std::string& file) {
+  Image im;
+  std::ifstream in(file, std::ios::binary);
+  im.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  IMAGE_DOS_HEADER dos;
+  IMAGE_NT_HEADERS64 nt;
+  if (!im.At(0, sizeof dos)) return im.error = "short file", im;
+  std::memcpy(&dos, im.bytes.data(), sizeof dos);
+  const auto ntOff = static_cast<std::size_t>(dos.e_lfanew);
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE || !im.At(ntOff, sizeof nt)) return im.error = "no PE", im;
+  std::memcpy(&nt, im.bytes.data() + ntOff, sizeof nt);
+  if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+    return im.error = "not PE32+", im;
+  const std::size_t secOff =
+      ntOff + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+  im.sections.resize(nt.FileHeader.NumberOfSections);
+  if (!im.At(secOff, im.sections.size() * sizeof(IMAGE_SECTION_HEADER))) return im.error = "sections", im;
+  std::memcpy(im.sections.data(), im.bytes.data() + secOff,
+              im.sections.size() * sizeof(IMAGE_SECTION_HEADER));
+
+  im.loadConfig = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
+  std::size_t off = 0;
+  if (im.loadConfig.VirtualAddress) {
+    if (!im.Offset(im.loadConfig.VirtualAddress, sizeof im.config, &off, &im.loadConfigSection))
+      return im.error = "load configuration outside the sections", im;
+    std::memcpy(&im.config, im.bytes.data() + off, sizeof im.config);
+  }
+
+  const IMAGE_DATA_DIRECTORY dir = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (!im.Offset(dir.VirtualAddress, sizeof(IMAGE_IMPORT_DESCRIPTOR), &off)) return im.error = "imports", im;
+  for (;; off += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR d;
+    if (!im.At(off, sizeof d)) return im.error = "import directory", im;
+    std::memcpy(&d, im.bytes.data() + off, sizeof d);
+    if (d.Name == 0 && d.FirstThunk == 0) break;
+    std::set<std::string>& functions = im.imports[Lower(im.Text(d.Name))];
+    std::size_t t = 0;
+    for (DWORD rva = d.OriginalFirstThunk ? d.OriginalFirstThunk : d.FirstThunk;
+         im.Offset(rva, 8, &t); rva += 8) {
+      ULONGLONG thunk = 0;
+      std::memcpy(&thunk, im.bytes.data() + t, 8);
+      if (thunk == 0) break;
+      if (thunk & IMAGE_ORDINAL_FLAG64)
+        functions.insert("#" + std::to_string(thunk & 0xFFFF));
+      else
+        functions.insert(im.Text(static_cast<DWORD>(thunk) + 2));  // past the hint
+    }
+  }
+  return im;
+}
+
+// Every name ending in ".dll" in the image, ASCII or UTF-16 (at even and at
+// odd offsets), lower-cased.
+std::set<std::string> DllNamesInside(const std::string& b) {
+  std::set<std::string> names;
+  auto nameChar = [](unsigned char c) {
+    return c < 0x80 && (std::isalnum(c) || c == '_' || c == '-' || c == '.');
+  };
+  const std::pair<std::size_t, std::size_t> scans[] = {{0, 1}, {0, 2}, {1, 2}};
+  for (const auto& [start, step] : scans) {
+    std::string run;
+    for (std::size_t i = start; i + step <= b.size(); i += step) {
+      const unsigned char c = static_cast<unsigned char>(b[i]);
+      if (nameChar(c) && (step == 1 || b[i + 1] == '\0')) {
+        run += static_cast<char>(c);
+        continue;
+      }
+      const std::string low = Lower(run);
+      if (low.size() > 4 && low.compare(low.size() - 4, 4, ".dll") == 0) names.insert(low);
+      run.clear();
+    }
+  }
+  return names;
+}
+
+struct LoadConfigCase {
+  const char* name;
+  const char* exe;
+  bool restricted;
+};
+
+class LoadConfigTest : public testing::TestWithParam<LoadConfigCase> {};
+
+TEST_P(LoadConfigTest, DependentLoadFlagsSayTheSystemFolder) {
+  const LoadConfigCase& c = GetParam();
+  const Image im = Read(WinPath(c.exe));
+  ASSERT_TRUE(im.error.empty()) << im.error;
+  if (!c.restricted) {
+    EXPECT_EQ(im.loadConfig.VirtualAddress, 0u);
+    return;
+  }
+  ASSERT_NE(im.loadConfig.VirtualAddress, 0u);
+  // The directory and the structure agree on the size, the 64-bit layout
+  // through SEHandlerCount; the structure lies in read-only data.
+  EXPECT_EQ(im.loadConfig.Size, 0x70u);
+  EXPECT_EQ(im.config.Size, im.loadConfig.Size);
+  EXPECT_EQ(im.loadConfigSection, ".rdata");
+  EXPECT_EQ(im.config.Reserved1, LOAD_LIBRARY_SEARCH_SYSTEM32);  // DependentLoadFlags
+  // Nothing else is asked of the loader: no cookie, no handler or lock tables.
+  EXPECT_EQ(im.config.SecurityCookie, 0u);
+  EXPECT_EQ(im.config.SEHandlerTable, 0u);
+  EXPECT_EQ(im.config.LockPrefixTable, 0u);
+  EXPECT_EQ(im.config.GlobalFlagsSet, 0u);
+  EXPECT_EQ(im.config.ProcessHeapFlags, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Image, LoadConfigTest,
+                         testing::Values(LoadConfigCase{"SetUp", TARNWELL_SETUP_EXE, true},
+                                         LoadConfigCase{"Unprotected", TARNWELL_SETUP_UNPROTECTED_EXE,
+                                                        false}),
+                         CaseName());
+
+// SetUp.exe imports one loader function, LoadLibraryW: the C runtime's
+// rand_s (behind std::random_device) loads "advapi32.dll" with it to find
+// RtlGenRandom. Any bare name the image can pass to it is one of its own
+// imports, which the loader has mapped from the system folder before the
+// program starts: every DLL name written in the image is one of those.
+TEST(ImageTest, LoadsByNameOnlyWhatItImports) {
+  const Image im = Read(WinPath(TARNWELL_SETUP_EXE));
+  ASSERT_TRUE(im.error.empty()) << im.error;
+  std::set<std::string> loaders;
+  for (const auto& [dll, functions] : im.imports)
+    for (const std::string& f : functions)
+      if (f.rfind("LoadLibrary", 0) == 0 || f.rfind("LdrLoadDll", 0) == 0 ||
+          f.rfind("LoadPackagedLibrary", 0) == 0 || f.rfind("LoadModule", 0) == 0)
+        loaders.insert(dll + "!" + f);
+  EXPECT_EQ(loaders, std::set<std::string>{"kernel32.dll!LoadLibraryW"});
+  ASSERT_TRUE(im.imports.count("advapi32.dll"));
+  const std::set<std::string> names = DllNamesInside(im.bytes);
+  EXPECT_TRUE(names.count("advapi32.dll"));
+  for (const std::string& name : names) EXPECT_TRUE(im.imports.count(name)) << name;
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+# SetUp.exe in a folder that others can write: DLLs planted beside it under
+# system DLL names, and the image's own load configuration and imports.
+tarnwell_suite(hardening LIBS tarnwell_platform TIMEOUT 240)
+if(TARGET hardening_tests)
+  # The planted DLL (one image, copied under each name by the test).
+  add_library(TarnwellPlant SHARED ${CMAKE_CURRENT_LIST_DIR}/plant/plant_dll.cpp)
+  set_target_properties(TarnwellPlant PROPERTIES PREFIX "" OUTPUT_NAME "plant")
+  # The probe with SetUp.exe's entry point, and without it.
+  foreach(probe DllProbe DllProbeOpen)
+    add_executable(${probe} WIN32 ${CMAKE_CURRENT_LIST_DIR}/probe/dll_probe.cpp)
+    target_link_libraries(${probe} PRIVATE tarnwell_platform)
+  endforeach()
+  if(MSVC)
+    target_link_options(DllProbe PRIVATE /ENTRY:TarnwellEntry)
+  else()
+    target_link_options(DllProbe PRIVATE -Wl,-e,TarnwellEntry)
+  endif()
+
+  target_sources(hardening_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/e2e/driver.cpp)
+  add_dependencies(hardening_tests SetUp SetUpUnprotected TarnwellPlant DllProbe DllProbeOpen)
+  target_compile_definitions(hardening_tests PRIVATE
+    TARNWELL_SETUP_EXE="$<TARGET_FILE:SetUp>"
+    TARNWELL_SETUP_UNPROTECTED_EXE="$<TARGET_FILE:SetUpUnprotected>"
+    TARNWELL_PLANT_DLL="$<TARGET_FILE:TarnwellPlant>"
+    TARNWELL_DLL_PROBE_EXE="$<TARGET_FILE:DllProbe>"
+    TARNWELL_DLL_PROBE_OPEN_EXE="$<TARGET_FILE:DllProbeOpen>")
+  target_link_libraries(hardening_tests PRIVATE user32 gdi32)
+endif()
