@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Builds SetUp.exe and opens it under Wine on a demo host registry (a ZWCAD
-# 2024 and a ZWCAD 2025 installation, and a ZWCAD 2020 that the installer
-# does not support). With an X display ($DISPLAY) the dialog opens there, in
-# Wine's own desktop window; close it to end the demo. Without one it opens
-# on a private Xvfb display and the demo saves a picture of it in
-# build/demo-dialog.png and closes it. The demo prefix is kept in
-# build/demo-prefix.
+# Builds SetUp.exe and opens it under Wine in a demo prefix (kept in
+# build/demo-prefix) with a ZWCAD 2024 and a ZWCAD 2025 host (registry keys
+# and host folders with their Fonts folders) and a demo package in
+# C:\Tarnwell-demo (SetUp.exe beside a Data folder with the two modules, the
+# two fonts, the library folder with two files and a sub-folder, and a README
+# without a dot).
+#
+# With an X display ($DISPLAY) the dialog opens there in Wine's own desktop
+# window: install (or close it) to end the demo. Without one (CI, a headless
+# machine) the interactive part is skipped: the dialog is opened on a private
+# Xvfb display, a picture of it is saved in build/demo-dialog.png, and it is
+# closed without installing. Either way the demo then prints what changed:
+# new registry keys and values below the host keys, and new files below
+# C:\Korvex and the hosts' Fonts folders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-prereqs.sh
@@ -15,6 +22,21 @@ cmake --build --preset win64 --target SetUp
 prefix=$PWD/build/demo-prefix
 export TARNWELL_WINE_PREFIX=$prefix
 rm -rf "$prefix"
+tools/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true  # makes the prefix
+c=$prefix/drive_c
+
+hosts=("$c/Program Files/ZWSOFT/ZWCAD 2024" "$c/Program Files/ZWSOFT/ZWCAD 2025")
+for h in "${hosts[@]}"; do mkdir -p "$h/Fonts"; done
+pkg=$c/Tarnwell-demo
+mkdir -p "$pkg/Data/Korvex扩展绘图库/sub"
+cp build/win64/app/SetUp.exe "$pkg/SetUp.exe"
+for f in Korvex2021.ZRX Korvex2025.ZRX Korvex_EN.shx Korvex_HZ.shx README; do
+  echo "demo $f" >"$pkg/Data/$f"
+done
+echo "demo drawing" >"$pkg/Data/Korvex扩展绘图库/符号库.dwg"
+echo "demo table" >"$pkg/Data/Korvex扩展绘图库/型材表.txt"
+echo "not copied" >"$pkg/Data/Korvex扩展绘图库/sub/inner.txt"
+
 reg=$(mktemp /tmp/tarnwell-demo.XXXXXX.reg)
 cat >"$reg" <<'REG'
 REGEDIT4
@@ -24,18 +46,29 @@ REGEDIT4
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2025\zh-CN]
 "Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2025"
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2020]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2020"
 REG
 tools/wine-run.sh regedit /S "Z:${reg//\//\\}"
 rm -f "$reg"
 
-exe="Z:$(pwd | sed 's|/|\\|g')\\build\\win64\\app\\SetUp.exe"
+# What the install may change, before and after.
+snapshot() {
+  tools/wine-run.sh reg query 'HKLM\SOFTWARE\ZWSOFT' /s 2>/dev/null | tr -d '\r' | grep -v '^$' || true
+  (cd "$c" && find Korvex "Program Files/ZWSOFT" -type f 2>/dev/null | sort) || true
+}
+before=$(mktemp) after=$(mktemp)
+snapshot >"$before"
+
+exe='C:\Tarnwell-demo\SetUp.exe'
 if [ -n "${DISPLAY:-}" ]; then
-  echo "run-demo: the setup dialog opens on $DISPLAY; close it to end the demo"
+  echo "run-demo: the setup dialog opens on $DISPLAY; install, or close it, to end the demo"
   TARNWELL_DISPLAY=$DISPLAY tools/wine-run.sh explorer /desktop=Tarnwell,1024x768 "$exe"
 else
-  echo "run-demo: no X display; the dialog opens on a private Xvfb display"
+  echo "run-demo: no X display: the interactive install is skipped; the dialog opens on a"
+  echo "run-demo: private Xvfb display, its picture goes to build/demo-dialog.png"
   tools/screenshot.sh build/demo-dialog.png
 fi
+
+snapshot >"$after"
+echo "run-demo: what the install changed (registry below HKLM\\SOFTWARE\\ZWSOFT, files below C:\\):"
+if diff "$before" "$after" | grep '^[<>]'; then :; else echo "  nothing"; fi
+rm -f "$before" "$after"

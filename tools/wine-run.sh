@@ -54,6 +54,9 @@ else
   cp -a "$template/." "$prefix/"
 fi
 export WINEPREFIX=$prefix
+# A second drive, D:, for the tests that install onto a drive root.
+mkdir -p "$prefix/drive_d"
+[ -e "$prefix/dosdevices/d:" ] || ln -s ../drive_d "$prefix/dosdevices/d:"
 
 xvfb_pid=
 if [ -n "${TARNWELL_DISPLAY:-}" ]; then

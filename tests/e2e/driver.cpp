@@ -110,13 +110,13 @@ SetupProcess::~SetupProcess() {
   }
 }
 
-bool SetupProcess::Start(const std::string& exe, std::string* error) {
+bool SetupProcess::Start(const std::string& exe, std::string* error, const std::string& folder) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string command = "\"" + exe + "\"";
-  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
+  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
     if (error) *error = "CreateProcessA failed, error " + std::to_string(GetLastError());
     return false;
   }
@@ -248,6 +248,67 @@ bool SetupProcess::Command(int id) {
   if (!PostMessageA(W(dialog_), WM_COMMAND, static_cast<WPARAM>(id), 0)) return false;
   Settle();
   return true;
+}
+
+long long SetupProcess::SendItem(int id, unsigned message, unsigned long long wParam,
+                                 long long lParam) const {
+  return SendTo(dialog_, id, message, wParam, lParam);
+}
+
+Control SetupProcess::ItemIn(void* window, int id) const {
+  Control c;
+  HWND h = window ? GetDlgItem(W(window), id) : nullptr;
+  if (!h) return c;
+  c.exists = true;
+  c.visible = IsWindowVisible(h) != 0;
+  c.enabled = IsWindowEnabled(h) != 0;
+  c.text = TextOf(h);
+  return c;
+}
+
+Rect SetupProcess::ItemRectIn(void* window, int id) const {
+  RECT r{};
+  GetWindowRect(GetDlgItem(W(window), id), &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+bool SetupProcess::ClickIn(void* window, int id) {
+  HWND h = GetDlgItem(W(window), id);
+  if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h)) return false;
+  if (!PostMessageA(h, BM_CLICK, 0, 0)) return false;
+  Settle();
+  return true;
+}
+
+bool SetupProcess::TypeIn(void* window, int id, const std::string& text) {
+  HWND h = GetDlgItem(W(window), id);
+  if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h)) return false;
+  if (!Send(W(window), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE)) return false;
+  return Send(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+long long SetupProcess::SendTo(void* window, int id, unsigned message, unsigned long long wParam,
+                               long long lParam) const {
+  HWND h = id == 0 ? W(window) : (window ? GetDlgItem(W(window), id) : nullptr);
+  DWORD_PTR r = 0;
+  if (!h || !Send(h, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), &r))
+    return -1;
+  return static_cast<long long>(r);
+}
+
+void* SetupProcess::OwnerOf(void* window) const { return GetWindow(W(window), GW_OWNER); }
+
+bool SetupProcess::Alive(void* window) const { return window && IsWindow(W(window)); }
+
+bool SetupProcess::WaitForWindow(const std::string& caption, int timeoutMs, void** window) const {
+  return WaitUntil(timeoutMs, [&] {
+    for (const BoxInfo& b : Boxes())
+      if (b.caption == caption) {
+        *window = b.window;
+        return true;
+      }
+    return false;
+  });
 }
 
 std::vector<BoxInfo> SetupProcess::Boxes() const {

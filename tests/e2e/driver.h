@@ -54,7 +54,8 @@ class SetupProcess {
   SetupProcess(const SetupProcess&) = delete;
   SetupProcess& operator=(const SetupProcess&) = delete;
 
-  bool Start(const std::string& exe, std::string* error);
+  // `folder`: the current folder of the new process; empty: this one's.
+  bool Start(const std::string& exe, std::string* error, const std::string& folder = "");
   // Drives a dialog of this very process (run by another thread); nothing is
   // killed or waited for then.
   void AttachToSelf();
@@ -78,6 +79,23 @@ class SetupProcess {
   bool Escape();
   bool CloseBox();  // the close box of the caption (SC_CLOSE)
   bool Command(int id);  // a WM_COMMAND as a menu would send it
+
+  // A message sent to control `id` of the dialog and its answer (-1 when
+  // the control is missing or hung). Only for messages without pointers.
+  long long SendItem(int id, unsigned message, unsigned long long wParam, long long lParam) const;
+
+  // The same for another window of the process (a message box, the shell's
+  // folder browser): its controls, clicks and typing.
+  Control ItemIn(void* window, int id) const;
+  Rect ItemRectIn(void* window, int id) const;
+  bool ClickIn(void* window, int id);
+  bool TypeIn(void* window, int id, const std::string& text);
+  long long SendTo(void* window, int id, unsigned message, unsigned long long wParam,
+                   long long lParam) const;  // id 0: the window itself
+  void* OwnerOf(void* window) const;
+  bool Alive(void* window) const;
+  // A visible "#32770" window of the process with the caption.
+  bool WaitForWindow(const std::string& caption, int timeoutMs, void** window) const;
 
   // Message boxes of the process ("#32770" windows other than the dialog).
   std::vector<BoxInfo> Boxes() const;
