@@ -15,16 +15,7 @@ cmake --build --preset win64 --target StartupTimer >/dev/null
 work=$(mktemp -d /tmp/tarnwell-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 export TARNWELL_WINE_PREFIX=$work/prefix
-cat >"$work/hosts.reg" <<'REG'
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2024\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2024"
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2025\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2025"
-REG
-tools/wine-run.sh regedit /S "Z:${work//\//\\}\\hosts.reg"
+tools/wine-run.sh regedit /S "Z:$(pwd | sed 's|/|\\|g')\\tools\\demo-hosts.reg"
 win() { echo "Z:$(cd "$(dirname "$1")" && pwd | sed 's|/|\\|g')\\$(basename "$1")"; }
 tools/wine-run.sh build/win64/bench/StartupTimer.exe "$runs" "$(win build/win64/app/SetUp.exe)" \
   "$(win build/win64/bench/BareDialog.exe)"

@@ -38,16 +38,7 @@ echo "== host scan (scan_bench 50 150)"
 tools/wine-run.sh "$build/bench/scan_bench.exe" 50 150 | tee "$work/scan.txt"
 
 echo "== start to visible dialog ($runs runs)"
-cat >"$work/hosts.reg" <<'REG'
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2024\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2024"
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2025\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2025"
-REG
-tools/wine-run.sh regedit /S "$(win "$work/hosts.reg")"
+tools/wine-run.sh regedit /S "$(win tools/demo-hosts.reg)"
 tools/wine-run.sh "$build/bench/StartupTimer.exe" "$runs" "$(win "$build/app/SetUp.exe")" \
   "$(win "$build/bench/BareDialog.exe")" | tee "$work/start.txt"
 

@@ -36,18 +36,7 @@ echo "demo drawing" >"$pkg/Data/Korvex扩展绘图库/符号库.dwg"
 echo "demo table" >"$pkg/Data/Korvex扩展绘图库/型材表.txt"
 echo "not copied" >"$pkg/Data/Korvex扩展绘图库/sub/inner.txt"
 
-reg=$(mktemp /tmp/tarnwell-demo.XXXXXX.reg)
-cat >"$reg" <<'REG'
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2024\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2024\\"
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2025\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2025"
-REG
-tools/wine-run.sh regedit /S "Z:${reg//\//\\}"
-rm -f "$reg"
+tools/wine-run.sh regedit /S "Z:$(pwd | sed 's|/|\\|g')\\tools\\demo-hosts.reg"
 
 # What the install may change, before and after.
 snapshot() {

@@ -28,16 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cat >"$work/demo.reg" <<'REG'
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2024\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2024"
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\ZWSOFT\ZWCAD\2025\zh-CN]
-"Location"="C:\\Program Files\\ZWSOFT\\ZWCAD 2025"
-REG
-tools/wine-run.sh regedit /S "Z:${work//\//\\}\\demo.reg"
+tools/wine-run.sh regedit /S "Z:$(pwd | sed 's|/|\\|g')\\tools\\demo-hosts.reg"
 
 # Wine's desktop draws the window frame and caption.
 exe="Z:$(pwd | sed 's|/|\\|g')\\build\\win64\\app\\SetUp.exe"
