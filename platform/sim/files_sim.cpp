@@ -322,10 +322,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   } else {
     FsNode* parent = sim::Parent(names, false);
     if (!parent) return false;
-    parent->children.push_back(std::make_unique<FsNode>());
-    target = parent->children.back().get();
-    target->name = names.back();
-    target->parent = parent;
+    target = sim::NewChild(parent, names.back(), 0);
   }
   target->attributes = source->attributes;
   target->data = source->data;
@@ -341,11 +338,7 @@ bool MakeFolder(const char* path) {
   if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
   FsNode* parent = sim::Parent(names, false);
   if (!parent || fs.Walk(names)) return false;
-  parent->children.push_back(std::make_unique<FsNode>());
-  FsNode* node = parent->children.back().get();
-  node->name = names.back();
-  node->attributes = kAttrDirectory;
-  node->parent = parent;
+  sim::NewChild(parent, names.back(), kAttrDirectory);
   return true;
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win_process.h"
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -58,17 +60,6 @@ std::vector<std::string> Tree(const std::string& folder) {
   std::vector<std::string> out;
   Tree(folder, "", &out);
   return out;
-}
-
-HANDLE StartHelper(const std::string& exe, const std::string& args) {
-  std::string line = "\"" + exe + "\" " + args;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  return pi.hProcess;
 }
 
 bool WaitForFile(const std::string& path) {
@@ -154,7 +145,7 @@ class InstallE2e : public testing::Test {
     ASSERT_TRUE(ts::MakeFolders(file.substr(0, file.rfind('\\'))));
     ASSERT_TRUE(ts::WriteFile(file, "old"));
     signal_ = kPkg + "\\release";
-    holder_ = StartHelper(kHelper, "hold " + file + " " + signal_);
+    holder_ = testing_support::StartProgram(kHelper, "hold " + file + " " + signal_);
     ASSERT_NE(holder_, nullptr);
     ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
   }
@@ -329,7 +320,7 @@ TEST_F(InstallE2e, HostRunningWarnsOnceThenInstalls) {
   const std::string host = "C:\\hostbin\\zwcad.exe";
   ASSERT_TRUE(CopyFileA(kHelper.c_str(), host.c_str(), FALSE));
   signal_ = kPkg + "\\release";
-  holder_ = StartHelper(host, "wait " + signal_);
+  holder_ = testing_support::StartProgram(host, "wait " + signal_);
   ASSERT_NE(holder_, nullptr);
   ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
   Open();

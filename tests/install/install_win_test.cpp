@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win_process.h"
+
 #include "common/case_name.h"
 #include "host/host_process.h"
 #include "install_fixture.h"
@@ -23,20 +25,8 @@ const std::string kHelper = [] {
   return path;
 }();
 
-// Starts the program with the arguments; the process handle, or null.
-HANDLE Start(const std::string& exe, const std::string& args) {
-  std::string line = "\"" + exe + "\" " + args;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  return pi.hProcess;
-}
-
 DWORD RunProgram(const std::string& exe, const std::string& args) {
-  HANDLE p = Start(exe, args);
+  HANDLE p = testing_support::StartProgram(exe, args);
   if (!p) return 0xFFFF;
   WaitForSingleObject(p, 60000);
   DWORD code = 0xFFFF;
@@ -116,7 +106,7 @@ TEST_F(InstallWin, HeldTargetPromptsUntilTheHolderEnds) {
   const std::string target = root_ + "\\T";
   ASSERT_TRUE(testing_support::WriteFile(target + "\\a.txt", "old"));
   const std::string signal = root_ + "\\release";
-  HANDLE holder = Start(kHelper, "hold " + target + "\\a.txt " + signal);
+  HANDLE holder = testing_support::StartProgram(kHelper, "hold " + target + "\\a.txt " + signal);
   ASSERT_NE(holder, nullptr);
   ASSERT_TRUE(WaitForFile(signal + ".ready"));
   testing_support::BoxAnswerer boxes([&](const testing_support::ShownBox&, int index) {
@@ -165,7 +155,7 @@ TEST_P(HostProcessWin, RecognisedByItsName) {
   const std::string exe = root_ + "\\" + c.exe;
   ASSERT_TRUE(CopyFileA(kHelper.c_str(), exe.c_str(), FALSE));
   const std::string signal = root_ + "\\release";
-  HANDLE p = Start(exe, "wait " + signal);
+  HANDLE p = testing_support::StartProgram(exe, "wait " + signal);
   ASSERT_NE(p, nullptr);
   ASSERT_TRUE(WaitForFile(signal + ".ready"));
   EXPECT_EQ(IsHostRunning(), c.running);
