@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -61,11 +62,35 @@ bool RemoveFile(const char* path);
 bool CopyOneFile(const char* from, const char* to, bool failIfExists);
 // CreateDirectoryA(path, NULL): one level.
 bool MakeFolder(const char* path);
+// RemoveDirectoryA: an empty folder.
+bool RemoveFolder(const char* path);
 // True when the path names an existing file or folder.
 bool PathExists(const char* path);
 // GetModuleFileNameA(NULL) into a buffer of 261 bytes.
 std::string ExecutablePath();
 // GetCurrentDirectoryA.
 std::string CurrentFolder();
+
+// A file written from its start: CreateFileA(CREATE_ALWAYS) replaces what
+// was there, others may read it while it is open (FILE_SHARE_READ), and
+// every Write goes to the file at once (WriteFile). Closed by Close() or by
+// the destructor.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile() { Close(); }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // False, with LastError() set, when the file cannot be created.
+  bool Create(const char* path);
+  // Appends the bytes; false when they could not all be written.
+  bool Write(std::string_view bytes);
+  void Close();
+  bool IsOpen() const { return handle_ != nullptr; }
+
+ private:
+  void* handle_ = nullptr;  // the file handle, or the simulated file
+};
 
 }  // namespace platform

@@ -39,4 +39,26 @@ std::string LowerCase(std::string_view text) {
   return out;
 }
 
+std::string ToUtf8(std::string_view text) {
+  if (text.empty()) return std::string();
+  // In pieces, so that no length passes what an int holds; a piece never
+  // ends between the two bytes of a character.
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = pos;
+    while (end < text.size() && end - pos < 0x100000) end += CharLength(text, end);
+    const int n = static_cast<int>(end - pos);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data() + pos, n, &wide[0], n);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    std::string piece(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &piece[0], bytes, nullptr, nullptr);
+    out += piece;
+    pos = end;
+  }
+  return out;
+}
+
 }  // namespace platform

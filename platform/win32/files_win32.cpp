@@ -50,6 +50,8 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
 
 bool MakeFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 
+bool RemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }
+
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ExecutablePath() {
@@ -63,6 +65,32 @@ std::string CurrentFolder() {
   const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
   if (n == 0 || n >= sizeof buffer) return std::string();
   return std::string(buffer, n);
+}
+
+bool OutputFile::Create(const char* path) {
+  Close();
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  handle_ = h;
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (!handle_) return false;
+  while (!bytes.empty()) {
+    const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), chunk, &written, nullptr) || written == 0)
+      return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+void OutputFile::Close() {
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
 }
 
 }  // namespace platform
