@@ -4,25 +4,46 @@
 #include "package/package_copy.h"
 #include "package/package_layout.h"
 #include "platform/files.h"
+#include "platform/log.h"
+#include "platform/system.h"
+#include "platform/ui.h"
 
-void InstallFonts(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
-                  bool f2025, bool f2026, bool f2027) {
+void InstallFonts(CHostRegistry& hosts, CInstallSession& session, bool f2021, bool f2022,
+                  bool f2023, bool f2024, bool f2025, bool f2026, bool f2027) {
   const bool flags[kHostYearCount] = {f2021, f2022, f2023, f2024, f2025, f2026, f2027};
   for (int i = 0; i < kHostYearCount; ++i) {
     if (!flags[i]) continue;
     const StringList& locations = hosts.m_locations[i];
-    for (std::size_t j = 0; j < locations.Count(); ++j) CopyFontsToHost(locations.At(j));
+    for (std::size_t j = 0; j < locations.Count(); ++j) CopyFontsToHost(locations.At(j), session);
+  }
+}
+
+void InstallFonts(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
+                  bool f2025, bool f2026, bool f2027) {
+  CDialogSession session(platform::ActiveWindow());
+  InstallFonts(hosts, session, f2021, f2022, f2023, f2024, f2025, f2026, f2027);
+}
+
+void CopyFontsToHost(const std::string& location, CInstallSession& session) {
+  std::string source;
+  GetPackageSource(source, session);  // its own message on failure; the copies then fail
+  PathBuffer fonts;
+  if (!ComposePath(fonts, {location, "\\", kFontsFolder})) {
+    platform::Log("no font copied to " + location + ": its Fonts folder would pass 259 bytes");
+    return;
+  }
+  for (const char* font : kFontFiles) {
+    const std::string from = source + "\\" + font;
+    const std::string to = std::string(fonts) + "\\" + font;
+    if (platform::CopyOneFile(from.c_str(), to.c_str(), false))
+      platform::Log("font copied " + from + " -> " + to);
+    else
+      platform::Log("font not copied " + from + " -> " + to + ": " +
+                    platform::DescribeError(platform::LastError()));
   }
 }
 
 void CopyFontsToHost(const std::string& location) {
-  std::string source;
-  GetPackageSource(source);  // its own message on failure; the copies then fail
-  PathBuffer fonts;
-  if (!ComposePath(fonts, {location, "\\", kFontsFolder})) return;
-  for (const char* font : kFontFiles) {
-    const std::string from = source + "\\" + font;
-    const std::string to = std::string(fonts) + "\\" + font;
-    platform::CopyOneFile(from.c_str(), to.c_str(), false);
-  }
+  CDialogSession session(platform::ActiveWindow());
+  CopyFontsToHost(location, session);
 }
