@@ -4,6 +4,7 @@
 // answers the boxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,15 +15,19 @@
 #include "common/registry_tree.h"
 #include "host/host_registry.h"
 #include "platform/dialog.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "ui/setup_dialog.h"
 
 using platform::sim::MessageBoxRecord;
 using platform::sim::SimFiles;
 using platform::sim::SimProcesses;
+using platform::sim::SimSystem;
 using platform::sim::SimUi;
 using platform::sim::SimWindow;
 
@@ -40,6 +45,7 @@ const std::string kLibrary = "Korvex扩展绘图库";
 // What the user saw and what the install left behind.
 struct Outcome {
   int result = 0;  // how the dialog closed: 1 OK, 2 Cancel, 0 left open
+  int exitCode = -1;
   std::vector<MessageBoxRecord> boxes;
   int progressAtDone = -1, rangeMaxAtDone = -1;
   bool progressModeAtDone = false;
@@ -63,6 +69,8 @@ class InstallTest : public testing::Test {
     fs.AddFile(data + kLibrary + "\\sub\\c.dwg", "c");
     fs.AddFolder("C:\\ZW2024\\Fonts");
     fs.AddFolder("C:\\ZW2025\\Fonts");
+    fs.AddFolder("C:\\Temp");
+    fs.AddFolder("C:\\Program Files");
     ASSERT_TRUE(testing_support::WriteTree(
         {testing_support::Sz(kKey2024, "C:\\ZW2024\\"), testing_support::Sz(kKey2025, "C:\\ZW2025")}));
   }
@@ -90,6 +98,7 @@ class InstallTest : public testing::Test {
     EXPECT_FALSE(theApp.RunSetup());
     out.result = SimUi::Get().Runs().empty() ? -1 : SimUi::Get().Runs().back().result;
     out.boxes = SimUi::Get().Boxes();
+    out.exitCode = theApp.ExitCode();
     return out;
   }
   static std::function<void()> Install(const std::string& path) {
@@ -115,11 +124,27 @@ class InstallTest : public testing::Test {
     return data;
   }
   static bool Exists(const std::string& path) { return SimFiles::Get().Find(path) != nullptr; }
+  // Runs SetUp.exe with these arguments; its exit code.
+  static int RunWith(const std::string& arguments) {
+    SimSystem::Get().SetCommandLine("\"C:\\pkg\\SetUp.exe\" " + arguments);
+    EXPECT_FALSE(theApp.RunSetup());
+    return theApp.ExitCode();
+  }
+  // The log's lines without their time stamps ("YYYY-MM-DD HH:MM:SS ").
+  static std::vector<std::string> LogLines(const std::string& file, bool stamps = false) {
+    std::string text;
+    EXPECT_TRUE(testing_support::ReadFile(file, &text)) << file;
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+      lines.push_back(text.substr(pos + (stamps ? 0 : 20), end - pos - (stamps ? 0 : 20)));
+    return lines;
+  }
 };
 
 TEST_F(InstallTest, DefaultInstallCopiesRegistersAndDeploysFonts) {
   const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
   EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.exitCode, 0);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].text, kDone);
   EXPECT_EQ(out.boxes[0].caption, kToolboxCaption);
@@ -165,6 +190,7 @@ TEST_F(InstallTest, RunningHostWarnsOnceThenTheSecondPressInstalls) {
     EXPECT_TRUE(SimUi::Get().Click(1022));
   });
   EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.exitCode, 0);
   ASSERT_EQ(out.boxes.size(), 2u);
   EXPECT_EQ(out.boxes[0].text, kCloseHost);
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
@@ -197,6 +223,7 @@ TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
   SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", true);
   const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); }, platform::kIdAbort);
   EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 5);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_NE(out.boxes[0].text.find("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX"), std::string::npos);
@@ -212,6 +239,7 @@ TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
   // E:\New does not exist: neither level is created and every copy fails.
   const Outcome out = Run(Install("E:\\New\\Deep"), platform::kIdIgnore);
   EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.exitCode, 0);
   ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
   for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
   EXPECT_EQ(out.boxes[3].text, kDone);
@@ -226,6 +254,7 @@ TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
   ASSERT_TRUE(testing_support::RemoveTree("C:\\pkg\\Data"));
   const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
   EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 4);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_EQ(out.boxes[0].text.rfind("未找到安装所需的Data文件夹 !", 0), 0u);
@@ -292,10 +321,216 @@ TEST_F(InstallTest, TooLongAPathIsRefusedBeforeAnythingIsCreated) {
     EXPECT_TRUE(SimUi::Get().Escape());
   });
   EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 2);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].text, "安装路径太长 !\n\n请选择较短的安装路径后再安装 !");
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+}
+
+// --- The command line: silent installs, exit codes, boxes ----------------------
+
+enum class Arrange { kNothing, kHostRunning, kHeldModule, kNoPackage };
+
+struct SilentCase {
+  const char* name;
+  std::string arguments;
+  Arrange arrange;
+  int exitCode;
+  std::string landed;              // the folder that holds the copied module; "": none
+  std::vector<int> loaderYears;    // the years whose loader keys are written
+  std::string box;                 // the one box shown (its start); "": none
+};
+
+const std::string kTwoYears = "/D=D:\\Kx";
+
+const SilentCase kSilentCases[] = {
+    {"Default", "/S", Arrange::kNothing, 0, "C:\\Korvex\\Tarnwell", {2024, 2025}, ""},
+    {"OneYearIntoPathWithBlanks", "/s /YEARS=2024 /D=C:\\Program Files\\Tarnwell Test",
+     Arrange::kNothing, 0, "C:\\Program Files\\Tarnwell Test\\Tarnwell", {2024}, ""},
+    {"QuotedDriveRoot", "/D=\"D:\\\" /S", Arrange::kNothing, 0, "D:\\Tarnwell", {2024, 2025}, ""},
+    {"YearsWithoutHostAreLeftOut", "/S /YEARS=2021,2025", Arrange::kNothing, 0,
+     "C:\\Korvex\\Tarnwell", {2025}, ""},
+    {"UnknownSwitch", "/S /Q", Arrange::kNothing, 1, "", {}, ""},
+    {"BadYear", "/S /YEARS=2030", Arrange::kNothing, 1, "", {}, ""},
+    {"EmptyPath", "/S /D=", Arrange::kNothing, 1, "", {}, ""},
+    {"LogCannotBeCreated", "/S /LOG=C:\\NoSuch\\s.log", Arrange::kNothing, 1, "", {}, ""},
+    {"NoHostOfTheYears", "/S /YEARS=2021,2027", Arrange::kNothing, 3, "", {}, ""},
+    {"NoPackage", "/S", Arrange::kNoPackage, 4, "", {}, ""},
+    {"HeldModule", "/S", Arrange::kHeldModule, 5, "C:\\Korvex\\Tarnwell", {}, ""},
+    {"HostRunning", "/S", Arrange::kHostRunning, 6, "", {}, ""},
+    {"RelativePath", "/S /D=Korvex", Arrange::kNothing, 7, "", {}, ""},
+    {"DriveRelativePath", "/S /D=D:Korvex", Arrange::kNothing, 7, "", {}, ""},
+    {"MissingParent", "/S /D=C:\\NoSuch\\Deep", Arrange::kNothing, 7, "", {}, ""},
+    {"MissingDrive", "/S /D=F:\\Korvex", Arrange::kNothing, 7, "", {}, ""},
+    {"FileInTheWay", "/S /D=C:\\Kx", Arrange::kNothing, 7, "", {}, ""},
+    {"TooLong", "/S /D=C:\\" + std::string(231, 'k'), Arrange::kNothing, 7, "", {}, ""},
+    {"Help", "/?", Arrange::kNothing, 0, "", {}, kUsageText},
+    {"SilentHelp", "/? /S", Arrange::kNothing, 0, "", {}, ""},
+    {"UnknownSwitchShown", "/Q", Arrange::kNothing, 1, "", {},
+     "命令行无法识别：没有开关“/Q”\n\nSetUp.exe [/S]"},
+    {"LogCannotBeCreatedShown", "/LOG=C:\\NoSuch\\s.log", Arrange::kNothing, 1, "", {},
+     "命令行无法识别：无法创建日志文件“C:\\NoSuch\\s.log (error 3: The system cannot find the path specified.)”"},
+};
+
+// Every path below the drives, except the logs in C:\Temp.
+std::vector<std::string> Everything(const std::string& folder = "") {
+  std::vector<std::string> out;
+  for (const std::string& root : folder.empty() ? std::vector<std::string>{"C:", "D:"}
+                                                 : std::vector<std::string>{folder}) {
+    for (const std::string& name : SimFiles::Get().List(root)) {
+      const std::string path = root + "\\" + name;
+      if (path == "C:\\Temp") continue;
+      out.push_back(path);
+      for (const std::string& below : Everything(path)) out.push_back(below);
+    }
+  }
+  return out;
+}
+
+class SilentInstall : public InstallTest, public testing::WithParamInterface<SilentCase> {};
+
+TEST_P(SilentInstall, EndsWithItsExitCode) {
+  const SilentCase& c = GetParam();
+  SimFiles& fs = SimFiles::Get();
+  fs.AddFile("C:\\Kx\\Tarnwell", "a file where the folder would go");
+  if (c.arrange == Arrange::kHostRunning) SimProcesses::Get().SetProcesses({"ZWCAD.EXE"});
+  if (c.arrange == Arrange::kHeldModule) {
+    fs.AddFile("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", "old");
+    fs.SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", true);
+  }
+  if (c.arrange == Arrange::kNoPackage) {
+    ASSERT_TRUE(testing_support::RemoveTree("C:\\pkg\\Data"));
+  }
+  const std::vector<std::string> before = Everything();
+
+  EXPECT_EQ(RunWith(c.arguments), c.exitCode);
+  const bool silent = c.arguments.find("/S") != std::string::npos ||
+                      c.arguments.find("/s") != std::string::npos;
+  EXPECT_TRUE(SimUi::Get().Runs().empty()) << "no dialog";
+  if (c.box.empty()) {
+    EXPECT_TRUE(SimUi::Get().Boxes().empty());
+  } else {
+    ASSERT_EQ(SimUi::Get().Boxes().size(), 1u);
+    EXPECT_EQ(SimUi::Get().Boxes()[0].text.substr(0, c.box.size()), c.box);
+    EXPECT_EQ(SimUi::Get().Boxes()[0].caption, "SetUp");
+  }
+  for (int year : {2024, 2025}) {
+    const bool written = std::count(c.loaderYears.begin(), c.loaderYears.end(), year) != 0;
+    const std::string key = year == 2024 ? kKey2024 : kKey2025;
+    EXPECT_EQ(Loader(key, year) != "<none>", written) << year;
+    EXPECT_EQ(fs.List("C:\\ZW" + std::to_string(year) + "\\Fonts").size(), written ? 2u : 0u);
+  }
+  if (!c.loaderYears.empty()) {
+    EXPECT_EQ(Loader(c.loaderYears[0] == 2024 ? kKey2024 : kKey2025, c.loaderYears[0]),
+              c.landed + (c.loaderYears[0] == 2024 ? "\\Korvex2021.ZRX" : "\\Korvex2025.ZRX") + '\0');
+  }
+  if (!c.landed.empty()) {
+    EXPECT_TRUE(Exists(c.landed + "\\Korvex2021.ZRX"));
+  }
+  if (c.exitCode == 1 || c.exitCode == 3 || c.exitCode >= 6) {
+    EXPECT_EQ(Everything(), before);  // nothing changed, nothing created
+  }
+  // The log: silent without /LOG= in the temporary folder, ending with the
+  // exit code; none without /S.
+  const bool logged = Exists("C:\\Temp\\TarnwellSetup.log");
+  EXPECT_EQ(logged, silent);
+  if (logged) {
+    const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind("exit code " + std::to_string(c.exitCode) + ": ", 0), 0u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, SilentInstall, testing::ValuesIn(kSilentCases), CaseName());
+
+// The log of a silent install, line by line (UTF-8: the Chinese names are
+// compared as u8 text).
+TEST_F(InstallTest, SilentLogRecordsEveryEvent) {
+  EXPECT_EQ(RunWith("/S"), 0);
+  const std::string lib = u8"C:\\pkg\\Data\\Korvex扩展绘图库";
+  const std::string libTarget = u8"C:\\Korvex\\Tarnwell\\Korvex扩展绘图库";
+  const std::vector<std::string> expected = {
+      "command line: \"C:\\pkg\\SetUp.exe\" /S",
+      "Windows 10.0.19045, elevated",
+      "host 2024: HKLM\\SOFTWARE\\ZWSOFT\\ZWCAD\\2024\\zh-CN\\ -> C:\\ZW2024",
+      "host 2025: HKLM\\SOFTWARE\\ZWSOFT\\ZWCADM\\2025\\ -> C:\\ZW2025",
+      "2 host installation(s) found",
+      "years: 2024 2025; install path: \"C:\\Korvex\"",
+      "install folder: C:\\Korvex\\Tarnwell",
+      "package source: C:\\pkg\\Data",
+      "copied C:\\pkg\\Data\\Korvex2021.ZRX -> C:\\Korvex\\Tarnwell\\Korvex2021.ZRX",
+      "copied C:\\pkg\\Data\\Korvex2025.ZRX -> C:\\Korvex\\Tarnwell\\Korvex2025.ZRX",
+      "skipped C:\\pkg\\Data\\Korvex_EN.shx: a font, copied into the hosts' Fonts folders",
+      "skipped C:\\pkg\\Data\\Korvex_HZ.shx: a font, copied into the hosts' Fonts folders",
+      "skipped " + lib + ": a folder",
+      "skipped C:\\pkg\\Data\\README: no \".\" in its name",
+      "copied C:\\pkg\\Data\\readme.txt -> C:\\Korvex\\Tarnwell\\readme.txt",
+      "skipped C:\\pkg\\Data\\SetUp.exe: the setup program",
+      "library file copied " + lib + "\\a.dwg -> " + libTarget + "\\a.dwg",
+      "library file copied " + lib + "\\b.dwg -> " + libTarget + "\\b.dwg",
+      "skipped " + lib + "\\sub: a folder",
+      "loader key written: HKLM\\SOFTWARE\\ZWSOFT\\ZWCAD\\2024\\zh-CN\\Applications\\Korvex2024, "
+      "LOADER = C:\\Korvex\\Tarnwell\\Korvex2021.ZRX",
+      "loader key written: HKLM\\SOFTWARE\\ZWSOFT\\ZWCADM\\2025\\Applications\\Korvex2025, "
+      "LOADER = C:\\Korvex\\Tarnwell\\Korvex2025.ZRX",
+      "font copied C:\\pkg\\Data\\Korvex_EN.shx -> C:\\ZW2024\\Fonts\\Korvex_EN.shx",
+      "font copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2024\\Fonts\\Korvex_HZ.shx",
+      "font copied C:\\pkg\\Data\\Korvex_EN.shx -> C:\\ZW2025\\Fonts\\Korvex_EN.shx",
+      "font copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2025\\Fonts\\Korvex_HZ.shx",
+      "exit code 0: installed",
+  };
+  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log"), expected);
+  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log", true)[0].substr(0, 20), "2026-12-08 10:00:00 ");
+}
+
+// A module held open: five retries a second apart (the simulated clock
+// moves only with the pauses), then Abort; a failed font, a key that cannot
+// be created and /LOG= in a folder of its own go into the log as well.
+TEST_F(InstallTest, SilentRetriesFiveTimesASecondApartThenStops) {
+  const std::string held = "C:\\Korvex\\Tarnwell\\Korvex2025.ZRX";
+  SimFiles::Get().AddFile(held, "old");
+  SimFiles::Get().SetHeldOpen(held, true);
+  SimFiles::Get().AddFolder("C:\\logs");
+  EXPECT_EQ(RunWith("/S /LOG=\"C:\\logs\\my setup.log\""), 5);
+  EXPECT_EQ(SimSystem::Get().Pauses(), std::vector<unsigned>(5, 1000));
+  EXPECT_FALSE(Exists("C:\\Temp\\TarnwellSetup.log"));
+  const std::vector<std::string> lines = LogLines("C:\\logs\\my setup.log", true);
+  std::vector<std::string> retries;
+  for (const std::string& line : lines)
+    if (line.find("Korvex2025.ZRX:") != std::string::npos || line.find("answer") != std::string::npos)
+      retries.push_back(line);
+  const std::string failed = " C:\\pkg\\Data\\Korvex2025.ZRX -> " + held +
+                             ": error 32: The process cannot access the file because it is being "
+                             "used by another process.";
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 6; ++i) {
+    const std::string at = "2026-12-08 10:00:0" + std::to_string(i - 1) + " ";
+    expected.push_back(at + "copy failed (" + std::to_string(i) + "):" + failed);
+    expected.push_back(i <= 5 ? "2026-12-08 10:00:0" + std::to_string(i) + " answer: Retry"
+                              : at + "answer: Abort");
+  }
+  EXPECT_EQ(retries, expected);
+  EXPECT_EQ(lines.back(), "2026-12-08 10:00:05 exit code 5: stopped at a package file that could "
+                          "not be copied, no host changed");
+  EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+}
+
+TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
+  SimFiles::Get().AddFile("C:\\ZW2025\\Fonts\\Korvex_HZ.shx", "theirs", platform::kAttrReadOnly);
+  // Another program removes the 2024 host key while the loaders are written.
+  platform::sim::SimRegistry::Get().SetCallHook([](const char* operation) {
+    if (std::string(operation) == "RegDeleteKeyA") platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
+  });
+  EXPECT_EQ(RunWith("/S"), 0);  // as the dialog would, the install completes
+  const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
+  const auto has = [&](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  EXPECT_TRUE(has("loader key not written: HKLM\\" + kKey2024 + "\\Applications\\Korvex2024: error 1018: "
+                  "Illegal operation attempted on a registry key that has been marked for deletion."));
+  EXPECT_TRUE(has("font not copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2025\\Fonts\\Korvex_HZ.shx: "
+                  "error 5: Access is denied."));
 }
 
 }  // namespace
