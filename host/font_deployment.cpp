@@ -18,15 +18,20 @@ void InstallFonts(CHostRegistry& hosts, CInstallSession& session, bool f2021, bo
   }
 }
 
-void InstallFonts(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
-                  bool f2025, bool f2026, bool f2027) {
-  CDialogSession session(platform::ActiveWindow());
+void InstallFonts(CHostRegistry& hosts, platform::WindowHandle owner, bool f2021, bool f2022,
+                  bool f2023, bool f2024, bool f2025, bool f2026, bool f2027) {
+  CDialogSession session(owner);
   InstallFonts(hosts, session, f2021, f2022, f2023, f2024, f2025, f2026, f2027);
 }
 
 void CopyFontsToHost(const std::string& location, CInstallSession& session) {
   std::string source;
-  GetPackageSource(source, session);  // its own message on failure; the copies then fail
+  // On failure the message has been given; copying from an unset source
+  // would take the fonts from the root of the current drive.
+  if (!GetPackageSource(source, session)) {
+    platform::Log("no font copied to " + location + ": the package source was not found");
+    return;
+  }
   PathBuffer fonts;
   if (!ComposePath(fonts, {location, "\\", kFontsFolder})) {
     platform::Log("no font copied to " + location + ": its Fonts folder would pass 259 bytes");
@@ -43,7 +48,7 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session) {
   }
 }
 
-void CopyFontsToHost(const std::string& location) {
-  CDialogSession session(platform::ActiveWindow());
+void CopyFontsToHost(const std::string& location, platform::WindowHandle owner) {
+  CDialogSession session(owner);
   CopyFontsToHost(location, session);
 }

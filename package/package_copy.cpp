@@ -118,8 +118,8 @@ bool GetPackageSource(std::string& source, CInstallSession& session) {
   return false;
 }
 
-bool GetPackageSource(std::string& source) {
-  CDialogSession session(platform::ActiveWindow());
+bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
+  CDialogSession session(owner);
   return GetPackageSource(source, session);
 }
 
@@ -134,7 +134,10 @@ bool CopyPackageFiles(CInstallTarget& target) {
     session.Tell(kInstallPathTooLongText, kSetupCaption);
     return session.Stop(kExitBadPath);
   }
-  if (!ComposePath(pattern, {source, "\\*.*"})) {
+  // The library copy that follows lists a deeper folder of the same source:
+  // refuse a source too deep for either listing before anything is copied,
+  // rather than install the package without its library.
+  if (!ComposePath(pattern, {source, "\\*.*"}) || source.size() > kMaxLibrarySource) {
     platform::Log("package source too deep to be listed: " + source);
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);

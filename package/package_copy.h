@@ -4,6 +4,7 @@
 #include <string>
 
 #include "package/install_target.h"
+#include "platform/ui.h"
 
 // What ProbePath finds at a path.
 enum PathKind : int {
@@ -17,8 +18,9 @@ enum PathKind : int {
 // failure it tells the session's user (the missing-package message) and
 // returns false; `source` is then not to be used. Every call looks again.
 bool GetPackageSource(std::string& source, CInstallSession& session);
-// The same, telling a person in a box owned by the active window.
-bool GetPackageSource(std::string& source);
+// The same for a person: the message in a box owned by `owner` (the setup
+// dialog).
+bool GetPackageSource(std::string& source, platform::WindowHandle owner);
 
 // Copies the package's top-level files into the target folder, asking the
 // target's session Abort/Retry/Ignore for every copy that fails. False when
