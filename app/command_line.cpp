@@ -47,9 +47,9 @@ bool StoreYears(CommandLine& line, std::string_view value, Error* error) {
         value.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
     int year = 0;
     bool digits = item.size() == 4;
-    for (char c : item) {
-      digits = digits && c >= '0' && c <= '9';
-      year = year * 10 + (c - '0');
+    for (std::size_t i = 0; digits && i < item.size(); ++i) {
+      digits = item[i] >= '0' && item[i] <= '9';
+      year = year * 10 + (item[i] - '0');
     }
     if (!digits || !IsHostYear(year)) return Fail(error, Error::kBadYear, item);
     if (line.years[HostYearIndex(year)]) return Fail(error, Error::kRepeatedYear, item);

@@ -53,6 +53,7 @@ const LineCase kLines[] = {
     {"YearTooLate", "SetUp /YEARS=2024,2028", CommandLineError::kBadYear, "2028"},
     {"YearNotANumber", "SetUp /YEARS=20x4", CommandLineError::kBadYear, "20x4"},
     {"YearFiveDigits", "SetUp /YEARS=02024", CommandLineError::kBadYear, "02024"},
+    {"LongNumber", "SetUp /YEARS=2024999999999999", CommandLineError::kBadYear, "2024999999999999"},
     {"EmptyYearItem", "SetUp /YEARS=2024,", CommandLineError::kBadYear, ""},
     {"RepeatedYear", "SetUp /YEARS=2024,2024", CommandLineError::kRepeatedYear, "2024"},
     {"UnclosedQuote", "SetUp /LOG=\"C:\\a /S", CommandLineError::kBadQuote, "/LOG=\"C:\\a /S"},
