@@ -173,6 +173,38 @@ TEST_P(SilentTable, EndsWithItsCodeAndShowsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, SilentTable, testing::ValuesIn(kCases), CaseName());
 
+// Without /S the command line speaks in a box captioned with the program's
+// name: what was wrong and the switches (exit 1), or the switches (/?, 0).
+TEST_F(SilentE2e, CommandLineBoxesWithoutTheSilentSwitch) {
+  MayMake({"C:\\Korvex"});
+  DeleteFileA(TempLog().c_str());
+  const struct {
+    const char* arguments;
+    std::string text;  // how the box starts
+    std::uint32_t exitCode;
+  } rows[] = {
+      {"/YEARS=2020", "命令行无法识别：“2020”不是2021至2027之间的年份\n\nSetUp.exe [/S]", 1},
+      {"/?", "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n/S\t", 0},
+  };
+  for (const auto& row : rows) {
+    e2e::SetupProcess setup;
+    std::string error;
+    ASSERT_TRUE(setup.Start(kPkg + "\\SetUp.exe", &error, kPkg, row.arguments)) << error;
+    e2e::BoxInfo box;
+    ASSERT_TRUE(setup.WaitForBox(kTimeoutMs, &box)) << row.arguments;
+    EXPECT_EQ(box.caption, "SetUp");
+    EXPECT_EQ(box.text.substr(0, row.text.size()), row.text);
+    EXPECT_NE(box.text.find("7\t静默：安装路径不可用"), std::string::npos);  // the exit codes
+    ASSERT_TRUE(setup.AnswerBox(box, IDOK));
+    std::uint32_t code = 99;
+    ASSERT_TRUE(setup.WaitForExit(kTimeoutMs, &code));
+    EXPECT_EQ(code, row.exitCode) << row.arguments;
+  }
+  EXPECT_FALSE(Exists("C:\\Korvex"));
+  EXPECT_FALSE(Exists(TempLog()));  // no log without /S or /LOG=
+  ExpectHostsUntouched();
+}
+
 // The log of a silent default install, line by line: the time stamps, then
 // every event (UTF-8, so the Chinese names are compared as u8 text).
 TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {

@@ -484,6 +484,22 @@ TEST_F(InstallTest, SilentLogRecordsEveryEvent) {
   EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log", true)[0].substr(0, 20), "2026-12-08 10:00:00 ");
 }
 
+// Without /S a log is written only when /LOG= names one; the dialog's
+// install goes into it as the silent one does.
+TEST_F(InstallTest, InteractiveRunLogsOnlyWithTheLogSwitch) {
+  SimSystem::Get().SetCommandLine("\"C:\\pkg\\SetUp.exe\" /log=C:\\Temp\\dialog.log");
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
+  EXPECT_EQ(out.exitCode, 0);
+  EXPECT_FALSE(Exists("C:\\Temp\\TarnwellSetup.log"));
+  const std::vector<std::string> lines = LogLines("C:\\Temp\\dialog.log");
+  ASSERT_GT(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "command line: \"C:\\pkg\\SetUp.exe\" /log=C:\\Temp\\dialog.log");
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "copied C:\\pkg\\Data\\readme.txt -> C:\\Korvex\\Tarnwell\\readme.txt"),
+            lines.end());
+  EXPECT_EQ(lines.back(), "exit code 0: installed");
+}
+
 // A module held open: five retries a second apart (the simulated clock
 // moves only with the pauses), then Abort; a failed font, a key that cannot
 // be created and /LOG= in a folder of its own go into the log as well.
