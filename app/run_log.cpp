@@ -35,7 +35,8 @@ void LogHostsFound(const CHostRegistry& hosts) {
   platform::Log(std::to_string(found) + " host installation(s) found");
 }
 
-void EndRunLog(int exitCode) {
-  platform::Log("exit code " + std::to_string(exitCode) + ": " + ExitCodeMeaning(exitCode));
+void EndRunLog(int exitCode, const char* meaning) {
+  platform::Log("exit code " + std::to_string(exitCode) + ": " +
+                (meaning ? meaning : ExitCodeMeaning(exitCode)));
   platform::CloseLog();
 }

@@ -21,5 +21,6 @@ void LogRunStart(const std::string& commandLine);
 // One line per host installation found: year, key path, location.
 void LogHostsFound(const CHostRegistry& hosts);
 
-// The last line, "exit code N: meaning"; then the log is closed.
-void EndRunLog(int exitCode);
+// The last line, "exit code N: meaning" (ExitCodeMeaning unless `meaning`
+// is given); then the log is closed.
+void EndRunLog(int exitCode, const char* meaning = nullptr);

@@ -29,8 +29,9 @@ const char* const kCommandLineErrorText = "命令行无法识别：";
 
 namespace {
 
-// The run behind the start routine; gives the exit code.
-int RunWithSwitches() {
+// The run behind the start routine; gives the exit code, and sets
+// `meaning` when the code means something else than ExitCodeMeaning says.
+int RunWithSwitches(const char** meaning) {
   const std::string commandLine = platform::CommandLineText();
   const std::string_view arguments = ArgumentsOf(commandLine);
   CommandLine line;
@@ -51,6 +52,7 @@ int RunWithSwitches() {
   }
   if (line.help) {
     if (!silent) platform::AppMessageBox(kUsageText, platform::kMbOk | platform::kMbIconInformation);
+    *meaning = "the switches were asked for (/?), nothing changed";
     return kExitInstalled;
   }
 
@@ -73,8 +75,9 @@ int RunWithSwitches() {
 }  // namespace
 
 bool CWizardApp::RunSetup() {
-  const int code = RunWithSwitches();
-  EndRunLog(code);
+  const char* meaning = nullptr;
+  const int code = RunWithSwitches(&meaning);
+  EndRunLog(code, meaning);
   SetExitCode(code);
   return false;
 }
