@@ -13,6 +13,13 @@ std::vector<platform::Ace> LockedDacl() {
           {kAceAllow, kAceInheritAll, kAccessReadExecute, kSidUsers}};
 }
 
+std::vector<platform::Ace> InheritedDacl(bool folder) {
+  std::vector<platform::Ace> dacl = LockedDacl();
+  for (platform::Ace& ace : dacl)
+    ace.flags = folder ? platform::kAceInherited | platform::kAceInheritAll : platform::kAceInherited;
+  return dacl;
+}
+
 namespace {
 
 void Record(LockAction action, const std::string& path, std::uint32_t error) {
@@ -50,12 +57,14 @@ class LockRun {
     Step(LockAction::kDacl, path, platform::kPrivilegeRestore,
          [&] { return platform::SetFileDacl(path.c_str(), LockedDacl(), true); });
   }
-  void Inherit(const std::string& path) {
+  void Inherit(const std::string& path, bool folder) {
     Step(LockAction::kInherit, path, platform::kPrivilegeRestore,
-         [&] { return platform::SetFileDacl(path.c_str(), {}, false); });
+         [&] { return platform::SetFileDacl(path.c_str(), InheritedDacl(folder), false); });
   }
 
-  // Everything below `folder`, each folder's entries after the folder.
+  // Everything below `folder`, which is locked already: nobody else can add
+  // an entry while it is listed. Each folder below is locked before it is
+  // listed in turn.
   void ResetBelow(const std::string& folder) {
     std::vector<platform::FindEntry> entries;
     {
@@ -80,7 +89,7 @@ class LockRun {
         continue;
       }
       Owner(path);
-      Inherit(path);
+      Inherit(path, isFolder);
       if (isFolder) ResetBelow(path);
     }
   }

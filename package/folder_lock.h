@@ -45,6 +45,10 @@ extern std::vector<LockStep> g_lockSteps;
 // read and execute, each passed on to files and folders below.
 std::vector<platform::Ace> LockedDacl();
 
+// What a locked folder passes on to a file (folder = false) or a folder
+// below it: the same entries, marked inherited.
+std::vector<platform::Ace> InheritedDacl(bool folder);
+
 // A folder this run has just made: owner, then the protected DACL. Nothing
 // is done through a link.
 void LockNewFolder(const std::string& folder);
@@ -54,11 +58,12 @@ void LockNewFolder(const std::string& folder);
 // folder made anew. Then the owner (with SeTakeOwnershipPrivilege when the
 // DACL does not grant WRITE_OWNER), then the protected DACL (with
 // SeRestorePrivilege when not even the new owner may write it), then every
-// entry below, folders before their contents: links and further names of
-// files are removed without being followed (their targets lie outside the
-// folder), every other entry gets owner Administrators and exactly the
-// entries the folder passes on. Privileges enabled here are disabled again
-// at the end.
+// entry below, top down, each folder locked before it is listed: links and
+// further names of files are removed without being followed (their targets
+// lie outside the folder), every other entry gets owner Administrators and
+// exactly what its folder passes on. Nothing is passed on by the system
+// itself (see platform/security.h), so nothing outside the folder changes.
+// Privileges enabled here are disabled again at the end.
 void TakeOverFolder(const std::string& folder);
 
 // "owner C:\Korvex\Tarnwell: 0".

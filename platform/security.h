@@ -73,33 +73,37 @@ enum Win32Error : std::uint32_t {
 extern const char* const kPrivilegeTakeOwnership;  // SeTakeOwnershipPrivilege
 extern const char* const kPrivilegeRestore;        // SeRestorePrivilege
 
-// SetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION).
-// Needs WRITE_OWNER on the entry: granted by its DACL, or by an enabled
-// SeTakeOwnershipPrivilege or SeRestorePrivilege; otherwise
-// kErrorAccessDenied. The new owner must be the caller's user or a group of
-// its token that may own objects (an elevated administrator's
-// Administrators group), or anyone with SeRestorePrivilege enabled;
-// otherwise kErrorInvalidOwner. A link (junction, symbolic link) is
-// followed: the call changes its target. A missing entry gives
-// kErrorFileNotFound, a missing folder on the way kErrorPathNotFound.
+// Both setters open the entry itself with CreateFileA(FILE_FLAG_BACKUP_SEMANTICS
+// | FILE_FLAG_OPEN_REPARSE_POINT) and set its descriptor with
+// SetKernelObjectSecurity. Unlike SetNamedSecurityInfoA and SetSecurityInfo
+// they do not pass inheritable entries on to what lies below (which would
+// reach a further name of a file kept elsewhere, or the target of a link,
+// before the caller has looked at it), and a link's own descriptor is
+// changed, never its target's. Opening needs the access named below: an
+// enabled SeTakeOwnershipPrivilege gives WRITE_OWNER, an enabled
+// SeRestorePrivilege gives WRITE_OWNER and WRITE_DAC (backup semantics);
+// otherwise kErrorAccessDenied. A missing entry gives kErrorFileNotFound, a
+// missing folder on the way kErrorPathNotFound.
+
+// OWNER_SECURITY_INFORMATION; needs WRITE_OWNER (the DACL may grant it). The
+// new owner must be the caller's user or a group of its token that may own
+// objects (an elevated administrator's Administrators group), or anyone with
+// SeRestorePrivilege enabled; otherwise kErrorInvalidOwner.
 std::uint32_t SetFileOwner(const char* path, const char* ownerSid);
 
-// SetNamedSecurityInfoA(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION |
-// PROTECTED_DACL_SECURITY_INFORMATION or UNPROTECTED_DACL_SECURITY_INFORMATION)
-// with an ACL (InitializeAcl, AddAccessAllowedAceEx, AddAccessDeniedAceEx)
-// of `aces`, which are explicit entries (kAceInherited is dropped).
-// Protected: the DACL is exactly `aces`. Unprotected: the system appends
-// what the parent passes on, so an empty list resets the entry to what it
-// inherits. Either way the system then passes the inheritable entries on to
-// the unprotected entries below. Needs WRITE_DAC: the owner has it unless an
-// OWNER RIGHTS entry says otherwise, the DACL may grant it, an enabled
-// SeRestorePrivilege grants it; otherwise kErrorAccessDenied. A link is
-// followed.
+// DACL_SECURITY_INFORMATION with an ACL (InitializeAcl,
+// AddAccessAllowedAceEx, AddAccessDeniedAceEx) of exactly `aces`, flags as
+// given, so a caller that resets an entry to what its folder passes on gives
+// those inherited entries itself. Control SE_DACL_AUTO_INHERITED, and
+// SE_DACL_PROTECTED when `protect` (the entry takes nothing from its
+// folder). Needs WRITE_DAC: the owner has it unless an OWNER RIGHTS entry
+// says otherwise, the DACL may grant it.
 std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool protect);
 
 // GetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION |
 // DACL_SECURITY_INFORMATION), the owner through ConvertSidToStringSidA.
-// Entries of other types than allow and deny are left out.
+// Entries of other types than allow and deny are left out. A link is
+// followed.
 std::uint32_t ReadFileSecurity(const char* path, FileSecurity* out);
 
 // OpenProcessToken(TOKEN_ADJUST_PRIVILEGES), LookupPrivilegeValueA and

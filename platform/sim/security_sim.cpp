@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <set>
 
 #include "platform/security.h"
 #include "platform/sim/sim_files.h"
@@ -83,9 +84,10 @@ std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token) {
 
 namespace {
 
-// The entry a security call names, links followed: 0, or the error of
-// SetNamedSecurityInfoA for a missing entry or a missing folder on the way.
-std::uint32_t Target(const char* path, FsNode** node) {
+// The entry a security call names: 0, or the error of opening it for a
+// missing entry or a missing folder on the way. A link at the end is
+// followed only when `follow` is set.
+std::uint32_t Target(const char* path, bool follow, FsNode** node) {
   SimFiles& fs = SimFiles::Get();
   std::vector<std::string> names;
   std::string stream;
@@ -95,29 +97,9 @@ std::uint32_t Target(const char* path, FsNode** node) {
     const FsNode* folder = fs.Follow(fs.Walk(up));
     if (!folder || !folder->IsFolder()) return kErrorPathNotFound;
   }
-  *node = fs.Follow(fs.Walk(names));
+  *node = fs.Walk(names);
+  if (follow) *node = fs.Follow(*node);
   return *node ? 0u : std::uint32_t{kErrorFileNotFound};
-}
-
-std::vector<Ace> Explicit(const std::vector<Ace>& dacl) {
-  std::vector<Ace> out;
-  for (const Ace& ace : dacl)
-    if (!(ace.flags & kAceInherited)) out.push_back(ace);
-  return out;
-}
-
-// Passes a folder's inheritable entries on to the unprotected entries below
-// it that the caller may change; links are not followed.
-void Propagate(const FsNode& folder, const SimToken& token) {
-  for (const auto& child : folder.children) {
-    FileSecurity& s = *child->security;
-    if (!child->linkTarget.empty() || s.protectedDacl) continue;
-    if (!(GrantedAccess(s, token) & kAccessWriteDac)) continue;
-    std::vector<Ace> dacl = Explicit(s.dacl);
-    for (const Ace& ace : InheritedAces(*folder.security, child->IsFolder())) dacl.push_back(ace);
-    s.dacl = dacl;
-    if (child->IsFolder()) Propagate(*child, token);
-  }
 }
 
 }  // namespace
@@ -128,9 +110,9 @@ using sim::SimFiles;
 
 std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
   SimFiles& fs = SimFiles::Get();
-  fs.Record(std::string("SetNamedSecurityInfoA ") + path + " owner " + ownerSid);
+  fs.Record(std::string("SetKernelObjectSecurity ") + path + " owner " + ownerSid);
   FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, &node)) return r;
+  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
   const sim::SimToken& token = fs.Token();
   if (!(sim::GrantedAccess(*node->security, token) & kAccessWriteOwner)) return kErrorAccessDenied;
   const bool anyOwner = token.enabled.count(kPrivilegeRestore) != 0;
@@ -142,30 +124,21 @@ std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
 
 std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool protect) {
   SimFiles& fs = SimFiles::Get();
-  fs.Record(std::string("SetNamedSecurityInfoA ") + path +
-            (protect ? " protected dacl" : " unprotected dacl"));
+  fs.Record(std::string("SetKernelObjectSecurity ") + path +
+            (protect ? " protected dacl" : " dacl"));
   FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, &node)) return r;
+  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
   if (!(sim::GrantedAccess(*node->security, fs.Token()) & kAccessWriteDac))
     return kErrorAccessDenied;
-  FileSecurity& s = *node->security;
-  s.dacl.clear();
-  for (Ace ace : aces) {
-    ace.flags &= static_cast<std::uint8_t>(~kAceInherited);
-    s.dacl.push_back(ace);
-  }
-  s.protectedDacl = protect;
-  if (!protect && node->parent)
-    for (const Ace& ace : sim::InheritedAces(*node->parent->security, node->IsFolder()))
-      s.dacl.push_back(ace);
-  if (node->IsFolder()) sim::Propagate(*node, fs.Token());
+  node->security->dacl = aces;
+  node->security->protectedDacl = protect;
   return 0;
 }
 
 std::uint32_t ReadFileSecurity(const char* path, FileSecurity* out) {
   SimFiles& fs = SimFiles::Get();
   FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, &node)) return r;
+  if (const std::uint32_t r = sim::Target(path, true, &node)) return r;
   if (!(sim::GrantedAccess(*node->security, fs.Token()) & kAccessReadControl))
     return kErrorAccessDenied;
   *out = *node->security;
@@ -175,10 +148,14 @@ std::uint32_t ReadFileSecurity(const char* path, FileSecurity* out) {
 std::uint32_t EnablePrivilege(const char* name, bool enable) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("AdjustTokenPrivileges ") + name + (enable ? " on" : " off"));
+  // Names LookupPrivilegeValueA knows (a part of them).
+  static const std::set<std::string> kKnown = {
+      "SeBackupPrivilege",       "SeRestorePrivilege",   "SeTakeOwnershipPrivilege",
+      "SeSecurityPrivilege",     "SeDebugPrivilege",     "SeShutdownPrivilege",
+      "SeChangeNotifyPrivilege", "SeLoadDriverPrivilege", "SeCreateSymbolicLinkPrivilege",
+      "SeImpersonatePrivilege",  "SeManageVolumePrivilege"};
   const std::string privilege = name;
-  if (privilege.size() < 12 || privilege.compare(0, 2, "Se") != 0 ||
-      privilege.compare(privilege.size() - 9, 9, "Privilege") != 0)
-    return 1313;  // ERROR_NO_SUCH_PRIVILEGE, from LookupPrivilegeValueA
+  if (!kKnown.count(privilege)) return 1313;  // ERROR_NO_SUCH_PRIVILEGE
   sim::SimToken& token = fs.Token();
   if (!token.held.count(privilege)) return kErrorNotAllAssigned;
   if (enable)

@@ -10,11 +10,11 @@
 // takes the inheritable entries of its folder's DACL and the caller's
 // default owner; a drive's root carries the DACL of a Windows system drive,
 // whose "Authenticated Users: Modify" passes to everything made below it.
-// Setting a DACL passes its inheritable entries on to the unprotected
-// entries below. The caller is an elevated administrator unless a test
-// changes Token(); access to descriptors and listings is checked against it.
-// Links (junctions, symbolic links) are followed on the way to an entry and
-// by the security calls and listings, not by attribute reads and removal.
+// The caller is an elevated administrator unless a test changes Token();
+// access to descriptors and listings is checked against it. Links
+// (junctions, symbolic links) are followed on the way to an entry, by
+// listings, copies and descriptor reads, not by attribute reads, removal
+// and the descriptor setters (which open the link itself).
 #include <cstdint>
 #include <map>
 #include <memory>

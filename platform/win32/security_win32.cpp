@@ -33,11 +33,29 @@ std::string SidText(PSID sid) {
 
 }  // namespace
 
+namespace {
+// Sets part of the descriptor of the entry itself: a link is opened, not
+// followed; backup semantics open a folder and let SeRestorePrivilege count.
+std::uint32_t SetOnEntry(const char* path, DWORD access, SECURITY_INFORMATION what,
+                         SECURITY_DESCRIPTOR* sd) {
+  HANDLE h = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError();
+  const DWORD r = SetKernelObjectSecurity(h, what, sd) ? ERROR_SUCCESS : GetLastError();
+  CloseHandle(h);
+  return r;
+}
+}  // namespace
+
 std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
   LocalSid owner = ToSid(ownerSid);
   if (!owner) return ERROR_INVALID_SID;
-  return SetNamedSecurityInfoA(const_cast<char*>(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
-                               owner.get(), nullptr, nullptr, nullptr);
+  SECURITY_DESCRIPTOR sd;
+  if (!InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) ||
+      !SetSecurityDescriptorOwner(&sd, owner.get(), FALSE))
+    return GetLastError();
+  return SetOnEntry(path, WRITE_OWNER, OWNER_SECURITY_INFORMATION, &sd);
 }
 
 std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool protect) {
@@ -55,17 +73,20 @@ std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool p
   PACL acl = reinterpret_cast<PACL>(buffer.get());
   if (!InitializeAcl(acl, size, ACL_REVISION)) return GetLastError();
   for (std::size_t i = 0; i < aces.size(); ++i) {
-    const DWORD flags = aces[i].flags & VALID_INHERIT_FLAGS;
     const BOOL ok = aces[i].type == kAceDeny
-                        ? AddAccessDeniedAceEx(acl, ACL_REVISION, flags, aces[i].mask, sids[i].get())
-                        : AddAccessAllowedAceEx(acl, ACL_REVISION, flags, aces[i].mask, sids[i].get());
+                        ? AddAccessDeniedAceEx(acl, ACL_REVISION, aces[i].flags, aces[i].mask,
+                                               sids[i].get())
+                        : AddAccessAllowedAceEx(acl, ACL_REVISION, aces[i].flags, aces[i].mask,
+                                                sids[i].get());
     if (!ok) return GetLastError();
   }
-  const SECURITY_INFORMATION what =
-      DACL_SECURITY_INFORMATION |
-      (protect ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
-  return SetNamedSecurityInfoA(const_cast<char*>(path), SE_FILE_OBJECT, what, nullptr, nullptr,
-                               acl, nullptr);
+  SECURITY_DESCRIPTOR sd;
+  const SECURITY_DESCRIPTOR_CONTROL bits = SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED;
+  if (!InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) ||
+      !SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) ||
+      !SetSecurityDescriptorControl(&sd, bits, protect ? bits : SE_DACL_AUTO_INHERITED))
+    return GetLastError();
+  return SetOnEntry(path, WRITE_DAC, DACL_SECURITY_INFORMATION, &sd);
 }
 
 std::uint32_t ReadFileSecurity(const char* path, FileSecurity* out) {
