@@ -82,9 +82,9 @@ class LockRun {
     for (const platform::FindEntry& e : entries) {
       const std::string path = folder + "\\" + e.name;
       const bool isFolder = (e.attributes & platform::kAttrDirectory) != 0;
-      // A link, or a name that shares its file with a path elsewhere: what
-      // is done to it would be done there.
-      if (IsLink(e.attributes) || (!isFolder && platform::LinkCount(path.c_str()) > 1)) {
+      // A link, or a name that shares its file with a path elsewhere (or
+      // whose count cannot be read): what is done to it would be done there.
+      if (IsLink(e.attributes) || (!isFolder && platform::LinkCount(path.c_str()) != 1)) {
         Unlink(path, isFolder);
         continue;
       }
