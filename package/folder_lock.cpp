@@ -16,7 +16,8 @@ std::vector<platform::Ace> LockedDacl() {
 std::vector<platform::Ace> InheritedDacl(bool folder) {
   std::vector<platform::Ace> dacl = LockedDacl();
   for (platform::Ace& ace : dacl)
-    ace.flags = folder ? platform::kAceInherited | platform::kAceInheritAll : platform::kAceInherited;
+    ace.flags =
+        folder ? platform::kAceInherited | platform::kAceInheritAll : platform::kAceInherited;
   return dacl;
 }
 
@@ -33,8 +34,8 @@ bool IsLink(std::uint32_t attributes) {
 
 // Removes a link or a file's name, never what it leads to.
 void Unlink(const std::string& path, bool folder) {
-  const bool done = folder ? platform::RemoveFolder(path.c_str())
-                           : platform::RemoveFile(path.c_str());
+  const bool done =
+      folder ? platform::RemoveFolder(path.c_str()) : platform::RemoveFile(path.c_str());
   Record(LockAction::kUnlink, path, done ? 0 : kLockStepFailed);
 }
 
@@ -49,9 +50,8 @@ class LockRun {
   }
 
   void Owner(const std::string& path) {
-    Step(LockAction::kOwner, path, platform::kPrivilegeTakeOwnership, [&] {
-      return platform::SetFileOwner(path.c_str(), platform::kSidAdministrators);
-    });
+    Step(LockAction::kOwner, path, platform::kPrivilegeTakeOwnership,
+         [&] { return platform::SetFileOwner(path.c_str(), platform::kSidAdministrators); });
   }
   void Dacl(const std::string& path) {
     Step(LockAction::kDacl, path, platform::kPrivilegeRestore,
@@ -146,7 +146,7 @@ void TakeOverFolder(const std::string& folder) {
 }
 
 std::string DescribeLockStep(const LockStep& step) {
-  static const char* const kNames[] = {"privilege", "unlink", "mkdir", "owner",
+  static const char* const kNames[] = {"privilege", "unlink",  "mkdir", "owner",
                                        "dacl",      "inherit", "list"};
   return std::string(kNames[static_cast<int>(step.action)]) + " " + step.path + ": " +
          std::to_string(step.error);

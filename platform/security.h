@@ -10,11 +10,11 @@
 namespace platform {
 
 // Well-known accounts.
-extern const char* const kSidAdministrators;     // BUILTIN\Administrators, S-1-5-32-544
-extern const char* const kSidSystem;             // NT AUTHORITY\SYSTEM, S-1-5-18
-extern const char* const kSidUsers;              // BUILTIN\Users, S-1-5-32-545
+extern const char* const kSidAdministrators;      // BUILTIN\Administrators, S-1-5-32-544
+extern const char* const kSidSystem;              // NT AUTHORITY\SYSTEM, S-1-5-18
+extern const char* const kSidUsers;               // BUILTIN\Users, S-1-5-32-545
 extern const char* const kSidAuthenticatedUsers;  // NT AUTHORITY\Authenticated Users, S-1-5-11
-extern const char* const kSidOwnerRights;        // OWNER RIGHTS, S-1-3-4
+extern const char* const kSidOwnerRights;         // OWNER RIGHTS, S-1-3-4
 
 // Access rights of files and folders, numbered as Windows numbers them.
 enum FileAccess : std::uint32_t {
@@ -99,12 +99,6 @@ std::uint32_t SetFileOwner(const char* path, const char* ownerSid);
 // folder). Needs WRITE_DAC: the owner has it unless an OWNER RIGHTS entry
 // says otherwise, the DACL may grant it.
 std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool protect);
-
-// GetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION |
-// DACL_SECURITY_INFORMATION), the owner through ConvertSidToStringSidA.
-// Entries of other types than allow and deny are left out. A link is
-// followed.
-std::uint32_t ReadFileSecurity(const char* path, FileSecurity* out);
 
 // OpenProcessToken(TOKEN_ADJUST_PRIVILEGES), LookupPrivilegeValueA and
 // AdjustTokenPrivileges: enables (or disables) one privilege of the process

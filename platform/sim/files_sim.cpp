@@ -408,7 +408,7 @@ bool RemoveFolder(const char* path) {
   if (!node || !node->IsFolder() || !node->children.empty()) return false;
   auto& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                              [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+                              [node](const auto& n) { return n.get() == node; }));
   return true;
 }
 

@@ -61,10 +61,9 @@ std::vector<Ace> InheritedAces(const FileSecurity& parent, bool folder) {
 
 std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token) {
   const bool owner = token.Has(s.owner);
-  const bool ownerRightsListed =
-      std::any_of(s.dacl.begin(), s.dacl.end(), [](const Ace& a) {
-        return a.sid == kSidOwnerRights && !(a.flags & kAceInheritOnly);
-      });
+  const bool ownerRightsListed = std::any_of(s.dacl.begin(), s.dacl.end(), [](const Ace& a) {
+    return a.sid == kSidOwnerRights && !(a.flags & kAceInheritOnly);
+  });
   std::uint32_t granted = owner && !ownerRightsListed ? kAccessReadControl | kAccessWriteDac : 0;
   std::uint32_t denied = 0;
   for (const Ace& ace : s.dacl) {
@@ -116,7 +115,8 @@ std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
   const sim::SimToken& token = fs.Token();
   if (!(sim::GrantedAccess(*node->security, token) & kAccessWriteOwner)) return kErrorAccessDenied;
   const bool anyOwner = token.enabled.count(kPrivilegeRestore) != 0;
-  if (!anyOwner && std::find(token.owners.begin(), token.owners.end(), ownerSid) == token.owners.end())
+  if (!anyOwner &&
+      std::find(token.owners.begin(), token.owners.end(), ownerSid) == token.owners.end())
     return kErrorInvalidOwner;
   node->security->owner = ownerSid;
   return 0;
@@ -135,24 +135,14 @@ std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool p
   return 0;
 }
 
-std::uint32_t ReadFileSecurity(const char* path, FileSecurity* out) {
-  SimFiles& fs = SimFiles::Get();
-  FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, true, &node)) return r;
-  if (!(sim::GrantedAccess(*node->security, fs.Token()) & kAccessReadControl))
-    return kErrorAccessDenied;
-  *out = *node->security;
-  return 0;
-}
-
 std::uint32_t EnablePrivilege(const char* name, bool enable) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("AdjustTokenPrivileges ") + name + (enable ? " on" : " off"));
   // Names LookupPrivilegeValueA knows (a part of them).
   static const std::set<std::string> kKnown = {
-      "SeBackupPrivilege",       "SeRestorePrivilege",   "SeTakeOwnershipPrivilege",
-      "SeSecurityPrivilege",     "SeDebugPrivilege",     "SeShutdownPrivilege",
-      "SeChangeNotifyPrivilege", "SeLoadDriverPrivilege", "SeCreateSymbolicLinkPrivilege",
+      "SeBackupPrivilege",       "SeRestorePrivilege",     "SeTakeOwnershipPrivilege",
+      "SeSecurityPrivilege",     "SeDebugPrivilege",       "SeShutdownPrivilege",
+      "SeChangeNotifyPrivilege", "SeLoadDriverPrivilege",  "SeCreateSymbolicLinkPrivilege",
       "SeImpersonatePrivilege",  "SeManageVolumePrivilege"};
   const std::string privilege = name;
   if (!kKnown.count(privilege)) return 1313;  // ERROR_NO_SUCH_PRIVILEGE

@@ -30,7 +30,7 @@ namespace platform::sim {
 struct SimToken {
   std::string user;                  // the user's SID
   std::vector<std::string> groups;   // enabled group SIDs
-  std::vector<std::string> owners;   // SIDs it may make owner (user, and Administrators when elevated)
+  std::vector<std::string> owners;   // SIDs it may make owner: the user, Administrators if elevated
   std::string defaultOwner;          // owner of what it creates
   std::set<std::string> held;        // privileges the token holds
   std::set<std::string> enabled;     // of those, the enabled ones

@@ -52,7 +52,8 @@ TEST_P(TakeOver, LocksTheFolderAndResetsWhatItHolds) {
   if (c.folder == "T") {
     ASSERT_TRUE(testing_support::MakeFolders(folder));
   }
-  for (const std::string& f : c.files) ASSERT_TRUE(testing_support::WriteFile(folder + "\\" + f, f));
+  for (const std::string& f : c.files)
+    ASSERT_TRUE(testing_support::WriteFile(folder + "\\" + f, f));
   for (const std::string& a : c.aliases)
     ASSERT_TRUE(testing_support::MakeHardLink(kOutside, folder + "\\" + a));
   TakeOverFolder(folder);
@@ -79,11 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {"x.dll"},
                      {"owner T: 0", "dacl T: 0", "owner T\\a.txt: 0", "inherit T\\a.txt: 0",
                       "unlink T\\x.dll: 0"}},
-        TakeOverCase{"MissingParent",
-                     "none\\T",
-                     {},
-                     {},
-                     {"owner T: 3", "dacl T: 3", "list T: 4294967295"}}),
+        TakeOverCase{
+            "MissingParent", "none\\T", {}, {}, {"owner T: 3", "dacl T: 3", "list T: 4294967295"}}),
     CaseName());
 
 }  // namespace
