@@ -1,16 +1,18 @@
 #include "package/folder_lock.h"
 
-#include <set>
+#include <algorithm>
 
 #include "platform/files.h"
 
 std::vector<LockStep> g_lockSteps;
 
-std::vector<platform::Ace> LockedDacl() {
+const std::vector<platform::Ace>& LockedDacl() {
   using namespace platform;
-  return {{kAceAllow, kAceInheritAll, kAccessFull, kSidAdministrators},
-          {kAceAllow, kAceInheritAll, kAccessFull, kSidSystem},
-          {kAceAllow, kAceInheritAll, kAccessReadExecute, kSidUsers}};
+  static const std::vector<Ace> dacl = {
+      {kAceAllow, kAceInheritAll, kAccessFull, kSidAdministrators},
+      {kAceAllow, kAceInheritAll, kAccessFull, kSidSystem},
+      {kAceAllow, kAceInheritAll, kAccessReadExecute, kSidUsers}};
+  return dacl;
 }
 
 std::vector<platform::Ace> InheritedDacl(bool folder) {
@@ -100,7 +102,9 @@ class LockRun {
   template <class Call>
   void Step(LockAction action, const std::string& path, const char* privilege, Call call) {
     std::uint32_t error = call();
-    if (error == platform::kErrorAccessDenied && tried_.insert(privilege).second) {
+    if (error == platform::kErrorAccessDenied &&
+        std::find(tried_.begin(), tried_.end(), privilege) == tried_.end()) {
+      tried_.push_back(privilege);
       const std::uint32_t enabled = platform::EnablePrivilege(privilege, true);
       Record(LockAction::kPrivilege, privilege, enabled);
       if (enabled == 0) {
@@ -111,7 +115,7 @@ class LockRun {
     Record(action, path, error);
   }
 
-  std::set<std::string> tried_;
+  std::vector<const char*> tried_;  // the privilege names of platform/security.h
   std::vector<const char*> enabled_;
 };
 

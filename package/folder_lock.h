@@ -43,7 +43,7 @@ extern std::vector<LockStep> g_lockSteps;
 
 // The DACL of a locked folder: Administrators and SYSTEM full control, Users
 // read and execute, each passed on to files and folders below.
-std::vector<platform::Ace> LockedDacl();
+const std::vector<platform::Ace>& LockedDacl();
 
 // What a locked folder passes on to a file (folder = false) or a folder
 // below it: the same entries, marked inherited.
