@@ -8,6 +8,7 @@
 #include "host/host_process.h"
 #include "host/host_registry.h"
 #include "host/loader_registration.h"
+#include "package/folder_lock.h"
 #include "package/install_paths.h"
 #include "package/install_target.h"
 #include "package/package_copy.h"
@@ -148,8 +149,13 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     session.Tell(kInstallPathTooLongText, kSetupCaption);
     return session.Silent() ? kExitBadPath : kInstallNotRun;
   }
+  // Below a drive's root every signed-in user may change a new folder: lock
+  // the chosen folder when this run made it (an existing one may be the
+  // user's own and stays as it is), and the install folder whether it is new
+  // or was there before, all before anything is copied.
   const std::string chosen = installPath;
   const bool madeChosen = platform::MakeFolder(chosen.c_str());
+  if (madeChosen) LockNewFolder(chosen);
   installPath += "\\";
   installPath += kInstallSubfolder;
   const std::uint32_t error = platform::MakeFolder(installPath.c_str()) ? 0 : platform::LastError();
@@ -161,6 +167,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
                   platform::DescribeError(error));
     return kExitBadPath;
   }
+  TakeOverFolder(installPath);
   platform::Log("install folder: " + installPath);
   if (!RunInstall(site, installPath, yearSelected)) return session.StopCode();
   session.Tell(kDoneText, kDoneCaption);

@@ -3,6 +3,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/security.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
@@ -24,6 +25,7 @@ void SimFiles::Reset() {
   current_ = "C:\\";
   log_.clear();
   openListings_ = 0;
+  token_ = ElevatedAdministrator();
 }
 
 void SimFiles::AddDrive(char letter) {
@@ -33,6 +35,18 @@ void SimFiles::AddDrive(char letter) {
   auto drive = std::make_unique<FsNode>();
   drive->name = UpperCase(name);
   drive->attributes = kAttrDirectory;
+  // The root of a Windows system drive: owned by TrustedInstaller, and
+  // every signed-in user may create folders here and modify what is below.
+  drive->security = std::make_shared<FileSecurity>();
+  drive->security->owner = "S-1-5-80-956008885-3426868331-1625414380-1960052270-2063570493";
+  drive->security->protectedDacl = true;
+  drive->security->dacl = {
+      {kAceAllow, kAceInheritAll, kAccessFull, kSidAdministrators},
+      {kAceAllow, kAceInheritAll, kAccessFull, kSidSystem},
+      {kAceAllow, kAceInheritAll, kAccessReadExecute, kSidUsers},
+      {kAceAllow, kAceInheritAll | kAceInheritOnly, kAccessModify, kSidAuthenticatedUsers},
+      {kAceAllow, 0, kAccessAddSubfolder, kSidAuthenticatedUsers},
+  };
   drives_.push_back(std::move(drive));
 }
 
@@ -83,10 +97,23 @@ bool SimFiles::Split(const std::string& path, std::vector<std::string>* names,
   return true;
 }
 
+FsNode* SimFiles::Follow(FsNode* node) const {
+  // Links to links, and loops, end after a few steps.
+  static int depth = 0;
+  if (!node || node->linkTarget.empty()) return node;
+  if (depth > 8) return nullptr;
+  ++depth;
+  FsNode* target = Follow(Find(node->linkTarget));
+  --depth;
+  return target;
+}
+
 FsNode* SimFiles::Walk(const std::vector<std::string>& names) const {
   if (names.empty()) return nullptr;
   FsNode* node = Drive(names[0]);
   for (std::size_t i = 1; node && i < names.size(); ++i) {
+    node = Follow(node);
+    if (!node) break;
     FsNode* next = nullptr;
     for (const auto& child : node->children)
       if (SameName(child->name, names[i])) next = child.get();
@@ -102,20 +129,24 @@ FsNode* SimFiles::Find(const std::string& path) const {
   return Walk(names);
 }
 
-namespace {
-FsNode* Child(FsNode* folder, const std::string& name) {
-  for (const auto& child : folder->children)
-    if (SameName(child->name, name)) return child.get();
-  return nullptr;
-}
-
-FsNode* NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes) {
+FsNode* SimFiles::NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes) {
   folder->children.push_back(std::make_unique<FsNode>());
   FsNode* node = folder->children.back().get();
   node->name = name;
   node->attributes = attributes;
   node->parent = folder;
+  node->security = std::make_shared<FileSecurity>();
+  node->security->owner = token_.defaultOwner;
+  if (folder->security)
+    node->security->dacl = InheritedAces(*folder->security, node->IsFolder());
   return node;
+}
+
+namespace {
+FsNode* Child(FsNode* folder, const std::string& name) {
+  for (const auto& child : folder->children)
+    if (SameName(child->name, name)) return child.get();
+  return nullptr;
 }
 
 // The folder of a path whose names are given, created on the way when
@@ -125,11 +156,11 @@ FsNode* Parent(const std::vector<std::string>& names, bool create) {
   FsNode* node = fs.Drive(names[0]);
   for (std::size_t i = 1; node && i + 1 < names.size(); ++i) {
     FsNode* next = Child(node, names[i]);
-    if (!next && create) next = NewChild(node, names[i], kAttrDirectory);
+    if (!next && create) next = fs.NewChild(node, names[i], kAttrDirectory);
     if (next && !next->IsFolder()) return nullptr;
-    node = next;
+    node = fs.Follow(next);
   }
-  return node;
+  return fs.Follow(node);
 }
 }  // namespace
 
@@ -140,7 +171,7 @@ FsNode* SimFiles::AddFolder(const std::string& path, std::uint32_t attributes) {
   FsNode* parent = Parent(names, true);
   if (!parent) return nullptr;
   FsNode* node = Child(parent, names.back());
-  if (!node) node = NewChild(parent, names.back(), 0);
+  if (!node) node = NewChild(parent, names.back(), kAttrDirectory);
   node->attributes = attributes | kAttrDirectory;
   return node;
 }
@@ -180,6 +211,27 @@ bool SimFiles::SetHeldOpen(const std::string& path, bool held) {
   return true;
 }
 
+FsNode* SimFiles::AddLink(const std::string& path, const std::string& target, bool folder) {
+  FsNode* node = folder ? AddFolder(path) : AddFile(path);
+  if (!node || !node->children.empty()) return nullptr;
+  node->attributes |= kAttrReparsePoint;
+  node->linkTarget = target;
+  return node;
+}
+
+FsNode* SimFiles::AddHardLink(const std::string& existing, const std::string& path) {
+  FsNode* file = Find(existing);
+  if (!file || file->IsFolder() || Find(path)) return nullptr;
+  FsNode* node = AddFile(path, file->data, file->attributes);
+  if (node) node->security = file->security;
+  return node;
+}
+
+FileSecurity* SimFiles::Security(const std::string& path) const {
+  const FsNode* node = Find(path);
+  return node ? node->security.get() : nullptr;
+}
+
 std::vector<FsNode*> InListingOrder(const FsNode& folder) {
   std::vector<FsNode*> out;
   for (const auto& child : folder.children) out.push_back(child.get());
@@ -217,9 +269,10 @@ FindEntry Entry(const std::string& name, std::uint32_t attributes) {
   return e;
 }
 
-// Win32 error codes that the simulated calls leave, as Windows does.
-constexpr std::uint32_t kErrorFileNotFound = 2, kErrorPathNotFound = 3, kErrorAccessDenied = 5,
-                        kErrorSharingViolation = 32, kErrorFileExists = 80,
+// Win32 error codes that the simulated calls leave, as Windows does (file
+// not found, path not found and access denied as platform/security.h names
+// them).
+constexpr std::uint32_t kErrorSharingViolation = 32, kErrorFileExists = 80,
                         kErrorInvalidName = 123, kErrorDirNotEmpty = 145,
                         kErrorAlreadyExists = 183, kErrorDirectory = 267;
 
@@ -254,9 +307,11 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
   const std::string last = names.back();
   if (IsWildcardAll(last)) {
     names.pop_back();
-    const FsNode* folder = fs.Walk(names);
+    const FsNode* folder = fs.Follow(fs.Walk(names));
     if (!folder) return Fail(kErrorPathNotFound);
     if (!folder->IsFolder()) return Fail(kErrorDirectory);
+    if (!(sim::GrantedAccess(*folder->security, fs.Token()) & kAccessListFolder))
+      return Fail(kErrorAccessDenied);
     if (folder->parent) {  // a drive's root has no "." and ".."
       listing->entries.push_back(Entry(".", folder->attributes));
       listing->entries.push_back(Entry("..", folder->parent->attributes));
@@ -352,6 +407,10 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
     return Fail(kErrorInvalidName);
   FsNode* target = fs.Walk(names);
+  if (target && !target->linkTarget.empty()) {  // a link: the copy writes what it leads to
+    target = fs.Follow(target);
+    if (!target) return Fail(kErrorPathNotFound);
+  }
   if (target == source) return Fail(kErrorSharingViolation);  // on itself
   if (target) {
     if (failIfExists) return Fail(kErrorFileExists);
@@ -361,7 +420,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   } else {
     FsNode* parent = sim::Parent(names, false);
     if (!parent) return Fail(kErrorPathNotFound);
-    target = sim::NewChild(parent, names.back(), 0);
+    target = fs.NewChild(parent, names.back(), 0);
   }
   target->attributes = source->attributes;
   target->data = source->data;
@@ -379,7 +438,7 @@ bool MakeFolder(const char* path) {
   if (names.size() < 2) return Fail(kErrorPathNotFound);  // a drive that does not exist
   FsNode* parent = sim::Parent(names, false);
   if (!parent) return Fail(kErrorPathNotFound);
-  sim::NewChild(parent, names.back(), kAttrDirectory);
+  fs.NewChild(parent, names.back(), kAttrDirectory);
   return true;
 }
 
@@ -396,8 +455,13 @@ bool RemoveFolder(const char* path) {
   if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
   auto& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                              [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+                              [node](const auto& n) { return n.get() == node; }));
   return true;
+}
+
+std::uint32_t LinkCount(const char* path) {
+  const FsNode* node = SimFiles::Get().Find(path);
+  return node ? static_cast<std::uint32_t>(node->security.use_count()) : 0;
 }
 
 bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr; }
@@ -435,7 +499,7 @@ bool OutputFile::Create(const char* path) {
   } else {
     FsNode* parent = sim::Parent(names, false);
     if (!parent) return Fail(kErrorPathNotFound);
-    sim::NewChild(parent, names.back(), kAttrArchive);
+    fs.NewChild(parent, names.back(), kAttrArchive);
   }
   handle_ = new SimOutput{path};
   return true;
