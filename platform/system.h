@@ -28,9 +28,10 @@ std::uint32_t LastError();
 // when the system has no text for the code.
 std::string ErrorText(std::uint32_t error);
 
-// The version the system reports about itself (RtlGetVersion, which no
-// compatibility shim lowers): "Windows 10.0.19045", with the service pack
-// after it when there is one.
+// The version the system records about itself (the values of the registry
+// key SOFTWARE\Microsoft\Windows NT\CurrentVersion, which no compatibility
+// shim lowers, unlike GetVersionExA): "Windows 10.0.19045.3803 (Windows 10
+// Pro, 22H2)", the product name and release (or service pack) in brackets.
 std::string WindowsVersion();
 
 // Whether the process runs with an elevated token (TokenElevation).

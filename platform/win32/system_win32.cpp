@@ -24,27 +24,51 @@ std::string ErrorText(std::uint32_t error) {
   return std::string(buffer, n);
 }
 
+namespace {
+// A value of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion, as text.
+bool CurrentVersionValue(HKEY key, const char* name, std::string* text) {
+  char data[256] = {};
+  DWORD type = 0, size = sizeof data - 1;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  if (type == REG_DWORD && size == sizeof(DWORD)) {
+    DWORD number = 0;
+    std::memcpy(&number, data, sizeof number);
+    *text = std::to_string(number);
+    return true;
+  }
+  if (type != REG_SZ) return false;
+  *text = data;
+  return !text->empty();
+}
+}  // namespace
+
 std::string WindowsVersion() {
-  // GetVersionExA answers what the manifest declares support for; ntdll's
-  // RtlGetVersion answers the truth. ntdll is in every process.
-  struct VersionInfo {
-    ULONG size, major, minor, build, platform;
-    WCHAR servicePack[128];
-  } info{};
-  info.size = sizeof info;
-  using RtlGetVersion = LONG(WINAPI*)(VersionInfo*);
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const FARPROC p = ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
-  RtlGetVersion get = nullptr;
-  static_assert(sizeof p == sizeof get, "function pointer sizes");
-  std::memcpy(&get, &p, sizeof p);
-  if (!get || get(&info) != 0) return "Windows (version unknown)";
-  std::string text = "Windows " + std::to_string(info.major) + "." + std::to_string(info.minor) +
-                     "." + std::to_string(info.build);
-  char pack[256] = {};
-  if (info.servicePack[0] &&
-      WideCharToMultiByte(CP_ACP, 0, info.servicePack, -1, pack, sizeof pack, nullptr, nullptr) > 0)
-    text += std::string(" ") + pack;
+  // GetVersionExA answers no more than the manifest declares support for; the
+  // system's own record does not bend, and needs no DLL beyond advapi32.
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return "Windows (version unknown)";
+  std::string major, minor, version, build, revision, product, release;
+  // Windows 10 and later keep "CurrentVersion" at 6.3 for old programs.
+  if (CurrentVersionValue(key, "CurrentMajorVersionNumber", &major) &&
+      CurrentVersionValue(key, "CurrentMinorVersionNumber", &minor))
+    version = major + "." + minor;
+  else
+    CurrentVersionValue(key, "CurrentVersion", &version);
+  CurrentVersionValue(key, "CurrentBuildNumber", &build);
+  CurrentVersionValue(key, "UBR", &revision);
+  CurrentVersionValue(key, "ProductName", &product);
+  if (!CurrentVersionValue(key, "DisplayVersion", &release))
+    CurrentVersionValue(key, "CSDVersion", &release);
+  RegCloseKey(key);
+  std::string text = "Windows " + version;
+  if (!build.empty()) text += "." + build;
+  if (!revision.empty()) text += "." + revision;
+  if (!product.empty() || !release.empty())
+    text += " (" + product + (product.empty() || release.empty() ? "" : ", ") + release + ")";
   return text;
 }
 
