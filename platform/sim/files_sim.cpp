@@ -489,18 +489,19 @@ bool OutputFile::Create(const char* path) {
   std::string stream;
   if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
     return Fail(kErrorInvalidName);
-  FsNode* node = fs.Walk(names);
-  if (node) {
-    if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden)))
-      return Fail(kErrorAccessDenied);
-    if (node->heldOpen) return Fail(kErrorSharingViolation);
-    node->data.clear();
-    node->streams.clear();
-  } else {
-    FsNode* parent = sim::Parent(names, false);
-    if (!parent) return Fail(kErrorPathNotFound);
-    fs.NewChild(parent, names.back(), kAttrArchive);
+  // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
+  // whatever still has the name makes the creation fail.
+  if (FsNode* node = fs.Walk(names)) {
+    const bool removable = !node->IsFolder() && node->parent && !node->heldOpen &&
+                           !(node->attributes & kAttrReadOnly);
+    if (!removable) return Fail(kErrorFileExists);
+    auto& siblings = node->parent->children;
+    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                                [node](const auto& n) { return n.get() == node; }));
   }
+  FsNode* parent = sim::Parent(names, false);
+  if (!parent) return Fail(kErrorPathNotFound);
+  fs.NewChild(parent, names.back(), kAttrArchive);
   handle_ = new SimOutput{path};
   return true;
 }

@@ -81,7 +81,11 @@ std::string CurrentFolder() {
 
 bool OutputFile::Create(const char* path) {
   Close();
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  // Not CREATE_ALWAYS, which writes through a link or a further name of
+  // another file that somebody left under this name: the name goes first,
+  // and the file made is a new one, or none when the name came back.
+  DeleteFileA(path);
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   handle_ = h;

@@ -118,8 +118,11 @@ inline void ExpectHostsUntouched() {
 
 // What a run needs besides the machine: the host program running,
 // C:\Korvex\Tarnwell\Korvex2021.ZRX ("old") held open by another process,
-// or SetUp.exe started from C:\nopkg, where no package lies.
-enum class Prepare { kNothing, kHostRunning, kHeldModule, kNoPackage };
+// SetUp.exe started from C:\nopkg, where no package lies, or the name of the
+// silent log taken by a link to kVictim ("keep"), which another user could
+// leave in a temporary folder that all may write.
+enum class Prepare { kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked };
+inline const std::string kVictim = "C:\\victim\\keep.txt";
 
 struct SwitchRun {
   const char* name;
@@ -162,6 +165,8 @@ inline std::vector<SwitchRun> SwitchRuns() {
       {"HeldModule", "/S", Prepare::kHeldModule, 5, "C:\\Korvex\\Tarnwell", beforeTheHeldModule, {},
        {"C:\\Korvex"}, ""},
       {"HostRunning", "/S", Prepare::kHostRunning, 6, "", {}, {}, {"C:\\Korvex"}, ""},
+      {"LogNameTakenByALink", "/S /YEARS=2021", Prepare::kLogLinked, 0, "C:\\Korvex\\Tarnwell",
+       kInstalled, {2021}, {"C:\\Korvex", "C:\\victim"}, ""},
       {"MissingParent", "/S /D=C:\\NoSuch\\Deep", Prepare::kNothing, 7, "", {}, {}, {"C:\\NoSuch"}, ""},
       {"MissingDrive", "/S /D=E:\\Korvex", Prepare::kNothing, 7, "", {}, {}, {}, ""},
       {"Relative", "/S /D=relinst", Prepare::kNothing, 7, "", {}, {}, {"C:\\pkg\\relinst"}, ""},
@@ -224,6 +229,11 @@ inline void ExpectRun(const SwitchRun& c, const RunSeen& seen) {
   EXPECT_EQ(!log.empty(), silent);
   if (!log.empty()) {
     EXPECT_EQ(log.back().rfind("exit code " + std::to_string(c.exitCode) + ": ", 0), 0u) << log.back();
+  }
+  if (c.prepare == Prepare::kLogLinked) {
+    std::string victim;
+    EXPECT_TRUE(ReadFile(kVictim, &victim));
+    EXPECT_EQ(victim, "keep") << "written through the link";
   }
   if (c.prepare == Prepare::kHeldModule) {
     // Five retries a second apart, then Abort.

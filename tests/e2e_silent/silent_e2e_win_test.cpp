@@ -29,12 +29,15 @@ BOOL CALLBACK CollectWindows(HWND hwnd, LPARAM lParam) {
 
 class SilentE2e : public InstallE2e {
  protected:
+  void SetUp() override {
+    InstallE2e::SetUp();
+    DeleteFileA(ts::SilentLogFile().c_str());
+  }
   // Starts SetUp.exe with the arguments in the package folder and, until it
   // ends, watches its windows: a message box (a dialog with the static
   // 0xFFFF) is read and answered with OK, any other window is noted.
   RunSeen RunWith(const std::string& arguments, const std::string& exe = kPkg + "\\SetUp.exe") {
     RunSeen seen;
-    DeleteFileA(ts::SilentLogFile().c_str());
     std::string error;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(process_.Start(exe, &error, kPkg, arguments)) << error;
@@ -83,6 +86,10 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
     ASSERT_TRUE(CopyFileA(e2e::SetupExePath().c_str(), exe.c_str(), FALSE));
   }
   if (c.prepare == Prepare::kHeldModule) Hold("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX");
+  if (c.prepare == Prepare::kLogLinked) {
+    ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));
+    ASSERT_TRUE(CreateHardLinkA(ts::SilentLogFile().c_str(), ts::kVictim.c_str(), nullptr));
+  }
   if (c.prepare == Prepare::kHostRunning) {
     MayMake({"C:\\hostbin"});
     ASSERT_TRUE(ts::MakeFolders("C:\\hostbin"));

@@ -38,6 +38,10 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   if (c.prepare == ts::Prepare::kNoPackage) exe = "C:\\nopkg\\SetUp.exe";
   if (c.prepare == ts::Prepare::kHostRunning)
     platform::sim::SimProcesses::Get().SetProcesses({"System", "ZWCAD.EXE"});
+  if (c.prepare == ts::Prepare::kLogLinked) {
+    ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));
+    ASSERT_TRUE(SimFiles::Get().AddLink(ts::SilentLogFile(), ts::kVictim, false));
+  }
   if (c.prepare == ts::Prepare::kHeldModule) {
     ASSERT_TRUE(ts::WriteFile("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", "old"));
     SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", true);
