@@ -37,7 +37,8 @@ class CInstallSession {
   virtual int AskCopyFailed(const char* text, const char* caption, int failures) = 0;
 
   // The install ends early with `code`; gives false, for the caller to
-  // return. The code of the last stop is kept.
+  // return. The code of the last stop is kept; a stop that gave no reason
+  // counts as a stopped copy, never as an install.
   bool Stop(int code) {
     stop_ = code;
     return false;
@@ -45,7 +46,7 @@ class CInstallSession {
   int StopCode() const { return stop_; }
 
  private:
-  int stop_ = kExitInstalled;
+  int stop_ = kExitCopyStopped;
 };
 
 // A person at the screen: every message and question is a box owned by
