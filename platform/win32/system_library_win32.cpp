@@ -28,6 +28,7 @@ FARPROC WINAPI BeforeDelayLoad(unsigned notification, PDelayLoadInfo info) {
     if (c >= 0x80 || c == '\\' || c == '/' || c == ':') return nullptr;  // not a bare system name
     name[n] = static_cast<wchar_t>(c);
   }
+  if (info->szDll[n]) return nullptr;  // longer than any file name
   name[n] = L'\0';
   HMODULE module = LoadSystemLibrary(name);
   FARPROC result = nullptr;
