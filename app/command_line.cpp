@@ -154,6 +154,10 @@ bool ParseCommandLine(std::string_view text, CommandLine* out, Error* error) {
       if (value.find('"') != std::string_view::npos) return Fail(error, Error::kBadQuote, value);
     }
     if (value.empty()) return Fail(error, Error::kNoValue, word);
+    // No file name holds a control character, and a NUL would cut the path
+    // that the system is given short of the path that was checked.
+    for (char c : value)
+      if (static_cast<unsigned char>(c) < 0x20) return Fail(error, Error::kBadCharacter, word);
     if (!found->store(*out, value, error)) return false;
   }
 }
@@ -202,6 +206,7 @@ std::string DescribeCommandLineError(const CommandLineError& error, bool chinese
       {Error::kBadYear, "“%s”不是2021至2027之间的年份", "\"%s\" is not a year from 2021 to 2027"},
       {Error::kRepeatedYear, "年份“%s”重复", "year \"%s\" listed twice"},
       {Error::kBadQuote, "引号不配对或位置不对：%s", "unclosed or misplaced quote: %s"},
+      {Error::kBadCharacter, "开关“%s”的值含有控制字符", "the value of \"%s\" holds a control character"},
       {Error::kLogNotCreated, "无法创建日志文件“%s”", "the log file \"%s\" cannot be created"},
   };
   for (const Words& w : kWords) {

@@ -33,6 +33,7 @@ struct CommandLineError {
     kBadYear,        // not a year from 2021 to 2027
     kRepeatedYear,   // a year listed twice
     kBadQuote,       // an unclosed quote, or a quote inside a value
+    kBadCharacter,   // a control character (below 0x20) inside a value
     kLogNotCreated,  // the log file cannot be created (found when it is opened)
   };
   Kind kind = kNone;

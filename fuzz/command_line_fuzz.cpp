@@ -50,8 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool understood = ParseCommandLine(text, &line, &error);
   if (understood) {
     Check(error.kind == CommandLineError::kNone);
-    Check(!line.hasPath || (!line.path.empty() && line.path.find('"') == std::string::npos));
-    Check(!line.hasLog || (!line.logFile.empty() && line.logFile.find('"') == std::string::npos));
+    for (const std::string* value : {&line.path, &line.logFile})
+      for (char c : *value) Check(c != '"' && static_cast<unsigned char>(c) >= 0x20);
+    Check(line.hasPath == !line.path.empty() && line.hasLog == !line.logFile.empty());
     bool anyYear = false;
     for (bool year : line.years) anyYear = anyYear || year;
     Check(anyYear == line.hasYears);

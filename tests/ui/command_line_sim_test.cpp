@@ -61,6 +61,8 @@ const LineCase kLines[] = {
     {"UnclosedQuote", "SetUp /LOG=\"C:\\a /S", CommandLineError::kBadQuote, "/LOG=\"C:\\a /S"},
     {"TextAfterClosingQuote", "SetUp /LOG=\"a\"b", CommandLineError::kBadQuote, "/LOG=\"a\"b"},
     {"QuoteInsideValue", "SetUp /D=C:\\a\"b", CommandLineError::kBadQuote, "C:\\a\"b"},
+    {"ControlCharacterInQuotes", "SetUp /LOG=\"a\tb\"", CommandLineError::kBadCharacter, "/LOG"},
+    {"NulInPath", std::string("SetUp /D=C:\\a\0b", 15), CommandLineError::kBadCharacter, "/D"},
 };
 
 class CommandLineTable : public testing::TestWithParam<LineCase> {};
