@@ -3,7 +3,9 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/security.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
 
 namespace platform {
@@ -267,6 +269,25 @@ FindEntry Entry(const std::string& name, std::uint32_t attributes) {
   return e;
 }
 
+// Win32 error codes that the simulated calls leave, as Windows does (file
+// not found, path not found and access denied as platform/security.h names
+// them).
+constexpr std::uint32_t kErrorSharingViolation = 32, kErrorFileExists = 80,
+                        kErrorInvalidName = 123, kErrorDirNotEmpty = 145,
+                        kErrorAlreadyExists = 183, kErrorDirectory = 267;
+
+// Fails a call with `error` as its last error.
+bool Fail(std::uint32_t error) {
+  sim::SimSystem::Get().SetLastError(error);
+  return false;
+}
+
+// The error for a path that names nothing: its folder is missing too, or
+// only the entry itself.
+std::uint32_t MissingError(const std::vector<std::string>& names) {
+  return sim::Parent(names, false) ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
 bool IsWildcardAll(const std::string& name) { return name == "*" || name == "*.*"; }
 
 bool HasWildcard(const std::string& text) {
@@ -280,14 +301,17 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
   fs.Record(std::string("FindFirstFileA ") + pattern);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(pattern, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(pattern, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
   auto listing = std::make_unique<Listing>();
   const std::string last = names.back();
   if (IsWildcardAll(last)) {
     names.pop_back();
     const FsNode* folder = fs.Follow(fs.Walk(names));
-    if (!folder || !folder->IsFolder()) return false;
-    if (!(sim::GrantedAccess(*folder->security, fs.Token()) & kAccessListFolder)) return false;
+    if (!folder) return Fail(kErrorPathNotFound);
+    if (!folder->IsFolder()) return Fail(kErrorDirectory);
+    if (!(sim::GrantedAccess(*folder->security, fs.Token()) & kAccessListFolder))
+      return Fail(kErrorAccessDenied);
     if (folder->parent) {  // a drive's root has no "." and ".."
       listing->entries.push_back(Entry(".", folder->attributes));
       listing->entries.push_back(Entry("..", folder->parent->attributes));
@@ -295,13 +319,13 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
     for (const FsNode* child : sim::InListingOrder(*folder))
       listing->entries.push_back(Entry(child->name, child->attributes));
   } else if (HasWildcard(last)) {
-    return false;  // no other patterns are needed
+    return Fail(kErrorInvalidName);  // no other patterns are needed
   } else {
     const FsNode* node = fs.Walk(names);
-    if (!node) return false;
+    if (!node) return Fail(MissingError(names));
     listing->entries.push_back(Entry(node->name, node->attributes));
   }
-  if (listing->entries.empty()) return false;
+  if (listing->entries.empty()) return Fail(kErrorFileNotFound);
   *entry = listing->entries[0];
   listing->next = 1;
   handle_ = listing.release();
@@ -326,8 +350,18 @@ void FileFinder::Close() {
 std::uint32_t ReadAttributes(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("GetFileAttributesA ") + path);
-  const FsNode* node = fs.Find(path);
-  return node ? Reported(node->attributes) : kInvalidAttributes;
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty()) {
+    Fail(kErrorInvalidName);
+    return kInvalidAttributes;
+  }
+  const FsNode* node = fs.Walk(names);
+  if (!node) {
+    Fail(MissingError(names));
+    return kInvalidAttributes;
+  }
+  return Reported(node->attributes);
 }
 
 bool WriteAttributes(const char* path, std::uint32_t attributes) {
@@ -347,11 +381,14 @@ bool RemoveFile(const char* path) {
   fs.Record(std::string("DeleteFileA ") + path);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(path, &names, &stream) || names.size() < 2) return false;
+  if (!fs.Split(path, &names, &stream) || names.size() < 2) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
-  if (!node || node->IsFolder()) return false;
-  if (!stream.empty()) return node->streams.erase(sim::UpperCase(stream)) != 0;
-  if ((node->attributes & kAttrReadOnly) || node->heldOpen) return false;
+  if (!node) return Fail(MissingError(names));
+  if (node->IsFolder()) return Fail(kErrorAccessDenied);
+  if (!stream.empty())
+    return node->streams.erase(sim::UpperCase(stream)) != 0 || Fail(kErrorFileNotFound);
+  if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
   auto& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
                               [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
@@ -361,23 +398,28 @@ bool RemoveFile(const char* path) {
 bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("CopyFileA ") + from + " " + to);
-  const FsNode* source = fs.Find(from);
-  if (!source || source->IsFolder()) return false;
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(from, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  const FsNode* source = fs.Walk(names);
+  if (!source) return Fail(MissingError(names));
+  if (source->IsFolder()) return Fail(kErrorAccessDenied);
+  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
   FsNode* target = fs.Walk(names);
   if (target && !target->linkTarget.empty()) {  // a link: the copy writes what it leads to
     target = fs.Follow(target);
-    if (!target) return false;
+    if (!target) return Fail(kErrorPathNotFound);
   }
-  if (target == source) return false;  // sharing violation on itself
+  if (target == source) return Fail(kErrorSharingViolation);  // on itself
   if (target) {
-    if (failIfExists || target->IsFolder() || target->heldOpen) return false;
-    if (target->attributes & (kAttrReadOnly | kAttrHidden)) return false;  // access denied
+    if (failIfExists) return Fail(kErrorFileExists);
+    if (target->IsFolder()) return Fail(kErrorAccessDenied);
+    if (target->heldOpen) return Fail(kErrorSharingViolation);
+    if (target->attributes & (kAttrReadOnly | kAttrHidden)) return Fail(kErrorAccessDenied);
   } else {
     FsNode* parent = sim::Parent(names, false);
-    if (!parent) return false;
+    if (!parent) return Fail(kErrorPathNotFound);
     target = fs.NewChild(parent, names.back(), 0);
   }
   target->attributes = source->attributes;
@@ -391,9 +433,11 @@ bool MakeFolder(const char* path) {
   fs.Record(std::string("CreateDirectoryA ") + path);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
+  if (names.size() < 2) return Fail(kErrorPathNotFound);  // a drive that does not exist
   FsNode* parent = sim::Parent(names, false);
-  if (!parent || fs.Walk(names)) return false;
+  if (!parent) return Fail(kErrorPathNotFound);
   fs.NewChild(parent, names.back(), kAttrDirectory);
   return true;
 }
@@ -403,9 +447,12 @@ bool RemoveFolder(const char* path) {
   fs.Record(std::string("RemoveDirectoryA ") + path);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
-  if (!node || !node->IsFolder() || !node->children.empty()) return false;
+  if (!node) return Fail(MissingError(names));
+  if (!node->IsFolder()) return Fail(kErrorDirectory);
+  if (!node->parent) return Fail(kErrorAccessDenied);  // a drive
+  if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
   auto& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
                               [node](const auto& n) { return n.get() == node; }));
@@ -427,5 +474,49 @@ std::string ExecutablePath() {
 }
 
 std::string CurrentFolder() { return SimFiles::Get().CurrentFolder(); }
+
+// The simulated file is found again by its path on every write, so a file
+// removed meanwhile takes no more bytes.
+struct SimOutput {
+  std::string path;
+};
+
+bool OutputFile::Create(const char* path) {
+  Close();
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("CreateFileA ") + path);
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
+  // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
+  // whatever still has the name makes the creation fail.
+  if (FsNode* node = fs.Walk(names)) {
+    const bool removable = !node->IsFolder() && node->parent && !node->heldOpen &&
+                           !(node->attributes & kAttrReadOnly);
+    if (!removable) return Fail(kErrorFileExists);
+    auto& siblings = node->parent->children;
+    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                                [node](const auto& n) { return n.get() == node; }));
+  }
+  FsNode* parent = sim::Parent(names, false);
+  if (!parent) return Fail(kErrorPathNotFound);
+  fs.NewChild(parent, names.back(), kAttrArchive);
+  handle_ = new SimOutput{path};
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (!handle_) return false;
+  FsNode* node = SimFiles::Get().Find(static_cast<SimOutput*>(handle_)->path);
+  if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
+  node->data.append(bytes.data(), bytes.size());
+  return true;
+}
+
+void OutputFile::Close() {
+  delete static_cast<SimOutput*>(handle_);
+  handle_ = nullptr;
+}
 
 }  // namespace platform

@@ -79,4 +79,34 @@ std::string CurrentFolder() {
   return std::string(buffer, n);
 }
 
+bool OutputFile::Create(const char* path) {
+  Close();
+  // Not CREATE_ALWAYS, which writes through a link or a further name of
+  // another file that somebody left under this name: the name goes first,
+  // and the file made is a new one, or none when the name came back.
+  DeleteFileA(path);
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  handle_ = h;
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (!handle_) return false;
+  while (!bytes.empty()) {
+    const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), chunk, &written, nullptr) || written == 0)
+      return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+void OutputFile::Close() {
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
+}
+
 }  // namespace platform
