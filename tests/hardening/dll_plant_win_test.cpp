@@ -22,6 +22,7 @@
 #include "common/registry_tree.h"
 #include "common/setup_scenarios.h"
 #include "e2e/driver.h"
+#include "ui/setup_template.h"
 
 namespace {
 
@@ -229,18 +230,18 @@ TEST_F(PlantedInstallTest, InstallsAndLoadsNoPlant) {
   std::string error;
   ASSERT_TRUE(process_.Start(Place(TARNWELL_SETUP_EXE, "SetUp.exe"), &error)) << error;
   ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs)) << Joined(Markers());
-  ASSERT_TRUE(process_.Item(1022).enabled) << "Install";
+  ASSERT_TRUE(process_.Item(kIdInstall).enabled) << "Install";
   // The shell's folder browser, with its tree view, and Cancel.
   void* browser = nullptr;
-  ASSERT_TRUE(process_.Click(1015));
+  ASSERT_TRUE(process_.Click(kIdBrowse));
   ASSERT_TRUE(process_.WaitForWindow(kBrowserCaption, kTimeoutMs, &browser)) << Joined(Markers());
   for (int i = 0; i < 300 && !process_.ItemIn(browser, kBrowserTree).exists; ++i) Sleep(10);
   EXPECT_TRUE(process_.ItemIn(browser, kBrowserTree).exists);
   ASSERT_TRUE(process_.ClickIn(browser, IDCANCEL));
   for (int i = 0; i < 500 && process_.Alive(browser); ++i) Sleep(10);
   ASSERT_FALSE(process_.Alive(browser));
-  ASSERT_TRUE(process_.Type(1000, kTarget));
-  ASSERT_TRUE(process_.Click(1022));
+  ASSERT_TRUE(process_.Type(kIdInstallPath, kTarget));
+  ASSERT_TRUE(process_.Click(kIdInstall));
   e2e::BoxInfo box;
   ASSERT_TRUE(process_.WaitForBox(kTimeoutMs, &box));
   EXPECT_EQ(box.caption, kDoneCaption) << box.text;
