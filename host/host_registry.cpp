@@ -47,10 +47,7 @@ void CHostRegistry::ScanProductKey(const std::string& product) {
         break;
       }
     }
-    versionKey.Close();
   }
-  productKey.Close();
-  root.Close();
 }
 
 void CHostRegistry::FindLocations(const platform::RegKey& parent, const char* name,
