@@ -195,8 +195,6 @@ std::string InvalidArgumentText();
 // The box that reports an invalid-argument error raised inside a handler.
 void ReportInvalidArgument();
 
-// The executable's full path (GetModuleFileNameA).
-std::string ModuleFileName();
 // GetMessage/DispatchMessage until WM_QUIT; gives its exit code.
 int RunMessageLoop();
 

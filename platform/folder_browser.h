@@ -3,6 +3,7 @@
 // that a program needs to change the browser's window while it runs.
 #include <cstdint>
 
+#include "platform/files.h"
 #include "platform/ui.h"
 
 namespace platform {
@@ -27,7 +28,7 @@ using BrowseCallbackProc = int (*)(WindowHandle browser, unsigned event, std::in
 struct BrowseInfo {
   WindowHandle owner = nullptr;
   ItemList root = nullptr;
-  char* displayName = nullptr;  // 260 bytes
+  char* displayName = nullptr;  // kPathBuffer bytes
   const char* title = nullptr;
   unsigned flags = 0;
   BrowseCallbackProc callback = nullptr;
@@ -56,8 +57,8 @@ class ShellAllocator {
 // SHBrowseForFolderA: shows the browser modally; the chosen item list, or
 // none.
 ItemList BrowseForFolder(BrowseInfo& info);
-// SHGetPathFromIDListA into 260 bytes: false for items without a path.
-bool PathFromItemList(ItemList items, char (&path)[260]);
+// SHGetPathFromIDListA into kPathBuffer bytes: false for items without a path.
+bool PathFromItemList(ItemList items, char (&path)[kPathBuffer]);
 // BFFM_ENABLEOK and BFFM_SETSELECTIONA (the selection given as path text).
 void BrowserEnableOk(WindowHandle browser, bool enable);
 void BrowserSetSelection(WindowHandle browser, const char* path);

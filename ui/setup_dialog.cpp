@@ -65,10 +65,11 @@ void Dlg_Setup::ExchangeData(platform::DataExchange& dx) {
 
 std::string FormatVersionLine(std::int32_t n) {
   const int year = n / 10000, month = (n % 10000) / 100, day = n % 100;
-  char text[260];
+  // The longest line, of the most negative number, is 31 bytes.
+  char text[64];
   std::snprintf(text, sizeof text, month < 10 ? "Tarnwell软件 V%d.0%d" : "Tarnwell软件 V%d.%d", year,
                 month);
-  char full[260];
+  char full[64];
   std::snprintf(full, sizeof full, day < 10 ? "%s.0%d" : "%s.%d", text, day);
   return full;
 }

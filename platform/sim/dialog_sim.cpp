@@ -5,13 +5,9 @@
 
 #include "platform/dialog.h"
 #include "platform/sim/sim_ui.h"
+#include "platform/window_access.h"
 
 namespace platform {
-
-struct WindowAccess {
-  static void SetHandle(Window& w, WindowHandle h) { w.handle_ = h; }
-  static void*& PreviousProc(Window& w) { return w.previousProc_; }
-};
 
 using sim::AsSimWindow;
 using sim::SimGdiObject;
@@ -291,8 +287,6 @@ void Dialog::EndModal(int result) {
 // --- Application services ---------------------------------------------------
 
 std::string InvalidArgumentText() { return sim::kInvalidArgumentText; }
-
-std::string ModuleFileName() { return SimUi::Get().ModuleFileName(); }
 
 int RunMessageLoop() { return 0; }
 

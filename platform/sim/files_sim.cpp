@@ -68,18 +68,13 @@ bool SimFiles::Split(const std::string& path, std::vector<std::string>* names,
   }
   names->clear();
   stream->clear();
-  std::size_t start = 0;
-  for (std::size_t pos = 0; pos <= full.size(); pos += CharLength(full, pos)) {
-    if (pos < full.size() && full[pos] != '\\') continue;
-    std::string name = full.substr(start, pos - start);
-    start = pos + 1;
+  for (std::string& name : SplitAtChar(full, '\\')) {
     if (name.empty() || name == ".") {
     } else if (name == "..") {
       if (names->size() > 1) names->pop_back();
     } else {
-      names->push_back(name);
+      names->push_back(std::move(name));
     }
-    if (pos == full.size()) break;
   }
   if (names->empty()) return false;
   // A stream name follows the first ":" of the last name (not the drive's).
@@ -469,7 +464,7 @@ bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr
 std::string ExecutablePath() {
   SimFiles& fs = SimFiles::Get();
   fs.Record("GetModuleFileNameA");
-  // GetModuleFileNameA into 261 bytes keeps at most 260 of them.
+  // GetModuleFileNameA into kPathBuffer + 1 bytes keeps at most kPathBuffer.
   return fs.ExecutablePath().substr(0, kPathBuffer);
 }
 

@@ -148,7 +148,7 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   return result;
 }
 
-bool PathFromItemList(ItemList items, char (&path)[260]) {
+bool PathFromItemList(ItemList items, char (&path)[kPathBuffer]) {
   const auto* item = static_cast<const sim::SimItem*>(items);
   if (!item || !item->hasPath || item->path.size() >= sizeof path) return false;
   std::memcpy(path, item->path.c_str(), item->path.size() + 1);

@@ -8,14 +8,11 @@
 #undef SetWindowText
 
 #include "platform/dialog.h"
+#include "platform/files.h"
 #include "platform/win32/system_library.h"
+#include "platform/window_access.h"
 
 namespace platform {
-
-struct WindowAccess {
-  static void SetHandle(Window& w, WindowHandle h) { w.handle_ = h; }
-  static void*& PreviousProc(Window& w) { return w.previousProc_; }
-};
 
 namespace {
 HWND W(WindowHandle window) { return static_cast<HWND>(window); }
@@ -142,7 +139,7 @@ int GetDlgCtrlID(WindowHandle window) { return ::GetDlgCtrlID(W(window)); }
 WindowHandle GetDlgItem(WindowHandle dialog, int id) { return ::GetDlgItem(W(dialog), id); }
 
 std::string GetWindowText(WindowHandle window) {
-  char buffer[260] = {};
+  char buffer[kPathBuffer] = {};
   const int n = ::GetWindowTextA(W(window), buffer, sizeof buffer);
   return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
@@ -217,12 +214,6 @@ std::string InvalidArgumentText() {
                                  nullptr, static_cast<DWORD>(E_INVALIDARG), 0, buffer,
                                  sizeof buffer, nullptr);
   return std::string(buffer, n);
-}
-
-std::string ModuleFileName() {
-  char buffer[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return std::string(buffer, n < MAX_PATH ? n : 0);
 }
 
 int RunMessageLoop() {

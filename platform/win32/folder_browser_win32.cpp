@@ -52,7 +52,7 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   return items;
 }
 
-bool PathFromItemList(ItemList items, char (&path)[260]) {
+bool PathFromItemList(ItemList items, char (&path)[kPathBuffer]) {
   return items && SHGetPathFromIDListA(static_cast<PCIDLIST_ABSOLUTE>(items), path) != FALSE;
 }
 
