@@ -40,12 +40,7 @@ const char* const kDoneCaption = "Tarnwell工具箱安装";
 const char* const kSetupCaption = "Tarnwell软件安装";
 const char* const kCopyPrompt = "拷贝文件 ";
 
-std::string WinPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  if (!path.empty() && path[0] == '\\') path = "Z:" + path;
-  return path;
-}
+using e2e::WinPath;
 const std::string kHelper = WinPath(TARNWELL_HELPER_EXE);
 
 bool WaitForFile(const std::string& path) {

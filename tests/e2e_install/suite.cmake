@@ -2,9 +2,4 @@
 # prepared below C:\, hosts in the registry, SetUp.exe started from there and
 # driven through its Install button (a program of its own, so that ctest -j2
 # runs it beside tests/e2e).
-tarnwell_suite(e2e_install LIBS tarnwell_platform tarnwell_e2e_driver TIMEOUT 240)
-if(TARGET e2e_install_tests)
-  add_dependencies(e2e_install_tests tarnwell_helper)
-  target_compile_definitions(e2e_install_tests PRIVATE
-    TARNWELL_HELPER_EXE="Z:$<TARGET_FILE:tarnwell_helper>")
-endif()
+tarnwell_suite(e2e_install LIBS tarnwell_platform tarnwell_e2e_driver TIMEOUT 240 HELPER)
