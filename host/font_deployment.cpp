@@ -1,6 +1,7 @@
 #include "host/font_deployment.h"
 
 #include "package/install_paths.h"
+#include "package/install_record.h"
 #include "package/package_copy.h"
 #include "package/package_layout.h"
 #include "platform/files.h"
@@ -23,6 +24,6 @@ void CopyFontsToHost(const std::string& location) {
   for (const char* font : kFontFiles) {
     const std::string from = source + "\\" + font;
     const std::string to = std::string(fonts) + "\\" + font;
-    platform::CopyOneFile(from.c_str(), to.c_str(), false);
+    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) NoteFont(to);
   }
 }

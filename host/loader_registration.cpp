@@ -5,6 +5,7 @@
 #include <string>
 
 #include "package/install_paths.h"
+#include "package/install_record.h"
 #include "platform/registry.h"
 
 void RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
@@ -36,6 +37,7 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
     host.DeleteSubKey(keyName);
     platform::RegKey loaderKey;
     if (!loaderKey.Create(host, keyName)) continue;
+    NoteLoaderKey(keyPaths.At(i) + keyName);
     const std::uint32_t loadCtrls = kLoadCtrlsData;
     loaderKey.SetValue(kLoadCtrlsValue, platform::kRegDword, &loadCtrls, sizeof loadCtrls);
     loaderKey.SetValue(kLoaderValue, platform::kRegSz, loaderText.c_str(),

@@ -1,6 +1,7 @@
 #include "package/package_copy.h"
 
 #include "package/install_paths.h"
+#include "package/install_record.h"
 #include "package/package_layout.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -103,7 +104,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
     platform::ShowMessageBox(owner, kSourcePathTooLongText, kSetupCaption, platform::kMbOk);
     return false;
   }
-  platform::MakeFolder(targetFolder);
+  if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
   return VisitListing(pattern, kPackageEntryLimit, *target.m_progress,
                       [&](const platform::FindEntry& entry) {
     const std::string name = entry.name;
@@ -113,12 +114,14 @@ bool CopyPackageFiles(CInstallTarget& target) {
     ClearReadOnly(from);
     RemoveZoneIdentifier(from);
     ClearReadOnly(to);
-    while (!platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
+    bool copied;
+    while (!(copied = platform::CopyOneFile(from.c_str(), to.c_str(), false))) {
       const int answer = platform::ShowMessageBox(owner, CopyFailedText(to).c_str(), kSetupCaption,
                                                   platform::kMbAbortRetryIgnore);
       if (answer == platform::kIdAbort) return false;
       if (answer != platform::kIdRetry) break;
     }
+    if (copied) NoteFile(to);
     ClearReadOnly(to);
     return true;
   });
@@ -131,14 +134,14 @@ void CopyExtensionLibrary(CInstallTarget& target) {
   PathBuffer libraryTarget, pattern;
   if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder})) return;
   if (!ComposePath(pattern, {librarySource, "\\*.*"})) return;
-  platform::MakeFolder(libraryTarget);
+  if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
   VisitListing(pattern, kLibraryEntryLimit, *target.m_progress,
                [&](const platform::FindEntry& entry) {
     const std::string from = librarySource + "\\" + entry.name;
     const std::string to = std::string(libraryTarget) + "\\" + entry.name;
     ClearReadOnly(from);
     ClearReadOnly(to);
-    platform::CopyOneFile(from.c_str(), to.c_str(), false);
+    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) NoteLibraryFile(to);
     ClearReadOnly(to);
     return true;
   });

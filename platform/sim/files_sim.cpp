@@ -21,6 +21,15 @@ void SimFiles::Reset() {
   AddDrive('C');
   exePath_ = "C:\\SetUp.exe";
   current_ = "C:\\";
+  temp_ = "C:\\Temp\\";
+  // The temporary folder exists, as on every Windows (made by hand: the
+  // helpers that create folders go through Get(), still being constructed).
+  FsNode* drive = drives_.front().get();
+  drive->children.push_back(std::make_unique<FsNode>());
+  drive->children.back()->name = "Temp";
+  drive->children.back()->attributes = kAttrDirectory;
+  drive->children.back()->parent = drive;
+  pendingDeletes_.clear();
   log_.clear();
   openListings_ = 0;
 }
@@ -195,6 +204,28 @@ std::vector<std::string> SimFiles::List(const std::string& folder) const {
   return out;
 }
 
+void SimFiles::Restart() {
+  std::vector<std::string> pending;
+  pending.swap(pendingDeletes_);
+  for (const std::string& path : pending) {
+    FsNode* node = Find(path);
+    if (!node || !node->parent || (node->IsFolder() && !node->children.empty())) continue;
+    auto& siblings = node->parent->children;
+    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                                [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+  }
+}
+
+namespace {
+void Detach(FsNode* node, std::unique_ptr<FsNode>* out) {
+  auto& siblings = node->parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; });
+  if (out) *out = std::move(*it);
+  siblings.erase(it);
+}
+}  // namespace
+
 }  // namespace sim
 
 namespace {
@@ -300,9 +331,8 @@ bool RemoveFile(const char* path) {
   if (!node || node->IsFolder()) return false;
   if (!stream.empty()) return node->streams.erase(sim::UpperCase(stream)) != 0;
   if ((node->attributes & kAttrReadOnly) || node->heldOpen) return false;
-  auto& siblings = node->parent->children;
-  siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                              [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+  if (node == fs.Find(fs.ExecutablePath())) return false;  // the running image: access denied
+  sim::Detach(node, nullptr);
   return true;
 }
 
@@ -343,6 +373,93 @@ bool MakeFolder(const char* path) {
 }
 
 bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr; }
+
+bool RemoveFolder(const char* path) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("RemoveDirectoryA ") + path);
+  FsNode* node = fs.Find(path);
+  if (!node || !node->IsFolder() || !node->parent || !node->children.empty()) return false;
+  if (node == fs.Find(fs.CurrentFolder())) return false;  // in use as the current folder
+  sim::Detach(node, nullptr);
+  return true;
+}
+
+bool MoveOneFile(const char* from, const char* to) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("MoveFileExA ") + from + " " + to);
+  FsNode* source = fs.Find(from);
+  std::vector<std::string> names, sourceNames;
+  std::string stream;
+  if (!source || !source->parent || source->heldOpen) return false;
+  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(from, &sourceNames, &stream) || !sim::SameName(names[0], sourceNames[0]))
+    return false;  // another volume
+  if (fs.Walk(names)) return false;
+  FsNode* parent = sim::Parent(names, false);
+  if (!parent || !parent->IsFolder()) return false;
+  for (const FsNode* up = parent; up; up = up->parent)
+    if (up == source) return false;  // into itself
+  std::unique_ptr<FsNode> moved;
+  sim::Detach(source, &moved);
+  moved->name = names.back();
+  moved->parent = parent;
+  parent->children.push_back(std::move(moved));
+  return true;
+}
+
+bool DeleteAtRestart(const char* path) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("MoveFileExA ") + path + " NULL MOVEFILE_DELAY_UNTIL_REBOOT");
+  fs.AddPendingDelete(path);
+  return true;
+}
+
+bool FileSize(const char* path, std::uint64_t* size) {
+  const FsNode* node = SimFiles::Get().Find(path);
+  if (!node || node->IsFolder()) return false;
+  *size = node->data.size();
+  return true;
+}
+
+bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("ReadFile ") + path);
+  const FsNode* node = fs.Find(path);
+  if (!node || node->IsFolder() || node->heldOpen || node->data.size() > limit) return false;
+  *data = node->data;
+  return true;
+}
+
+bool WriteWholeFile(const char* path, const std::string& data) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("WriteFile ") + path);
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  FsNode* node = fs.Walk(names);
+  if (node) {
+    if (node->IsFolder() || node->heldOpen) return false;
+    if (node->attributes & (kAttrReadOnly | kAttrHidden)) return false;  // access denied
+  } else {
+    FsNode* parent = sim::Parent(names, false);
+    if (!parent) return false;
+    node = sim::NewChild(parent, names.back(), 0);
+  }
+  node->attributes = kAttrArchive;
+  node->data = data;
+  node->streams.clear();
+  return true;
+}
+
+std::string TempFolder() { return SimFiles::Get().TempFolder(); }
+
+bool ChangeCurrentFolder(const char* path) {
+  SimFiles& fs = SimFiles::Get();
+  const FsNode* node = fs.Find(path);
+  if (!node || !node->IsFolder()) return false;
+  fs.SetCurrentFolder(path);
+  return true;
+}
 
 std::string ExecutablePath() {
   SimFiles& fs = SimFiles::Get();

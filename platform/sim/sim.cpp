@@ -1,5 +1,6 @@
 #include "platform/sim/sim.h"
 
+#include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
@@ -14,6 +15,7 @@ void ResetAll() {
   SimFiles::Get().Reset();
   SimProcesses::Get().Reset();
   SimShell::Get().Reset();
+  SimClock::Get().Reset();
 }
 
 }  // namespace platform::sim
