@@ -81,7 +81,8 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data);
 // Creates or replaces a file with the bytes (CreateFileA CREATE_ALWAYS,
 // WriteFile); false when any step fails.
 bool WriteWholeFile(const char* path, const std::string& data);
-// GetTempPathA: the temporary folder, ending with "\"; empty on failure.
+// GetTempPathA without its trailing "\": the temporary folder; empty when
+// there is none.
 std::string TempFolder();
 // SetCurrentDirectoryA. A folder that is a process's current folder cannot
 // be removed.

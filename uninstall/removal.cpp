@@ -146,7 +146,7 @@ class Remover {
   void MoveOutRunningImage(const std::string& path) {
     const std::string temp = platform::TempFolder();
     for (int n = 1; !temp.empty() && n <= 100; ++n) {
-      const std::string target = temp + "Tarnwell-Uninstall-" + std::to_string(n) + ".exe";
+      const std::string target = temp + "\\Tarnwell-Uninstall-" + std::to_string(n) + ".exe";
       if (!platform::MoveOneFile(path.c_str(), target.c_str())) continue;
       platform::DeleteAtRestart(target.c_str());
       Event("uninstaller moved to " + target + ", deleted at the next restart");

@@ -21,7 +21,7 @@ void SimFiles::Reset() {
   AddDrive('C');
   exePath_ = "C:\\SetUp.exe";
   current_ = "C:\\";
-  temp_ = "C:\\Temp\\";
+  temp_ = "C:\\Temp";
   // The temporary folder exists, as on every Windows (made by hand: the
   // helpers that create folders go through Get(), still being constructed).
   FsNode* drive = drives_.front().get();

@@ -51,7 +51,7 @@ class SimFiles {
   const std::vector<std::string>& PendingDeletes() const { return pendingDeletes_; }
   void AddPendingDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
   void Restart();
-  // GetTempPathA's answer ("C:\Temp\" after a reset, a folder that exists).
+  // TempFolder()'s answer ("C:\Temp" after a reset, a folder that exists).
   void SetTempFolder(std::string path) { temp_ = std::move(path); }
   const std::string& TempFolder() const { return temp_; }
 

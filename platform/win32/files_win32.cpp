@@ -114,7 +114,9 @@ std::string TempFolder() {
   char buffer[MAX_PATH + 1] = {};
   const DWORD n = GetTempPathA(sizeof buffer, buffer);
   if (n == 0 || n >= sizeof buffer) return std::string();
-  return std::string(buffer, n);
+  std::string folder(buffer, n);
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
 }
 
 bool ChangeCurrentFolder(const char* path) { return SetCurrentDirectoryA(path) != 0; }

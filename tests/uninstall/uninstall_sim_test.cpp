@@ -60,7 +60,7 @@ TEST_F(UninstallSim, RunningUninstallerThatCannotMoveWaitsInPlace) {
   const std::string self = folder_ + "\\Uninstall.exe";
   SimFiles::Get().SetExecutablePath(self);
   SimFiles::Get().AddDrive('D');
-  SimFiles::Get().SetTempFolder("D:\\");  // another volume: no rename
+  SimFiles::Get().SetTempFolder("D:");  // another volume: no rename
   EXPECT_EQ(RunUninstallOf(true, self), kUninstallDone);
   EXPECT_EQ(SimFiles::Get().PendingDeletes(), (std::vector<std::string>{self, folder_, chosen_}));
   SimFiles::Get().SetExecutablePath("C:\\elsewhere.exe");

@@ -74,7 +74,7 @@ class UninstallWin : public ts::UninstallFixture {
   }
   // A signal file outside the test root, whose tree the tests compare.
   std::string Signal() {
-    const std::string path = platform::TempFolder() + "tarnwell-release";
+    const std::string path = platform::TempFolder() + "\\tarnwell-release";
     DeleteFileA(path.c_str());
     DeleteFileA((path + ".ready").c_str());
     signals_.push_back(path);
