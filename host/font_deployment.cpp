@@ -6,19 +6,21 @@
 #include "package/package_layout.h"
 #include "platform/files.h"
 
-void InstallFonts(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
+void InstallFonts(CHostRegistry& hosts, platform::WindowHandle owner, bool f2021, bool f2022, bool f2023, bool f2024,
                   bool f2025, bool f2026, bool f2027) {
   const bool flags[kHostYearCount] = {f2021, f2022, f2023, f2024, f2025, f2026, f2027};
   for (int i = 0; i < kHostYearCount; ++i) {
     if (!flags[i]) continue;
     const StringList& locations = hosts.m_locations[i];
-    for (std::size_t j = 0; j < locations.Count(); ++j) CopyFontsToHost(locations.At(j));
+    for (std::size_t j = 0; j < locations.Count(); ++j) CopyFontsToHost(locations.At(j), owner);
   }
 }
 
-void CopyFontsToHost(const std::string& location) {
+void CopyFontsToHost(const std::string& location, platform::WindowHandle owner) {
   std::string source;
-  GetPackageSource(source);  // its own message on failure; the copies then fail
+  // On failure the message has been shown; copying from an unset source
+  // would take the fonts from the root of the current drive.
+  if (!GetPackageSource(source, owner)) return;
   PathBuffer fonts;
   if (!ComposePath(fonts, {location, "\\", kFontsFolder})) return;
   for (const char* font : kFontFiles) {

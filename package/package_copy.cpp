@@ -74,7 +74,7 @@ bool RemoveZoneIdentifier(const std::string& path) {
   return platform::RemoveFile((path + ":Zone.Identifier").c_str());
 }
 
-bool GetPackageSource(std::string& source) {
+bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
   const std::string exe = platform::ExecutablePath();
   const std::size_t cut = platform::FindLastChar(exe, '\\');
   const std::string folder = cut == std::string::npos ? std::string() : exe.substr(0, cut);
@@ -86,21 +86,23 @@ bool GetPackageSource(std::string& source) {
     source = folder;
     return true;
   }
-  platform::ShowMessageBox(platform::ActiveWindow(), kMissingPackageText, kSetupCaption,
-                           platform::kMbOk);
+  platform::ShowMessageBox(owner, kMissingPackageText, kSetupCaption, platform::kMbOk);
   return false;
 }
 
 bool CopyPackageFiles(CInstallTarget& target) {
-  std::string source;
-  if (!GetPackageSource(source)) return false;
   const platform::WindowHandle owner = platform::ParentOf(target.m_progress->Handle());
+  std::string source;
+  if (!GetPackageSource(source, owner)) return false;
   PathBuffer targetFolder, pattern;
   if (!ComposePath(targetFolder, {target.m_folder})) {
     platform::ShowMessageBox(owner, kInstallPathTooLongText, kSetupCaption, platform::kMbOk);
     return false;
   }
-  if (!ComposePath(pattern, {source, "\\*.*"})) {
+  // The library copy that follows lists a deeper folder of the same source:
+  // refuse a source too deep for either listing before anything is copied,
+  // rather than install the package without its library.
+  if (!ComposePath(pattern, {source, "\\*.*"}) || source.size() > kMaxLibrarySource) {
     platform::ShowMessageBox(owner, kSourcePathTooLongText, kSetupCaption, platform::kMbOk);
     return false;
   }
@@ -129,7 +131,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
 
 void CopyExtensionLibrary(CInstallTarget& target) {
   std::string source;
-  if (!GetPackageSource(source)) return;
+  if (!GetPackageSource(source, platform::ParentOf(target.m_progress->Handle()))) return;
   const std::string librarySource = source + "\\" + kLibraryFolder;
   PathBuffer libraryTarget, pattern;
   if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder})) return;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "package/install_target.h"
+#include "platform/ui.h"
 
 // What ProbePath finds at a path.
 enum PathKind : int {
@@ -14,9 +15,9 @@ enum PathKind : int {
 
 // The folder that holds the package files: "Data" beside the executable, or
 // else the executable's own folder when "Korvex2021.zrx" lies there. On
-// failure it tells the user and returns false; `source` is then not to be
-// used. Every call looks again.
-bool GetPackageSource(std::string& source);
+// failure it tells the user in a box owned by `owner` (the setup dialog) and
+// returns false; `source` is then not to be used. Every call looks again.
+bool GetPackageSource(std::string& source, platform::WindowHandle owner);
 
 // Copies the package's top-level files into the target folder, asking
 // Abort/Retry/Ignore for every copy that fails. False when the package was

@@ -81,8 +81,8 @@ bool Dlg_Setup::RunInstall() {
   RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
                   f[6] != 0);
   m_progress.StepIt();
-  InstallFonts(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
-               f[6] != 0);
+  InstallFonts(g_hostRegistry, Handle(), f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
+               f[5] != 0, f[6] != 0);
   m_progress.StepIt();
   m_progress.SetPos(kProgressMax);
   return true;

@@ -381,14 +381,6 @@ bool SetupProcess::CaptureDialog(Capture* capture) const {
   return ok;
 }
 
-int SetupProcess::GdiObjects() const {
-  if (!process_) return -1;
-  SetLastError(0);
-  const DWORD n = GetGuiResources(process_, GR_GDIOBJECTS);
-  if (n == 0 && GetLastError() != 0) return -1;
-  return static_cast<int>(n);
-}
-
 bool SetupProcess::WaitForExit(int timeoutMs, std::uint32_t* exitCode) {
   if (!process_ || self_) return false;
   if (WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return false;

@@ -105,8 +105,6 @@ class SetupProcess {
 
   // The dialog as drawn on the screen.
   bool CaptureDialog(Capture* capture) const;
-  // GetGuiResources(GR_GDIOBJECTS) of the process; -1 when unknown.
-  int GdiObjects() const;
 
   bool WaitForExit(int timeoutMs, std::uint32_t* exitCode);
   void Kill();

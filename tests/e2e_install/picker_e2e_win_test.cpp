@@ -75,15 +75,9 @@ TEST_F(PickerE2e, EditBoxOkStateChecksAndResult) {
   EXPECT_EQ(edit.left, tree.left);
   EXPECT_EQ(edit.right, tree.right);
   EXPECT_FALSE(process_.ItemIn(browser, kStatus).visible);
-  // Windows selects the initial folder, and the selection fills the edit
-  // box. Wine 8's browser does not select a folder given by path text
-  // (docs/wine-notes.md): the box stays empty, OK disabled, no tree item is
-  // selected. Measured, not asserted.
-  const std::string initial = EditText(browser, "C:\\pick\\start");
-  const long long caret = process_.SendTo(browser, kTree, 0x110A, 9, 0);  // TVGN_CARET
-  std::printf("picker: initial edit text \"%s\", OK %d, tree caret %lld\n", initial.c_str(),
-              process_.ItemIn(browser, kOk).enabled ? 1 : 0, caret);
-
+  // Windows selects the initial folder, which fills the edit box; Wine 8's
+  // browser selects nothing given by path text (docs/wine-notes.md), so the
+  // initial selection is checked in the simulated browser only.
   ASSERT_TRUE(process_.TypeIn(browser, kEdit, ""));
   EXPECT_FALSE(process_.ItemIn(browser, kOk).enabled);
   ASSERT_TRUE(process_.TypeIn(browser, kEdit, "C:\\abc\\"));

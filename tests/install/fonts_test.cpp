@@ -17,6 +17,7 @@ struct FontCase {
   std::vector<std::pair<int, std::string>> locations;  // year, folder below the test root
   std::vector<int> years;
   std::vector<std::string> tree;  // the test root afterwards
+  std::vector<std::string> existing = {};  // font files there before, content "old"
 };
 
 const FontCase kCases[] = {
@@ -37,6 +38,10 @@ const FontCase kCases[] = {
     {"SameLocationTwice", {{"Korvex_EN.shx"}, {"Korvex_HZ.shx"}}, {"H1\\Fonts"},
      {{2022, "H1"}, {2022, "H1"}}, {2022},
      {"H1\\", "H1\\Fonts\\", "H1\\Fonts\\Korvex_EN.shx", "H1\\Fonts\\Korvex_HZ.shx"}},
+    {"ExistingWritableFontReplaced", {{"Korvex_EN.shx"}, {"Korvex_HZ.shx"}}, {"H1\\Fonts"},
+     {{2024, "H1"}}, {2024},
+     {"H1\\", "H1\\Fonts\\", "H1\\Fonts\\Korvex_EN.shx", "H1\\Fonts\\Korvex_HZ.shx"},
+     {"H1\\Fonts\\Korvex_EN.shx", "H1\\Fonts\\Korvex_HZ.shx"}},
     {"PackageWithoutHZ", {{"Korvex_EN.shx"}}, {"H1\\Fonts", "H2\\Fonts"},
      {{2027, "H1"}, {2027, "H2"}}, {2027},
      {"H1\\", "H1\\Fonts\\", "H1\\Fonts\\Korvex_EN.shx", "H2\\", "H2\\Fonts\\",
@@ -50,13 +55,14 @@ TEST_P(Fonts, ReachEveryFontsFolder) {
   const FontCase& c = GetParam();
   WritePackage(c.package);
   for (const std::string& f : c.fontsFolders) ASSERT_TRUE(testing_support::MakeFolders(root_ + "\\" + f));
+  for (const std::string& f : c.existing) ASSERT_TRUE(testing_support::WriteFile(root_ + "\\" + f, "old"));
   CHostRegistry hosts;
   for (const auto& [year, folder] : c.locations)
     hosts.m_locations[HostYearIndex(year)].Append(root_ + "\\" + folder);
   bool f[kHostYearCount] = {};
   for (int y : c.years) f[HostYearIndex(y)] = true;
   testing_support::BoxAnswerer boxes;
-  InstallFonts(hosts, f[0], f[1], f[2], f[3], f[4], f[5], f[6]);
+  InstallFonts(hosts, nullptr, f[0], f[1], f[2], f[3], f[4], f[5], f[6]);
   EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_EQ(testing_support::Tree(root_), c.tree);
   for (const std::string& entry : c.tree) {

@@ -41,7 +41,7 @@ TEST_F(FontsSim, NoFlagNoPackageLookup) {
   CHostRegistry hosts;
   hosts.m_locations[3].Append(root_);
   const std::size_t before = SimFiles::Get().Log().size();
-  InstallFonts(hosts, false, false, false, false, false, false, false);
+  InstallFonts(hosts, nullptr, false, false, false, false, false, false, false);
   EXPECT_EQ(SimFiles::Get().Log().size(), before);
 }
 
@@ -51,7 +51,7 @@ TEST_F(FontsSim, CopyOrderEnThenHzPerLocation) {
   hosts.m_locations[1].Append("C:\\A");
   hosts.m_locations[1].Append("C:\\B");
   hosts.m_locations[0].Append("C:\\Z");
-  InstallFonts(hosts, true, true, false, false, false, false, false);
+  InstallFonts(hosts, nullptr, true, true, false, false, false, false, false);
   const std::string d = data_ + "\\";
   EXPECT_EQ(Calls("CopyFileA"),
             (std::vector<std::string>{
@@ -71,7 +71,7 @@ TEST_F(FontsSim, ReadOnlyFontLeftInPlaceSilently) {
   ASSERT_TRUE(testing_support::WriteFile(fonts + "\\Korvex_EN.shx", "old", platform::kAttrReadOnly));
   CHostRegistry hosts;
   hosts.m_locations[4].Append(root_ + "\\H");
-  InstallFonts(hosts, false, false, false, false, true, false, false);
+  InstallFonts(hosts, nullptr, false, false, false, false, true, false, false);
   std::string data;
   ASSERT_TRUE(testing_support::ReadFile(fonts + "\\Korvex_EN.shx", &data));
   EXPECT_EQ(data, "old");
@@ -87,9 +87,16 @@ TEST_F(FontsSim, MissingPackageReportedOncePerLocation) {
   hosts.m_locations[0].Append("C:\\A");
   hosts.m_locations[0].Append("C:\\B");
   hosts.m_locations[6].Append("C:\\C");
-  InstallFonts(hosts, true, false, false, false, false, false, true);
-  EXPECT_EQ(platform::sim::SimUi::Get().Boxes().size(), 3u);
-  EXPECT_TRUE(platform::PathExists("C:\\") && !platform::PathExists("C:\\A"));
+  auto* dialog = platform::sim::SimUi::Get().NewWindow(141, "#32770");
+  // A font of that name at the root of the current drive is not taken.
+  ASSERT_TRUE(testing_support::WriteFile("C:\\Korvex_EN.shx", "stray"));
+  ASSERT_TRUE(testing_support::MakeFolders("C:\\A\\Fonts"));
+  InstallFonts(hosts, dialog, true, false, false, false, false, false, true);
+  const auto& boxes = platform::sim::SimUi::Get().Boxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  for (const auto& box : boxes) EXPECT_EQ(box.owner, dialog);
+  EXPECT_TRUE(Calls("CopyFileA").empty());
+  EXPECT_TRUE(testing_support::ListNames("C:\\A\\Fonts").empty());
 }
 
 TEST_F(FontsSim, LocationOf253FitsAnd254GetsNothing) {
@@ -101,7 +108,7 @@ TEST_F(FontsSim, LocationOf253FitsAnd254GetsNothing) {
   CHostRegistry hosts;
   hosts.m_locations[2].Append(fits);
   hosts.m_locations[2].Append(tooLong);
-  InstallFonts(hosts, false, false, true, false, false, false, false);
+  InstallFonts(hosts, nullptr, false, false, true, false, false, false, false);
   EXPECT_EQ(testing_support::ListNames(fits + "\\Fonts"),
             (std::vector<std::string>{"Korvex_EN.shx", "Korvex_HZ.shx"}));
   EXPECT_TRUE(testing_support::ListNames(tooLong + "\\Fonts").empty());

@@ -129,7 +129,7 @@ TEST_F(PackageSourceData, DataFolderWinsOverFlatMarker) {
   WriteBeside({"Korvex2021.zrx"});
   std::string source;
   testing_support::BoxAnswerer boxes;
-  ASSERT_TRUE(GetPackageSource(source));
+  ASSERT_TRUE(GetPackageSource(source, nullptr));
   EXPECT_EQ(source, data_);
   EXPECT_EQ(ProbePath(data_), kPathFolder);
   EXPECT_EQ(ProbePath(data_ + "\\a.txt"), kPathFile);

@@ -69,11 +69,13 @@ TEST_P(PackageSource, FoundInOrderOrReported) {
   for (const Item& item : c.items)
     ASSERT_TRUE(item.attributes & kDir ? SimFiles::Get().AddFolder(item.path, item.attributes)
                                        : SimFiles::Get().AddFile(item.path));
+  // The box belongs to the dialog named by the caller, not to whichever
+  // window is active.
   auto* dialog = platform::sim::SimUi::Get().NewWindow(141, "#32770");
-  platform::sim::SimUi::Get().SetActiveWindow(dialog);
+  platform::sim::SimUi::Get().SetActiveWindow(platform::sim::SimUi::Get().NewWindow(1, "#32770"));
   for (int call = 1; call <= 2; ++call) {  // nothing is remembered between calls
     std::string source = "unchanged";
-    const bool found = GetPackageSource(source);
+    const bool found = GetPackageSource(source, dialog);
     const auto& boxes = platform::sim::SimUi::Get().Boxes();
     if (c.source.empty()) {
       EXPECT_FALSE(found);
@@ -301,16 +303,23 @@ TEST_P(TargetLimit, LongFoldersRefusedBeforeAnythingIsWritten) {
 
 INSTANTIATE_TEST_SUITE_P(Limits, TargetLimit, testing::ValuesIn(kLimits), CaseName());
 
+// The library's listing pattern is the longest path made from the source:
+// a source too deep for it is refused before anything is copied (239 to 255
+// bytes would otherwise install the package without its library).
 TEST_F(PackageSim, SourceTooDeepToListIsReported) {
-  for (std::size_t dataLength : {255u, 256u}) {
+  for (std::size_t dataLength : {kMaxLibrarySource, kMaxLibrarySource + 1, kMaxPackageSource,
+                                 kMaxPackageSource + 1}) {
     const std::size_t before = platform::sim::SimUi::Get().Boxes().size();
     const std::string folder = "C:\\" + std::string(dataLength - 8, 's');  // + "\Data"
     SimFiles::Get().SetExecutablePath(folder + "\\SetUp.exe");
     ASSERT_TRUE(SimFiles::Get().AddFile(folder + "\\Data\\a.txt", "a"));
-    const bool fits = dataLength <= kMaxPackageSource;
+    ASSERT_TRUE(SimFiles::Get().AddFile(folder + "\\Data\\Korvex扩展绘图库\\l.dat", "l"));
+    const bool fits = dataLength <= kMaxLibrarySource;
     const std::string target = Target() + std::to_string(dataLength);
     CInstallTarget t(target, progress_.Bar());
-    EXPECT_EQ(CopyPackageFiles(t), fits) << dataLength;
+    const bool copied = CopyPackageFiles(t);
+    EXPECT_EQ(copied, fits) << dataLength;
+    if (copied) CopyExtensionLibrary(t);
     const auto& boxes = platform::sim::SimUi::Get().Boxes();
     ASSERT_EQ(boxes.size() - before, fits ? 0u : 1u);
     if (!fits) {
@@ -319,6 +328,7 @@ TEST_F(PackageSim, SourceTooDeepToListIsReported) {
     }
     std::string data;
     EXPECT_EQ(testing_support::ReadFile(target + "\\a.txt", &data), fits);
+    EXPECT_EQ(testing_support::ReadFile(target + "\\Korvex扩展绘图库\\l.dat", &data), fits);
     EXPECT_EQ(platform::PathExists(target.c_str()), fits);
   }
 }

@@ -1,8 +1,10 @@
 // The setup dialog against the simulated dialog manager: the scenarios that
 // the real SetUp.exe also runs under Wine (tests/e2e), and what only the
 // simulation can observe from inside: the close path taken, the colours and
-// fonts each control asks for, the GDI objects, the icon, the centring.
+// fonts each control asks for, the GDI objects, the icon.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "app/wizard_app.h"
 #include "common/case_name.h"
@@ -150,30 +152,28 @@ TEST_F(SetupFixture, PaintsTheBackgroundAndTheTwoLines) {
   // The kinds of request: the dialog, check boxes and statics, the edit box,
   // push buttons.
   EXPECT_EQ(d->paint.kind, platform::kCtlColorDlg);
-  EXPECT_EQ(SimUi::Get().Control(0), nullptr);
-  for (SimWindow* c : d->children) {
-    if (c->id == 1040 || c->id == 1013) {
-    EXPECT_EQ(c->paint.kind, platform::kCtlColorStatic);
-  }
-    if (c->id == 1000) {
-    EXPECT_EQ(c->paint.kind, platform::kCtlColorEdit);
-  }
-    if (c->id == 1022) {
-    EXPECT_EQ(c->paint.kind, platform::kCtlColorBtn);
-  }
+  const std::pair<int, int> kinds[] = {{1040, platform::kCtlColorStatic},
+                                       {1013, platform::kCtlColorStatic},
+                                       {1000, platform::kCtlColorEdit},
+                                       {1022, platform::kCtlColorBtn}};
+  for (const auto& [id, kind] : kinds) {
+    const auto c = std::find_if(d->children.begin(), d->children.end(),
+                                [id = id](const SimWindow* w) { return w->id == id; });
+    ASSERT_NE(c, d->children.end()) << id;
+    EXPECT_EQ((*c)->paint.kind, kind) << id;
   }
   EXPECT_EQ(SimUi::Get().CreatedGdiObjects(), 3);  // the brush and the two fonts
   EXPECT_EQ(SimUi::Get().LiveGdiObjects(), 0);
   EXPECT_EQ(SimUi::Get().BadDeletes(), 0);
 }
 
-TEST_F(SetupFixture, SetsTheSmallIconAndCentresTheWindow) {
+// The centring is the window code's own; the real dialog's position is
+// checked under Wine (tests/e2e).
+TEST_F(SetupFixture, SetsTheSmallIcon) {
   SimWindow* d = RunSetup([] { SimUi::Get().Escape(); });
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(d->smallIcon, SimUi::Get().ProgramIcon());
   EXPECT_EQ(d->bigIcon, nullptr);
-  EXPECT_EQ(d->x, (SimUi::kWorkWidth - d->cx) / 2);
-  EXPECT_EQ(d->y, (SimUi::kWorkHeight - d->cy) / 2);
   EXPECT_EQ(d->text, "Tarnwell安装");
 }
 

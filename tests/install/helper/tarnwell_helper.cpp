@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "source" && argc == 3) {
     std::string source;
-    const bool found = GetPackageSource(source);
+    const bool found = GetPackageSource(source, nullptr);
     return Write(argv[2], found ? "1 " + source : "0");
   }
   if (mode == "copy" && argc == 4) {
