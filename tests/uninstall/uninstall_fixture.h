@@ -69,7 +69,7 @@ class UninstallFixture : public InstallFixture {
     hosts.m_installFolder = folder_;
     RegisterLoaders(hosts, false, false, false, true, false, false, false);
     saved = book.Save() && saved;
-    InstallFonts(hosts, false, false, false, true, false, false, false);
+    InstallFonts(hosts, progress_.Dialog(), false, false, false, true, false, false, false);
     saved = book.Save() && saved;
     return book.WriteEntry(20260512) && saved;
   }
