@@ -15,6 +15,7 @@ enum FileAttribute : std::uint32_t {
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
   kAttrNormal = 0x80,
+  kAttrReparsePoint = 0x400,  // a junction or a symbolic link, reported without following it
 };
 // GetFileAttributesA's answer for a path that cannot be read.
 constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
@@ -61,6 +62,13 @@ bool RemoveFile(const char* path);
 bool CopyOneFile(const char* from, const char* to, bool failIfExists);
 // CreateDirectoryA(path, NULL): one level.
 bool MakeFolder(const char* path);
+// RemoveDirectoryA: an empty folder, or a link to a folder (the link only,
+// whatever its target holds).
+bool RemoveFolder(const char* path);
+// The number of names of a file (hard links; GetFileInformationByHandle
+// through CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT, no data access), 0
+// when it cannot be opened.
+std::uint32_t LinkCount(const char* path);
 // True when the path names an existing file or folder.
 bool PathExists(const char* path);
 // RemoveDirectoryA: fails for a folder that is not empty.

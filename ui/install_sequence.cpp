@@ -6,6 +6,7 @@
 #include "host/host_process.h"
 #include "host/host_registry.h"
 #include "host/loader_registration.h"
+#include "package/folder_lock.h"
 #include "package/install_paths.h"
 #include "package/install_target.h"
 #include "package/package_copy.h"
@@ -49,10 +50,15 @@ void Dlg_Setup::OnInstall() {
     ShowInstallPathTooLong(Handle());
     return;
   }
-  platform::MakeFolder(m_installPath.c_str());
+  // Below a drive's root every signed-in user may change a new folder: lock
+  // the chosen folder when this run made it (an existing one may be the
+  // user's own and stays as it is), and the install folder whether it is new
+  // or was there before, all before anything is copied.
+  if (platform::MakeFolder(m_installPath.c_str())) LockNewFolder(m_installPath);
   m_installPath += "\\";
   m_installPath += kInstallSubfolder;
   platform::MakeFolder(m_installPath.c_str());
+  TakeOverFolder(m_installPath);
   if (!RunInstall()) return;
   platform::ShowMessageBox(Handle(), kDoneText, kDoneCaption, platform::kMbOk);
   CloseOk();

@@ -32,6 +32,7 @@ void SimFiles::Reset() {
   pendingDeletes_.clear();
   log_.clear();
   openListings_ = 0;
+  token_ = ElevatedAdministrator();
 }
 
 void SimFiles::AddDrive(char letter) {
@@ -41,6 +42,18 @@ void SimFiles::AddDrive(char letter) {
   auto drive = std::make_unique<FsNode>();
   drive->name = UpperCase(name);
   drive->attributes = kAttrDirectory;
+  // The root of a Windows system drive: owned by TrustedInstaller, and
+  // every signed-in user may create folders here and modify what is below.
+  drive->security = std::make_shared<FileSecurity>();
+  drive->security->owner = "S-1-5-80-956008885-3426868331-1625414380-1960052270-2063570493";
+  drive->security->protectedDacl = true;
+  drive->security->dacl = {
+      {kAceAllow, kAceInheritAll, kAccessFull, kSidAdministrators},
+      {kAceAllow, kAceInheritAll, kAccessFull, kSidSystem},
+      {kAceAllow, kAceInheritAll, kAccessReadExecute, kSidUsers},
+      {kAceAllow, kAceInheritAll | kAceInheritOnly, kAccessModify, kSidAuthenticatedUsers},
+      {kAceAllow, 0, kAccessAddSubfolder, kSidAuthenticatedUsers},
+  };
   drives_.push_back(std::move(drive));
 }
 
@@ -91,10 +104,23 @@ bool SimFiles::Split(const std::string& path, std::vector<std::string>* names,
   return true;
 }
 
+FsNode* SimFiles::Follow(FsNode* node) const {
+  // Links to links, and loops, end after a few steps.
+  static int depth = 0;
+  if (!node || node->linkTarget.empty()) return node;
+  if (depth > 8) return nullptr;
+  ++depth;
+  FsNode* target = Follow(Find(node->linkTarget));
+  --depth;
+  return target;
+}
+
 FsNode* SimFiles::Walk(const std::vector<std::string>& names) const {
   if (names.empty()) return nullptr;
   FsNode* node = Drive(names[0]);
   for (std::size_t i = 1; node && i < names.size(); ++i) {
+    node = Follow(node);
+    if (!node) break;
     FsNode* next = nullptr;
     for (const auto& child : node->children)
       if (SameName(child->name, names[i])) next = child.get();
@@ -110,20 +136,24 @@ FsNode* SimFiles::Find(const std::string& path) const {
   return Walk(names);
 }
 
-namespace {
-FsNode* Child(FsNode* folder, const std::string& name) {
-  for (const auto& child : folder->children)
-    if (SameName(child->name, name)) return child.get();
-  return nullptr;
-}
-
-FsNode* NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes) {
+FsNode* SimFiles::NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes) {
   folder->children.push_back(std::make_unique<FsNode>());
   FsNode* node = folder->children.back().get();
   node->name = name;
   node->attributes = attributes;
   node->parent = folder;
+  node->security = std::make_shared<FileSecurity>();
+  node->security->owner = token_.defaultOwner;
+  if (folder->security)
+    node->security->dacl = InheritedAces(*folder->security, node->IsFolder());
   return node;
+}
+
+namespace {
+FsNode* Child(FsNode* folder, const std::string& name) {
+  for (const auto& child : folder->children)
+    if (SameName(child->name, name)) return child.get();
+  return nullptr;
 }
 
 // The folder of a path whose names are given, created on the way when
@@ -133,11 +163,11 @@ FsNode* Parent(const std::vector<std::string>& names, bool create) {
   FsNode* node = fs.Drive(names[0]);
   for (std::size_t i = 1; node && i + 1 < names.size(); ++i) {
     FsNode* next = Child(node, names[i]);
-    if (!next && create) next = NewChild(node, names[i], kAttrDirectory);
+    if (!next && create) next = fs.NewChild(node, names[i], kAttrDirectory);
     if (next && !next->IsFolder()) return nullptr;
-    node = next;
+    node = fs.Follow(next);
   }
-  return node;
+  return fs.Follow(node);
 }
 }  // namespace
 
@@ -148,7 +178,7 @@ FsNode* SimFiles::AddFolder(const std::string& path, std::uint32_t attributes) {
   FsNode* parent = Parent(names, true);
   if (!parent) return nullptr;
   FsNode* node = Child(parent, names.back());
-  if (!node) node = NewChild(parent, names.back(), 0);
+  if (!node) node = NewChild(parent, names.back(), kAttrDirectory);
   node->attributes = attributes | kAttrDirectory;
   return node;
 }
@@ -186,6 +216,27 @@ bool SimFiles::SetHeldOpen(const std::string& path, bool held) {
   if (!node) return false;
   node->heldOpen = held;
   return true;
+}
+
+FsNode* SimFiles::AddLink(const std::string& path, const std::string& target, bool folder) {
+  FsNode* node = folder ? AddFolder(path) : AddFile(path);
+  if (!node || !node->children.empty()) return nullptr;
+  node->attributes |= kAttrReparsePoint;
+  node->linkTarget = target;
+  return node;
+}
+
+FsNode* SimFiles::AddHardLink(const std::string& existing, const std::string& path) {
+  FsNode* file = Find(existing);
+  if (!file || file->IsFolder() || Find(path)) return nullptr;
+  FsNode* node = AddFile(path, file->data, file->attributes);
+  if (node) node->security = file->security;
+  return node;
+}
+
+FileSecurity* SimFiles::Security(const std::string& path) const {
+  const FsNode* node = Find(path);
+  return node ? node->security.get() : nullptr;
 }
 
 std::vector<FsNode*> InListingOrder(const FsNode& folder) {
@@ -265,8 +316,9 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
   const std::string last = names.back();
   if (IsWildcardAll(last)) {
     names.pop_back();
-    const FsNode* folder = fs.Walk(names);
+    const FsNode* folder = fs.Follow(fs.Walk(names));
     if (!folder || !folder->IsFolder()) return false;
+    if (!(sim::GrantedAccess(*folder->security, fs.Token()) & kAccessListFolder)) return false;
     if (folder->parent) {  // a drive's root has no "." and ".."
       listing->entries.push_back(Entry(".", folder->attributes));
       listing->entries.push_back(Entry("..", folder->parent->attributes));
@@ -345,6 +397,10 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   std::string stream;
   if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2) return false;
   FsNode* target = fs.Walk(names);
+  if (target && !target->linkTarget.empty()) {  // a link: the copy writes what it leads to
+    target = fs.Follow(target);
+    if (!target) return false;
+  }
   if (target == source) return false;  // sharing violation on itself
   if (target) {
     if (failIfExists || target->IsFolder() || target->heldOpen) return false;
@@ -352,7 +408,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   } else {
     FsNode* parent = sim::Parent(names, false);
     if (!parent) return false;
-    target = sim::NewChild(parent, names.back(), 0);
+    target = fs.NewChild(parent, names.back(), 0);
   }
   target->attributes = source->attributes;
   target->data = source->data;
@@ -368,8 +424,27 @@ bool MakeFolder(const char* path) {
   if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
   FsNode* parent = sim::Parent(names, false);
   if (!parent || fs.Walk(names)) return false;
-  sim::NewChild(parent, names.back(), kAttrDirectory);
+  fs.NewChild(parent, names.back(), kAttrDirectory);
   return true;
+}
+
+bool RemoveFolder(const char* path) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("RemoveDirectoryA ") + path);
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  FsNode* node = fs.Walk(names);
+  if (!node || !node->IsFolder() || !node->children.empty()) return false;
+  auto& siblings = node->parent->children;
+  siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                              [node](const auto& n) { return n.get() == node; }));
+  return true;
+}
+
+std::uint32_t LinkCount(const char* path) {
+  const FsNode* node = SimFiles::Get().Find(path);
+  return node ? static_cast<std::uint32_t>(node->security.use_count()) : 0;
 }
 
 bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr; }

@@ -5,17 +5,53 @@
 // a copy takes the source's attributes and alternate data streams, listings
 // give "." and ".." first and then the names in NTFS order, names match
 // ignoring case, and a folder keeps any further attribute bits.
+//
+// Each entry has an owner and a DACL (Wine stores neither). A new entry
+// takes the inheritable entries of its folder's DACL and the caller's
+// default owner; a drive's root carries the DACL of a Windows system drive,
+// whose "Authenticated Users: Modify" passes to everything made below it.
+// The caller is an elevated administrator unless a test changes Token();
+// access to descriptors and listings is checked against it. Links
+// (junctions, symbolic links) are followed on the way to an entry, by
+// listings, copies and descriptor reads, not by attribute reads, removal
+// and the descriptor setters (which open the link itself).
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/security.h"
+
 namespace platform::sim {
+
+// The caller's access token.
+struct SimToken {
+  std::string user;                  // the user's SID
+  std::vector<std::string> groups;   // enabled group SIDs
+  std::vector<std::string> owners;   // SIDs it may make owner: the user, Administrators if elevated
+  std::string defaultOwner;          // owner of what it creates
+  std::set<std::string> held;        // privileges the token holds
+  std::set<std::string> enabled;     // of those, the enabled ones
+  bool Has(const std::string& sid) const;
+};
+// An elevated administrator: the user S-1-5-21-1-2-3-1001 with
+// Administrators, Users, Authenticated Users and Everyone, default owner
+// Administrators, holding SeTakeOwnershipPrivilege, SeRestorePrivilege and
+// SeBackupPrivilege, none enabled.
+SimToken ElevatedAdministrator();
+// The same user without elevation: no Administrators, no privileges, owner
+// and default owner the user.
+SimToken StandardUser();
 
 struct FsNode {
   std::string name;  // as created
   std::uint32_t attributes = 0;
+  // Owner and DACL; hard links of one file share it, so their number is its
+  // use count.
+  std::shared_ptr<FileSecurity> security;
+  std::string linkTarget;  // a link (attribute 0x400): the path it leads to
   std::string data;                            // files only
   std::map<std::string, std::string> streams;  // alternate data streams, by upper-cased name
   bool heldOpen = false;  // another process holds it open without write sharing
@@ -40,6 +76,14 @@ class SimFiles {
   bool AddStream(const std::string& path, const std::string& stream, const std::string& data);
   bool HasStream(const std::string& path, const std::string& stream) const;
   bool SetHeldOpen(const std::string& path, bool held);
+  // A junction (folder = true) or a file symbolic link at `path` that leads
+  // to `target`.
+  FsNode* AddLink(const std::string& path, const std::string& target, bool folder);
+  // A second name of an existing file.
+  FsNode* AddHardLink(const std::string& existing, const std::string& path);
+  // The descriptor of an entry (links not followed), or null.
+  FileSecurity* Security(const std::string& path) const;
+  SimToken& Token() { return token_; }
   // The node at a path (ignoring case), or null.
   FsNode* Find(const std::string& path) const;
   // Names of a folder's entries in listing order (without "." and "..").
@@ -71,8 +115,14 @@ class SimFiles {
   // (relative paths against the current folder) and the stream name after
   // ":" in the last name; false for a path that names nothing.
   bool Split(const std::string& path, std::vector<std::string>* names, std::string* stream) const;
+  // Links on the way are followed, a link at the end is not.
   FsNode* Walk(const std::vector<std::string>& names) const;
   FsNode* Drive(const std::string& name) const;
+  // The entry a link leads to (the node itself when it is none); null for a
+  // link to nothing or a loop.
+  FsNode* Follow(FsNode* node) const;
+  // A new entry of a folder, with the descriptor it inherits.
+  FsNode* NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes);
 
  private:
   SimFiles();
@@ -83,7 +133,20 @@ class SimFiles {
   std::vector<std::string> pendingDeletes_;
   std::vector<std::string> log_;
   int openListings_ = 0;
+  SimToken token_;
 };
+
+// What an entry's DACL passes on to a new or reset file (folder = false) or
+// folder below it, as Windows computes inherited entries (creator SIDs are
+// not modelled).
+std::vector<Ace> InheritedAces(const FileSecurity& parent, bool folder);
+// The rights `token` has on an entry with descriptor `s`: what the DACL
+// grants in order (a deny takes away what no earlier entry granted), the
+// owner's READ_CONTROL and WRITE_DAC unless an OWNER RIGHTS entry is
+// present, and what enabled privileges give (SeTakeOwnershipPrivilege:
+// WRITE_OWNER; SeRestorePrivilege: WRITE_DAC and WRITE_OWNER;
+// SeBackupPrivilege: listing).
+std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token);
 
 // Sorts a folder's children as NTFS lists them.
 std::vector<FsNode*> InListingOrder(const FsNode& folder);

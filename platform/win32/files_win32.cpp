@@ -50,6 +50,20 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
 
 bool MakeFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 
+bool RemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }
+
+std::uint32_t LinkCount(const char* path) {
+  HANDLE h = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  const BOOL ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  return ok ? info.nNumberOfLinks : 0;
+}
+
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 bool RemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }

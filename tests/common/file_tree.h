@@ -13,6 +13,8 @@ extern const char* const kTestRoot;  // "C:\\tarnwell-test"
 
 bool WriteFile(const std::string& path, const std::string& data, std::uint32_t attributes = 0);
 bool MakeFolders(const std::string& path);
+// A second name `path` of the existing file `existing` (CreateHardLinkA).
+bool MakeHardLink(const std::string& existing, const std::string& path);
 // False when the file cannot be read.
 bool ReadFile(const std::string& path, std::string* data);
 // Removes the folder and everything below it, whatever their attributes;

@@ -16,6 +16,10 @@ bool WriteFile(const std::string& path, const std::string& data, std::uint32_t a
 
 bool MakeFolders(const std::string& path) { return SimFiles::Get().AddFolder(path) != nullptr; }
 
+bool MakeHardLink(const std::string& existing, const std::string& path) {
+  return SimFiles::Get().AddHardLink(existing, path) != nullptr;
+}
+
 bool ReadFile(const std::string& path, std::string* data) {
   const platform::sim::FsNode* node = SimFiles::Get().Find(path);
   if (!node || node->IsFolder()) return false;

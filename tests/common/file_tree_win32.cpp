@@ -23,6 +23,10 @@ bool MakeFolders(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
+bool MakeHardLink(const std::string& existing, const std::string& path) {
+  return CreateHardLinkA(path.c_str(), existing.c_str(), nullptr) != 0;
+}
+
 bool WriteFile(const std::string& path, const std::string& data, std::uint32_t attributes) {
   if (!MakeFolders(ParentOf(path))) return false;
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

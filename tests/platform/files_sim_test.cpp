@@ -1,11 +1,14 @@
 // File-system behaviour where Wine 8 differs from Windows on NTFS; the
 // simulation follows Windows: read-only and hidden targets refuse to be
-// overwritten, a folder keeps further attribute bits, and alternate data
-// streams exist (Wine makes "a:Zone.Identifier" a file of its own).
+// overwritten, a folder keeps further attribute bits, alternate data
+// streams exist (Wine makes "a:Zone.Identifier" a file of its own), and
+// entries keep an owner and a DACL (Wine keeps neither).
 #include <gtest/gtest.h>
 
 #include "common/file_tree.h"
+#include "common/security_print.h"
 #include "platform/files.h"
+#include "platform/security.h"
 #include "platform/sim/sim_files.h"
 
 namespace {
@@ -50,6 +53,21 @@ TEST(FilesSim, FolderKeepsFurtherAttributeBits) {
   ASSERT_TRUE(finder.First("C:\\s\\backup.old", &e));
   EXPECT_EQ(e.attributes, platform::kAttrDirectory | platform::kAttrReadOnly);
   EXPECT_FALSE(platform::CopyOneFile("C:\\s\\backup.old", "C:\\s\\x", false));
+}
+
+TEST(FilesSim, AFolderMadeBelowTheRootLetsAuthenticatedUsersModify) {
+  using namespace platform;
+  ASSERT_TRUE(MakeFolder("C:\\Korvex"));
+  ASSERT_TRUE(testing_support::WriteFile("C:\\Korvex\\a.txt", "a"));
+  for (const bool folder : {true, false}) {
+    const std::uint8_t flags = kAceInherited | (folder ? kAceInheritAll : 0);
+    const std::vector<Ace> dacl = {{kAceAllow, flags, kAccessFull, kSidAdministrators},
+                                   {kAceAllow, flags, kAccessFull, kSidSystem},
+                                   {kAceAllow, flags, kAccessReadExecute, kSidUsers},
+                                   {kAceAllow, flags, kAccessModify, kSidAuthenticatedUsers}};
+    EXPECT_EQ(*SimFiles::Get().Security(folder ? "C:\\Korvex" : "C:\\Korvex\\a.txt"),
+              (FileSecurity{kSidAdministrators, false, dacl}));
+  }
 }
 
 }  // namespace

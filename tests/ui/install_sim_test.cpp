@@ -4,6 +4,7 @@
 // answers the boxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,8 +13,11 @@
 #include "common/case_name.h"
 #include "common/file_tree.h"
 #include "common/registry_tree.h"
+#include "common/security_print.h"
 #include "host/host_registry.h"
+#include "package/folder_lock.h"
 #include "platform/dialog.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
@@ -50,6 +54,7 @@ class InstallTest : public testing::Test {
   void SetUp() override {
     g_hostRegistry = CHostRegistry();
     g_warnHostRunning = true;
+    g_lockSteps.clear();
     SimFiles& fs = SimFiles::Get();
     fs.AddDrive('D');
     fs.AddDrive('E');
@@ -297,5 +302,164 @@ TEST_F(InstallTest, TooLongAPathIsRefusedBeforeAnythingIsCreated) {
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
 }
+
+// Who held the install folders before the install, and the owner and DACL
+// the install leaves. Only the simulation can show them: Wine accepts the
+// calls and stores nothing.
+enum class Held { kLocked, kInheritedFolder, kInheritedFile, kAsBefore };
+
+struct LockCase {
+  const char* name;
+  std::function<void()> before;
+  std::string typed;                                  // the chosen folder
+  std::vector<std::pair<std::string, Held>> after;    // descriptors afterwards
+  std::vector<std::string> absent;                    // paths that must not exist afterwards
+  std::vector<std::string> notable;                   // privileges, removals and failures
+};
+void PrintTo(const LockCase& c, std::ostream* os) { *os << c.name; }
+
+class InstallLock : public InstallTest, public testing::WithParamInterface<LockCase> {};
+
+const char* const kOther = "S-1-5-21-9-9-9-1002";  // another user of the machine
+const std::string kTw = "C:\\Korvex\\Tarnwell";
+
+void SetSecurity(const std::string& path, const std::string& owner,
+                 std::vector<platform::Ace> dacl) {
+  *SimFiles::Get().Security(path) = {owner, true, std::move(dacl)};
+}
+platform::Ace Full(const char* sid, std::uint8_t flags = platform::kAceInheritAll) {
+  return {platform::kAceAllow, flags, platform::kAccessFull, sid};
+}
+
+// The position in the call log of the first (or last) call that starts so.
+long Call(const std::string& start, bool last = false) {
+  const std::vector<std::string>& log = SimFiles::Get().Log();
+  long found = -1;
+  for (long i = 0; i < static_cast<long>(log.size()) && (last || found < 0); ++i)
+    if (log[i].rfind(start, 0) == 0) found = i;
+  return found;
+}
+
+TEST_P(InstallLock, LocksTarnwellBeforeTheFirstCopyAndGoesOn) {
+  const LockCase& c = GetParam();
+  c.before();
+  std::vector<platform::FileSecurity> expected;
+  for (const auto& [path, kind] : c.after) {
+    const bool folder = kind == Held::kInheritedFolder;
+    if (kind == Held::kAsBefore)
+      expected.push_back(*SimFiles::Get().Security(path));
+    else if (kind == Held::kLocked)
+      expected.push_back({platform::kSidAdministrators, true, LockedDacl()});
+    else
+      expected.push_back({platform::kSidAdministrators, false, InheritedDacl(folder)});
+  }
+  const Outcome out = Run(Install(c.typed));
+  EXPECT_EQ(out.result, 1);
+  ASSERT_FALSE(out.boxes.empty());
+  EXPECT_EQ(out.boxes.back().text, kDone) << "a lock that fails does not stop the install";
+
+  const std::string tarnwell = (c.typed.back() == '\\' ? c.typed : c.typed + "\\") + "Tarnwell";
+  const std::string set = "SetKernelObjectSecurity " + tarnwell;
+  EXPECT_LT(Call("SetKernelObjectSecurity ", true), Call("CopyFileA ")) << "before the first copy";
+  EXPECT_LT(Call(set + " owner "), Call(set + " protected dacl")) << "owner first";
+  EXPECT_TRUE(SimFiles::Get().Token().enabled.empty()) << "privileges disabled again";
+  for (std::size_t i = 0; i < c.after.size(); ++i) {
+    ASSERT_TRUE(SimFiles::Get().Security(c.after[i].first)) << c.after[i].first;
+    EXPECT_EQ(*SimFiles::Get().Security(c.after[i].first), expected[i]) << c.after[i].first;
+  }
+  for (const std::string& path : c.absent) EXPECT_FALSE(Exists(path)) << path;
+  std::vector<std::string> notable;
+  for (const LockStep& step : g_lockSteps)
+    if (step.error != 0 || step.action == LockAction::kPrivilege ||
+        step.action == LockAction::kUnlink || step.action == LockAction::kMakeFolder)
+      notable.push_back(DescribeLockStep(step));
+  EXPECT_EQ(notable, c.notable);
+}
+
+void EarlierInstall() {
+  SimFiles& fs = SimFiles::Get();
+  fs.AddFile(kTw + "\\Korvex2021.ZRX", "old");
+  fs.AddFile(kTw + "\\old.dll", "old");
+  fs.AddFile(kTw + "\\sub\\x.dat", "old");
+}
+
+void OtherUsersTarnwell(std::vector<platform::Ace> dacl) {
+  SimFiles::Get().AddFile(kTw + "\\planted.dll", "evil");
+  SetSecurity(kTw, kOther, dacl);
+  SetSecurity(kTw + "\\planted.dll", kOther, {Full(kOther, 0)});
+}
+
+using H = Held;
+const std::string kLib = kTw + "\\" + kLibrary;
+const std::string kEvil = "C:\\Users\\evil\\t";
+const std::string kConfig = "C:\\Windows\\System32\\config";
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, InstallLock,
+    testing::Values(
+        LockCase{"NewFolders", [] {}, "C:\\Korvex",
+                 {{"C:\\Korvex", H::kLocked}, {kTw, H::kLocked},
+                  {kTw + "\\Korvex2021.ZRX", H::kInheritedFile}, {kLib, H::kInheritedFolder},
+                  {kLib + "\\a.dwg", H::kInheritedFile}, {"C:\\", H::kAsBefore}},
+                 {}, {}},
+        LockCase{"ExistingChosenFolderKeepsItsOwn",
+                 [] { SimFiles::Get().AddFolder("C:\\Korvex"); }, "C:\\Korvex",
+                 {{"C:\\Korvex", H::kAsBefore}, {kTw, H::kLocked}}, {}, {}},
+        LockCase{"EarlierInstall", EarlierInstall, "C:\\Korvex",
+                 {{"C:\\Korvex", H::kAsBefore}, {kTw, H::kLocked},
+                  {kTw + "\\Korvex2021.ZRX", H::kInheritedFile},
+                  {kTw + "\\old.dll", H::kInheritedFile}, {kTw + "\\sub", H::kInheritedFolder},
+                  {kTw + "\\sub\\x.dat", H::kInheritedFile}},
+                 {}, {}},
+        LockCase{"OtherUsersTarnwellIsTakenOver",
+                 [] { OtherUsersTarnwell({Full(kOther)}); }, "C:\\Korvex",
+                 {{kTw, H::kLocked}, {kTw + "\\planted.dll", H::kInheritedFile}}, {},
+                 {"privilege SeTakeOwnershipPrivilege: 0"}},
+        LockCase{"OwnerRightsKeepTheNewOwnerOut",
+                 [] {
+                   OtherUsersTarnwell({Full(kOther), {platform::kAceAllow, 0,
+                                                      platform::kAccessReadExecute,
+                                                      platform::kSidOwnerRights}});
+                 },
+                 "C:\\Korvex", {{kTw, H::kLocked}, {kTw + "\\planted.dll", H::kInheritedFile}}, {},
+                 {"privilege SeTakeOwnershipPrivilege: 0", "privilege SeRestorePrivilege: 0"}},
+        LockCase{"NoPrivilegeHeldLeavesItAndGoesOn",
+                 [] {
+                   OtherUsersTarnwell({Full(kOther), {platform::kAceAllow, platform::kAceInheritAll,
+                                                      platform::kAccessModify,
+                                                      platform::kSidAdministrators}});
+                   SimFiles::Get().Token().held.clear();
+                 },
+                 "C:\\Korvex", {{kTw, H::kAsBefore}}, {},
+                 {"privilege SeTakeOwnershipPrivilege: 1300", "owner " + kTw + ": 5",
+                  "privilege SeRestorePrivilege: 1300", "dacl " + kTw + ": 5",
+                  "owner " + kTw + "\\planted.dll: 5", "inherit " + kTw + "\\planted.dll: 5"}},
+        LockCase{"LinkInPlaceOfTarnwell",
+                 [] {
+                   SimFiles::Get().AddFile(kEvil + "\\keep.txt");
+                   SimFiles::Get().AddLink(kTw, kEvil, true);
+                 },
+                 "C:\\Korvex", {{kTw, H::kLocked}, {kEvil, H::kAsBefore}},
+                 {kEvil + "\\Korvex2021.ZRX"},
+                 {"unlink " + kTw + ": 0", "mkdir " + kTw + ": 0"}},
+        LockCase{"LinksBelowTarnwell",
+                 [] {
+                   SimFiles& fs = SimFiles::Get();
+                   fs.AddFile(kConfig + "\\SAM", "hive");
+                   SetSecurity(kConfig, platform::kSidSystem, {Full(platform::kSidSystem)});
+                   SetSecurity(kConfig + "\\SAM", platform::kSidSystem,
+                               {Full(platform::kSidSystem, 0)});
+                   EarlierInstall();
+                   fs.AddLink(kTw + "\\cfg", kConfig, true);
+                   fs.AddHardLink(kConfig + "\\SAM", kTw + "\\sub\\sam");
+                 },
+                 "C:\\Korvex",
+                 {{kTw, H::kLocked}, {kConfig, H::kAsBefore}, {kConfig + "\\SAM", H::kAsBefore},
+                  {kTw + "\\sub\\x.dat", H::kInheritedFile}},
+                 {kTw + "\\cfg", kTw + "\\sub\\sam"},
+                 {"unlink " + kTw + "\\cfg: 0", "unlink " + kTw + "\\sub\\sam: 0"}},
+        LockCase{"DriveRootIsNeverLocked", [] {}, "D:\\",
+                 {{"D:\\", H::kAsBefore}, {"D:\\Tarnwell", H::kLocked}}, {}, {}}),
+    CaseName());
 
 }  // namespace
