@@ -63,7 +63,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists);
 // CreateDirectoryA(path, NULL): one level.
 bool MakeFolder(const char* path);
 // RemoveDirectoryA: an empty folder, or a link to a folder (the link only,
-// whatever its target holds).
+// whatever its target holds); fails for a process's current folder.
 bool RemoveFolder(const char* path);
 // The number of names of a file (hard links; GetFileInformationByHandle
 // through CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT, no data access), 0
@@ -71,8 +71,6 @@ bool RemoveFolder(const char* path);
 std::uint32_t LinkCount(const char* path);
 // True when the path names an existing file or folder.
 bool PathExists(const char* path);
-// RemoveDirectoryA: fails for a folder that is not empty.
-bool RemoveFolder(const char* path);
 // MoveFileExA(from, to, 0): renames a file or moves it on the same volume;
 // fails when the target exists or lies on another volume. A running
 // executable can be renamed, not deleted.

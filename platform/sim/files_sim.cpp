@@ -22,17 +22,12 @@ void SimFiles::Reset() {
   exePath_ = "C:\\SetUp.exe";
   current_ = "C:\\";
   temp_ = "C:\\Temp";
-  // The temporary folder exists, as on every Windows (made by hand: the
-  // helpers that create folders go through Get(), still being constructed).
-  FsNode* drive = drives_.front().get();
-  drive->children.push_back(std::make_unique<FsNode>());
-  drive->children.back()->name = "Temp";
-  drive->children.back()->attributes = kAttrDirectory;
-  drive->children.back()->parent = drive;
   pendingDeletes_.clear();
   log_.clear();
   openListings_ = 0;
   token_ = ElevatedAdministrator();
+  // The temporary folder exists, as on every Windows.
+  NewChild(drives_.front().get(), "Temp", kAttrDirectory);
 }
 
 void SimFiles::AddDrive(char letter) {
@@ -436,6 +431,7 @@ bool RemoveFolder(const char* path) {
   if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
   FsNode* node = fs.Walk(names);
   if (!node || !node->IsFolder() || !node->children.empty()) return false;
+  if (node == fs.Find(fs.CurrentFolder())) return false;  // in use as the current folder
   auto& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
                               [node](const auto& n) { return n.get() == node; }));
@@ -448,16 +444,6 @@ std::uint32_t LinkCount(const char* path) {
 }
 
 bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr; }
-
-bool RemoveFolder(const char* path) {
-  SimFiles& fs = SimFiles::Get();
-  fs.Record(std::string("RemoveDirectoryA ") + path);
-  FsNode* node = fs.Find(path);
-  if (!node || !node->IsFolder() || !node->parent || !node->children.empty()) return false;
-  if (node == fs.Find(fs.CurrentFolder())) return false;  // in use as the current folder
-  sim::Detach(node, nullptr);
-  return true;
-}
 
 bool MoveOneFile(const char* from, const char* to) {
   SimFiles& fs = SimFiles::Get();
@@ -518,7 +504,7 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   } else {
     FsNode* parent = sim::Parent(names, false);
     if (!parent) return false;
-    node = sim::NewChild(parent, names.back(), 0);
+    node = fs.NewChild(parent, names.back(), 0);
   }
   node->attributes = kAttrArchive;
   node->data = data;

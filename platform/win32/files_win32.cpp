@@ -66,7 +66,6 @@ std::uint32_t LinkCount(const char* path) {
 
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-bool RemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }
 
 // Without MOVEFILE_COPY_ALLOWED: a move to another volume fails instead of
 // becoming a copy and a delete, which a running executable would not allow.
