@@ -42,18 +42,24 @@ class Remover {
     if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
     for (const std::string& key : record.m_loaderKeys) RemoveLoaderKey(key);
     for (const RecordedFont& font : record.m_fonts) RemoveFont(font);
-    for (const std::string& file : record.m_files) RemoveFile(file, "file");
-    for (const std::string& file : record.m_libraryFiles) RemoveFile(file, "library file");
-    RemoveFile(folder_ + "\\" + kRecordFile, "record");
-    const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
-    if (!image_.empty() && SameText(CollapseSeparators(uninstaller), CollapseSeparators(image_)))
-      MoveOutRunningImage(uninstaller);
-    else
-      RemoveFile(uninstaller, "uninstaller");
-    RemoveFolder(folder_ + "\\" + kLibraryFolder);
-    RemoveFolder(folder_);
+    // Nothing is deleted through a link: a folder of the install that has
+    // become a junction or a symbolic link leads somewhere else.
     const std::size_t cut = platform::FindLastChar(folder_, '\\');
     const std::string chosen = cut == std::string::npos ? std::string() : folder_.substr(0, cut);
+    const bool folderLinked = IsLink(chosen) || IsLink(folder_);
+    const bool libraryLinked = folderLinked || IsLink(folder_ + "\\" + kLibraryFolder);
+    for (const std::string& file : record.m_files) RemoveUnlessLinked(file, "file", folderLinked);
+    for (const std::string& file : record.m_libraryFiles)
+      RemoveUnlessLinked(file, "library file", libraryLinked);
+    RemoveUnlessLinked(folder_ + "\\" + kRecordFile, "record", folderLinked);
+    const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
+    if (!folderLinked && !image_.empty() &&
+        SameText(CollapseSeparators(uninstaller), CollapseSeparators(image_)))
+      MoveOutRunningImage(uninstaller);
+    else
+      RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
+    RemoveFolder(folder_ + "\\" + kLibraryFolder);
+    RemoveFolder(folder_);
     if (!chosen.empty() &&
         std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
                     [&](const std::string& f) { return SameText(f, chosen); }))
@@ -92,6 +98,18 @@ class Remover {
       Event("loader key removed: " + keyPath);
     else
       Event("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
+  }
+
+  static bool IsLink(const std::string& path) {
+    const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
+    return attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint);
+  }
+
+  void RemoveUnlessLinked(const std::string& path, const char* what, bool linked) {
+    if (linked)
+      Event(std::string(what) + " kept, its folder is a link: " + path);
+    else
+      RemoveFile(path, what);
   }
 
   void RemoveFont(const RecordedFont& font) {

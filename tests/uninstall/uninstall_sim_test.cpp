@@ -4,6 +4,7 @@
 // state after the next restart.
 #include <gtest/gtest.h>
 
+#include "common/case_name.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "uninstall_fixture.h"
@@ -85,5 +86,37 @@ TEST_F(UninstallSim, HostRunningRemovesNothing) {
   EXPECT_EQ(silent.Boxes().size(), 1u);  // the one before: silent shows none
   EXPECT_EQ(State(), before);
 }
+
+}  // namespace
+
+namespace {
+
+// Wine makes no junctions (see docs/wine-notes.md): a library folder or an
+// install folder that has become a link to another folder keeps what that
+// folder holds, even under the recorded names.
+struct LinkCase {
+  const char* name;
+  std::string link;  // below the install folder's parent; "" the install folder itself
+};
+
+const LinkCase kLinks[] = {{"LibraryFolder", "Tarnwell\\Korvex扩展绘图库"}, {"InstallFolder", "Tarnwell"}};
+
+class LinkedFolder : public ts::UninstallFixture, public testing::WithParamInterface<LinkCase> {};
+
+TEST_P(LinkedFolder, NothingIsDeletedThroughIt) {
+  ASSERT_TRUE(Install());
+  // Somebody moves the folder away and puts a link to another folder in its
+  // place, which holds files of the recorded names.
+  const std::string linked = chosen_ + "\\" + GetParam().link;
+  ASSERT_TRUE(ts::RemoveTree(linked));
+  for (const char* name : {"门窗.dwg", "Korvex2021.ZRX", "Uninstall.dat"})
+    ASSERT_TRUE(ts::WriteFile(root_ + "\\other\\" + name, "other"));
+  ASSERT_NE(SimFiles::Get().AddLink(linked, root_ + "\\other", true), nullptr);
+  RunUninstallOf();
+  EXPECT_EQ(SimFiles::Get().List(root_ + "\\other"),
+            (std::vector<std::string>{"Korvex2021.ZRX", "Uninstall.dat", "门窗.dwg"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, LinkedFolder, testing::ValuesIn(kLinks), CaseName());
 
 }  // namespace
