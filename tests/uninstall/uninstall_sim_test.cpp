@@ -106,13 +106,17 @@ class LinkedFolder : public ts::UninstallFixture, public testing::WithParamInter
 TEST_P(LinkedFolder, NothingIsDeletedThroughIt) {
   ASSERT_TRUE(Install());
   // Somebody moves the folder away and puts a link to another folder in its
-  // place, which holds files of the recorded names.
+  // place, which holds files of the recorded names (and the record, so that
+  // it reads through the link).
   const std::string linked = chosen_ + "\\" + GetParam().link;
+  std::string record;
+  ASSERT_TRUE(ts::ReadFile(folder_ + "\\Uninstall.dat", &record));
   ASSERT_TRUE(ts::RemoveTree(linked));
-  for (const char* name : {"门窗.dwg", "Korvex2021.ZRX", "Uninstall.dat"})
+  for (const char* name : {"门窗.dwg", "Korvex2021.ZRX"})
     ASSERT_TRUE(ts::WriteFile(root_ + "\\other\\" + name, "other"));
+  ASSERT_TRUE(ts::WriteFile(root_ + "\\other\\Uninstall.dat", record));
   ASSERT_NE(SimFiles::Get().AddLink(linked, root_ + "\\other", true), nullptr);
-  RunUninstallOf();
+  EXPECT_EQ(RunUninstallOf(), kUninstallDone);
   EXPECT_EQ(SimFiles::Get().List(root_ + "\\other"),
             (std::vector<std::string>{"Korvex2021.ZRX", "Uninstall.dat", "门窗.dwg"}));
 }
