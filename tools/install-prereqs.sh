@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian 12 machine, where it
 # is missing: the native and the MinGW-w64 compilers, CMake and Ninja,
-# GoogleTest's sources, Wine, a virtual X display, the zh_CN.UTF-8 locale and
-# a Chinese font. Runs as root, or through sudo.
+# GoogleTest's sources, Wine, a virtual X display, the zh_CN.UTF-8 locale, a
+# Chinese font, and osslsigncode and openssl for signing SetUp.exe. Runs as
+# root, or through sudo.
 set -euo pipefail
 
 sudo_cmd=
@@ -24,6 +25,8 @@ have locale-gen || need+=(locales)
 [ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
 have flock || need+=(util-linux)
 have python3 || need+=(python3)
+have osslsigncode || need+=(osslsigncode)
+have openssl || need+=(openssl)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-prereqs: installing ${need[*]}"

@@ -14,6 +14,12 @@ checks the image (PE32+, x64, the directory empty or already this one) and
 the structure (its Size field, inside a section) before it writes the
 directory's address and size; anything else is an error and the image stays
 as it was.
+
+    pe-load-config.py --check IMAGE.exe
+
+reads an image back (stripped or signed: no symbols needed) and fails unless
+its load-configuration directory holds the structure with DependentLoadFlags
+LOAD_LIBRARY_SEARCH_SYSTEM32.
 """
 import struct
 import subprocess
@@ -22,15 +28,49 @@ import sys
 SYMBOL = "_load_config_used"
 LOAD_CONFIG_INDEX = 10
 SIZE_0X70 = 0x70  # the 64-bit structure up to SEHandlerCount
+DEPENDENT_LOAD_FLAGS_AT = 0x4E
+LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x800
 
 
 def fail(message):
     sys.exit(f"pe-load-config: {message}")
 
 
+def check(image):
+    with open(image, "rb") as f:
+        data = f.read()
+    (pe,) = struct.unpack_from("<I", data, 0x3C)
+    if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
+        fail(f"{image}: not a PE image")
+    _, sections, _, _, _, opt_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    opt = pe + 24
+    if struct.unpack_from("<H", data, opt)[0] != 0x20B:
+        fail(f"{image}: not a PE32+ image")
+    rva, size = struct.unpack_from("<II", data, opt + 112 + 8 * LOAD_CONFIG_INDEX)
+    if (rva, size) == (0, 0):
+        fail(f"{image}: no load-configuration directory")
+    table = opt + opt_size
+    for i in range(sections):
+        _, vsize, vaddr, raw_size, raw_ptr = struct.unpack_from("<8sIIII", data, table + 40 * i)
+        if vaddr <= rva and rva + size <= vaddr + min(vsize, raw_size):
+            offset = raw_ptr + rva - vaddr
+            break
+    else:
+        fail(f"{image}: load configuration {rva:#x}+{size:#x} is not inside a section")
+    (own_size,) = struct.unpack_from("<I", data, offset)
+    (flags,) = struct.unpack_from("<H", data, offset + DEPENDENT_LOAD_FLAGS_AT)
+    if size != SIZE_0X70 or own_size != size:
+        fail(f"{image}: load configuration of size {size:#x} (structure says {own_size:#x})")
+    if flags != LOAD_LIBRARY_SEARCH_SYSTEM32:
+        fail(f"{image}: DependentLoadFlags {flags:#x}")
+    print(f"{image}: load configuration at {rva:#x}, DependentLoadFlags {flags:#x}")
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--check":
+        return check(sys.argv[2])
     if len(sys.argv) != 3:
-        fail("usage: pe-load-config.py IMAGE NM")
+        fail("usage: pe-load-config.py IMAGE NM | pe-load-config.py --check IMAGE")
     image, nm = sys.argv[1], sys.argv[2]
     out = subprocess.run([nm, image], check=True, capture_output=True, text=True).stdout
     addresses = [int(line.split()[0], 16) for line in out.splitlines()

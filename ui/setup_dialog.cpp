@@ -5,8 +5,9 @@
 #include "host/host_registry.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
+#include "ui/version.h"
 
-std::int32_t g_versionNumber = 20260512;
+std::int32_t g_versionNumber = TARNWELL_VERSION_NUMBER;
 
 namespace {
 constexpr platform::Color kBackground = platform::Rgb(160, 180, 220);

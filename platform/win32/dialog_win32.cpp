@@ -8,6 +8,7 @@
 #undef SetWindowText
 
 #include "platform/dialog.h"
+#include "platform/win32/system_library.h"
 
 namespace platform {
 
@@ -36,6 +37,26 @@ void CentreInWorkArea(HWND hwnd) {
   if (x < work.left) x = work.left;
   if (y < work.top) y = work.top;
   SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Registers the progress bar's class ("msctls_progress32") before a template
+// that holds one is created. comctl32 is not one of the DLLs that Windows
+// always maps from the system folder, so the program does not import it (the
+// loader would look for an import in the program's own folder first on
+// Windows 7 to 8.1): it is loaded here, from the system folder, and stays
+// loaded, as the class's window procedure lives in it.
+void RegisterCommonControls() {
+  static bool registered = false;
+  if (registered) return;
+  HMODULE comctl = LoadSystemLibrary(L"comctl32.dll");
+  if (!comctl) return;
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  FARPROC p = GetProcAddress(comctl, "InitCommonControlsEx");
+  InitFunction init = nullptr;
+  static_assert(sizeof p == sizeof init, "function pointer sizes");
+  CopyMemory(&init, &p, sizeof p);
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  registered = init && init(&controls);
 }
 
 INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -173,8 +194,7 @@ GdiObject Window::DefaultControlColor(DrawContext dc, WindowHandle control, int 
 // --- Dialog ----------------------------------------------------------------
 
 int Dialog::DoModal() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  RegisterCommonControls();
   ended_ = false;
   const INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(layout_.resourceId),
                                     parent_ ? W(parent_->Handle()) : nullptr, &DialogProc,

@@ -1,14 +1,12 @@
 // SetUp.exe as built: template 141 read back out of the executable and
 // compared field by field with the C++ table that the simulation uses, the
-// two bitmaps, the icon's images, the manifest, and the import table.
+// two bitmaps, the icon's images and the manifest. (The import table and the
+// version information: tests/hardening/image_win_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "e2e/driver.h"
@@ -219,73 +217,6 @@ TEST_F(ExeTest, ManifestRequiresAdministratorWithoutUiAccess) {
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("asInvoker"), std::string::npos);
-}
-
-// The names of the DLLs in the PE import directory of a 64-bit image.
-std::vector<std::string> ImportedDlls(const std::string& file, std::string* why) {
-  std::ifstream in(file, std::ios::binary);
-  const std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto at = [&](std::size_t off, std::size_t n) { return off + n <= b.size(); };
-  std::vector<std::string> dlls;
-  IMAGE_DOS_HEADER dos;
-  if (!at(0, sizeof dos)) return *why = "short file", dlls;
-  std::memcpy(&dos, b.data(), sizeof dos);
-  IMAGE_NT_HEADERS64 nt;
-  const auto ntOff = static_cast<std::size_t>(dos.e_lfanew);
-  if (dos.e_magic != IMAGE_DOS_SIGNATURE || !at(ntOff, sizeof nt)) return *why = "no PE", dlls;
-  std::memcpy(&nt, b.data() + ntOff, sizeof nt);
-  if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
-    return *why = "not PE32+", dlls;
-  if (nt.FileHeader.Machine != IMAGE_FILE_MACHINE_AMD64) return *why = "not x64", dlls;
-  if (nt.OptionalHeader.Subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI) return *why = "not GUI", dlls;
-  const std::size_t secOff = ntOff + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
-                             nt.FileHeader.SizeOfOptionalHeader;
-  std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
-  if (!at(secOff, sections.size() * sizeof(IMAGE_SECTION_HEADER))) return *why = "sections", dlls;
-  std::memcpy(sections.data(), b.data() + secOff, sections.size() * sizeof(IMAGE_SECTION_HEADER));
-  auto fileOffset = [&](DWORD rva, std::size_t* off) {
-    for (const auto& s : sections) {
-      const DWORD span = std::max(s.Misc.VirtualSize, s.SizeOfRawData);
-      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + span) {
-        *off = rva - s.VirtualAddress + s.PointerToRawData;
-        return true;
-      }
-    }
-    return false;
-  };
-  const IMAGE_DATA_DIRECTORY dir = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  std::size_t off = 0;
-  if (!dir.VirtualAddress || !fileOffset(dir.VirtualAddress, &off)) return *why = "no imports", dlls;
-  for (;; off += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-    IMAGE_IMPORT_DESCRIPTOR d;
-    if (!at(off, sizeof d)) return *why = "import directory runs past the file", dlls;
-    std::memcpy(&d, b.data() + off, sizeof d);
-    if (d.Name == 0 && d.FirstThunk == 0) break;
-    std::size_t nameOff = 0;
-    if (!fileOffset(d.Name, &nameOff) || !at(nameOff, 1)) return *why = "bad name", dlls;
-    dlls.emplace_back(b.c_str() + nameOff);
-  }
-  return dlls;
-}
-
-TEST(ExeImportTest, SetUpImportsSystemDllsOnly) {
-  std::string why;
-  std::string path = TARNWELL_SETUP_EXE;
-  const std::vector<std::string> dlls = ImportedDlls(e2e::SetupExePath(), &why);
-  ASSERT_FALSE(dlls.empty()) << why;
-  EXPECT_EQ(path.substr(path.find_last_of("/\\") + 1), "SetUp.exe");
-  const std::set<std::string> system = {"kernel32.dll", "user32.dll",  "gdi32.dll",
-                                        "comctl32.dll", "shell32.dll", "ole32.dll",
-                                        "advapi32.dll", "msvcrt.dll"};
-  std::set<std::string> seen;
-  for (std::string dll : dlls) {
-    for (char& c : dll) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    EXPECT_TRUE(system.count(dll) || dll.rfind("api-ms-win-crt-", 0) == 0) << dll;
-    seen.insert(dll);
-  }
-  // The dialog needs these at least; nothing of the C++ runtime is a DLL.
-  for (const char* needed : {"user32.dll", "gdi32.dll", "comctl32.dll", "kernel32.dll"})
-    EXPECT_TRUE(seen.count(needed)) << needed;
 }
 
 }  // namespace

@@ -3,15 +3,14 @@
 // writes C:\tarnwell-markers\<name>.txt. Wine is told to prefer a native DLL
 // of each planted name (HKCU\Software\Wine\DllOverrides: an inherited
 // WINEDLLOVERRIDES reaches only some names of a child process), so that
-// nothing but the program's own search order keeps a plant out.
+// nothing but the program's own way of loading keeps a plant out.
 //
-// Under Wine 8 some names cannot be tested this way: the loader takes the
-// imports of Wine's own user32, comctl32, shell32 and advapi32 (version,
-// uxtheme, imm32, shlwapi, sechost, win32u, ...) from the program's folder
-// before the program's first instruction, and ignores the image's
-// DependentLoadFlags (docs/wine-notes.md). On Windows those are known DLLs or
-// imports of system DLLs, resolved from the system folder. The names below
-// are the ones Wine leaves to the program.
+// Every name is planted. SetUp.exe imports only kernel32, msvcrt and
+// advapi32, whose imports under Wine are none of these names; user32, gdi32
+// and shell32 are delay-loaded and comctl32 is loaded explicitly, each from
+// the system folder, after the entry point has restricted the search. (When
+// user32 was imported, Wine's user32, which imports version.dll, took a
+// planted version.dll before the entry point: docs/wine-notes.md.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,6 +28,8 @@ namespace {
 constexpr int kTimeoutMs = 20000;
 const char* const kCaption = "Tarnwell安装";
 const char* const kDoneCaption = "Tarnwell工具箱安装";
+const char* const kBrowserCaption = "请选择安装目录：";
+constexpr int kBrowserTree = 14145;
 const char* const kMarkers = "C:\\tarnwell-markers";
 const char* const kPlantFolder = "C:\\plant";
 const char* const kTarget = "C:\\plant-target";
@@ -36,12 +37,14 @@ const char* const kHostFolder = "C:\\ZW2024";
 const char* const kOverridesKey = "Software\\Wine\\DllOverrides";
 const char kNativeFirst[] = "native,builtin";
 
-// System DLLs that elevated programs are known to load by name, and that
-// SetUp.exe, comctl32 or the shell load after start-up on Windows.
+// System DLLs that are not always mapped from the system folder, which
+// SetUp.exe, comctl32, the shell's folder browser or the loader may ask for.
 const std::vector<std::string> kPlantNames = {
-    "dwmapi.dll",  "cryptbase.dll", "cryptsp.dll", "profapi.dll",  "propsys.dll",
-    "windowscodecs.dll", "oleaut32.dll", "msctf.dll",   "dbghelp.dll",  "wtsapi32.dll",
-    "userenv.dll", "msimg32.dll",   "oleacc.dll",  "textshaping.dll", "secur32.dll"};
+    "comctl32.dll", "version.dll",  "uxtheme.dll",  "dwmapi.dll",   "cryptbase.dll",
+    "winmm.dll",    "propsys.dll",  "profapi.dll",  "dbghelp.dll",  "userenv.dll",
+    "wtsapi32.dll", "msimg32.dll",  "oleacc.dll",   "textshaping.dll", "riched20.dll",
+    "shfolder.dll", "netutils.dll", "secur32.dll",  "sspicli.dll",  "msi.dll",
+    "cryptsp.dll"};
 
 std::string WinPath(std::string path) {
   for (char& c : path)
@@ -179,7 +182,8 @@ TEST_P(ProbeTest, BareNamesComeFromTheSystemFolderOnlyBehindTheEntryPoint) {
     EXPECT_EQ(fromOwnFolder, 0);
     EXPECT_TRUE(markers.empty()) << Joined(markers);
   } else {
-    // Wine has no cryptbase.dll of its own; the plant is loaded all the same.
+    // Wine has no cryptbase, profapi or textshaping of its own; their plants
+    // are loaded all the same.
     EXPECT_EQ(fromOwnFolder, static_cast<long>(kPlantNames.size()));
     EXPECT_EQ(markers.size(), kPlantNames.size()) << Joined(markers);
   }
@@ -192,8 +196,9 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 // A whole install by SetUp.exe from the planted folder: the package in
-// C:\plant\Data, one ZWCAD 2024; the Install button, the closing message;
-// then the files are in place and no plant was loaded.
+// C:\plant\Data, one ZWCAD 2024; the folder picker opened and cancelled, the
+// Install button, the closing message; then the files are in place and no
+// plant was loaded.
 class PlantedInstallTest : public PlantedFolder {
  protected:
   void SetUp() override {
@@ -225,6 +230,15 @@ TEST_F(PlantedInstallTest, InstallsAndLoadsNoPlant) {
   ASSERT_TRUE(process_.Start(Place(TARNWELL_SETUP_EXE, "SetUp.exe"), &error)) << error;
   ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs)) << Joined(Markers());
   ASSERT_TRUE(process_.Item(1022).enabled) << "Install";
+  // The shell's folder browser, with its tree view, and Cancel.
+  void* browser = nullptr;
+  ASSERT_TRUE(process_.Click(1015));
+  ASSERT_TRUE(process_.WaitForWindow(kBrowserCaption, kTimeoutMs, &browser)) << Joined(Markers());
+  for (int i = 0; i < 300 && !process_.ItemIn(browser, kBrowserTree).exists; ++i) Sleep(10);
+  EXPECT_TRUE(process_.ItemIn(browser, kBrowserTree).exists);
+  ASSERT_TRUE(process_.ClickIn(browser, IDCANCEL));
+  for (int i = 0; i < 500 && process_.Alive(browser); ++i) Sleep(10);
+  ASSERT_FALSE(process_.Alive(browser));
   ASSERT_TRUE(process_.Type(1000, kTarget));
   ASSERT_TRUE(process_.Click(1022));
   e2e::BoxInfo box;
@@ -244,7 +258,7 @@ TEST_F(PlantedInstallTest, InstallsAndLoadsNoPlant) {
   }
   // SetUp.exe never copies itself, and the plants are not package files.
   EXPECT_FALSE(Exists(installed + "\\SetUp.exe"));
-  EXPECT_FALSE(Exists(installed + "\\dwmapi.dll"));
+  for (const std::string& name : kPlantNames) EXPECT_FALSE(Exists(installed + "\\" + name)) << name;
   const std::vector<std::string> markers = Markers();
   EXPECT_TRUE(markers.empty()) << Joined(markers);
 }

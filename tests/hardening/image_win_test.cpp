@@ -1,8 +1,7 @@
 // SetUp.exe's image read back: the load configuration that restricts the
-// loader's search for its imports, and what the image can load by name
-// later. SetUp-unprotected.exe, linked without the restriction, shows that
-// the reader finds a difference. (The list of imported DLLs itself is
-// checked by tests/e2e/exe_win_test.cpp.)
+// loader's search for its imports, the import table, what the image can load
+// by name later, and the version information. SetUp-unprotected.exe, linked
+// without the restriction, shows that the reader finds a difference.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -37,6 +36,8 @@ std::string Lower(std::string s) {
 struct Image {
   std::string error;
   std::string bytes;
+  WORD machine = 0;
+  WORD subsystem = 0;
   std::vector<IMAGE_SECTION_HEADER> sections;
   IMAGE_DATA_DIRECTORY loadConfig{};
   std::string loadConfigSection;
@@ -75,6 +76,8 @@ Image Read(const std::string& file) {
   std::memcpy(&nt, im.bytes.data() + ntOff, sizeof nt);
   if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
     return im.error = "not PE32+", im;
+  im.machine = nt.FileHeader.Machine;
+  im.subsystem = nt.OptionalHeader.Subsystem;
   const std::size_t secOff =
       ntOff + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
   im.sections.resize(nt.FileHeader.NumberOfSections);
@@ -125,7 +128,11 @@ std::set<std::string> DllNamesInside(const std::string& b) {
     std::string run;
     for (std::size_t i = start; i + step <= b.size(); i += step) {
       const unsigned char c = static_cast<unsigned char>(b[i]);
-      if (nameChar(c) && (step == 1 || b[i + 1] == '\0')) {
+      // A UTF-16 name starts after a unit of the ASCII range or a zero (the
+      // byte before it is 0): not on the last letter of an ASCII text, whose
+      // terminating zero would make it look like a UTF-16 unit.
+      const bool unit = step == 1 || (b[i + 1] == '\0' && (!run.empty() || i == 0 || b[i - 1] == '\0'));
+      if (nameChar(c) && unit) {
         run += static_cast<char>(c);
         continue;
       }
@@ -174,12 +181,43 @@ INSTANTIATE_TEST_SUITE_P(Image, LoadConfigTest,
                                                         false}),
                          CaseName());
 
-// SetUp.exe imports one loader function, LoadLibraryW: the C runtime's
-// rand_s (behind std::random_device) loads "advapi32.dll" with it to find
-// RtlGenRandom. Any bare name the image can pass to it is one of its own
-// imports, which the loader has mapped from the system folder before the
-// program starts: every DLL name written in the image is one of those.
-TEST(ImageTest, LoadsByNameOnlyWhatItImports) {
+// The DLLs that Windows always maps from the system folder (known DLLs),
+// whichever folder the program starts from: the only ones that an import
+// table may name (on Windows 7 to 8.1, which ignore DependentLoadFlags, the
+// loader looks for any other import in the program's folder first).
+const std::set<std::string> kSystemDlls = {
+    "kernel32.dll", "user32.dll", "gdi32.dll",    "advapi32.dll", "shell32.dll",
+    "ole32.dll",    "oleaut32.dll", "msvcrt.dll", "shlwapi.dll",  "comdlg32.dll"};
+
+struct ImportCase {
+  const char* name;
+  const char* exe;
+};
+
+class ImportTest : public testing::TestWithParam<ImportCase> {};
+
+TEST_P(ImportTest, ImportsOnlySystemDlls) {
+  const Image im = Read(WinPath(GetParam().exe));
+  ASSERT_TRUE(im.error.empty()) << im.error;
+  EXPECT_EQ(im.machine, IMAGE_FILE_MACHINE_AMD64);
+  EXPECT_EQ(im.subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+  ASSERT_TRUE(im.imports.count("kernel32.dll"));
+  for (const auto& [dll, functions] : im.imports) EXPECT_TRUE(kSystemDlls.count(dll)) << dll;
+}
+
+INSTANTIATE_TEST_SUITE_P(Image, ImportTest,
+                         testing::Values(ImportCase{"SetUp", TARNWELL_SETUP_EXE},
+                                         ImportCase{"Unprotected", TARNWELL_SETUP_UNPROTECTED_EXE}),
+                         CaseName());
+
+// SetUp.exe imports three loader functions: LoadLibraryExW, with which it
+// loads comctl32 (and, through the delay-load helper's hook, the delay-loaded
+// user32, gdi32 and shell32) from the system folder; LoadLibraryA, which the
+// delay-load helper calls when its hook gives no module; and LoadLibraryW,
+// with which the C runtime's rand_s (behind std::random_device) loads
+// "advapi32.dll", an import mapped before the program starts. Any DLL name
+// written in the image is a system DLL of the list above or comctl32.
+TEST(ImageTest, NamesOnlySystemDllsAndComctl32) {
   const Image im = Read(WinPath(TARNWELL_SETUP_EXE));
   ASSERT_TRUE(im.error.empty()) << im.error;
   std::set<std::string> loaders;
@@ -188,11 +226,96 @@ TEST(ImageTest, LoadsByNameOnlyWhatItImports) {
       if (f.rfind("LoadLibrary", 0) == 0 || f.rfind("LdrLoadDll", 0) == 0 ||
           f.rfind("LoadPackagedLibrary", 0) == 0 || f.rfind("LoadModule", 0) == 0)
         loaders.insert(dll + "!" + f);
-  EXPECT_EQ(loaders, std::set<std::string>{"kernel32.dll!LoadLibraryW"});
-  ASSERT_TRUE(im.imports.count("advapi32.dll"));
+  EXPECT_EQ(loaders, (std::set<std::string>{"kernel32.dll!LoadLibraryA", "kernel32.dll!LoadLibraryExW",
+                                            "kernel32.dll!LoadLibraryW"}));
   const std::set<std::string> names = DllNamesInside(im.bytes);
-  EXPECT_TRUE(names.count("advapi32.dll"));
-  for (const std::string& name : names) EXPECT_TRUE(im.imports.count(name)) << name;
+  EXPECT_TRUE(names.count("comctl32.dll"));
+  EXPECT_TRUE(names.count("user32.dll"));
+  for (const std::string& name : names)
+    EXPECT_TRUE(kSystemDlls.count(name) || name == "comctl32.dll") << name;
 }
+
+// The version information, read as Properties > Details and the elevation
+// prompt read it (version.dll): one Chinese (PRC), code page 936 string
+// table, and the fixed part with the version numbers of the dialog's line.
+class VersionTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const std::string path = WinPath(TARNWELL_SETUP_EXE);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    info_.assign(size, '\0');
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, &info_[0])) info_.clear();
+  }
+  static const void* Query(const wchar_t* block, UINT* length) {
+    void* value = nullptr;
+    *length = 0;
+    if (info_.empty() || !VerQueryValueW(info_.data(), block, &value, length)) return nullptr;
+    return value;
+  }
+  static std::string info_;
+};
+std::string VersionTest::info_;
+
+TEST_F(VersionTest, FixedPartSays2026_5_12_0) {
+  UINT length = 0;
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query(L"\\", &length));
+  ASSERT_NE(fixed, nullptr);
+  ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  EXPECT_EQ(fixed->dwFileVersionMS, (2026u << 16) | 5u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 12u << 16);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+  EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u);  // no debug or pre-release build
+}
+
+TEST_F(VersionTest, OneTranslationChinesePrcCodePage936) {
+  UINT length = 0;
+  const auto* pairs = static_cast<const WORD*>(Query(L"\\VarFileInfo\\Translation", &length));
+  ASSERT_NE(pairs, nullptr);
+  ASSERT_EQ(length, 4u);
+  EXPECT_EQ(pairs[0], 0x0804);
+  EXPECT_EQ(pairs[1], 936);
+  // The resource itself is filed under the same language.
+  HMODULE image = LoadLibraryExA(WinPath(TARNWELL_SETUP_EXE).c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr);
+  EXPECT_NE(FindResourceExA(image, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1),  // RT_VERSION
+                            MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)),
+            nullptr);
+  FreeLibrary(image);
+}
+
+struct VersionStringCase {
+  const char* name;
+  const wchar_t* value;
+};
+
+class VersionStringTest : public VersionTest, public testing::WithParamInterface<VersionStringCase> {};
+
+TEST_P(VersionStringTest, StringTable080403a8) {
+  const VersionStringCase& c = GetParam();
+  std::wstring block = L"\\StringFileInfo\\080403a8\\";
+  for (const char* p = c.name; *p; ++p) block += static_cast<wchar_t>(*p);
+  UINT length = 0;
+  const auto* value = static_cast<const wchar_t*>(Query(block.c_str(), &length));
+  ASSERT_NE(value, nullptr) << c.name;
+  // The length counts the terminating zero where the compiler wrote one.
+  std::wstring text(value, length);
+  while (!text.empty() && text.back() == L'\0') text.pop_back();
+  EXPECT_TRUE(text == c.value) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Version, VersionStringTest,
+    testing::Values(VersionStringCase{"FileVersion", L"2026.5.12.0"},
+                    VersionStringCase{"ProductVersion", L"2026.5.12.0"},
+                    VersionStringCase{"ProductName", L"Tarnwell软件"},
+                    VersionStringCase{"FileDescription", L"Tarnwell软件安装"},
+                    VersionStringCase{"CompanyName", L"Korvex"},
+                    VersionStringCase{"OriginalFilename", L"SetUp.exe"}),
+    CaseName());
 
 }  // namespace

@@ -24,5 +24,13 @@ if(TARGET hardening_tests)
     TARNWELL_PLANT_DLL="$<TARGET_FILE:TarnwellPlant>"
     TARNWELL_DLL_PROBE_EXE="$<TARGET_FILE:DllProbe>"
     TARNWELL_DLL_PROBE_OPEN_EXE="$<TARGET_FILE:DllProbeOpen>")
-  target_link_libraries(hardening_tests PRIVATE user32 gdi32)
+  target_link_libraries(hardening_tests PRIVATE user32 gdi32 version)
+endif()
+if(TARGET hardening_tests AND NOT MSVC)
+  # Signing a copy of SetUp.exe with a throwaway certificate (a shell script
+  # on the build machine; it starts the signed copy under Wine itself).
+  add_test(NAME win32.signing
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/signing_test.sh $<TARGET_FILE:SetUp>
+                   $<TARGET_FILE:StartupTimer> ${TARNWELL_TEST_RESULTS}/signing_tests.xml)
+  set_tests_properties(win32.signing PROPERTIES TIMEOUT 120)
 endif()

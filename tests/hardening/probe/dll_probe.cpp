@@ -7,13 +7,10 @@
 //
 //   DllProbe.exe NAME.dll...
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstring>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
   char self[MAX_PATH];
   const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return -1;
