@@ -1,14 +1,84 @@
 #include "app/wizard_app.h"
 
+#include "app/command_line.h"
+#include "app/run_log.h"
 #include "host/host_registry.h"
+#include "package/install_session.h"
+#include "platform/log.h"
+#include "platform/system.h"
+#include "ui/install_sequence.h"
 #include "ui/setup_dialog.h"
 
-bool CWizardApp::RunSetup() {
-  g_hostRegistry.ScanInstalledHosts();
-  {
-    Dlg_Setup dialog(nullptr);
-    dialog.DoModal();
+const char* const kUsageText =
+    "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n"
+    "/S\t静默安装：不显示窗口和消息框\n"
+    "/D=路径\t安装路径（其下建立Tarnwell文件夹）；不加引号时须放在最后\n"
+    "/YEARS=年份,...\t只为这些年份的中望CAD安装（2021至2027，以逗号分隔）\n"
+    "/LOG=文件\t日志写入该文件\n"
+    "/?\t显示本说明\n\n"
+    "退出码：\n"
+    "0\t安装完成\n"
+    "1\t命令行无法识别，未作任何更改\n"
+    "2\t未安装即关闭对话框\n"
+    "3\t静默：所选年份均无CAD，未作任何更改\n"
+    "4\t未找到安装文件，CAD未作更改\n"
+    "5\t有文件无法拷贝，安装中止，CAD未作更改\n"
+    "6\t静默：CAD正在运行，未作任何更改\n"
+    "7\t静默：安装路径不可用，未建立任何文件夹";
+const char* const kCommandLineErrorText = "命令行无法识别：";
+
+namespace {
+
+// The run behind the start routine; gives the exit code, and sets
+// `meaning` when the code means something else than ExitCodeMeaning says.
+int RunWithSwitches(const char** meaning) {
+  const std::string commandLine = platform::CommandLineText();
+  const std::string_view arguments = ArgumentsOf(commandLine);
+  CommandLine line;
+  CommandLineError error;
+  bool understood = ParseCommandLine(arguments, &line, &error);
+  const bool silent = understood ? line.silent : AsksForSilence(arguments);
+  if (!OpenRunLog(understood ? &line : nullptr, silent, kSetupLogName, &error)) understood = false;
+  LogRunStart(commandLine);
+
+  if (!understood) {
+    platform::Log("command line not understood: " + DescribeCommandLineError(error, false));
+    if (!silent) {
+      const std::string text = std::string(kCommandLineErrorText) +
+                               DescribeCommandLineError(error, true) + "\n\n" + kUsageText;
+      platform::AppMessageBox(text.c_str(), platform::kMbOk | platform::kMbIconStop);
+    }
+    return kExitBadCommandLine;
   }
+  if (line.help) {
+    if (!silent) platform::AppMessageBox(kUsageText, platform::kMbOk | platform::kMbIconInformation);
+    *meaning = "the switches were asked for (/?), nothing changed";
+    return kExitInstalled;
+  }
+
+  g_hostRegistry.ScanInstalledHosts();
+  LogHostsFound(g_hostRegistry);
+  bool listed[kHostYearCount];
+  for (int y = 0; y < kHostYearCount; ++y) listed[y] = !line.hasYears || line.years[y];
+  if (silent) return RunSilentInstall(line.hasPath ? line.path : kDefaultInstallPath, listed);
+
+  Dlg_Setup dialog(nullptr);
+  // The switches preset the dialog: the path box, and the boxes of the
+  // years not listed start unticked (a year with a host stays enabled).
+  if (line.hasPath) dialog.m_installPath = line.path;
+  for (int y = 0; y < kHostYearCount; ++y)
+    if (!listed[y]) dialog.m_yearSelected[y] = 0;
+  dialog.DoModal();
+  return dialog.m_exitCode;
+}
+
+}  // namespace
+
+bool CWizardApp::RunSetup() {
+  const char* meaning = nullptr;
+  const int code = RunWithSwitches(&meaning);
+  EndRunLog(code, meaning);
+  SetExitCode(code);
   return false;
 }
 

@@ -6,7 +6,8 @@ class CWizardApp : public platform::Application {
  public:
   // No name: the framework takes the executable's file name.
   CWizardApp() = default;
-  // Scans the hosts, runs the setup dialog modally and destroys it. False:
+  // Reads the command line; scans the hosts; runs the setup dialog modally
+  // and destroys it, or installs silently (/S). Sets the exit code. False:
   // no message loop follows, the process ends.
   bool RunSetup() override;
 
@@ -16,3 +17,11 @@ class CWizardApp : public platform::Application {
 };
 
 extern CWizardApp theApp;
+
+// The default log of a silent install, in the temporary folder.
+constexpr const char* kSetupLogName = "TarnwellSetup.log";
+// The switches and exit codes, as /? shows them.
+extern const char* const kUsageText;
+// The head of the box for a command line that is not understood; the error
+// and kUsageText follow.
+extern const char* const kCommandLineErrorText;

@@ -6,7 +6,9 @@
 
 #include "package/install_paths.h"
 #include "package/install_record.h"
+#include "platform/log.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 
 void RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
                      bool f2025, bool f2026, bool f2027) {
@@ -26,22 +28,41 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
   std::snprintf(moduleName, sizeof moduleName, "Korvex%d.ZRX", ModuleYear(year));
   PathBuffer loader;
   // A module path that does not fit is never written shortened.
-  if (!ComposePath(loader, {hosts.m_installFolder, "\\", moduleName})) return;
+  if (!ComposePath(loader, {hosts.m_installFolder, "\\", moduleName})) {
+    platform::Log("no loader key written for " + std::to_string(year) +
+                  ": the module path would pass 259 bytes");
+    return;
+  }
   const std::string loaderText = loader;
 
   platform::RegKey root;
   if (!root.OpenLocalMachine()) return;
   for (std::size_t i = 0; i < keyPaths.Count(); ++i) {
+    const std::string key = "HKLM\\" + keyPaths.At(i) + keyName;
     platform::RegKey host;
-    if (!host.Open(root, keyPaths.At(i).c_str())) continue;
+    if (!host.Open(root, keyPaths.At(i).c_str())) {
+      platform::Log("loader key not written: " + key + ": the host key cannot be opened, " +
+                    platform::DescribeError(platform::LastError()));
+      continue;
+    }
     host.DeleteSubKey(keyName);
     platform::RegKey loaderKey;
-    if (!loaderKey.Create(host, keyName)) continue;
+    if (!loaderKey.Create(host, keyName)) {
+      platform::Log("loader key not written: " + key + ": " +
+                    platform::DescribeError(platform::LastError()));
+      continue;
+    }
     NoteLoaderKey(keyPaths.At(i) + keyName);
     const std::uint32_t loadCtrls = kLoadCtrlsData;
-    loaderKey.SetValue(kLoadCtrlsValue, platform::kRegDword, &loadCtrls, sizeof loadCtrls);
-    loaderKey.SetValue(kLoaderValue, platform::kRegSz, loaderText.c_str(),
-                       static_cast<std::uint32_t>(loaderText.size() + 1));
+    std::string failed;
+    if (!loaderKey.SetValue(kLoadCtrlsValue, platform::kRegDword, &loadCtrls, sizeof loadCtrls))
+      failed += std::string(", ") + kLoadCtrlsValue + " not set: " +
+                platform::DescribeError(platform::LastError());
+    if (!loaderKey.SetValue(kLoaderValue, platform::kRegSz, loaderText.c_str(),
+                            static_cast<std::uint32_t>(loaderText.size() + 1)))
+      failed += std::string(", ") + kLoaderValue + " not set: " +
+                platform::DescribeError(platform::LastError());
+    platform::Log("loader key written: " + key + ", LOADER = " + loaderText + failed);
     loaderKey.Close();
     host.Close();
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "platform/log.h"
 
 std::vector<LockStep> g_lockSteps;
 
@@ -25,8 +26,12 @@ std::vector<platform::Ace> InheritedDacl(bool folder) {
 
 namespace {
 
+// Every step is kept; the log gets what an administrator would want to
+// know: a step that failed, and a link or further name that was removed.
 void Record(LockAction action, const std::string& path, std::uint32_t error) {
   g_lockSteps.push_back({action, path, error});
+  if (error != 0 || action == LockAction::kUnlink || action == LockAction::kMakeFolder)
+    platform::Log("install folder lock: " + DescribeLockStep(g_lockSteps.back()));
 }
 
 bool IsLink(std::uint32_t attributes) {

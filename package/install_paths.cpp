@@ -27,7 +27,3 @@ bool InstallFolderFits(const std::string& installFolder) {
   return installFolder.size() <=
          std::min({kMaxTargetFolder, kMaxLibraryTargetFolder, kMaxInstallFolder});
 }
-
-void ShowInstallPathTooLong(platform::WindowHandle owner) {
-  platform::ShowMessageBox(owner, kInstallPathTooLongText, kSetupCaption, platform::kMbOk);
-}

@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "platform/files.h"
-#include "platform/ui.h"
 
 using PathBuffer = char[platform::kPathBuffer];
 constexpr std::size_t kMaxPathText = platform::kPathBuffer - 1;
@@ -44,6 +43,3 @@ bool InstallFolderFits(const std::string& installFolder);
 extern const char* const kInstallPathTooLongText;
 extern const char* const kSourcePathTooLongText;
 extern const char* const kSetupCaption;
-
-// Shows kInstallPathTooLongText, owned by `owner`.
-void ShowInstallPathTooLong(platform::WindowHandle owner);

@@ -5,6 +5,8 @@
 #include "package/package_layout.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
+#include "platform/system.h"
 #include "platform/ui.h"
 
 const char* const kMissingPackageText =
@@ -21,34 +23,59 @@ std::string CopyFailedText(const std::string& targetPath) {
   return text;
 }
 
+const char* AnswerName(int answer) {
+  switch (answer) {
+    case platform::kIdAbort: return "Abort";
+    case platform::kIdRetry: return "Retry";
+    case platform::kIdIgnore: return "Ignore";
+    default: return "closed";
+  }
+}
+
 bool IsDotEntry(const char* name) {
   return (name[0] == '.' && name[1] == '\0') || (name[0] == '.' && name[1] == '.' && name[2] == '\0');
 }
 
-// The entries that the package copy leaves out, tested in this order.
-bool IsExcludedName(const std::string& name) {
-  if (platform::ContainsText(name, kLibraryMark)) return true;
-  if (!platform::ContainsText(name, ".")) return true;
-  return platform::EqualsIgnoreCase(name, kSetupExecutable) ||
-         platform::EqualsIgnoreCase(name, kFontFiles[0]) ||
-         platform::EqualsIgnoreCase(name, kFontFiles[1]);
+// Why the package copy leaves an entry out, tested in this order; null when
+// it is copied.
+const char* ExclusionReason(const std::string& name) {
+  if (platform::ContainsText(name, kLibraryMark)) return "its name holds \"扩展绘图库\"";
+  if (!platform::ContainsText(name, ".")) return "no \".\" in its name";
+  if (platform::EqualsIgnoreCase(name, kSetupExecutable)) return "the setup program";
+  if (platform::EqualsIgnoreCase(name, kFontFiles[0]) ||
+      platform::EqualsIgnoreCase(name, kFontFiles[1]))
+    return "a font, copied into the hosts' Fonts folders";
+  return nullptr;
 }
 
-// Visits the listing of `pattern` one entry at a time, stepping the bar
-// before every fetch, for at most `limit` entries. `visit` returns false to
+// Visits the listing of `folder` (pattern: folder\*.*) one entry at a time,
+// stepping the bar before every fetch, for at most `limit` entries. Pure
+// folder entries are passed over (and logged). `visit` returns false to
 // stop at once; then so does this.
 template <class Visit>
-bool VisitListing(const char* pattern, int limit, platform::ProgressBar& bar, Visit visit) {
+bool VisitListing(const std::string& folder, const char* pattern, int limit,
+                  platform::ProgressBar& bar, Visit visit) {
   platform::FindEntry entry;
   platform::FileFinder finder;
-  if (!finder.First(pattern, &entry)) return true;
+  if (!finder.First(pattern, &entry)) {
+    platform::Log("nothing to copy: " + folder + " cannot be listed (" +
+                  platform::DescribeError(platform::LastError()) + ")");
+    return true;
+  }
   for (int counter = 0;;) {
     bar.StepIt();
     if (counter != 0 && !finder.Next(&entry)) break;
-    if (!IsDotEntry(entry.name) && entry.attributes != platform::kAttrDirectory) {
-      if (!visit(entry)) return false;
+    if (IsDotEntry(entry.name)) {
+    } else if (entry.attributes == platform::kAttrDirectory) {
+      platform::Log("skipped " + folder + "\\" + entry.name + ": a folder");
+    } else if (!visit(entry)) {
+      return false;
     }
-    if (++counter > limit - 1) break;
+    if (++counter > limit - 1) {
+      platform::Log("the first " + std::to_string(limit) + " entries of " + folder +
+                    " examined; no further entry is looked at");
+      break;
+    }
   }
   return true;
 }
@@ -74,7 +101,7 @@ bool RemoveZoneIdentifier(const std::string& path) {
   return platform::RemoveFile((path + ":Zone.Identifier").c_str());
 }
 
-bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
+bool GetPackageSource(std::string& source, CInstallSession& session) {
   const std::string exe = platform::ExecutablePath();
   const std::size_t cut = platform::FindLastChar(exe, '\\');
   const std::string folder = cut == std::string::npos ? std::string() : exe.substr(0, cut);
@@ -86,44 +113,62 @@ bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
     source = folder;
     return true;
   }
-  platform::ShowMessageBox(owner, kMissingPackageText, kSetupCaption, platform::kMbOk);
+  platform::Log("package source not found: neither the folder " + folder + "\\" + kDataFolder +
+                " nor the file " + folder + "\\" + kFlatLayoutMarker);
+  session.Tell(kMissingPackageText, kSetupCaption);
   return false;
 }
 
+bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
+  CDialogSession session(owner);
+  return GetPackageSource(source, session);
+}
+
 bool CopyPackageFiles(CInstallTarget& target) {
-  const platform::WindowHandle owner = platform::ParentOf(target.m_progress->Handle());
+  CInstallSession& session = target.Session();
   std::string source;
-  if (!GetPackageSource(source, owner)) return false;
+  if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
+  platform::Log("package source: " + source);
   PathBuffer targetFolder, pattern;
   if (!ComposePath(targetFolder, {target.m_folder})) {
-    platform::ShowMessageBox(owner, kInstallPathTooLongText, kSetupCaption, platform::kMbOk);
-    return false;
+    platform::Log("install folder too long: " + target.m_folder);
+    session.Tell(kInstallPathTooLongText, kSetupCaption);
+    return session.Stop(kExitBadPath);
   }
   // The library copy that follows lists a deeper folder of the same source:
   // refuse a source too deep for either listing before anything is copied,
   // rather than install the package without its library.
   if (!ComposePath(pattern, {source, "\\*.*"}) || source.size() > kMaxLibrarySource) {
-    platform::ShowMessageBox(owner, kSourcePathTooLongText, kSetupCaption, platform::kMbOk);
-    return false;
+    platform::Log("package source too deep to be listed: " + source);
+    session.Tell(kSourcePathTooLongText, kSetupCaption);
+    return session.Stop(kExitNoPackage);
   }
   if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
-  return VisitListing(pattern, kPackageEntryLimit, *target.m_progress,
+  return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,
                       [&](const platform::FindEntry& entry) {
     const std::string name = entry.name;
-    if (IsExcludedName(name)) return true;
     const std::string from = source + "\\" + name;
+    if (const char* why = ExclusionReason(name)) {
+      platform::Log("skipped " + from + ": " + why);
+      return true;
+    }
     const std::string to = std::string(targetFolder) + "\\" + name;
     ClearReadOnly(from);
     RemoveZoneIdentifier(from);
     ClearReadOnly(to);
-    bool copied;
-    while (!(copied = platform::CopyOneFile(from.c_str(), to.c_str(), false))) {
-      const int answer = platform::ShowMessageBox(owner, CopyFailedText(to).c_str(), kSetupCaption,
-                                                  platform::kMbAbortRetryIgnore);
-      if (answer == platform::kIdAbort) return false;
-      if (answer != platform::kIdRetry) break;
+    for (int failures = 1; !platform::CopyOneFile(from.c_str(), to.c_str(), false); ++failures) {
+      platform::Log("copy failed (" + std::to_string(failures) + "): " + from + " -> " + to + ": " +
+                    platform::DescribeError(platform::LastError()));
+      const int answer = session.AskCopyFailed(CopyFailedText(to).c_str(), kSetupCaption, failures);
+      platform::Log(std::string("answer: ") + AnswerName(answer));
+      if (answer == platform::kIdAbort) return session.Stop(kExitCopyStopped);
+      if (answer != platform::kIdRetry) {
+        ClearReadOnly(to);
+        return true;
+      }
     }
-    if (copied) NoteFile(to);
+    platform::Log("copied " + from + " -> " + to);
+    NoteFile(to);
     ClearReadOnly(to);
     return true;
   });
@@ -131,19 +176,28 @@ bool CopyPackageFiles(CInstallTarget& target) {
 
 void CopyExtensionLibrary(CInstallTarget& target) {
   std::string source;
-  if (!GetPackageSource(source, platform::ParentOf(target.m_progress->Handle()))) return;
+  if (!GetPackageSource(source, target.Session())) return;
   const std::string librarySource = source + "\\" + kLibraryFolder;
   PathBuffer libraryTarget, pattern;
-  if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder})) return;
-  if (!ComposePath(pattern, {librarySource, "\\*.*"})) return;
+  if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder}) ||
+      !ComposePath(pattern, {librarySource, "\\*.*"})) {
+    platform::Log("library not copied: its paths do not fit in 259 bytes");
+    return;
+  }
   if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
-  VisitListing(pattern, kLibraryEntryLimit, *target.m_progress,
+  VisitListing(librarySource, pattern, kLibraryEntryLimit, *target.m_progress,
                [&](const platform::FindEntry& entry) {
     const std::string from = librarySource + "\\" + entry.name;
     const std::string to = std::string(libraryTarget) + "\\" + entry.name;
     ClearReadOnly(from);
     ClearReadOnly(to);
-    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) NoteLibraryFile(to);
+    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
+      platform::Log("library file copied " + from + " -> " + to);
+      NoteLibraryFile(to);
+    } else {
+      platform::Log("library file not copied " + from + " -> " + to + ": " +
+                    platform::DescribeError(platform::LastError()));
+    }
     ClearReadOnly(to);
     return true;
   });

@@ -15,17 +15,23 @@ enum PathKind : int {
 
 // The folder that holds the package files: "Data" beside the executable, or
 // else the executable's own folder when "Korvex2021.zrx" lies there. On
-// failure it tells the user in a box owned by `owner` (the setup dialog) and
+// failure it tells the session's user (the missing-package message) and
 // returns false; `source` is then not to be used. Every call looks again.
+bool GetPackageSource(std::string& source, CInstallSession& session);
+// The same for a person: the message in a box owned by `owner` (the setup
+// dialog).
 bool GetPackageSource(std::string& source, platform::WindowHandle owner);
 
-// Copies the package's top-level files into the target folder, asking
-// Abort/Retry/Ignore for every copy that fails. False when the package was
-// not found, its paths do not fit, or the user chose Abort.
+// Copies the package's top-level files into the target folder, asking the
+// target's session Abort/Retry/Ignore for every copy that fails. False when
+// the package was not found or its paths do not fit (the session stops with
+// kExitNoPackage; kExitBadPath for a target folder too long), or when the
+// answer was Abort (kExitCopyStopped). Every entry goes into the log.
 bool CopyPackageFiles(CInstallTarget& target);
 
 // Copies the top-level files of the extension drawing library into the
-// folder of the same name in the target folder; failures are silent.
+// folder of the same name in the target folder; failures are silent (for the
+// person; the log records them).
 void CopyExtensionLibrary(CInstallTarget& target);
 
 // A listing of the path itself: none, a file, or a folder.

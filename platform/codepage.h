@@ -22,6 +22,12 @@ bool IsLeadByte(unsigned char byte);
 // own and never changes the length.
 std::string LowerCase(std::string_view text);
 
+// The text in UTF-8 (MultiByteToWideChar from the code page, then
+// WideCharToMultiByte to CP_UTF8): always well-formed UTF-8, of any input. A
+// byte that is no character of the code page still gives one character;
+// which one is the system's choice.
+std::string ToUtf8(std::string_view text);
+
 // The portable helpers below are built on IsLeadByte and LowerCase.
 
 // Length in bytes of the character that starts at text[pos] (1 or 2; 1 for a

@@ -117,7 +117,7 @@ int Application::Run() {
   ran_ = true;
   bool loop = false;
   Guarded([&] { loop = RunSetup(); });
-  return loop ? RunMessageLoop() : 0;
+  return loop ? RunMessageLoop() : exitCode_;
 }
 
 int AppMessageBox(const char* text, unsigned type) {

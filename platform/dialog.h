@@ -172,10 +172,16 @@ class Application {
   static Application* Current();
 
   // Framework entry: fixes the name, runs the start routine once and, if it
-  // asks for one, the message loop. Gives the process's exit code.
+  // asks for one, the message loop. Gives the process's exit code: the
+  // message loop's, or else what the start routine set (0 unless it set one).
   int Run();
 
+  // The exit code of a run without a message loop.
+  void SetExitCode(int code) { exitCode_ = code; }
+  int ExitCode() const { return exitCode_; }
+
  private:
+  int exitCode_ = 0;
   mutable std::string name_;
   mutable bool named_ = false;
   bool ran_ = false;

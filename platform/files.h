@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -87,9 +88,6 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data);
 // Creates or replaces a file with the bytes (CreateFileA CREATE_ALWAYS,
 // WriteFile); false when any step fails.
 bool WriteWholeFile(const char* path, const std::string& data);
-// GetTempPathA without its trailing "\": the temporary folder; empty when
-// there is none.
-std::string TempFolder();
 // SetCurrentDirectoryA. A folder that is a process's current folder cannot
 // be removed.
 bool ChangeCurrentFolder(const char* path);
@@ -97,5 +95,31 @@ bool ChangeCurrentFolder(const char* path);
 std::string ExecutablePath();
 // GetCurrentDirectoryA.
 std::string CurrentFolder();
+
+// A new file written from its start: what had the name is removed first
+// (DeleteFileA; a link goes, not what it leads to), then CreateFileA with
+// CREATE_NEW, so that the program never writes through a link or a further
+// name of another file planted under the name (it runs as administrator, and
+// the temporary folder is writable by others). Others may read the file while
+// it is open (FILE_SHARE_READ); every Write goes to it at once (WriteFile).
+// Closed by Close() or by the destructor.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile() { Close(); }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // False, with LastError() set, when the file cannot be created (a name
+  // that cannot be removed gives ERROR_FILE_EXISTS).
+  bool Create(const char* path);
+  // Appends the bytes; false when they could not all be written.
+  bool Write(std::string_view bytes);
+  void Close();
+  bool IsOpen() const { return handle_ != nullptr; }
+
+ private:
+  void* handle_ = nullptr;  // the file handle, or the simulated file
+};
 
 }  // namespace platform

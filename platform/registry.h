@@ -1,7 +1,8 @@
 #pragma once
 // The registry below HKEY_LOCAL_MACHINE, native 64-bit view, through the
 // narrow (code page) API. RegKey is one open key handle; it is closed by
-// Close() or by the destructor.
+// Close() or by the destructor. The opening and writing calls that fail
+// leave the registry's error code as LastError() (platform/system.h).
 #include <cstdint>
 #include <string>
 

@@ -18,6 +18,7 @@ enum MessageBoxType : unsigned {
   kMbIconStop = 0x10,
   kMbIconQuestion = 0x20,
   kMbIconExclamation = 0x30,
+  kMbIconInformation = 0x40,
 };
 enum MessageBoxResult : int {
   kIdOk = 1,

@@ -1,7 +1,9 @@
 // The Install button: the one-time warning that the host program runs, the
 // install folder and its "Tarnwell" subfolder, then the package copy, the
 // loader registration and the fonts with the progress bar, and the closing
-// message.
+// message. The same sequence runs silently, without a window.
+#include "ui/install_sequence.h"
+
 #include "host/font_deployment.h"
 #include "host/host_process.h"
 #include "host/host_registry.h"
@@ -13,6 +15,8 @@
 #include "package/package_layout.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
+#include "platform/system.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
 
@@ -33,63 +37,162 @@ void DropTrailingSeparator(std::string& path) {
   if (platform::EndsWithChar(path, '\\')) path.pop_back();
 }
 
+bool IsFolder(const std::string& path) {
+  const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
+  return attributes != platform::kInvalidAttributes && (attributes & platform::kAttrDirectory);
+}
+
+std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
+  std::string text;
+  for (int y = 0; y < kHostYearCount; ++y)
+    if (years[y]) text += " " + std::to_string(HostYearAt(y));
+  return text.empty() ? " none" : text;
+}
+
+// Progress mode, the package copy, the loaders and the fonts. False when
+// the package copy gave up; the site has then been closed with Cancel.
+bool RunInstall(CInstallSite& site, const std::string& installFolder,
+                const std::int32_t (&f)[kHostYearCount]) {
+  site.EnterProgressMode();
+  platform::ProgressBar& bar = site.Progress();
+  bar.SetRange(0, kProgressMax);
+  bar.SetStep(1);
+  bar.SetPos(0);
+
+  CInstallTarget target(installFolder, bar, site.Session());
+  if (!CopyPackageFiles(target)) {
+    site.CloseCancel();
+    return false;
+  }
+  CopyExtensionLibrary(target);
+  bar.StepIt();
+
+  g_hostRegistry.m_installFolder = installFolder;
+  DropTrailingSeparator(g_hostRegistry.m_installFolder);
+  RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
+                  f[6] != 0);
+  bar.StepIt();
+  InstallFonts(g_hostRegistry, site.Session(), f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0,
+               f[4] != 0, f[5] != 0, f[6] != 0);
+  bar.StepIt();
+  bar.SetPos(kProgressMax);
+  return true;
+}
+
+// The setup dialog as the sequence's site: boxes owned by the dialog.
+class CDialogSite : public CInstallSite {
+ public:
+  explicit CDialogSite(Dlg_Setup& dialog) : dialog_(dialog), session_(dialog.Handle()) {}
+  CInstallSession& Session() override { return session_; }
+  void ReadControls() override { dialog_.UpdateData(true); }
+  void EnterProgressMode() override {
+    platform::ShowWindow(dialog_.Item(kIdPathLabel), platform::kSwHide);
+    platform::ShowWindow(dialog_.Item(kIdInstallPath), platform::kSwHide);
+    platform::ShowWindow(dialog_.Item(kIdBrowse), platform::kSwHide);
+    platform::ShowWindow(dialog_.Item(kIdProgress), platform::kSwShowNormal);
+  }
+  platform::ProgressBar& Progress() override { return dialog_.m_progress; }
+  void CloseOk() override { dialog_.CloseOk(); }
+  void CloseCancel() override { dialog_.CloseCancel(); }
+
+ private:
+  Dlg_Setup& dialog_;
+  CDialogSession session_;
+};
+
+// No window at all: the values come from the command line, the bar has no
+// control, and the silent rules answer.
+class CSilentSite : public CInstallSite {
+ public:
+  CInstallSession& Session() override { return session_; }
+  void ReadControls() override {}
+  void EnterProgressMode() override {}
+  platform::ProgressBar& Progress() override { return bar_; }
+  void CloseOk() override {}
+  void CloseCancel() override {}
+
+ private:
+  CSilentSession session_;
+  platform::ProgressBar bar_;
+};
+
 }  // namespace
 
-void Dlg_Setup::OnInstall() {
+bool IsRootedPath(const std::string& path) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  return path.size() >= 3 && letter(path[0]) && path[1] == ':' && path[2] == '\\';
+}
+
+int RunInstallSequence(CInstallSite& site, std::string& installPath,
+                       std::int32_t (&yearSelected)[kHostYearCount]) {
+  CInstallSession& session = site.Session();
   if (g_warnHostRunning && IsHostRunning()) {
-    platform::ShowMessageBox(Handle(), kCloseHostText, kCloseHostCaption, platform::kMbOk);
+    platform::Log(std::string("the host program is running (") + kHostExecutable + ")");
+    session.Tell(kCloseHostText, kCloseHostCaption);
     g_warnHostRunning = false;
-    return;
+    return session.Silent() ? kExitHostRunning : kInstallNotRun;
   }
-  UpdateData(true);
-  if (m_installPath.empty()) throw platform::InvalidArgumentError();
-  DropTrailingSeparator(m_installPath);
+  site.ReadControls();
+  platform::Log("years:" + YearsText(yearSelected) + "; install path: \"" + installPath + "\"");
+  // A silent install may be started by a service, whose current folder is
+  // the system folder: only a path from a drive's root is taken.
+  if (session.Silent() && !IsRootedPath(installPath)) {
+    platform::Log("install path not from a drive's root: \"" + installPath + "\"");
+    return kExitBadPath;
+  }
+  if (installPath.empty()) throw platform::InvalidArgumentError();
+  DropTrailingSeparator(installPath);
   // Every path made from the install folder must fit its 260-byte buffer:
   // refuse a folder that is too long before anything is created.
-  if (!InstallFolderFits(m_installPath + "\\" + kInstallSubfolder)) {
-    ShowInstallPathTooLong(Handle());
-    return;
+  if (!InstallFolderFits(installPath + "\\" + kInstallSubfolder)) {
+    platform::Log("install path too long: " + installPath);
+    session.Tell(kInstallPathTooLongText, kSetupCaption);
+    return session.Silent() ? kExitBadPath : kInstallNotRun;
   }
   // Below a drive's root every signed-in user may change a new folder: lock
   // the chosen folder when this run made it (an existing one may be the
   // user's own and stays as it is), and the install folder whether it is new
   // or was there before, all before anything is copied.
-  if (platform::MakeFolder(m_installPath.c_str())) LockNewFolder(m_installPath);
-  m_installPath += "\\";
-  m_installPath += kInstallSubfolder;
-  platform::MakeFolder(m_installPath.c_str());
-  TakeOverFolder(m_installPath);
-  if (!RunInstall()) return;
-  platform::ShowMessageBox(Handle(), kDoneText, kDoneCaption, platform::kMbOk);
-  CloseOk();
+  const std::string chosen = installPath;
+  const bool madeChosen = platform::MakeFolder(chosen.c_str());
+  if (madeChosen) LockNewFolder(chosen);
+  installPath += "\\";
+  installPath += kInstallSubfolder;
+  const std::uint32_t error = platform::MakeFolder(installPath.c_str()) ? 0 : platform::LastError();
+  // A person gets the copy prompts for a folder that is not there; a silent
+  // install stops, and leaves nothing behind.
+  if (session.Silent() && !IsFolder(installPath)) {
+    if (madeChosen) platform::RemoveFolder(chosen.c_str());
+    platform::Log("the install folder cannot be created: " + installPath + ": " +
+                  platform::DescribeError(error));
+    return kExitBadPath;
+  }
+  TakeOverFolder(installPath);
+  platform::Log("install folder: " + installPath);
+  if (!RunInstall(site, installPath, yearSelected)) return session.StopCode();
+  session.Tell(kDoneText, kDoneCaption);
+  site.CloseOk();
+  return kExitInstalled;
 }
 
-bool Dlg_Setup::RunInstall() {
-  platform::ShowWindow(Item(kIdPathLabel), platform::kSwHide);
-  platform::ShowWindow(Item(kIdInstallPath), platform::kSwHide);
-  platform::ShowWindow(Item(kIdBrowse), platform::kSwHide);
-  platform::ShowWindow(Item(kIdProgress), platform::kSwShowNormal);
-  m_progress.SetRange(0, kProgressMax);
-  m_progress.SetStep(1);
-  m_progress.SetPos(0);
+void Dlg_Setup::OnInstall() {
+  CDialogSite site(*this);
+  const int code = RunInstallSequence(site, m_installPath, m_yearSelected);
+  if (code != kInstallNotRun) m_exitCode = code;
+}
 
-  CInstallTarget target(m_installPath, m_progress);
-  if (!CopyPackageFiles(target)) {
-    CloseCancel();
-    return false;
+int RunSilentInstall(const std::string& path, const bool (&listed)[kHostYearCount]) {
+  std::int32_t years[kHostYearCount];
+  bool any = false;
+  for (int y = 0; y < kHostYearCount; ++y) {
+    years[y] = listed[y] && g_hostRegistry.m_locations[y].Count() > 0 ? 1 : 0;
+    any = any || years[y] != 0;
   }
-  CopyExtensionLibrary(target);
-  m_progress.StepIt();
-
-  g_hostRegistry.m_installFolder = m_installPath;
-  DropTrailingSeparator(g_hostRegistry.m_installFolder);
-  const std::int32_t* f = m_yearSelected;
-  RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
-                  f[6] != 0);
-  m_progress.StepIt();
-  InstallFonts(g_hostRegistry, Handle(), f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
-               f[5] != 0, f[6] != 0);
-  m_progress.StepIt();
-  m_progress.SetPos(kProgressMax);
-  return true;
+  if (!any) {
+    platform::Log("no host installation of the chosen years");
+    return kExitNoHost;
+  }
+  CSilentSite site;
+  std::string installPath = path;
+  return RunInstallSequence(site, installPath, years);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "host/host_registry.h"
+#include "package/install_session.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
 #include "ui/version.h"
@@ -21,7 +22,9 @@ platform::GdiObject LineFont(int height, int weight) {
 }  // namespace
 
 Dlg_Setup::Dlg_Setup(platform::Window* parent)
-    : platform::Dialog(kSetupDialogTemplate, parent), m_installPath("C:\\Korvex") {
+    : platform::Dialog(kSetupDialogTemplate, parent),
+      m_installPath(kDefaultInstallPath),
+      m_exitCode(kExitClosed) {
   for (std::int32_t& selected : m_yearSelected) selected = 1;
 }
 

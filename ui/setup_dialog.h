@@ -10,6 +10,8 @@
 
 // The version, year * 10000 + month * 100 + day.
 extern std::int32_t g_versionNumber;
+// The install path the dialog starts with.
+constexpr const char* kDefaultInstallPath = "C:\\Korvex";
 // Set until the user has been warned once that the host program runs.
 extern bool g_warnHostRunning;
 
@@ -32,11 +34,9 @@ class Dlg_Setup : public platform::Dialog {
   // The Browse button: the folder picker, starting at the install path.
   void OnBrowse();
   // The Install button: warns once while the host program runs, makes the
-  // install folder, runs the install and closes the dialog.
+  // install folder, runs the install and closes the dialog (the install
+  // sequence, ui/install_sequence.h).
   void OnInstall();
-  // Progress mode, the package copy, the loaders and the fonts. False when
-  // the package copy gave up; the dialog has then been closed with Cancel.
-  bool RunInstall();
 
   // Paints the dialog and its controls; created at initialisation.
   platform::GdiObject m_backgroundBrush = nullptr;
@@ -48,6 +48,9 @@ class Dlg_Setup : public platform::Dialog {
   std::string m_edition;  // static 1018
   platform::ProgressBar m_progress;  // 1014
   std::string m_installPath;         // edit 1000
+  // How the run ends, for the process's exit code: kExitClosed until an
+  // install has ended (kExitInstalled, or the code it stopped with).
+  int m_exitCode;
   // The fonts of the version and the edition line: made at their first
   // colour request, kept while the controls may draw with them, released
   // with the dialog object.

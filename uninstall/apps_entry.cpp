@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/clock.h"
+#include "platform/system.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -34,7 +34,7 @@ std::string FormatDisplayVersion(std::int32_t versionNumber) {
 }
 
 std::string TodayText() {
-  const platform::LocalTime now = platform::LocalNow();
+  const platform::LocalTime now = platform::Now();
   char text[32];
   std::snprintf(text, sizeof text, "%04d%02d%02d", now.year, now.month, now.day);
   return text;

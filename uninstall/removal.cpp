@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 #include "uninstall/apps_entry.h"
 #include "uninstall/record_file.h"
 

@@ -99,4 +99,24 @@ std::u16string ToUtf16(std::string_view gbk) {
 std::u16string SortKey(std::string_view gbk) { return ToUtf16(UpperCase(gbk)); }
 
 }  // namespace sim
+
+std::string ToUtf8(std::string_view text) {
+  std::string out;
+  for (char16_t unit : sim::ToUtf16(text)) {
+    const unsigned u = unit;
+    if (u < 0x80) {
+      out.push_back(static_cast<char>(u));
+    } else if (u < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      out += "\xEF\xBF\xBD";  // no surrogates come from code page 936: U+FFFD
+    } else {
+      out.push_back(static_cast<char>(0xE0 | (u >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+  }
+  return out;
+}
 }  // namespace platform

@@ -3,7 +3,9 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/security.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
 
 namespace platform {
@@ -21,7 +23,6 @@ void SimFiles::Reset() {
   AddDrive('C');
   exePath_ = "C:\\SetUp.exe";
   current_ = "C:\\";
-  temp_ = "C:\\Temp";
   pendingDeletes_.clear();
   log_.clear();
   openListings_ = 0;
@@ -293,6 +294,26 @@ FindEntry Entry(const std::string& name, std::uint32_t attributes) {
   return e;
 }
 
+// Win32 error codes that the simulated calls leave, as Windows does (file
+// not found, path not found and access denied as platform/security.h names
+// them).
+constexpr std::uint32_t kErrorSharingViolation = 32, kErrorFileExists = 80,
+                        kErrorInvalidName = 123, kErrorDirNotEmpty = 145,
+                        kErrorAlreadyExists = 183, kErrorDirectory = 267,
+                        kErrorNotSameDevice = 17, kErrorFileTooLarge = 223;
+
+// Fails a call with `error` as its last error.
+bool Fail(std::uint32_t error) {
+  sim::SimSystem::Get().SetLastError(error);
+  return false;
+}
+
+// The error for a path that names nothing: its folder is missing too, or
+// only the entry itself.
+std::uint32_t MissingError(const std::vector<std::string>& names) {
+  return sim::Parent(names, false) ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
 bool IsWildcardAll(const std::string& name) { return name == "*" || name == "*.*"; }
 
 bool HasWildcard(const std::string& text) {
@@ -306,14 +327,17 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
   fs.Record(std::string("FindFirstFileA ") + pattern);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(pattern, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(pattern, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
   auto listing = std::make_unique<Listing>();
   const std::string last = names.back();
   if (IsWildcardAll(last)) {
     names.pop_back();
     const FsNode* folder = fs.Follow(fs.Walk(names));
-    if (!folder || !folder->IsFolder()) return false;
-    if (!(sim::GrantedAccess(*folder->security, fs.Token()) & kAccessListFolder)) return false;
+    if (!folder) return Fail(kErrorPathNotFound);
+    if (!folder->IsFolder()) return Fail(kErrorDirectory);
+    if (!(sim::GrantedAccess(*folder->security, fs.Token()) & kAccessListFolder))
+      return Fail(kErrorAccessDenied);
     if (folder->parent) {  // a drive's root has no "." and ".."
       listing->entries.push_back(Entry(".", folder->attributes));
       listing->entries.push_back(Entry("..", folder->parent->attributes));
@@ -321,13 +345,13 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
     for (const FsNode* child : sim::InListingOrder(*folder))
       listing->entries.push_back(Entry(child->name, child->attributes));
   } else if (HasWildcard(last)) {
-    return false;  // no other patterns are needed
+    return Fail(kErrorInvalidName);  // no other patterns are needed
   } else {
     const FsNode* node = fs.Walk(names);
-    if (!node) return false;
+    if (!node) return Fail(MissingError(names));
     listing->entries.push_back(Entry(node->name, node->attributes));
   }
-  if (listing->entries.empty()) return false;
+  if (listing->entries.empty()) return Fail(kErrorFileNotFound);
   *entry = listing->entries[0];
   listing->next = 1;
   handle_ = listing.release();
@@ -352,8 +376,18 @@ void FileFinder::Close() {
 std::uint32_t ReadAttributes(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("GetFileAttributesA ") + path);
-  const FsNode* node = fs.Find(path);
-  return node ? Reported(node->attributes) : kInvalidAttributes;
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty()) {
+    Fail(kErrorInvalidName);
+    return kInvalidAttributes;
+  }
+  const FsNode* node = fs.Walk(names);
+  if (!node) {
+    Fail(MissingError(names));
+    return kInvalidAttributes;
+  }
+  return Reported(node->attributes);
 }
 
 bool WriteAttributes(const char* path, std::uint32_t attributes) {
@@ -373,12 +407,16 @@ bool RemoveFile(const char* path) {
   fs.Record(std::string("DeleteFileA ") + path);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(path, &names, &stream) || names.size() < 2) return false;
+  if (!fs.Split(path, &names, &stream) || names.size() < 2) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
-  if (!node || node->IsFolder()) return false;
-  if (!stream.empty()) return node->streams.erase(sim::UpperCase(stream)) != 0;
-  if ((node->attributes & kAttrReadOnly) || node->heldOpen) return false;
-  if (node == fs.Find(fs.ExecutablePath())) return false;  // the running image: access denied
+  if (!node) return Fail(MissingError(names));
+  if (node->IsFolder()) return Fail(kErrorAccessDenied);
+  if (!stream.empty())
+    return node->streams.erase(sim::UpperCase(stream)) != 0 || Fail(kErrorFileNotFound);
+  if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  // The running image: its section allows no deletion.
+  if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);
   sim::Detach(node, nullptr);
   return true;
 }
@@ -386,23 +424,28 @@ bool RemoveFile(const char* path) {
 bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("CopyFileA ") + from + " " + to);
-  const FsNode* source = fs.Find(from);
-  if (!source || source->IsFolder()) return false;
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(from, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  const FsNode* source = fs.Walk(names);
+  if (!source) return Fail(MissingError(names));
+  if (source->IsFolder()) return Fail(kErrorAccessDenied);
+  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
   FsNode* target = fs.Walk(names);
   if (target && !target->linkTarget.empty()) {  // a link: the copy writes what it leads to
     target = fs.Follow(target);
-    if (!target) return false;
+    if (!target) return Fail(kErrorPathNotFound);
   }
-  if (target == source) return false;  // sharing violation on itself
+  if (target == source) return Fail(kErrorSharingViolation);  // on itself
   if (target) {
-    if (failIfExists || target->IsFolder() || target->heldOpen) return false;
-    if (target->attributes & (kAttrReadOnly | kAttrHidden)) return false;  // access denied
+    if (failIfExists) return Fail(kErrorFileExists);
+    if (target->IsFolder()) return Fail(kErrorAccessDenied);
+    if (target->heldOpen) return Fail(kErrorSharingViolation);
+    if (target->attributes & (kAttrReadOnly | kAttrHidden)) return Fail(kErrorAccessDenied);
   } else {
     FsNode* parent = sim::Parent(names, false);
-    if (!parent) return false;
+    if (!parent) return Fail(kErrorPathNotFound);
     target = fs.NewChild(parent, names.back(), 0);
   }
   target->attributes = source->attributes;
@@ -416,9 +459,11 @@ bool MakeFolder(const char* path) {
   fs.Record(std::string("CreateDirectoryA ") + path);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
+  if (names.size() < 2) return Fail(kErrorPathNotFound);  // a drive that does not exist
   FsNode* parent = sim::Parent(names, false);
-  if (!parent || fs.Walk(names)) return false;
+  if (!parent) return Fail(kErrorPathNotFound);
   fs.NewChild(parent, names.back(), kAttrDirectory);
   return true;
 }
@@ -428,10 +473,14 @@ bool RemoveFolder(const char* path) {
   fs.Record(std::string("RemoveDirectoryA ") + path);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
-  if (!node || !node->IsFolder() || !node->children.empty()) return false;
-  if (node == fs.Find(fs.CurrentFolder())) return false;  // in use as the current folder
+  if (!node) return Fail(MissingError(names));
+  if (!node->IsFolder()) return Fail(kErrorDirectory);
+  if (!node->parent) return Fail(kErrorAccessDenied);  // a drive
+  if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
+  // The current folder of a process is in use.
+  if (node == fs.Find(fs.CurrentFolder())) return Fail(kErrorSharingViolation);
   auto& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
                               [node](const auto& n) { return n.get() == node; }));
@@ -448,18 +497,21 @@ bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr
 bool MoveOneFile(const char* from, const char* to) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("MoveFileExA ") + from + " " + to);
-  FsNode* source = fs.Find(from);
   std::vector<std::string> names, sourceNames;
   std::string stream;
-  if (!source || !source->parent || source->heldOpen) return false;
-  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2) return false;
-  if (!fs.Split(from, &sourceNames, &stream) || !sim::SameName(names[0], sourceNames[0]))
-    return false;  // another volume
-  if (fs.Walk(names)) return false;
+  if (!fs.Split(from, &sourceNames, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  FsNode* source = fs.Walk(sourceNames);
+  if (!source) return Fail(MissingError(sourceNames));
+  if (!source->parent) return Fail(kErrorAccessDenied);
+  if (source->heldOpen) return Fail(kErrorSharingViolation);
+  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
+  if (!sim::SameName(names[0], sourceNames[0])) return Fail(kErrorNotSameDevice);
+  if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
   FsNode* parent = sim::Parent(names, false);
-  if (!parent || !parent->IsFolder()) return false;
+  if (!parent || !parent->IsFolder()) return Fail(kErrorPathNotFound);
   for (const FsNode* up = parent; up; up = up->parent)
-    if (up == source) return false;  // into itself
+    if (up == source) return Fail(kErrorSharingViolation);  // into itself
   std::unique_ptr<FsNode> moved;
   sim::Detach(source, &moved);
   moved->name = names.back();
@@ -477,7 +529,8 @@ bool DeleteAtRestart(const char* path) {
 
 bool FileSize(const char* path, std::uint64_t* size) {
   const FsNode* node = SimFiles::Get().Find(path);
-  if (!node || node->IsFolder()) return false;
+  if (!node) return Fail(kErrorFileNotFound);
+  if (node->IsFolder()) return Fail(kErrorAccessDenied);
   *size = node->data.size();
   return true;
 }
@@ -486,7 +539,10 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("ReadFile ") + path);
   const FsNode* node = fs.Find(path);
-  if (!node || node->IsFolder() || node->heldOpen || node->data.size() > limit) return false;
+  if (!node) return Fail(kErrorFileNotFound);
+  if (node->IsFolder()) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->data.size() > limit) return Fail(kErrorFileTooLarge);
   *data = node->data;
   return true;
 }
@@ -496,14 +552,16 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   fs.Record(std::string("WriteFile ") + path);
   std::vector<std::string> names;
   std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2) return false;
+  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
   if (node) {
-    if (node->IsFolder() || node->heldOpen) return false;
-    if (node->attributes & (kAttrReadOnly | kAttrHidden)) return false;  // access denied
+    if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden)))
+      return Fail(kErrorAccessDenied);
+    if (node->heldOpen) return Fail(kErrorSharingViolation);
   } else {
     FsNode* parent = sim::Parent(names, false);
-    if (!parent) return false;
+    if (!parent) return Fail(kErrorPathNotFound);
     node = fs.NewChild(parent, names.back(), 0);
   }
   node->attributes = kAttrArchive;
@@ -512,12 +570,11 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   return true;
 }
 
-std::string TempFolder() { return SimFiles::Get().TempFolder(); }
-
 bool ChangeCurrentFolder(const char* path) {
   SimFiles& fs = SimFiles::Get();
   const FsNode* node = fs.Find(path);
-  if (!node || !node->IsFolder()) return false;
+  if (!node) return Fail(kErrorFileNotFound);
+  if (!node->IsFolder()) return Fail(kErrorDirectory);
   fs.SetCurrentFolder(path);
   return true;
 }
@@ -530,5 +587,49 @@ std::string ExecutablePath() {
 }
 
 std::string CurrentFolder() { return SimFiles::Get().CurrentFolder(); }
+
+// The simulated file is found again by its path on every write, so a file
+// removed meanwhile takes no more bytes.
+struct SimOutput {
+  std::string path;
+};
+
+bool OutputFile::Create(const char* path) {
+  Close();
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("CreateFileA ") + path);
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
+  // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
+  // whatever still has the name makes the creation fail.
+  if (FsNode* node = fs.Walk(names)) {
+    const bool removable = !node->IsFolder() && node->parent && !node->heldOpen &&
+                           !(node->attributes & kAttrReadOnly);
+    if (!removable) return Fail(kErrorFileExists);
+    auto& siblings = node->parent->children;
+    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                                [node](const auto& n) { return n.get() == node; }));
+  }
+  FsNode* parent = sim::Parent(names, false);
+  if (!parent) return Fail(kErrorPathNotFound);
+  fs.NewChild(parent, names.back(), kAttrArchive);
+  handle_ = new SimOutput{path};
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (!handle_) return false;
+  FsNode* node = SimFiles::Get().Find(static_cast<SimOutput*>(handle_)->path);
+  if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
+  node->data.append(bytes.data(), bytes.size());
+  return true;
+}
+
+void OutputFile::Close() {
+  delete static_cast<SimOutput*>(handle_);
+  handle_ = nullptr;
+}
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
 
 namespace platform {
@@ -122,16 +123,26 @@ std::shared_ptr<RegNode> SharedOf(RegNode* node) {
   return nullptr;
 }
 
+// The registry's error codes, left as the last error of a failing call.
+constexpr std::uint32_t kErrorFileNotFound = 2, kErrorAccessDenied = 5,
+                        kErrorInvalidParameter = 87, kErrorKeyDeleted = 1018;
+
+std::shared_ptr<RegNode> Fail(std::uint32_t error) {
+  sim::SimSystem::Get().SetLastError(error);
+  return nullptr;
+}
+
 // Walks `path` below `start`; with `create` makes what is missing.
 std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create) {
-  if (!start) return nullptr;
+  if (!start) return Fail(kErrorKeyDeleted);
   std::vector<std::string> parts;
-  if (!sim::SplitPath(path ? path : "", &parts)) return nullptr;
+  if (!sim::SplitPath(path ? path : "", &parts)) return Fail(kErrorFileNotFound);
   std::shared_ptr<RegNode> node = SharedOf(start);
   for (const auto& part : parts) {
     auto next = sim::Child(*node, part);
     if (!next) {
-      if (!create || sim::ToUtf16(part).size() > 255) return nullptr;
+      if (!create) return Fail(kErrorFileNotFound);
+      if (sim::ToUtf16(part).size() > 255) return Fail(kErrorInvalidParameter);
       next = std::make_shared<RegNode>();
       next->name = part;
       next->sortKey = sim::SortKey(part);
@@ -143,7 +154,7 @@ std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create) {
     }
     node = next;
   }
-  if (node->denied) return nullptr;
+  if (node->denied) return Fail(kErrorAccessDenied);
   return node;
 }
 
@@ -238,7 +249,10 @@ bool RegKey::QueryValueRaw(const char* name, std::uint32_t* type, std::string* d
 bool RegKey::SetValue(const char* name, std::uint32_t type, const void* data, std::uint32_t size) {
   Enter("RegSetValueExA");
   RegNode* node = NodeOf(handle_);
-  if (!node) return false;
+  if (!node) {
+    Fail(kErrorKeyDeleted);
+    return false;
+  }
   std::string bytes(static_cast<const char*>(data), size);
   if (sim::RegValue* value = FindValue(node, name)) {
     value->type = type;

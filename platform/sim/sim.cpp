@@ -1,10 +1,11 @@
 #include "platform/sim/sim.h"
 
-#include "platform/sim/sim_clock.h"
+#include "platform/log.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
+#include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 
 namespace platform::sim {
@@ -15,7 +16,8 @@ void ResetAll() {
   SimFiles::Get().Reset();
   SimProcesses::Get().Reset();
   SimShell::Get().Reset();
-  SimClock::Get().Reset();
+  SimSystem::Get().Reset();
+  CloseLog();
 }
 
 }  // namespace platform::sim

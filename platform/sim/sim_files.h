@@ -95,9 +95,6 @@ class SimFiles {
   const std::vector<std::string>& PendingDeletes() const { return pendingDeletes_; }
   void AddPendingDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
   void Restart();
-  // TempFolder()'s answer ("C:\Temp" after a reset, a folder that exists).
-  void SetTempFolder(std::string path) { temp_ = std::move(path); }
-  const std::string& TempFolder() const { return temp_; }
 
   void SetExecutablePath(std::string path) { exePath_ = std::move(path); }
   const std::string& ExecutablePath() const { return exePath_; }
@@ -129,7 +126,6 @@ class SimFiles {
   std::vector<std::unique_ptr<FsNode>> drives_;
   std::string exePath_;
   std::string current_;
-  std::string temp_;
   std::vector<std::string> pendingDeletes_;
   std::vector<std::string> log_;
   int openListings_ = 0;

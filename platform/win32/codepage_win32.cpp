@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/codepage.h"
 
 namespace platform {
@@ -35,6 +37,30 @@ std::string LowerCase(std::string_view text) {
       }
     }
     pos += len;
+  }
+  return out;
+}
+
+std::string ToUtf8(std::string_view text) {
+  if (text.empty()) return std::string();
+  // In pieces, so that no length passes what an int holds; a piece never
+  // ends between the two bytes of a character.
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = pos;
+    while (end < text.size() && end - pos < 0x100000) end += CharLength(text, end);
+    const int n = static_cast<int>(end - pos);
+    // A vector, not std::wstring: the library's wide string would add
+    // about 100 KB to the image.
+    std::vector<wchar_t> wide(static_cast<std::size_t>(n));
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data() + pos, n, wide.data(), n);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    std::string piece(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &piece[0], bytes, nullptr, nullptr);
+    out += piece;
+    pos = end;
   }
   return out;
 }

@@ -123,15 +123,6 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   return ok;
 }
 
-std::string TempFolder() {
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD n = GetTempPathA(sizeof buffer, buffer);
-  if (n == 0 || n >= sizeof buffer) return std::string();
-  std::string folder(buffer, n);
-  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
-}
-
 bool ChangeCurrentFolder(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 
 std::string ExecutablePath() {
@@ -145,6 +136,36 @@ std::string CurrentFolder() {
   const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
   if (n == 0 || n >= sizeof buffer) return std::string();
   return std::string(buffer, n);
+}
+
+bool OutputFile::Create(const char* path) {
+  Close();
+  // Not CREATE_ALWAYS, which writes through a link or a further name of
+  // another file that somebody left under this name: the name goes first,
+  // and the file made is a new one, or none when the name came back.
+  DeleteFileA(path);
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  handle_ = h;
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (!handle_) return false;
+  while (!bytes.empty()) {
+    const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), chunk, &written, nullptr) || written == 0)
+      return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+void OutputFile::Close() {
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
 }
 
 }  // namespace platform

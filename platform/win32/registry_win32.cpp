@@ -7,12 +7,20 @@
 namespace platform {
 namespace {
 HKEY H(void* handle) { return static_cast<HKEY>(handle); }
+
+// The registry calls return their error; keep it as the thread's last error
+// as well, so that LastError() tells what failed as for the other calls.
+bool Succeeded(LONG result) {
+  if (result == ERROR_SUCCESS) return true;
+  SetLastError(static_cast<DWORD>(result));
+  return false;
+}
 }  // namespace
 
 bool RegKey::OpenLocalMachine() {
   Close();
   HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, nullptr, &key) != ERROR_SUCCESS) return false;
+  if (!Succeeded(RegOpenKeyA(HKEY_LOCAL_MACHINE, nullptr, &key))) return false;
   handle_ = key;
   return true;
 }
@@ -20,7 +28,7 @@ bool RegKey::OpenLocalMachine() {
 bool RegKey::OpenForRead(const RegKey& parent, const char* name) {
   Close();
   HKEY key = nullptr;
-  if (RegOpenKeyExA(H(parent.handle_), name, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (!Succeeded(RegOpenKeyExA(H(parent.handle_), name, 0, KEY_READ, &key))) return false;
   handle_ = key;
   return true;
 }
@@ -28,7 +36,7 @@ bool RegKey::OpenForRead(const RegKey& parent, const char* name) {
 bool RegKey::Open(const RegKey& parent, const char* path) {
   Close();
   HKEY key = nullptr;
-  if (RegOpenKeyA(H(parent.handle_), path, &key) != ERROR_SUCCESS) return false;
+  if (!Succeeded(RegOpenKeyA(H(parent.handle_), path, &key))) return false;
   handle_ = key;
   return true;
 }
@@ -36,7 +44,7 @@ bool RegKey::Open(const RegKey& parent, const char* path) {
 bool RegKey::Create(const RegKey& parent, const char* path) {
   Close();
   HKEY key = nullptr;
-  if (RegCreateKeyA(H(parent.handle_), path, &key) != ERROR_SUCCESS) return false;
+  if (!Succeeded(RegCreateKeyA(H(parent.handle_), path, &key))) return false;
   handle_ = key;
   return true;
 }
@@ -89,11 +97,10 @@ bool RegKey::QueryValueRaw(const char* name, std::uint32_t* type, std::string* d
 }
 
 bool RegKey::SetValue(const char* name, std::uint32_t type, const void* data, std::uint32_t size) {
-  return RegSetValueExA(H(handle_), name, 0, type, static_cast<const BYTE*>(data), size) ==
-         ERROR_SUCCESS;
+  return Succeeded(RegSetValueExA(H(handle_), name, 0, type, static_cast<const BYTE*>(data), size));
 }
 
-bool RegKey::DeleteSubKey(const char* name) { return RegDeleteKeyA(H(handle_), name) == ERROR_SUCCESS; }
+bool RegKey::DeleteSubKey(const char* name) { return Succeeded(RegDeleteKeyA(H(handle_), name)); }
 
 bool RegKey::DeleteValue(const char* name) { return RegDeleteValueA(H(handle_), name) == ERROR_SUCCESS; }
 

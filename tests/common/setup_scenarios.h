@@ -62,7 +62,11 @@ struct SetupScenario {
   std::vector<RegEntry> hosts;
   std::vector<Step> steps;  // the last one closes the dialog
   int result;               // how it closed: 1 CloseOk, 2 CloseCancel
+  std::string arguments = "";  // SetUp.exe's command line after its name
 };
+
+// No scenario installs: SetUp.exe ends with exit code 2 after each.
+constexpr int kClosedExitCode = 2;
 
 inline const char* kZwcad = "SOFTWARE\\ZWSOFT\\ZWCAD\\";
 
@@ -112,6 +116,8 @@ inline std::vector<SetupScenario> SetupScenarios() {
   ignored.reaches = false;
   Step ignoredHidden = Do(Act::kClick, 1043, Years("---T---"), 1);
   ignoredHidden.reaches = false;
+  Step preset = Check(Years("---eT--"), 1);
+  preset.texts = {{1000, "D:\\Other place"}};
   return {
       {"Only2024_Escape",
        {Host("ZWCAD 2024", "C:\\ZW2024")},
@@ -152,6 +158,18 @@ inline std::vector<SetupScenario> SetupScenarios() {
        {Host("2025", "C:\\ZW2025")},
        {Do(Act::kFocus, 2, Years("----T--"), 1), Do(Act::kEnter)},
        2},
+      // The switches preset the dialog: the path box, and the years not
+      // listed start unticked but stay enabled when they have a host.
+      {"Switches_PresetPathAndYears",
+       {Host("2024", "C:\\ZW2024"), Host("2025", "C:\\ZW2025")},
+       {preset, Do(Act::kClick, 1040, Years("---TT--"), 1), Do(Act::kEscape)},
+       2,
+       "/yEaRs=2025,2021 /D=D:\\Other place"},
+      {"Switches_NoListedYearHasAHost",
+       {Host("2024", "C:\\ZW2024")},
+       {Check(Years("---e---"), 0), Do(Act::kCloseBox)},
+       2,
+       "/YEARS=2021"},
   };
 }
 

@@ -110,11 +110,13 @@ SetupProcess::~SetupProcess() {
   }
 }
 
-bool SetupProcess::Start(const std::string& exe, std::string* error, const std::string& folder) {
+bool SetupProcess::Start(const std::string& exe, std::string* error, const std::string& folder,
+                         const std::string& arguments) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string command = "\"" + exe + "\"";
+  if (!arguments.empty()) command += " " + arguments;
   if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
     if (error) *error = "CreateProcessA failed, error " + std::to_string(GetLastError());

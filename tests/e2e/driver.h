@@ -55,7 +55,9 @@ class SetupProcess {
   SetupProcess& operator=(const SetupProcess&) = delete;
 
   // `folder`: the current folder of the new process; empty: this one's.
-  bool Start(const std::string& exe, std::string* error, const std::string& folder = "");
+  // `arguments` follow the quoted program name on its command line.
+  bool Start(const std::string& exe, std::string* error, const std::string& folder = "",
+             const std::string& arguments = "");
   // Drives a dialog of this very process (run by another thread); nothing is
   // killed or waited for then.
   void AttachToSelf();

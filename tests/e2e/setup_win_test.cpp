@@ -45,16 +45,16 @@ class SetupExeTest : public testing::Test {
     process_.Kill();
     testing_support::DeleteTree("SOFTWARE\\ZWSOFT");
   }
-  void Open(const std::vector<testing_support::RegEntry>& hosts) {
+  void Open(const std::vector<testing_support::RegEntry>& hosts, const std::string& arguments = "") {
     ASSERT_TRUE(testing_support::WriteTree(hosts));
     std::string error;
-    ASSERT_TRUE(process_.Start(e2e::SetupExePath(), &error)) << error;
+    ASSERT_TRUE(process_.Start(e2e::SetupExePath(), &error, "", arguments)) << error;
     ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs)) << "no dialog captioned Tarnwell安装";
   }
   void ExpectExit() {
     std::uint32_t code = 99;
     ASSERT_TRUE(process_.WaitForExit(kTimeoutMs, &code)) << "SetUp.exe did not end";
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, static_cast<std::uint32_t>(testing_support::kClosedExitCode));
   }
   e2e::SetupProcess process_;
 };
@@ -64,7 +64,7 @@ class SetupExeScenarioTest : public SetupExeTest,
 
 TEST_P(SetupExeScenarioTest, ShowsAndCloses) {
   const SetupScenario& c = GetParam();
-  Open(c.hosts);
+  Open(c.hosts, c.arguments);
   DriverUi ui(process_);
   testing_support::RunSteps(ui, c);
   EXPECT_TRUE(process_.Boxes().empty());

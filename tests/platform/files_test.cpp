@@ -10,6 +10,7 @@
 #include "common/case_name.h"
 #include "common/file_tree.h"
 #include "platform/files.h"
+#include "platform/system.h"
 
 namespace {
 

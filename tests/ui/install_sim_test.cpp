@@ -21,12 +21,15 @@
 #include "platform/registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "ui/setup_dialog.h"
 
 using platform::sim::MessageBoxRecord;
 using platform::sim::SimFiles;
 using platform::sim::SimProcesses;
+using platform::sim::SimSystem;
 using platform::sim::SimUi;
 using platform::sim::SimWindow;
 
@@ -44,6 +47,7 @@ const std::string kLibrary = "Korvex扩展绘图库";
 // What the user saw and what the install left behind.
 struct Outcome {
   int result = 0;  // how the dialog closed: 1 OK, 2 Cancel, 0 left open
+  int exitCode = -1;
   std::vector<MessageBoxRecord> boxes;
   int progressAtDone = -1, rangeMaxAtDone = -1;
   bool progressModeAtDone = false;
@@ -68,6 +72,8 @@ class InstallTest : public testing::Test {
     fs.AddFile(data + kLibrary + "\\sub\\c.dwg", "c");
     fs.AddFolder("C:\\ZW2024\\Fonts");
     fs.AddFolder("C:\\ZW2025\\Fonts");
+    fs.AddFolder("C:\\Temp");
+    fs.AddFolder("C:\\Program Files");
     ASSERT_TRUE(testing_support::WriteTree(
         {testing_support::Sz(kKey2024, "C:\\ZW2024\\"), testing_support::Sz(kKey2025, "C:\\ZW2025")}));
   }
@@ -95,6 +101,7 @@ class InstallTest : public testing::Test {
     EXPECT_FALSE(theApp.RunSetup());
     out.result = SimUi::Get().Runs().empty() ? -1 : SimUi::Get().Runs().back().result;
     out.boxes = SimUi::Get().Boxes();
+    out.exitCode = theApp.ExitCode();
     return out;
   }
   static std::function<void()> Install(const std::string& path) {
@@ -120,11 +127,27 @@ class InstallTest : public testing::Test {
     return data;
   }
   static bool Exists(const std::string& path) { return SimFiles::Get().Find(path) != nullptr; }
+  // Runs SetUp.exe with these arguments; its exit code.
+  static int RunWith(const std::string& arguments) {
+    SimSystem::Get().SetCommandLine("\"C:\\pkg\\SetUp.exe\" " + arguments);
+    EXPECT_FALSE(theApp.RunSetup());
+    return theApp.ExitCode();
+  }
+  // The log's lines without their time stamps ("YYYY-MM-DD HH:MM:SS ").
+  static std::vector<std::string> LogLines(const std::string& file, bool stamps = false) {
+    std::string text;
+    EXPECT_TRUE(testing_support::ReadFile(file, &text)) << file;
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+      lines.push_back(text.substr(pos + (stamps ? 0 : 20), end - pos - (stamps ? 0 : 20)));
+    return lines;
+  }
 };
 
 TEST_F(InstallTest, DefaultInstallCopiesRegistersAndDeploysFonts) {
   const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
   EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.exitCode, 0);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].text, kDone);
   EXPECT_EQ(out.boxes[0].caption, kToolboxCaption);
@@ -170,6 +193,7 @@ TEST_F(InstallTest, RunningHostWarnsOnceThenTheSecondPressInstalls) {
     EXPECT_TRUE(SimUi::Get().Click(1022));
   });
   EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.exitCode, 0);
   ASSERT_EQ(out.boxes.size(), 2u);
   EXPECT_EQ(out.boxes[0].text, kCloseHost);
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
@@ -202,6 +226,7 @@ TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
   SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", true);
   const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); }, platform::kIdAbort);
   EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 5);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_NE(out.boxes[0].text.find("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX"), std::string::npos);
@@ -217,6 +242,7 @@ TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
   // E:\New does not exist: neither level is created and every copy fails.
   const Outcome out = Run(Install("E:\\New\\Deep"), platform::kIdIgnore);
   EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.exitCode, 0);
   ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
   for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
   EXPECT_EQ(out.boxes[3].text, kDone);
@@ -231,6 +257,7 @@ TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
   ASSERT_TRUE(testing_support::RemoveTree("C:\\pkg\\Data"));
   const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
   EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 4);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_EQ(out.boxes[0].text.rfind("未找到安装所需的Data文件夹 !", 0), 0u);
@@ -297,10 +324,48 @@ TEST_F(InstallTest, TooLongAPathIsRefusedBeforeAnythingIsCreated) {
     EXPECT_TRUE(SimUi::Get().Escape());
   });
   EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 2);
   ASSERT_EQ(out.boxes.size(), 1u);
   EXPECT_EQ(out.boxes[0].text, "安装路径太长 !\n\n请选择较短的安装路径后再安装 !");
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+}
+
+// --- The command line --------------------------------------------------------
+
+// Without /S a log is written only when /LOG= names one; the dialog's
+// install goes into it as the silent one does.
+TEST_F(InstallTest, InteractiveRunLogsOnlyWithTheLogSwitch) {
+  SimSystem::Get().SetCommandLine("\"C:\\pkg\\SetUp.exe\" /log=C:\\Temp\\dialog.log");
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
+  EXPECT_EQ(out.exitCode, 0);
+  EXPECT_FALSE(Exists("C:\\Temp\\TarnwellSetup.log"));
+  const std::vector<std::string> lines = LogLines("C:\\Temp\\dialog.log");
+  ASSERT_GT(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "command line: \"C:\\pkg\\SetUp.exe\" /log=C:\\Temp\\dialog.log");
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "copied C:\\pkg\\Data\\readme.txt -> C:\\Korvex\\Tarnwell\\readme.txt"),
+            lines.end());
+  EXPECT_EQ(lines.back(), "exit code 0: installed");
+}
+
+// What fails beyond the package copy is silent for the person and goes into
+// the log: a font that cannot be replaced, a host key removed meanwhile.
+TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
+  SimFiles::Get().AddFile("C:\\ZW2025\\Fonts\\Korvex_HZ.shx", "theirs", platform::kAttrReadOnly);
+  // Another program removes the 2024 host key while the loaders are written.
+  platform::sim::SimRegistry::Get().SetCallHook([](const char* operation) {
+    if (std::string(operation) == "RegDeleteKeyA") platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
+  });
+  EXPECT_EQ(RunWith("/S"), 0);  // as the dialog would, the install completes
+  const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
+  const auto has = [&](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  EXPECT_TRUE(has("loader key not written: HKLM\\" + kKey2024 + "\\Applications\\Korvex2024: error 1018: "
+                  "Illegal operation attempted on a registry key that has been marked for deletion."));
+  EXPECT_TRUE(has("font not copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2025\\Fonts\\Korvex_HZ.shx: "
+                  "error 5: Access is denied."));
 }
 
 // Who held the install folders before the install, and the owner and DACL

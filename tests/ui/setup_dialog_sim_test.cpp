@@ -10,6 +10,7 @@
 #include "common/case_name.h"
 #include "common/setup_scenarios.h"
 #include "host/host_registry.h"
+#include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
@@ -68,11 +69,13 @@ class SetupScenarioTest : public SetupFixture,
 TEST_P(SetupScenarioTest, ShowsAndCloses) {
   const SetupScenario& c = GetParam();
   ASSERT_TRUE(testing_support::WriteTree(c.hosts));
+  platform::sim::SimSystem::Get().SetCommandLine("\"C:\\SetUp.exe\" " + c.arguments);
   SimSetupUi ui;
   RunSetup([&] { testing_support::RunSteps(ui, c); });
   ASSERT_EQ(SimUi::Get().Runs().size(), 1u);
   EXPECT_FALSE(SimUi::Get().Runs()[0].leftOpen);
   EXPECT_EQ(SimUi::Get().Runs()[0].result, c.result);
+  EXPECT_EQ(theApp.ExitCode(), testing_support::kClosedExitCode);
   EXPECT_TRUE(SimUi::Get().Boxes().empty());
   // Brush and fonts are gone with the dialog object.
   EXPECT_EQ(SimUi::Get().LiveGdiObjects(), 0);

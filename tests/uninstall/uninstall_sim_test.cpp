@@ -7,6 +7,7 @@
 #include "common/case_name.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_system.h"
 #include "uninstall_fixture.h"
 
 namespace ts = testing_support;
@@ -61,7 +62,7 @@ TEST_F(UninstallSim, RunningUninstallerThatCannotMoveWaitsInPlace) {
   const std::string self = folder_ + "\\Uninstall.exe";
   SimFiles::Get().SetExecutablePath(self);
   SimFiles::Get().AddDrive('D');
-  SimFiles::Get().SetTempFolder("D:");  // another volume: no rename
+  platform::sim::SimSystem::Get().SetTempFolder("D:");  // another volume: no rename
   EXPECT_EQ(RunUninstallOf(true, self), kUninstallDone);
   EXPECT_EQ(SimFiles::Get().PendingDeletes(), (std::vector<std::string>{self, folder_, chosen_}));
   SimFiles::Get().SetExecutablePath("C:\\elsewhere.exe");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "common/win_process.h"
+#include "platform/system.h"
 #include "uninstall/removal.h"
 #include "uninstall_fixture.h"
 

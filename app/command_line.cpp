@@ -1,0 +1,220 @@
+#include "app/command_line.h"
+
+#include "platform/codepage.h"
+
+// The characters that the parser looks for (blank, tab, '"', '/', '=', ',')
+// are all below 0x40, and the second byte of a GBK character never is: a
+// byte-wise search cannot match inside a double-byte character.
+namespace {
+
+using Error = CommandLineError;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// At most 80 bytes of `text`, never ending inside a double-byte character.
+std::string Excerpt(std::string_view text) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const std::size_t next = end + platform::CharLength(text, end);
+    if (next > 80) break;
+    end = next;
+  }
+  std::string out(text.substr(0, end));
+  if (end < text.size()) out += "...";
+  return out;
+}
+
+bool Fail(Error* error, Error::Kind kind, std::string_view text) {
+  error->kind = kind;
+  error->text = Excerpt(text);
+  return false;
+}
+
+bool StorePath(CommandLine& line, std::string_view value, Error*) {
+  line.path = std::string(value);
+  return true;
+}
+
+bool StoreLog(CommandLine& line, std::string_view value, Error*) {
+  line.logFile = std::string(value);
+  return true;
+}
+
+bool StoreYears(CommandLine& line, std::string_view value, Error* error) {
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = value.find(',', start);
+    const std::string_view item =
+        value.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    int year = 0;
+    bool digits = item.size() == 4;
+    for (std::size_t i = 0; digits && i < item.size(); ++i) {
+      digits = item[i] >= '0' && item[i] <= '9';
+      year = year * 10 + (item[i] - '0');
+    }
+    if (!digits || !IsHostYear(year)) return Fail(error, Error::kBadYear, item);
+    if (line.years[HostYearIndex(year)]) return Fail(error, Error::kRepeatedYear, item);
+    line.years[HostYearIndex(year)] = true;
+    if (comma == std::string_view::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// How a switch takes its value: none, up to the next blank, or (unquoted)
+// to the end of the line.
+enum class Value { kNone, kToBlank, kToEnd };
+
+struct Switch {
+  const char* name;  // upper case, without the "/"
+  Value value;
+  bool CommandLine::*given;
+  bool (*store)(CommandLine& line, std::string_view value, Error* error);
+};
+
+constexpr Switch kSwitches[] = {
+    {"S", Value::kNone, &CommandLine::silent, nullptr},
+    {"?", Value::kNone, &CommandLine::help, nullptr},
+    {"D", Value::kToEnd, &CommandLine::hasPath, &StorePath},
+    {"YEARS", Value::kToBlank, &CommandLine::hasYears, &StoreYears},
+    {"LOG", Value::kToBlank, &CommandLine::hasLog, &StoreLog},
+};
+
+// ASCII letters ignore case; a name with any other byte than the switch's
+// own (a double-byte character) never matches.
+bool SameName(std::string_view name, const char* wanted) {
+  std::size_t i = 0;
+  for (; i < name.size() && wanted[i]; ++i) {
+    char c = name[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != wanted[i]) return false;
+  }
+  return i == name.size() && !wanted[i];
+}
+
+}  // namespace
+
+std::string_view ArgumentsOf(std::string_view line) {
+  std::size_t pos = 0;
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  if (pos < line.size() && line[pos] == '"') {
+    const std::size_t close = line.find('"', pos + 1);
+    pos = close == std::string_view::npos ? line.size() : close + 1;
+  } else {
+    while (pos < line.size() && !IsBlank(line[pos])) ++pos;
+  }
+  return line.substr(pos);
+}
+
+bool ParseCommandLine(std::string_view text, CommandLine* out, Error* error) {
+  *out = CommandLine();
+  *error = Error();
+  std::size_t pos = 0;
+  for (;;) {
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    if (pos == text.size()) return true;
+    std::size_t end = pos;
+    while (end < text.size() && !IsBlank(text[end]) && text[end] != '=') ++end;
+    const std::string_view word = text.substr(pos, end - pos);
+    if (word.empty() || word[0] != '/') {
+      while (end < text.size() && !IsBlank(text[end])) ++end;
+      return Fail(error, Error::kNotASwitch, text.substr(pos, end - pos));
+    }
+    const Switch* found = nullptr;
+    for (const Switch& s : kSwitches)
+      if (SameName(word.substr(1), s.name)) found = &s;
+    if (!found) return Fail(error, Error::kUnknown, word);
+    if (out->*found->given) return Fail(error, Error::kRepeated, word);
+    out->*found->given = true;
+    const bool hasValue = end < text.size() && text[end] == '=';
+    if (found->value == Value::kNone) {
+      if (hasValue) return Fail(error, Error::kTakesNoValue, word);
+      pos = end;
+      continue;
+    }
+    if (!hasValue) return Fail(error, Error::kNoValue, word);
+    std::size_t start = end + 1;
+    std::string_view value;
+    if (start < text.size() && text[start] == '"') {
+      const std::size_t close = text.find('"', start + 1);
+      if (close == std::string_view::npos || (close + 1 < text.size() && !IsBlank(text[close + 1])))
+        return Fail(error, Error::kBadQuote, text.substr(pos));
+      value = text.substr(start + 1, close - start - 1);
+      pos = close + 1;
+    } else {
+      std::size_t stop = start;
+      if (found->value == Value::kToEnd) {
+        stop = text.size();
+        while (stop > start && IsBlank(text[stop - 1])) --stop;  // trailing blanks
+      } else {
+        while (stop < text.size() && !IsBlank(text[stop])) ++stop;
+      }
+      value = text.substr(start, stop - start);
+      pos = found->value == Value::kToEnd ? text.size() : stop;
+      // A quote cannot be part of a file name: it is a quote in the wrong
+      // place, not a value.
+      if (value.find('"') != std::string_view::npos) return Fail(error, Error::kBadQuote, value);
+    }
+    if (value.empty()) return Fail(error, Error::kNoValue, word);
+    // No file name holds a control character, and a NUL would cut the path
+    // that the system is given short of the path that was checked.
+    for (char c : value)
+      if (static_cast<unsigned char>(c) < 0x20) return Fail(error, Error::kBadCharacter, word);
+    if (!found->store(*out, value, error)) return false;
+  }
+}
+
+bool AsksForSilence(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    std::size_t end = pos;
+    while (end < text.size() && !IsBlank(text[end])) ++end;
+    if (SameName(text.substr(pos, end - pos), "/S")) return true;
+    pos = end;
+  }
+  return false;
+}
+
+std::string FormatCommandLine(const CommandLine& line) {
+  std::string text;
+  if (line.silent) text += " /S";
+  if (line.help) text += " /?";
+  if (line.hasYears) {
+    text += " /YEARS=";
+    const char* comma = "";
+    for (int y = 0; y < kHostYearCount; ++y) {
+      if (!line.years[y]) continue;
+      text += comma + std::to_string(HostYearAt(y));
+      comma = ",";
+    }
+  }
+  if (line.hasLog) text += " /LOG=\"" + line.logFile + "\"";
+  if (line.hasPath) text += " /D=\"" + line.path + "\"";
+  return text;
+}
+
+std::string DescribeCommandLineError(const CommandLineError& error, bool chinese) {
+  struct Words {
+    Error::Kind kind;
+    const char* chinese;
+    const char* english;
+  };
+  static const Words kWords[] = {
+      {Error::kNotASwitch, "“%s”不是开关（开关以“/”开头）", "\"%s\" is not a switch (switches start with \"/\")"},
+      {Error::kUnknown, "没有开关“%s”", "unknown switch \"%s\""},
+      {Error::kRepeated, "开关“%s”重复", "switch \"%s\" given twice"},
+      {Error::kNoValue, "开关“%s”缺少值", "switch \"%s\" has no value"},
+      {Error::kTakesNoValue, "开关“%s”不带值", "switch \"%s\" takes no value"},
+      {Error::kBadYear, "“%s”不是2021至2027之间的年份", "\"%s\" is not a year from 2021 to 2027"},
+      {Error::kRepeatedYear, "年份“%s”重复", "year \"%s\" listed twice"},
+      {Error::kBadQuote, "引号不配对或位置不对：%s", "unclosed or misplaced quote: %s"},
+      {Error::kBadCharacter, "开关“%s”的值含有控制字符", "the value of \"%s\" holds a control character"},
+      {Error::kLogNotCreated, "无法创建日志文件“%s”", "the log file \"%s\" cannot be created"},
+  };
+  for (const Words& w : kWords) {
+    if (w.kind != error.kind) continue;
+    std::string text = chinese ? w.chinese : w.english;
+    const std::size_t at = text.find("%s");
+    text.replace(at, 2, error.text);
+    return text;
+  }
+  return chinese ? "命令行无法识别" : "the command line was not understood";
+}

@@ -1,0 +1,54 @@
+#include "platform/log.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace platform {
+namespace {
+
+std::unique_ptr<OutputFile>& File() {
+  static std::unique_ptr<OutputFile> file;
+  return file;
+}
+
+}  // namespace
+
+bool OpenLog(const std::string& path) {
+  CloseLog();
+  auto file = std::make_unique<OutputFile>();
+  if (!file->Create(path.c_str())) return false;
+  File() = std::move(file);
+  return true;
+}
+
+void CloseLog() { File().reset(); }
+
+bool LogIsOpen() { return File() != nullptr; }
+
+void Log(std::string_view event) {
+  if (!File()) return;
+  const LocalTime t = Now();
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d ", t.year % 10000, t.month % 100,
+                t.day % 100, t.hour % 100, t.minute % 100, t.second % 100);
+  std::string line = stamp;
+  std::string text(event);
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  line += ToUtf8(text);
+  line += "\r\n";
+  File()->Write(line);
+}
+
+std::string DescribeError(std::uint32_t error) {
+  std::string text = "error " + std::to_string(error);
+  const std::string system = ErrorText(error);
+  if (!system.empty()) text += ": " + system;
+  return text;
+}
+
+}  // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+// The log of a run: UTF-8 text, one event a line, every line starting with
+// the local time "YYYY-MM-DD HH:MM:SS". The program's operations report
+// their events here in the system code page (GBK); the log converts them, so
+// Chinese names read right in any editor. While no log is open every call
+// does nothing, so an operation reports whether anyone keeps a log or not.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Opens the log: the file is created or replaced. False when it cannot be
+// created (LastError() tells why); no log is open then.
+bool OpenLog(const std::string& path);
+// Closes the log; later events go nowhere.
+void CloseLog();
+bool LogIsOpen();
+
+// One event: the time, a blank, the text. Line breaks inside the text become
+// blanks, so that an event never takes more than one line.
+void Log(std::string_view event);
+
+// "error 32: <the system's text>" for a Win32 error code.
+std::string DescribeError(std::uint32_t error);
+
+}  // namespace platform

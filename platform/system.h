@@ -1,0 +1,46 @@
+#pragma once
+// What the installer asks of the system about the machine and its own
+// process: the local time, a pause, the error of the last call that failed
+// and the system's text for it, the Windows version, whether the process is
+// elevated, the temporary folder and the command line.
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+};
+
+// GetLocalTime.
+LocalTime Now();
+
+// Sleep(milliseconds): the calling thread waits.
+void Pause(unsigned milliseconds);
+
+// GetLastError: the error code that the last failing platform call left.
+// The registry calls leave theirs here too (RegKey sets it on failure).
+std::uint32_t LastError();
+
+// FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM) of a Win32 error code, in the
+// system's language and code page, without the trailing line break; empty
+// when the system has no text for the code.
+std::string ErrorText(std::uint32_t error);
+
+// The version the system records about itself (the values of the registry
+// key SOFTWARE\Microsoft\Windows NT\CurrentVersion, which no compatibility
+// shim lowers, unlike GetVersionExA): "Windows 10.0.19045.3803 (Windows 10
+// Pro, 22H2)", the product name and release (or service pack) in brackets.
+std::string WindowsVersion();
+
+// Whether the process runs with an elevated token (TokenElevation).
+bool IsElevated();
+
+// GetTempPathA without its trailing "\"; empty when there is none.
+std::string TempFolder();
+
+// GetCommandLineA: the whole command line, the program's name first.
+std::string CommandLineText();
+
+}  // namespace platform

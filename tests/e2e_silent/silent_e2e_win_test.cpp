@@ -1,0 +1,169 @@
+// The real SetUp.exe with switches under Wine, started as a deployment tool
+// starts it: the table of common/install_machine.h, which the simulation
+// runs too (the same files, keys and fonts as the dialog's default install,
+// every exit code, nothing changed where nothing may change, five retries a
+// second apart on a file held open, no window), and the silent log of a
+// default install line by line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/case_name.h"
+#include "e2e_install/install_e2e_fixture.h"
+
+namespace {
+
+using ts::Prepare;
+using ts::RunSeen;
+using ts::SwitchRun;
+
+BOOL CALLBACK CollectWindows(HWND hwnd, LPARAM lParam) {
+  auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == found->first && IsWindowVisible(hwnd)) found->second.push_back(hwnd);
+  return TRUE;
+}
+
+class SilentE2e : public InstallE2e {
+ protected:
+  void SetUp() override {
+    InstallE2e::SetUp();
+    DeleteFileA(ts::SilentLogFile().c_str());
+  }
+  // Starts SetUp.exe with the arguments in the package folder and, until it
+  // ends, watches its windows: a message box (a dialog with the static
+  // 0xFFFF) is read and answered with OK, any other window is noted.
+  RunSeen RunWith(const std::string& arguments, const std::string& exe = kPkg + "\\SetUp.exe") {
+    RunSeen seen;
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(process_.Start(exe, &error, kPkg, arguments)) << error;
+    std::uint32_t code = 99;
+    for (int i = 0; i < 3000 && !seen.ended; ++i) {
+      std::pair<DWORD, std::vector<HWND>> found{process_.Pid(), {}};
+      EnumWindows(&CollectWindows, reinterpret_cast<LPARAM>(&found));
+      for (HWND hwnd : found.second) {
+        if (!GetDlgItem(hwnd, 0xFFFF)) {
+          seen.window = true;
+          continue;
+        }
+        for (const e2e::BoxInfo& box : process_.Boxes()) {
+          if (box.window != hwnd) continue;
+          seen.boxes.emplace_back(box.caption, box.text);
+          process_.AnswerBox(box, IDOK);
+        }
+      }
+      seen.ended = process_.WaitForExit(20, &code);
+    }
+    seen.exitCode = static_cast<int>(code);
+    seen.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return seen;
+  }
+  // The log's lines (UTF-8), each split into its time stamp and its event.
+  static std::vector<std::pair<std::string, std::string>> LogLines(const std::string& file) {
+    std::string text;
+    EXPECT_TRUE(ts::ReadFile(file, &text)) << file;
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+      lines.emplace_back(text.substr(pos, 19), text.substr(pos + 20, end - pos - 20));
+    return lines;
+  }
+};
+
+class SwitchTable : public SilentE2e, public testing::WithParamInterface<SwitchRun> {};
+
+TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
+  const SwitchRun& c = GetParam();
+  MayMake(c.made);
+  std::string exe = kPkg + "\\SetUp.exe";
+  if (c.prepare == Prepare::kNoPackage) {
+    MayMake({"C:\\nopkg"});
+    ASSERT_TRUE(ts::MakeFolders("C:\\nopkg"));
+    exe = "C:\\nopkg\\SetUp.exe";
+    ASSERT_TRUE(CopyFileA(e2e::SetupExePath().c_str(), exe.c_str(), FALSE));
+  }
+  if (c.prepare == Prepare::kHeldModule) Hold("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX");
+  if (c.prepare == Prepare::kLogLinked) {
+    ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));
+    ASSERT_TRUE(CreateHardLinkA(ts::SilentLogFile().c_str(), ts::kVictim.c_str(), nullptr));
+  }
+  if (c.prepare == Prepare::kHostRunning) {
+    MayMake({"C:\\hostbin"});
+    ASSERT_TRUE(ts::MakeFolders("C:\\hostbin"));
+    ASSERT_TRUE(CopyFileA(kHelper.c_str(), "C:\\hostbin\\zwcad.exe", FALSE));
+    signal_ = kPkg + "\\release";
+    holder_ = ts::StartProgram("C:\\hostbin\\zwcad.exe", "wait " + signal_);
+    ASSERT_NE(holder_, nullptr);
+    ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
+  }
+  const RunSeen seen = RunWith(c.arguments, exe);
+  Release();
+  ts::ExpectRun(c, seen);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, SwitchTable, testing::ValuesIn(ts::SwitchRuns()), CaseName());
+
+// The log of a silent default install, line by line: the time stamps, then
+// every event (UTF-8, so the Chinese names are compared as u8 text).
+TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
+  MayMake({"C:\\Korvex"});
+  SYSTEMTIME before{};
+  GetLocalTime(&before);
+  const RunSeen run = RunWith("/S");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 0);
+  const auto lines = LogLines(ts::SilentLogFile());
+  ASSERT_GT(lines.size(), 2u);
+  char day[16];
+  std::snprintf(day, sizeof day, "%04d-%02d-%02d", before.wYear, before.wMonth, before.wDay);
+  for (const auto& line : lines) {
+    EXPECT_EQ(line.first.substr(0, 10), day) << line.second;
+    EXPECT_EQ(line.first.size(), 19u);
+    EXPECT_EQ(line.first[13], ':');
+  }
+  const std::string data = "C:\\pkg\\Data\\", target = "C:\\Korvex\\Tarnwell\\";
+  const std::string lib = u8"Korvex扩展绘图库";
+  std::vector<std::string> expected = {
+      "command line: \"C:\\pkg\\SetUp.exe\" /S",
+      lines[1].second,  // the Windows version, elevated or not: checked below
+  };
+  for (const HostInstall& h : kInstalls)
+    expected.push_back("host " + std::to_string(h.year) + ": HKLM\\" + h.keyPath + " -> " + h.location);
+  expected.insert(expected.end(), {
+      "4 host installation(s) found",
+      "years: 2021 2024 2025; install path: \"C:\\Korvex\"",
+      "install folder: C:\\Korvex\\Tarnwell",
+      "package source: C:\\pkg\\Data",
+      "copied " + data + "a.txt -> " + target + "a.txt",
+      "copied " + data + "Korvex2021.ZRX -> " + target + "Korvex2021.ZRX",
+      "copied " + data + "Korvex2025.ZRX -> " + target + "Korvex2025.ZRX",
+      "skipped " + data + "Korvex_EN.shx: a font, copied into the hosts' Fonts folders",
+      "skipped " + data + "Korvex_HZ.shx: a font, copied into the hosts' Fonts folders",
+      "skipped " + data + lib + ": a folder",
+      "skipped " + data + "README: no \".\" in its name",
+      "skipped " + data + "SetUp.exe: the setup program",
+      "skipped " + data + u8"说明扩展绘图库.txt: its name holds \"扩展绘图库\"",
+      "library file copied " + data + lib + "\\l1.dat -> " + target + lib + "\\l1.dat",
+      "library file copied " + data + lib + "\\l2.dat -> " + target + lib + "\\l2.dat",
+      "skipped " + data + lib + "\\sub: a folder",
+  });
+  for (const HostInstall& h : kInstalls) {
+    const std::string module = h.year == 2025 ? "Korvex2025.ZRX" : "Korvex2021.ZRX";
+    expected.push_back("loader key written: HKLM\\" + h.keyPath + "Applications\\Korvex" +
+                       std::to_string(h.year) + ", LOADER = " + target + module);
+  }
+  for (const HostInstall& h : kInstalls)
+    for (const char* font : {"Korvex_EN.shx", "Korvex_HZ.shx"})
+      expected.push_back("font copied " + data + font + " -> " + h.location + "\\Fonts\\" + font);
+  expected.push_back("exit code 0: installed");
+  std::vector<std::string> events;
+  for (const auto& line : lines) events.push_back(line.second);
+  EXPECT_EQ(events, expected);
+  EXPECT_EQ(lines[1].second.rfind("Windows ", 0), 0u);
+  RecordProperty("windows_line", lines[1].second);
+}
+
+}  // namespace
