@@ -8,6 +8,17 @@
 const char* const kUninstallNoRecordText =
     "未找到安装记录 Uninstall.dat，或它已损坏 !\n\n没有删除任何文件。";
 
+const char* UninstallExitMeaning(int code) {
+  switch (code) {
+    case kUninstallDone: return "uninstalled";
+    case kUninstallNoRecord: return "the command line was not understood, or the install record is missing or unreadable: nothing removed";
+    case kUninstallDeclined: return "the uninstall was declined: nothing removed";
+    case kUninstallHostRunning: return "the host program is running: nothing removed";
+    case kUninstallRestart: return "uninstalled; a file in use is deleted at the next restart";
+    default: return "unknown";
+  }
+}
+
 RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder) {
   RecordScope scope;
   scope.installFolder = installFolder;

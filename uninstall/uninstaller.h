@@ -23,6 +23,9 @@ enum UninstallExit : int {
   kUninstallRestart = 3010,   // done; a file is deleted at the next restart
 };
 
+// What an exit code of the uninstall means, in the words of the log.
+const char* UninstallExitMeaning(int code);
+
 struct UninstallRun {
   bool silent = false;         // no box; the host check still holds
   std::string installFolder;   // where the record lies, without trailing "\"
