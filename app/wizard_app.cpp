@@ -16,14 +16,13 @@
 #include "uninstall/uninstaller.h"
 
 const char* const kUsageText =
-    "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n"
-    "SetUp.exe /UNINSTALL [/S] [/LOG=文件]，Uninstall.exe [/S] [/LOG=文件]\n\n"
+    "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n"
     "/S\t静默安装：不显示窗口和消息框\n"
     "/D=路径\t安装路径（其下建立Tarnwell文件夹）；不加引号时须放在最后\n"
     "/YEARS=年份,...\t只为这些年份的中望CAD安装（2021至2027，以逗号分隔）\n"
     "/LOG=文件\t日志写入该文件\n"
     "/?\t显示本说明\n"
-    "/UNINSTALL\t卸载“应用和功能”中记录的安装\n\n"
+    "/UNINSTALL\t卸载“应用和功能”中记录的安装（可加 /S 和 /LOG=；Uninstall.exe 同）\n\n"
     "退出码：\n"
     "0\t安装完成\n"
     "1\t命令行无法识别，未作任何更改\n"
