@@ -194,6 +194,15 @@ TEST_F(UninstallE2e, QuietUninstallStringRemovesOnlyWhatTheInstallWrote) {
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(after, expected);
   EXPECT_EQ(WineAppsList().find("Tarnwell软件"), std::string::npos);
+  // The silent default log: what was kept and why, the exit code last.
+  std::string log;
+  ASSERT_TRUE(ts::ReadFile(platform::TempFolder() + "\\TarnwellUninstall.log", &log));
+  for (const std::string& line :
+       {std::string("loader key kept, its LOADER names another module: ") + rewritten,
+        std::string("font kept, its content was replaced: ") + font,
+        std::string("loader key removed: ") + kInstalls[3].keyPath + "Applications\\Korvex2025",
+        std::string("exit code 0: uninstalled\r\n")})
+    EXPECT_NE(log.find(line), std::string::npos) << line;
   // The uninstaller left its folder at once: renamed into the temporary
   // folder, deleted there at the next restart.
   EXPECT_FALSE(Exists(kFolder + "\\Uninstall.exe"));
