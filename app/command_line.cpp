@@ -76,6 +76,7 @@ constexpr Switch kSwitches[] = {
     {"D", Value::kToEnd, &CommandLine::hasPath, &StorePath},
     {"YEARS", Value::kToBlank, &CommandLine::hasYears, &StoreYears},
     {"LOG", Value::kToBlank, &CommandLine::hasLog, &StoreLog},
+    {"UNINSTALL", Value::kNone, &CommandLine::uninstall, nullptr},
 };
 
 // ASCII letters ignore case; a name with any other byte than the switch's
@@ -177,6 +178,7 @@ std::string FormatCommandLine(const CommandLine& line) {
   std::string text;
   if (line.silent) text += " /S";
   if (line.help) text += " /?";
+  if (line.uninstall) text += " /UNINSTALL";
   if (line.hasYears) {
     text += " /YEARS=";
     const char* comma = "";
@@ -208,6 +210,7 @@ std::string DescribeCommandLineError(const CommandLineError& error, bool chinese
       {Error::kBadQuote, "引号不配对或位置不对：%s", "unclosed or misplaced quote: %s"},
       {Error::kBadCharacter, "开关“%s”的值含有控制字符", "the value of \"%s\" holds a control character"},
       {Error::kLogNotCreated, "无法创建日志文件“%s”", "the log file \"%s\" cannot be created"},
+      {Error::kNotForUninstall, "卸载不接受开关“%s”", "the uninstall takes no switch \"%s\""},
   };
   for (const Words& w : kWords) {
     if (w.kind != error.kind) continue;

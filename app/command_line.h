@@ -19,6 +19,7 @@ struct CommandLine {
   bool years[kHostYearCount] = {};  // 2021 first
   bool hasLog = false;  // /LOG=file
   std::string logFile;
+  bool uninstall = false;  // /UNINSTALL: remove the install the Apps & Features entry names
 };
 
 // What was wrong with a command line, and the text it was wrong about.
@@ -35,6 +36,7 @@ struct CommandLineError {
     kBadQuote,       // an unclosed quote, or a quote inside a value
     kBadCharacter,   // a control character (below 0x20) inside a value
     kLogNotCreated,  // the log file cannot be created (found when it is opened)
+    kNotForUninstall,  // a switch of the install given to the uninstall
   };
   Kind kind = kNone;
   std::string text;  // the switch or value concerned (at most 80 bytes of it)

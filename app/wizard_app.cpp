@@ -4,10 +4,16 @@
 #include "app/run_log.h"
 #include "host/host_registry.h"
 #include "package/install_session.h"
+#include "package/install_record.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/log.h"
 #include "platform/system.h"
 #include "ui/install_sequence.h"
 #include "ui/setup_dialog.h"
+#include "uninstall/apps_entry.h"
+#include "uninstall/record_file.h"
+#include "uninstall/uninstaller.h"
 
 const char* const kUsageText =
     "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n"
@@ -15,7 +21,8 @@ const char* const kUsageText =
     "/D=路径\t安装路径（其下建立Tarnwell文件夹）；不加引号时须放在最后\n"
     "/YEARS=年份,...\t只为这些年份的中望CAD安装（2021至2027，以逗号分隔）\n"
     "/LOG=文件\t日志写入该文件\n"
-    "/?\t显示本说明\n\n"
+    "/?\t显示本说明\n"
+    "/UNINSTALL\t卸载“应用和功能”中记录的安装（可加 /S 和 /LOG=；Uninstall.exe 同）\n\n"
     "退出码：\n"
     "0\t安装完成\n"
     "1\t命令行无法识别，未作任何更改\n"
@@ -24,10 +31,37 @@ const char* const kUsageText =
     "4\t未找到安装文件，CAD未作更改\n"
     "5\t有文件无法拷贝，安装中止，CAD未作更改\n"
     "6\t静默：CAD正在运行，未作任何更改\n"
-    "7\t静默：安装路径不可用，未建立任何文件夹";
+    "7\t静默：安装路径不可用，未建立任何文件夹\n"
+    "卸载：0 完成，1 无安装记录（未删除任何内容），2 未卸载，6 CAD正在运行，3010 需重启以删除正在使用的文件";
 const char* const kCommandLineErrorText = "命令行无法识别：";
 
 namespace {
+
+// Set when this run is an uninstall (Uninstall.exe, or SetUp.exe /UNINSTALL).
+bool g_uninstallRun = false;
+
+// True when this executable is an install's uninstaller (SetUp.exe copied
+// as "Uninstall.exe" into the install folder).
+bool RunsAsUninstaller(const std::string& image) {
+  const std::size_t cut = platform::FindLastChar(image, '\\');
+  return cut != std::string::npos && platform::EqualsIgnoreCase(image.substr(cut + 1), kUninstallerFile);
+}
+
+// The uninstall: of the folder this uninstaller lies in, or (SetUp.exe
+// /UNINSTALL) of the folder the Apps & Features entry names.
+int RunUninstallMode(bool silent, bool asUninstaller) {
+  g_hostRegistry.ScanInstalledHosts();
+  LogHostsFound(g_hostRegistry);
+  UninstallRun run;
+  run.silent = silent;
+  run.runningImage = platform::ExecutablePath();
+  run.log = [](const std::string& event) { platform::Log(event); };
+  if (asUninstaller)
+    run.installFolder = run.runningImage.substr(0, platform::FindLastChar(run.runningImage, '\\'));
+  else if (!ReadAppsEntryFolder(&run.installFolder))
+    platform::Log("no Apps & Features entry names an install folder");
+  return RunUninstall(run, g_hostRegistry);
+}
 
 // The run behind the start routine; gives the exit code, and sets
 // `meaning` when the code means something else than ExitCodeMeaning says.
@@ -38,7 +72,17 @@ int RunWithSwitches(const char** meaning) {
   CommandLineError error;
   bool understood = ParseCommandLine(arguments, &line, &error);
   const bool silent = understood ? line.silent : AsksForSilence(arguments);
-  if (!OpenRunLog(understood ? &line : nullptr, silent, kSetupLogName, &error)) understood = false;
+  const bool asUninstaller = RunsAsUninstaller(platform::ExecutablePath());
+  g_uninstallRun = asUninstaller || (understood && line.uninstall);
+  // The uninstall takes /S and /LOG= (and /?) only.
+  if (understood && g_uninstallRun && (line.hasPath || line.hasYears)) {
+    understood = false;
+    error.kind = CommandLineError::kNotForUninstall;
+    error.text = line.hasPath ? "/D" : "/YEARS";
+  }
+  if (!OpenRunLog(understood ? &line : nullptr, silent,
+                  g_uninstallRun ? kUninstallLogName : kSetupLogName, &error))
+    understood = false;
   LogRunStart(commandLine);
 
   if (!understood) {
@@ -54,6 +98,11 @@ int RunWithSwitches(const char** meaning) {
     if (!silent) platform::AppMessageBox(kUsageText, platform::kMbOk | platform::kMbIconInformation);
     *meaning = "the switches were asked for (/?), nothing changed";
     return kExitInstalled;
+  }
+  if (g_uninstallRun) {
+    const int code = RunUninstallMode(silent, asUninstaller);
+    *meaning = UninstallExitMeaning(code);
+    return code;
   }
 
   g_hostRegistry.ScanInstalledHosts();

@@ -18,8 +18,10 @@ class CWizardApp : public platform::Application {
 
 extern CWizardApp theApp;
 
-// The default log of a silent install, in the temporary folder.
+// The default log of a silent install, and of a silent uninstall, in the
+// temporary folder.
 constexpr const char* kSetupLogName = "TarnwellSetup.log";
+constexpr const char* kUninstallLogName = "TarnwellUninstall.log";
 // The switches and exit codes, as /? shows them.
 extern const char* const kUsageText;
 // The head of the box for a command line that is not understood; the error

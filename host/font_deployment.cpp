@@ -1,6 +1,7 @@
 #include "host/font_deployment.h"
 
 #include "package/install_paths.h"
+#include "package/install_record.h"
 #include "package/package_copy.h"
 #include "package/package_layout.h"
 #include "platform/files.h"
@@ -40,11 +41,13 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session) {
   for (const char* font : kFontFiles) {
     const std::string from = source + "\\" + font;
     const std::string to = std::string(fonts) + "\\" + font;
-    if (platform::CopyOneFile(from.c_str(), to.c_str(), false))
+    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
       platform::Log("font copied " + from + " -> " + to);
-    else
+      NoteFont(to);
+    } else {
       platform::Log("font not copied " + from + " -> " + to + ": " +
                     platform::DescribeError(platform::LastError()));
+    }
   }
 }
 

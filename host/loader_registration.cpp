@@ -5,6 +5,7 @@
 #include <string>
 
 #include "package/install_paths.h"
+#include "package/install_record.h"
 #include "platform/log.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -51,6 +52,7 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
                     platform::DescribeError(platform::LastError()));
       continue;
     }
+    NoteLoaderKey(keyPaths.At(i) + keyName);
     const std::uint32_t loadCtrls = kLoadCtrlsData;
     std::string failed;
     if (!loaderKey.SetValue(kLoadCtrlsValue, platform::kRegDword, &loadCtrls, sizeof loadCtrls))

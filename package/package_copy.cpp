@@ -1,6 +1,7 @@
 #include "package/package_copy.h"
 
 #include "package/install_paths.h"
+#include "package/install_record.h"
 #include "package/package_layout.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -148,7 +149,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
   }
-  platform::MakeFolder(targetFolder);
+  if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
   return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,
                       [&](const platform::FindEntry& entry) {
     const std::string name = entry.name;
@@ -173,6 +174,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
       }
     }
     platform::Log("copied " + from + " -> " + to);
+    NoteFile(to);
     ClearReadOnly(to);
     return true;
   });
@@ -188,18 +190,20 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
     return;
   }
-  platform::MakeFolder(libraryTarget);
+  if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
   VisitListing(librarySource, pattern, kLibraryEntryLimit, *target.m_progress,
                [&](const platform::FindEntry& entry) {
     const std::string from = librarySource + "\\" + entry.name;
     const std::string to = std::string(libraryTarget) + "\\" + entry.name;
     ClearReadOnly(from);
     ClearReadOnly(to);
-    if (platform::CopyOneFile(from.c_str(), to.c_str(), false))
+    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
       platform::Log("library file copied " + from + " -> " + to);
-    else
+      NoteLibraryFile(to);
+    } else {
       platform::Log("library file not copied " + from + " -> " + to + ": " +
                     platform::DescribeError(platform::LastError()));
+    }
     ClearReadOnly(to);
     return true;
   });

@@ -64,7 +64,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists);
 // CreateDirectoryA(path, NULL): one level.
 bool MakeFolder(const char* path);
 // RemoveDirectoryA: an empty folder, or a link to a folder (the link only,
-// whatever its target holds).
+// whatever its target holds); fails for a process's current folder.
 bool RemoveFolder(const char* path);
 // The number of names of a file (hard links; GetFileInformationByHandle
 // through CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT, no data access), 0
@@ -72,6 +72,25 @@ bool RemoveFolder(const char* path);
 std::uint32_t LinkCount(const char* path);
 // True when the path names an existing file or folder.
 bool PathExists(const char* path);
+// MoveFileExA(from, to, 0): renames a file or moves it on the same volume;
+// fails when the target exists or lies on another volume. A running
+// executable can be renamed, not deleted.
+bool MoveOneFile(const char* from, const char* to);
+// MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file, or an empty
+// folder, is deleted at the next restart. Needs administrator rights.
+bool DeleteAtRestart(const char* path);
+// The size in bytes of a file (GetFileAttributesExA); false when it is
+// missing or a folder.
+bool FileSize(const char* path, std::uint64_t* size);
+// Reads a whole file (CreateFileA with read sharing, ReadFile). False when
+// it cannot be opened or read, or when it is longer than `limit` bytes.
+bool ReadWholeFile(const char* path, std::size_t limit, std::string* data);
+// Creates or replaces a file with the bytes (CreateFileA CREATE_ALWAYS,
+// WriteFile); false when any step fails.
+bool WriteWholeFile(const char* path, const std::string& data);
+// SetCurrentDirectoryA. A folder that is a process's current folder cannot
+// be removed.
+bool ChangeCurrentFolder(const char* path);
 // GetModuleFileNameA(NULL) into a buffer of 261 bytes.
 std::string ExecutablePath();
 // GetCurrentDirectoryA.

@@ -19,6 +19,8 @@
 #include "platform/system.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
+#include "uninstall/apps_entry.h"
+#include "uninstall/install_book.h"
 
 bool g_warnHostRunning = true;
 
@@ -43,10 +45,21 @@ std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
   return text.empty() ? " none" : text;
 }
 
-// Progress mode, the package copy, the loaders and the fonts. False when
-// the package copy gave up; the site has then been closed with Cancel.
+// Writes the install record (and, the first time, the uninstaller) after a
+// phase, so that an install that stops later leaves a record of what it did.
+void SaveRecord(CInstallBook& book, const char* phase) {
+  if (book.Save())
+    platform::Log(std::string("install record written after ") + phase);
+  else
+    platform::Log(std::string("install record not written after ") + phase + ": " +
+                  platform::DescribeError(platform::LastError()));
+}
+
+// Progress mode, the package copy, the loaders and the fonts, the record
+// after each. False when the package copy gave up; the site has then been
+// closed with Cancel.
 bool RunInstall(CInstallSite& site, const std::string& installFolder,
-                const std::int32_t (&f)[kHostYearCount]) {
+                const std::int32_t (&f)[kHostYearCount], CInstallBook& book) {
   site.EnterProgressMode();
   platform::ProgressBar& bar = site.Progress();
   bar.SetRange(0, kProgressMax);
@@ -54,20 +67,25 @@ bool RunInstall(CInstallSite& site, const std::string& installFolder,
   bar.SetPos(0);
 
   CInstallTarget target(installFolder, bar, site.Session());
-  if (!CopyPackageFiles(target)) {
+  const bool copied = CopyPackageFiles(target);
+  SaveRecord(book, "the package copy");
+  if (!copied) {
     site.CloseCancel();
     return false;
   }
   CopyExtensionLibrary(target);
+  SaveRecord(book, "the library copy");
   bar.StepIt();
 
   g_hostRegistry.m_installFolder = installFolder;
   DropTrailingSeparator(g_hostRegistry.m_installFolder);
   RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
                   f[6] != 0);
+  SaveRecord(book, "the loader keys");
   bar.StepIt();
   InstallFonts(g_hostRegistry, site.Session(), f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0,
                f[4] != 0, f[5] != 0, f[6] != 0);
+  SaveRecord(book, "the fonts");
   bar.StepIt();
   bar.SetPos(kProgressMax);
   return true;
@@ -152,7 +170,8 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   if (madeChosen) LockNewFolder(chosen);
   installPath += "\\";
   installPath += kInstallSubfolder;
-  const std::uint32_t error = platform::MakeFolder(installPath.c_str()) ? 0 : platform::LastError();
+  const bool madeInstall = platform::MakeFolder(installPath.c_str());
+  const std::uint32_t error = madeInstall ? 0 : platform::LastError();
   // A person gets the copy prompts for a folder that is not there; a silent
   // install stops, and leaves nothing behind.
   if (session.Silent() && !IsFolder(installPath)) {
@@ -163,7 +182,18 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   }
   TakeOverFolder(installPath);
   platform::Log("install folder: " + installPath);
-  if (!RunInstall(site, installPath, yearSelected)) return session.StopCode();
+  // The record of this install, merged into what an earlier install into
+  // the same folder recorded.
+  CInstallBook book(installPath, g_hostRegistry);
+  if (madeChosen) book.FolderCreated(chosen);
+  if (madeInstall) book.FolderCreated(installPath);
+  if (!RunInstall(site, installPath, yearSelected, book)) return session.StopCode();
+  if (book.WriteEntry(g_versionNumber))
+    platform::Log("Apps & Features entry written: HKLM\\" + std::string(kUninstallKeyParent) +
+                  "\\" + kUninstallKeyName);
+  else
+    platform::Log("Apps & Features entry not written: " +
+                  platform::DescribeError(platform::LastError()));
   session.Tell(kDoneText, kDoneCaption);
   site.CloseOk();
   return kExitInstalled;

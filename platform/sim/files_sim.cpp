@@ -23,9 +23,12 @@ void SimFiles::Reset() {
   AddDrive('C');
   exePath_ = "C:\\SetUp.exe";
   current_ = "C:\\";
+  pendingDeletes_.clear();
   log_.clear();
   openListings_ = 0;
   token_ = ElevatedAdministrator();
+  // The temporary folder exists, as on every Windows.
+  NewChild(drives_.front().get(), "Temp", kAttrDirectory);
 }
 
 void SimFiles::AddDrive(char letter) {
@@ -243,6 +246,28 @@ std::vector<std::string> SimFiles::List(const std::string& folder) const {
   return out;
 }
 
+void SimFiles::Restart() {
+  std::vector<std::string> pending;
+  pending.swap(pendingDeletes_);
+  for (const std::string& path : pending) {
+    FsNode* node = Find(path);
+    if (!node || !node->parent || (node->IsFolder() && !node->children.empty())) continue;
+    auto& siblings = node->parent->children;
+    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                                [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+  }
+}
+
+namespace {
+void Detach(FsNode* node, std::unique_ptr<FsNode>* out) {
+  auto& siblings = node->parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; });
+  if (out) *out = std::move(*it);
+  siblings.erase(it);
+}
+}  // namespace
+
 }  // namespace sim
 
 namespace {
@@ -269,7 +294,8 @@ FindEntry Entry(const std::string& name, std::uint32_t attributes) {
 // them).
 constexpr std::uint32_t kErrorSharingViolation = 32, kErrorFileExists = 80,
                         kErrorInvalidName = 123, kErrorDirNotEmpty = 145,
-                        kErrorAlreadyExists = 183, kErrorDirectory = 267;
+                        kErrorAlreadyExists = 183, kErrorDirectory = 267,
+                        kErrorNotSameDevice = 17, kErrorFileTooLarge = 223;
 
 // Fails a call with `error` as its last error.
 bool Fail(std::uint32_t error) {
@@ -384,9 +410,9 @@ bool RemoveFile(const char* path) {
     return node->streams.erase(sim::UpperCase(stream)) != 0 || Fail(kErrorFileNotFound);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
   if (node->heldOpen) return Fail(kErrorSharingViolation);
-  auto& siblings = node->parent->children;
-  siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                              [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+  // The running image: its section allows no deletion.
+  if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);
+  sim::Detach(node, nullptr);
   return true;
 }
 
@@ -448,6 +474,8 @@ bool RemoveFolder(const char* path) {
   if (!node->IsFolder()) return Fail(kErrorDirectory);
   if (!node->parent) return Fail(kErrorAccessDenied);  // a drive
   if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
+  // The current folder of a process is in use.
+  if (node == fs.Find(fs.CurrentFolder())) return Fail(kErrorSharingViolation);
   auto& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
                               [node](const auto& n) { return n.get() == node; }));
@@ -460,6 +488,91 @@ std::uint32_t LinkCount(const char* path) {
 }
 
 bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr; }
+
+bool MoveOneFile(const char* from, const char* to) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("MoveFileExA ") + from + " " + to);
+  std::vector<std::string> names, sourceNames;
+  std::string stream;
+  if (!fs.Split(from, &sourceNames, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  FsNode* source = fs.Walk(sourceNames);
+  if (!source) return Fail(MissingError(sourceNames));
+  if (!source->parent) return Fail(kErrorAccessDenied);
+  if (source->heldOpen) return Fail(kErrorSharingViolation);
+  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
+  if (!sim::SameName(names[0], sourceNames[0])) return Fail(kErrorNotSameDevice);
+  if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
+  FsNode* parent = sim::Parent(names, false);
+  if (!parent || !parent->IsFolder()) return Fail(kErrorPathNotFound);
+  for (const FsNode* up = parent; up; up = up->parent)
+    if (up == source) return Fail(kErrorSharingViolation);  // into itself
+  std::unique_ptr<FsNode> moved;
+  sim::Detach(source, &moved);
+  moved->name = names.back();
+  moved->parent = parent;
+  parent->children.push_back(std::move(moved));
+  return true;
+}
+
+bool DeleteAtRestart(const char* path) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("MoveFileExA ") + path + " NULL MOVEFILE_DELAY_UNTIL_REBOOT");
+  fs.AddPendingDelete(path);
+  return true;
+}
+
+bool FileSize(const char* path, std::uint64_t* size) {
+  const FsNode* node = SimFiles::Get().Find(path);
+  if (!node) return Fail(kErrorFileNotFound);
+  if (node->IsFolder()) return Fail(kErrorAccessDenied);
+  *size = node->data.size();
+  return true;
+}
+
+bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("ReadFile ") + path);
+  const FsNode* node = fs.Find(path);
+  if (!node) return Fail(kErrorFileNotFound);
+  if (node->IsFolder()) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->data.size() > limit) return Fail(kErrorFileTooLarge);
+  *data = node->data;
+  return true;
+}
+
+bool WriteWholeFile(const char* path, const std::string& data) {
+  SimFiles& fs = SimFiles::Get();
+  fs.Record(std::string("WriteFile ") + path);
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
+    return Fail(kErrorInvalidName);
+  FsNode* node = fs.Walk(names);
+  if (node) {
+    if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden)))
+      return Fail(kErrorAccessDenied);
+    if (node->heldOpen) return Fail(kErrorSharingViolation);
+  } else {
+    FsNode* parent = sim::Parent(names, false);
+    if (!parent) return Fail(kErrorPathNotFound);
+    node = fs.NewChild(parent, names.back(), 0);
+  }
+  node->attributes = kAttrArchive;
+  node->data = data;
+  node->streams.clear();
+  return true;
+}
+
+bool ChangeCurrentFolder(const char* path) {
+  SimFiles& fs = SimFiles::Get();
+  const FsNode* node = fs.Find(path);
+  if (!node) return Fail(kErrorFileNotFound);
+  if (!node->IsFolder()) return Fail(kErrorDirectory);
+  fs.SetCurrentFolder(path);
+  return true;
+}
 
 std::string ExecutablePath() {
   SimFiles& fs = SimFiles::Get();

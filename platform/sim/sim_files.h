@@ -89,6 +89,13 @@ class SimFiles {
   // Names of a folder's entries in listing order (without "." and "..").
   std::vector<std::string> List(const std::string& folder) const;
 
+  // Paths passed to DeleteAtRestart, in call order; Restart() deletes them
+  // in that order as Windows does at the next start (a folder only when it
+  // is empty by then) and empties the list.
+  const std::vector<std::string>& PendingDeletes() const { return pendingDeletes_; }
+  void AddPendingDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
+  void Restart();
+
   void SetExecutablePath(std::string path) { exePath_ = std::move(path); }
   const std::string& ExecutablePath() const { return exePath_; }
   void SetCurrentFolder(std::string path) { current_ = std::move(path); }
@@ -119,6 +126,7 @@ class SimFiles {
   std::vector<std::unique_ptr<FsNode>> drives_;
   std::string exePath_;
   std::string current_;
+  std::vector<std::string> pendingDeletes_;
   std::vector<std::string> log_;
   int openListings_ = 0;
   SimToken token_;

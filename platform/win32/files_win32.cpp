@@ -66,6 +66,65 @@ std::uint32_t LinkCount(const char* path) {
 
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+
+// Without MOVEFILE_COPY_ALLOWED: a move to another volume fails instead of
+// becoming a copy and a delete, which a running executable would not allow.
+bool MoveOneFile(const char* from, const char* to) { return MoveFileExA(from, to, 0) != 0; }
+
+bool DeleteAtRestart(const char* path) {
+  return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool FileSize(const char* path, std::uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  bool ok = GetFileSizeEx(h, &size) != 0 && size.QuadPart >= 0 &&
+            static_cast<unsigned long long>(size.QuadPart) <= limit;
+  std::string bytes;
+  if (ok) {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+      const std::size_t chunk = bytes.size() - done > (1u << 20) ? (1u << 20) : bytes.size() - done;
+      DWORD got = 0;
+      ok = ReadFile(h, &bytes[done], static_cast<DWORD>(chunk), &got, nullptr) != 0 && got != 0;
+      done += got;
+    }
+  }
+  CloseHandle(h);
+  if (ok) *data = std::move(bytes);
+  return ok;
+}
+
+bool WriteWholeFile(const char* path, const std::string& data) {
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < data.size()) {
+    const std::size_t chunk = data.size() - done > (1u << 20) ? (1u << 20) : data.size() - done;
+    DWORD put = 0;
+    ok = WriteFile(h, data.data() + done, static_cast<DWORD>(chunk), &put, nullptr) != 0 &&
+         put == chunk;
+    done += put;
+  }
+  if (!CloseHandle(h)) ok = false;
+  return ok;
+}
+
+bool ChangeCurrentFolder(const char* path) { return SetCurrentDirectoryA(path) != 0; }
+
 std::string ExecutablePath() {
   char buffer[MAX_PATH + 1] = {};
   const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);

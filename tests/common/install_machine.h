@@ -33,10 +33,13 @@ inline const std::vector<HostInstall> kInstalls = {
     {kZwcad + "2025\\zh-CN\\", kHosts + "\\ZW2025", 2025},
 };
 
-// The package's files and the library's top-level files, nothing excluded.
+// The package's files and the library's top-level files, nothing excluded,
+// and beside them the install record and the uninstaller.
 inline const std::vector<std::string> kInstalled = {
     "a.txt", "Korvex2021.ZRX", "Korvex2025.ZRX", "Korvex扩展绘图库\\", "Korvex扩展绘图库\\l1.dat",
-    "Korvex扩展绘图库\\l2.dat"};
+    "Korvex扩展绘图库\\l2.dat", "Uninstall.dat", "Uninstall.exe"};
+// The Apps & Features entry of a complete install.
+inline const std::string kEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwell";
 
 inline bool Exists(const std::string& path) {
   return platform::ReadAttributes(path.c_str()) != platform::kInvalidAttributes;
@@ -62,6 +65,7 @@ inline void PrepareMachine() {
 
 inline void CleanMachine() {
   EXPECT_TRUE(DeleteTree("SOFTWARE\\ZWSOFT"));
+  EXPECT_TRUE(DeleteTree(kEntryKey));
   EXPECT_TRUE(RemoveTree(kPkg));
   EXPECT_TRUE(RemoveTree(kHosts));
 }
@@ -132,7 +136,10 @@ struct RunSeen {
 inline const char* const kUsageStart = "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n/S\t";
 
 inline std::vector<SwitchRun> SwitchRuns() {
-  const std::vector<std::string> beforeTheHeldModule = {"a.txt", "Korvex2021.ZRX"};
+  // A stopped install keeps the record of what it did and the uninstaller.
+  const std::vector<std::string> beforeTheHeldModule = {"a.txt", "Korvex2021.ZRX", "Uninstall.dat",
+                                                        "Uninstall.exe"};
+  const std::vector<std::string> nothingCopied = {"Uninstall.dat", "Uninstall.exe"};
   return {
       {"Default", "/S", Prepare::kNothing, 0, "C:\\Korvex\\Tarnwell", kInstalled, {2021, 2024, 2025},
        {"C:\\Korvex"}, ""},
@@ -145,7 +152,8 @@ inline std::vector<SwitchRun> SwitchRuns() {
       {"LogCannotBeCreated", "/S /LOG=C:\\NoSuch\\setup.log", Prepare::kNothing, 1, "", {}, {},
        {"C:\\Korvex", "C:\\NoSuch"}, ""},
       {"NoHostOfTheYears", "/S /YEARS=2022,2023", Prepare::kNothing, 3, "", {}, {}, {"C:\\Korvex"}, ""},
-      {"NoPackage", "/S", Prepare::kNoPackage, 4, "C:\\Korvex\\Tarnwell", {}, {}, {"C:\\Korvex"}, ""},
+      {"NoPackage", "/S", Prepare::kNoPackage, 4, "C:\\Korvex\\Tarnwell", nothingCopied, {},
+       {"C:\\Korvex"}, ""},
       {"HeldModule", "/S", Prepare::kHeldModule, 5, "C:\\Korvex\\Tarnwell", beforeTheHeldModule, {},
        {"C:\\Korvex"}, ""},
       {"HostRunning", "/S", Prepare::kHostRunning, 6, "", {}, {}, {"C:\\Korvex"}, ""},

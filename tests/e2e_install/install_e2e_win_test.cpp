@@ -154,7 +154,8 @@ TEST_F(InstallE2e, AbortInACopyPromptCancelsTheRest) {
   EXPECT_EQ(o.prompts, 1);
   EXPECT_TRUE(o.others.empty());
   // a.txt came before the held module; nothing after it.
-  EXPECT_EQ(Tree("C:\\Korvex\\Tarnwell"), (std::vector<std::string>{"a.txt", "Korvex2021.ZRX"}));
+  EXPECT_EQ(Tree("C:\\Korvex\\Tarnwell"), (std::vector<std::string>{"a.txt", "Korvex2021.ZRX",
+                                                                   "Uninstall.dat", "Uninstall.exe"}));
   ExpectHostsUntouched();
 }
 

@@ -146,18 +146,23 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
       "skipped " + data + "README: no \".\" in its name",
       "skipped " + data + "SetUp.exe: the setup program",
       "skipped " + data + u8"说明扩展绘图库.txt: its name holds \"扩展绘图库\"",
+      "install record written after the package copy",
       "library file copied " + data + lib + "\\l1.dat -> " + target + lib + "\\l1.dat",
       "library file copied " + data + lib + "\\l2.dat -> " + target + lib + "\\l2.dat",
       "skipped " + data + lib + "\\sub: a folder",
+      "install record written after the library copy",
   });
   for (const HostInstall& h : kInstalls) {
     const std::string module = h.year == 2025 ? "Korvex2025.ZRX" : "Korvex2021.ZRX";
     expected.push_back("loader key written: HKLM\\" + h.keyPath + "Applications\\Korvex" +
                        std::to_string(h.year) + ", LOADER = " + target + module);
   }
+  expected.push_back("install record written after the loader keys");
   for (const HostInstall& h : kInstalls)
     for (const char* font : {"Korvex_EN.shx", "Korvex_HZ.shx"})
       expected.push_back("font copied " + data + font + " -> " + h.location + "\\Fonts\\" + font);
+  expected.push_back("install record written after the fonts");
+  expected.push_back("Apps & Features entry written: HKLM\\" + ts::kEntryKey);
   expected.push_back("exit code 0: installed");
   std::vector<std::string> events;
   for (const auto& line : lines) events.push_back(line.second);

@@ -3,11 +3,14 @@
 // removes its own tree.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "common/case_name.h"
 #include "common/file_tree.h"
 #include "platform/files.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -111,6 +114,102 @@ TEST_F(Files, OwnPathAndCurrentFolder) {
   ASSERT_GT(exe.size(), 4u);
   EXPECT_EQ(exe.substr(1, 2), ":\\");
   EXPECT_TRUE(platform::PathExists(platform::CurrentFolder().c_str()));
+}
+
+// The operations of the uninstall, one row each: what is there before, the
+// call, its result and the names left in the folder.
+struct RemovalOp {
+  const char* name;
+  std::vector<std::string> files;    // written before (a name ending in "\\" is a folder)
+  std::function<bool(const std::string& root)> call;
+  bool result;
+  std::vector<std::string> after;    // the folder's names afterwards
+};
+
+const RemovalOp kRemovalOps[] = {
+    {"RemoveEmptyFolder", {"d\\"}, [](const std::string& r) { return platform::RemoveFolder((r + "\\d").c_str()); },
+     true, {}},
+    {"RemoveFolderNotEmpty", {"d\\a.txt"},
+     [](const std::string& r) { return platform::RemoveFolder((r + "\\d").c_str()); }, false, {"d"}},
+    {"RemoveFolderMissing", {}, [](const std::string& r) { return platform::RemoveFolder((r + "\\d").c_str()); },
+     false, {}},
+    {"RemoveFolderOfAFile", {"a.txt"},
+     [](const std::string& r) { return platform::RemoveFolder((r + "\\a.txt").c_str()); }, false, {"a.txt"}},
+    {"RemoveCurrentFolder", {"d\\"},
+     [](const std::string& r) {
+       const std::string before = platform::CurrentFolder();
+       const bool changed = platform::ChangeCurrentFolder((r + "\\d").c_str());
+       const bool removed = platform::RemoveFolder((r + "\\d").c_str());
+       platform::ChangeCurrentFolder(before.c_str());
+       return changed && removed;
+     },
+     false, {"d"}},
+    {"MoveRenames", {"a.txt"},
+     [](const std::string& r) { return platform::MoveOneFile((r + "\\a.txt").c_str(), (r + "\\b.txt").c_str()); },
+     true, {"b.txt"}},
+    {"MoveIntoAFolder", {"a.txt", "d\\"},
+     [](const std::string& r) { return platform::MoveOneFile((r + "\\a.txt").c_str(), (r + "\\d\\a.txt").c_str()); },
+     true, {"d"}},
+    {"MoveOntoAFile", {"a.txt", "b.txt"},
+     [](const std::string& r) { return platform::MoveOneFile((r + "\\a.txt").c_str(), (r + "\\b.txt").c_str()); },
+     false, {"a.txt", "b.txt"}},
+    {"MoveMissing", {},
+     [](const std::string& r) { return platform::MoveOneFile((r + "\\a.txt").c_str(), (r + "\\b.txt").c_str()); },
+     false, {}},
+    {"WriteCreates", {},
+     [](const std::string& r) {
+       std::string data;
+       return platform::WriteWholeFile((r + "\\w.txt").c_str(), std::string("a\0b", 3)) &&
+              platform::ReadWholeFile((r + "\\w.txt").c_str(), 3, &data) && data == std::string("a\0b", 3);
+     },
+     true, {"w.txt"}},
+    {"WriteReplaces", {"w.txt"},
+     [](const std::string& r) {
+       std::string data;
+       std::uint64_t size = 0;
+       return platform::WriteWholeFile((r + "\\W.TXT").c_str(), "new") &&
+              platform::ReadWholeFile((r + "\\w.txt").c_str(), 100, &data) && data == "new" &&
+              platform::FileSize((r + "\\w.txt").c_str(), &size) && size == 3;
+     },
+     true, {"w.txt"}},
+    {"WriteIntoMissingFolder", {},
+     [](const std::string& r) { return platform::WriteWholeFile((r + "\\x\\w.txt").c_str(), "a"); }, false, {}},
+    {"ReadPastTheLimit", {"a.txt"},
+     [](const std::string& r) {
+       std::string data = "kept";
+       return platform::ReadWholeFile((r + "\\a.txt").c_str(), 4, &data) || data != "kept";
+     },
+     false, {"a.txt"}},
+    {"ReadOrSizeOfAFolder", {"d\\"},
+     [](const std::string& r) {
+       std::string data;
+       std::uint64_t size = 0;
+       return platform::ReadWholeFile((r + "\\d").c_str(), 100, &data) ||
+              platform::FileSize((r + "\\d").c_str(), &size);
+     },
+     false, {"d"}},
+};
+
+class RemovalOps : public Files, public testing::WithParamInterface<RemovalOp> {};
+
+TEST_P(RemovalOps, ResultAndFolder) {
+  for (const std::string& f : GetParam().files) {
+    if (f.back() == '\\')
+      ASSERT_TRUE(testing_support::MakeFolders(P(f.substr(0, f.size() - 1))));
+    else
+      ASSERT_TRUE(WriteFile(P(f), f));  // content: its own name (a.txt: 5 bytes)
+  }
+  EXPECT_EQ(GetParam().call(root_), GetParam().result);
+  EXPECT_EQ(testing_support::ListNames(root_), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Uninstall, RemovalOps, testing::ValuesIn(kRemovalOps), CaseName());
+
+TEST_F(Files, TemporaryFolderExists) {
+  const std::string temp = platform::TempFolder();
+  ASSERT_GT(temp.size(), 3u);
+  EXPECT_NE(temp.back(), '\\');
+  EXPECT_NE(platform::ReadAttributes(temp.c_str()) & platform::kAttrDirectory, 0u);
 }
 
 }  // namespace

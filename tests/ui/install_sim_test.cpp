@@ -64,6 +64,7 @@ class InstallTest : public testing::Test {
     fs.AddDrive('D');
     fs.AddDrive('E');
     fs.SetExecutablePath("C:\\pkg\\SetUp.exe");
+    fs.AddFile("C:\\pkg\\SetUp.exe", "MZ SetUp");  // copied as the uninstaller
     const std::string data = "C:\\pkg\\Data\\";
     for (const char* f : {"SetUp.exe", "Korvex2021.ZRX", "Korvex2025.ZRX", "Korvex_EN.shx",
                           "Korvex_HZ.shx", "README", "readme.txt"})
@@ -161,7 +162,8 @@ TEST_F(InstallTest, DefaultInstallCopiesRegistersAndDeploysFonts) {
   EXPECT_EQ(created[0], "C:\\Korvex");
   EXPECT_EQ(created[1], "C:\\Korvex\\Tarnwell");
   EXPECT_EQ(SimFiles::Get().List("C:\\Korvex\\Tarnwell"),
-            (std::vector<std::string>{"Korvex2021.ZRX", "Korvex2025.ZRX", kLibrary, "readme.txt"}));
+            (std::vector<std::string>{"Korvex2021.ZRX", "Korvex2025.ZRX", kLibrary, "readme.txt",
+                                      "Uninstall.dat", "Uninstall.exe"}));
   EXPECT_EQ(SimFiles::Get().List("C:\\Korvex\\Tarnwell\\" + kLibrary),
             (std::vector<std::string>{"a.dwg", "b.dwg"}));
   EXPECT_EQ(Loader(kKey2024, 2024), std::string("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX") + '\0');

@@ -47,6 +47,7 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
     SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", true);
   }
   SimFiles::Get().SetExecutablePath(exe);
+  ASSERT_TRUE(ts::WriteFile(exe, "MZ SetUp"));  // the running program, copied as the uninstaller
   SimSystem::Get().SetCommandLine("\"" + exe + "\" " + c.arguments);
   EXPECT_FALSE(theApp.RunSetup());
   SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", false);

@@ -1,0 +1,54 @@
+#pragma once
+// What an install wrote, as the uninstaller needs it: the folders it created,
+// the files it copied, the loader keys it wrote and the fonts it copied with
+// a digest of their content. The record file (uninstall/record_file.h) keeps
+// it on disk.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct RecordedFont {
+  std::string path;
+  std::string digest;  // SHA-256 of the content, 64 lower-case hex digits
+};
+
+class InstallRecord {
+ public:
+  // Each Add keeps the first spelling of a path and ignores a repetition
+  // (names compared ignoring case); a font recorded again takes the new
+  // digest. Paths holding control bytes, and digests that are not 64
+  // lower-case hex digits, are not recorded.
+  void AddCreatedFolder(const std::string& path);
+  void AddFile(const std::string& path);
+  void AddLibraryFile(const std::string& path);
+  void AddLoaderKey(const std::string& keyPath);
+  void AddFont(const std::string& path, const std::string& digest);
+  // Adds every entry of `other` after this record's own.
+  void Merge(const InstallRecord& other);
+  bool Empty() const;
+
+  std::string m_installFolder;  // without trailing "\"
+  std::vector<std::string> m_createdFolders;
+  std::vector<std::string> m_files;         // package files in the install folder
+  std::vector<std::string> m_libraryFiles;  // files in its library folder
+  std::vector<std::string> m_loaderKeys;    // below HKEY_LOCAL_MACHINE, no trailing "\"
+  std::vector<RecordedFont> m_fonts;
+};
+
+// The largest font file whose digest is taken.
+constexpr std::size_t kFontSizeLimit = 64u << 20;
+
+// True for 64 lower-case hexadecimal digits.
+bool IsDigestText(const std::string& text);
+
+// The record of the running install, or null: the package copy, the library
+// copy, the loader registration and the font deployment add what they wrote
+// to it through the Note functions, which do nothing while it is null.
+extern InstallRecord* g_installRecord;
+
+void NoteCreatedFolder(const std::string& path);
+void NoteFile(const std::string& path);
+void NoteLibraryFile(const std::string& path);
+void NoteLoaderKey(const std::string& keyPath);
+// Reads the copied font back and records the digest of its content.
+void NoteFont(const std::string& path);

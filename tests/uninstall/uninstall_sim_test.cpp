@@ -1,0 +1,127 @@
+// What only the simulation shows: a file in use (Wine deletes a file another
+// process holds open only when that process allows it, and restarts nothing),
+// the uninstaller's own running image, the host program running, and the
+// state after the next restart.
+#include <gtest/gtest.h>
+
+#include "common/case_name.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_system.h"
+#include "uninstall_fixture.h"
+
+namespace ts = testing_support;
+using platform::sim::SimFiles;
+
+namespace {
+
+const std::vector<std::string> kAfter = {"H24\\", "H24\\Fonts\\", "key Applications"};
+
+using UninstallSim = ts::UninstallFixture;
+
+TEST_F(UninstallSim, FileInUseIsDeletedAtRestartWithItsFolders) {
+  ASSERT_TRUE(Install());
+  const std::string held = folder_ + "\\Korvex扩展绘图库\\门窗.dwg";
+  ASSERT_TRUE(SimFiles::Get().SetHeldOpen(held, true));
+  EXPECT_EQ(RunUninstallOf(), kUninstallRestart);
+  // Everything else is gone now; the file waits, and so do the folders that
+  // hold nothing else.
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\",
+                                               "K\\Tarnwell\\Korvex扩展绘图库\\",
+                                               "K\\Tarnwell\\Korvex扩展绘图库\\门窗.dwg",
+                                               "key Applications"}));
+  EXPECT_EQ(SimFiles::Get().PendingDeletes(),
+            (std::vector<std::string>{held, folder_ + "\\Korvex扩展绘图库", folder_, chosen_}));
+  SimFiles::Get().SetHeldOpen(held, false);
+  SimFiles::Get().Restart();
+  EXPECT_EQ(State(), kAfter);
+}
+
+TEST_F(UninstallSim, FileInUseBesideAnAddedFileKeepsTheFolder) {
+  ASSERT_TRUE(Install());
+  ASSERT_TRUE(ts::WriteFile(folder_ + "\\notes.txt", "mine"));
+  ASSERT_TRUE(SimFiles::Get().SetHeldOpen(folder_ + "\\Korvex2021.ZRX", true));
+  EXPECT_EQ(RunUninstallOf(), kUninstallRestart);
+  EXPECT_EQ(SimFiles::Get().PendingDeletes(), (std::vector<std::string>{folder_ + "\\Korvex2021.ZRX"}));
+}
+
+TEST_F(UninstallSim, RunningUninstallerMovesOutAndNeverAsksForARestart) {
+  ASSERT_TRUE(Install());
+  const std::string self = folder_ + "\\Uninstall.exe";
+  SimFiles::Get().SetExecutablePath(self);
+  SimFiles::Get().SetCurrentFolder(folder_);  // started from its own folder
+  EXPECT_EQ(RunUninstallOf(true, self), kUninstallDone);
+  EXPECT_EQ(State(), kAfter);
+  EXPECT_EQ(SimFiles::Get().List("C:\\Temp"), (std::vector<std::string>{"Tarnwell-Uninstall-1.exe"}));
+  EXPECT_EQ(SimFiles::Get().PendingDeletes(),
+            (std::vector<std::string>{"C:\\Temp\\Tarnwell-Uninstall-1.exe"}));
+}
+
+TEST_F(UninstallSim, RunningUninstallerThatCannotMoveWaitsInPlace) {
+  ASSERT_TRUE(Install());
+  const std::string self = folder_ + "\\Uninstall.exe";
+  SimFiles::Get().SetExecutablePath(self);
+  SimFiles::Get().AddDrive('D');
+  platform::sim::SimSystem::Get().SetTempFolder("D:");  // another volume: no rename
+  EXPECT_EQ(RunUninstallOf(true, self), kUninstallDone);
+  EXPECT_EQ(SimFiles::Get().PendingDeletes(), (std::vector<std::string>{self, folder_, chosen_}));
+  SimFiles::Get().SetExecutablePath("C:\\elsewhere.exe");
+  SimFiles::Get().Restart();
+  EXPECT_EQ(State(), kAfter);
+}
+
+TEST_F(UninstallSim, HostRunningRemovesNothing) {
+  ASSERT_TRUE(Install());
+  const std::vector<std::string> before = State();
+  platform::sim::SimProcesses::Get().SetProcesses({"System", "ZWCAD.EXE"});
+  {
+    ts::BoxAnswerer boxes;
+    EXPECT_EQ(RunUninstallOf(false), kUninstallHostRunning);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "请关闭CAD后再进行卸载 !");
+    EXPECT_EQ(boxes.Boxes()[0].caption, "Tarnwell软件卸载");
+    EXPECT_EQ(boxes.Boxes()[0].type, platform::kMbOk);
+  }
+  ts::BoxAnswerer silent;
+  EXPECT_EQ(RunUninstallOf(true), kUninstallHostRunning);
+  EXPECT_EQ(silent.Boxes().size(), 1u);  // the one before: silent shows none
+  EXPECT_EQ(State(), before);
+}
+
+}  // namespace
+
+namespace {
+
+// Wine makes no junctions (see docs/wine-notes.md): a library folder or an
+// install folder that has become a link to another folder keeps what that
+// folder holds, even under the recorded names.
+struct LinkCase {
+  const char* name;
+  std::string link;  // below the install folder's parent; "" the install folder itself
+};
+
+const LinkCase kLinks[] = {{"LibraryFolder", "Tarnwell\\Korvex扩展绘图库"}, {"InstallFolder", "Tarnwell"}};
+
+class LinkedFolder : public ts::UninstallFixture, public testing::WithParamInterface<LinkCase> {};
+
+TEST_P(LinkedFolder, NothingIsDeletedThroughIt) {
+  ASSERT_TRUE(Install());
+  // Somebody moves the folder away and puts a link to another folder in its
+  // place, which holds files of the recorded names (and the record, so that
+  // it reads through the link).
+  const std::string linked = chosen_ + "\\" + GetParam().link;
+  std::string record;
+  ASSERT_TRUE(ts::ReadFile(folder_ + "\\Uninstall.dat", &record));
+  ASSERT_TRUE(ts::RemoveTree(linked));
+  for (const char* name : {"门窗.dwg", "Korvex2021.ZRX"})
+    ASSERT_TRUE(ts::WriteFile(root_ + "\\other\\" + name, "other"));
+  ASSERT_TRUE(ts::WriteFile(root_ + "\\other\\Uninstall.dat", record));
+  ASSERT_NE(SimFiles::Get().AddLink(linked, root_ + "\\other", true), nullptr);
+  EXPECT_EQ(RunUninstallOf(), kUninstallDone);
+  EXPECT_EQ(SimFiles::Get().List(root_ + "\\other"),
+            (std::vector<std::string>{"Korvex2021.ZRX", "Uninstall.dat", "门窗.dwg"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, LinkedFolder, testing::ValuesIn(kLinks), CaseName());
+
+}  // namespace

@@ -1,0 +1,40 @@
+#pragma once
+// Keeps the install record of a running install: merges it into the record
+// an earlier install left in the same folder, writes it after each phase,
+// puts the uninstaller beside it, and at a successful end writes the Apps &
+// Features entry.
+#include <cstdint>
+#include <string>
+
+#include "host/host_registry.h"
+#include "package/install_record.h"
+
+class CInstallBook {
+ public:
+  // Starts recording into the install folder (without trailing "\"): reads
+  // the folder's earlier record, if any, and makes this the install record
+  // that the copies and registrations report to.
+  CInstallBook(const std::string& installFolder, const CHostRegistry& hosts);
+  ~CInstallBook();
+  CInstallBook(const CInstallBook&) = delete;
+  CInstallBook& operator=(const CInstallBook&) = delete;
+
+  // A folder the install sequence created before the copies.
+  void FolderCreated(const std::string& path) { current_.AddCreatedFolder(path); }
+
+  // Copies the running executable into the install folder as the
+  // uninstaller (once), then writes the merged record; false when the
+  // record could not be written.
+  bool Save();
+  // Writes the Apps & Features entry for this install folder.
+  bool WriteEntry(std::int32_t versionNumber);
+
+  const InstallRecord& Current() const { return current_; }
+  bool UninstallerCopied() const { return uninstallerCopied_; }
+
+ private:
+  std::string folder_;
+  InstallRecord earlier_;
+  InstallRecord current_;
+  bool uninstallerCopied_ = false;
+};

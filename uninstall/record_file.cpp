@@ -1,0 +1,209 @@
+#include "uninstall/record_file.h"
+
+#include <algorithm>
+
+#include "package/install_paths.h"
+#include "package/package_layout.h"
+#include "platform/codepage.h"
+
+namespace {
+
+constexpr char kLoaderKeyPrefix[] = "Applications\\Korvex";
+
+// Every double-byte character complete, with a second byte that GBK allows,
+// and no byte 0xFF.
+bool WellFormedText(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto b = static_cast<unsigned char>(text[pos]);
+    if (b == 0xFF) return false;
+    if (platform::IsLeadByte(b)) {
+      if (pos + 1 >= text.size()) return false;
+      const auto trail = static_cast<unsigned char>(text[pos + 1]);
+      if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+      pos += 2;
+    } else {
+      pos += 1;
+    }
+  }
+  return true;
+}
+
+bool Contains(const std::vector<std::string>& list, std::string_view text) {
+  return std::any_of(list.begin(), list.end(),
+                     [&](const std::string& item) { return platform::EqualsIgnoreCase(item, text); });
+}
+
+// Splits at the last "\" (a character, not a second byte).
+bool SplitLast(std::string_view path, std::string_view* parent, std::string_view* name) {
+  const std::size_t cut = platform::FindLastChar(path, '\\');
+  if (cut == std::string_view::npos) return false;
+  *parent = path.substr(0, cut);
+  *name = path.substr(cut + 1);
+  return true;
+}
+
+// One file name, as Windows would take it literally: no separator, no
+// wildcard, no stream or drive, not "." or "..", and no trailing dot or
+// blank (Windows would strip it and name another file).
+bool PlainName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (std::size_t pos = 0; pos < name.size(); pos += platform::CharLength(name, pos)) {
+    if (platform::CharLength(name, pos) != 1) continue;
+    if (std::string_view("\\/:*?\"<>|").find(name[pos]) != std::string_view::npos) return false;
+  }
+  // A second byte is never "." or " ", so the last byte tells.
+  return name.back() != '.' && name.back() != ' ';
+}
+
+bool SameText(std::string_view a, std::string_view b) { return platform::EqualsIgnoreCase(a, b); }
+
+std::string LibraryFolderOf(const std::string& installFolder) {
+  return installFolder + "\\" + kLibraryFolder;
+}
+
+bool ValidCreatedFolder(std::string_view path, const RecordScope& scope) {
+  if (SameText(path, scope.installFolder) || SameText(path, LibraryFolderOf(scope.installFolder)))
+    return true;
+  // The chosen folder: the install folder's parent, never a drive's root.
+  std::string_view parent, name;
+  if (!SplitLast(scope.installFolder, &parent, &name) || !SameText(name, kInstallSubfolder))
+    return false;
+  return SameText(path, parent) && platform::FindLastChar(parent, '\\') != std::string_view::npos;
+}
+
+bool ValidFileIn(std::string_view path, std::string_view folder) {
+  std::string_view parent, name;
+  return SplitLast(path, &parent, &name) && SameText(parent, folder) && PlainName(name);
+}
+
+bool ValidLoaderKey(std::string_view keyPath, const RecordScope& scope) {
+  // <host key>\Applications\Korvex<year>, the host key as the scan found it
+  // for that year.
+  const std::size_t prefixLength = sizeof kLoaderKeyPrefix - 1;
+  if (keyPath.size() < prefixLength + 4) return false;
+  const std::string_view yearText = keyPath.substr(keyPath.size() - 4);
+  if (!std::all_of(yearText.begin(), yearText.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  const int year = std::stoi(std::string(yearText));
+  if (!IsHostYear(year)) return false;
+  const std::string_view rest = keyPath.substr(0, keyPath.size() - 4);
+  const std::string_view prefix = rest.substr(rest.size() - prefixLength);
+  if (!SameText(prefix, kLoaderKeyPrefix)) return false;
+  const std::string_view host = rest.substr(0, rest.size() - prefixLength);
+  // The cut must fall on a character boundary.
+  std::size_t pos = 0;
+  while (pos < host.size()) pos += platform::CharLength(rest, pos);
+  if (pos != host.size() || host.empty()) return false;
+  return Contains(scope.hostKeys[HostYearIndex(year)], host);
+}
+
+bool ValidFont(std::string_view path, const RecordScope& scope) {
+  std::string_view fonts, name;
+  if (!SplitLast(path, &fonts, &name)) return false;
+  if (!SameText(name, kFontFiles[0]) && !SameText(name, kFontFiles[1])) return false;
+  for (const std::string& location : scope.hostLocations)
+    if (SameText(fonts, location + "\\" + kFontsFolder)) return true;
+  return false;
+}
+
+// Splits a line at its tabs.
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> out;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    out.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos
+                                                                    : tab - start));
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  return out;
+}
+
+// One entry line; false when it breaks a rule.
+bool TakeLine(const std::vector<std::string_view>& f, const RecordScope& scope,
+              InstallRecord* record) {
+  const std::string_view kind = f[0];
+  if (f.size() < 2 || f[1].size() > kMaxPathText) return false;
+  const std::string path(f[1]);
+  if (kind == "font") {
+    if (f.size() != 3 || !IsDigestText(std::string(f[2])) || !ValidFont(path, scope)) return false;
+    record->AddFont(path, std::string(f[2]));
+    return true;
+  }
+  if (f.size() != 2) return false;
+  if (kind == "created") {
+    if (!ValidCreatedFolder(path, scope)) return false;
+    record->AddCreatedFolder(path);
+  } else if (kind == "file") {
+    std::string_view parent, name;
+    SplitLast(path, &parent, &name);
+    if (!ValidFileIn(path, scope.installFolder) || SameText(name, kRecordFile) ||
+        SameText(name, kUninstallerFile))
+      return false;
+    record->AddFile(path);
+  } else if (kind == "library") {
+    if (!ValidFileIn(path, LibraryFolderOf(scope.installFolder))) return false;
+    record->AddLibraryFile(path);
+  } else if (kind == "loader") {
+    if (!ValidLoaderKey(path, scope)) return false;
+    record->AddLoaderKey(path);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FormatRecord(const InstallRecord& record) {
+  std::string out = std::string(kRecordHeader) + "\r\n";
+  out += "folder\t" + record.m_installFolder + "\r\n";
+  for (const std::string& p : record.m_createdFolders) out += "created\t" + p + "\r\n";
+  for (const std::string& p : record.m_files) out += "file\t" + p + "\r\n";
+  for (const std::string& p : record.m_libraryFiles) out += "library\t" + p + "\r\n";
+  for (const std::string& p : record.m_loaderKeys) out += "loader\t" + p + "\r\n";
+  for (const RecordedFont& f : record.m_fonts) out += "font\t" + f.path + "\t" + f.digest + "\r\n";
+  out += "end\r\n";
+  return out;
+}
+
+RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallRecord* record,
+                       int* ignored) {
+  *record = InstallRecord();
+  *ignored = 0;
+  int lineNumber = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) {
+      ++*ignored;  // a last line without its line break: cut short
+      break;
+    }
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ++lineNumber;
+    const bool readable =
+        line.size() <= kRecordLineLimit && WellFormedText(line) &&
+        !std::any_of(line.begin(), line.end(), [](char c) {
+          const auto b = static_cast<unsigned char>(c);
+          return (b < 0x20 && c != '\t') || b == 0x7F;
+        });
+    if (lineNumber == 1) {
+      if (line != kRecordHeader) return kRecordUnreadable;
+      continue;
+    }
+    if (lineNumber == 2) {
+      const auto f = Fields(line);
+      if (!readable || f.size() != 2 || f[0] != "folder" || !SameText(f[1], scope.installFolder))
+        return kRecordUnreadable;
+      record->m_installFolder = std::string(f[1]);
+      continue;
+    }
+    if (line == "end") break;
+    if (line.empty()) continue;
+    if (!readable || !TakeLine(Fields(line), scope, record)) ++*ignored;
+  }
+  return lineNumber >= 2 ? kRecordOk : kRecordUnreadable;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The install record "Uninstall.dat" on disk. A text file, one entry a line:
+//
+//   Tarnwell install record 1
+//   folder<TAB>C:\Korvex\Tarnwell                 the install folder
+//   created<TAB>C:\Korvex                         a folder this install created
+//   file<TAB>C:\Korvex\Tarnwell\Korvex2021.ZRX    a package file
+//   library<TAB>C:\Korvex\Tarnwell\Korvex扩展绘图库\a.dwg
+//   loader<TAB>SOFTWARE\ZWSOFT\ZWCAD\2024\Applications\Korvex2024
+//   font<TAB>C:\ZWCAD 2024\Fonts\Korvex_EN.shx<TAB><SHA-256 of its content>
+//   end
+//
+// Paths and key paths are GBK text, as the installer uses them; lines end
+// with CR LF. The reader takes the file as input that anyone may have edited:
+// every line must be complete (ended by a line break), free of control bytes
+// and well-formed GBK, and must name a place this installer writes to (see
+// RecordScope); any other line is passed over on its own.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/host_contract.h"
+#include "package/install_record.h"
+
+// Names beside the installed files.
+constexpr const char* kRecordFile = "Uninstall.dat";
+constexpr const char* kUninstallerFile = "Uninstall.exe";
+constexpr const char* kRecordHeader = "Tarnwell install record 1";
+// The longest line the reader looks at, line break excluded.
+constexpr std::size_t kRecordLineLimit = 1024;
+// The largest record the reader reads.
+constexpr std::size_t kRecordSizeLimit = 1 << 20;
+
+// What the reader accepts: paths inside the install folder, loader keys below
+// the host keys the scan found (per host year), fonts in the Fonts folders of
+// the host locations it found.
+struct RecordScope {
+  std::string installFolder;                       // without trailing "\"
+  std::vector<std::string> hostKeys[kHostYearCount];  // 2021 first, each ending with "\"
+  std::vector<std::string> hostLocations;          // without trailing "\"
+};
+
+// The text of the record.
+std::string FormatRecord(const InstallRecord& record);
+
+enum RecordRead : int {
+  kRecordOk = 0,
+  kRecordUnreadable = 1,  // no header, another version, or another install folder
+};
+
+// Parses the text. The header line and a "folder" line naming the scope's
+// install folder must come first; each later line that breaks a rule is
+// counted in `ignored` and left out.
+RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallRecord* record,
+                       int* ignored);

@@ -1,0 +1,32 @@
+#pragma once
+// Removes what an install record lists, and nothing that belongs to anyone
+// else, with the same platform operations the install used.
+#include <string>
+#include <vector>
+
+#include "package/install_record.h"
+
+struct RemovalOutcome {
+  // A file that could not be deleted now was scheduled for deletion at the
+  // next restart (the uninstaller's own running image does not count).
+  bool restartNeeded = false;
+  // What happened, one event a line, for the log.
+  std::vector<std::string> events;
+};
+
+// In this order: each loader key whose "LOADER" still names a module inside
+// the install folder (never the "Applications" key above it); each font
+// whose content still has the recorded digest; each recorded file; the
+// record and the uninstaller; then the library folder, the install folder
+// and a created chosen folder, each only when empty; the Apps & Features
+// entry last, when it names this install folder.
+//
+// `runningImage` is the executable of this process: when it is the install
+// folder's uninstaller it cannot be deleted while it runs, so it is moved
+// into the temporary folder and deleted there at the next restart.
+RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
+                              const std::string& runningImage);
+
+// True when the LOADER text names a file directly inside the folder
+// (ignoring case; a doubled "\" counts as one, as Windows reads paths).
+bool LoaderNamesModuleIn(const std::string& loader, const std::string& folder);

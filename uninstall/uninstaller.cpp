@@ -1,0 +1,73 @@
+#include "uninstall/uninstaller.h"
+
+#include "host/host_process.h"
+#include "platform/files.h"
+#include "platform/ui.h"
+#include "uninstall/removal.h"
+
+const char* const kUninstallNoRecordText =
+    "未找到安装记录 Uninstall.dat，或它已损坏 !\n\n没有删除任何文件。";
+
+const char* UninstallExitMeaning(int code) {
+  switch (code) {
+    case kUninstallDone: return "uninstalled";
+    case kUninstallNoRecord: return "the command line was not understood, or the install record is missing or unreadable: nothing removed";
+    case kUninstallDeclined: return "the uninstall was declined: nothing removed";
+    case kUninstallHostRunning: return "the host program is running: nothing removed";
+    case kUninstallRestart: return "uninstalled; a file in use is deleted at the next restart";
+    default: return "unknown";
+  }
+}
+
+RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder) {
+  RecordScope scope;
+  scope.installFolder = installFolder;
+  for (int i = 0; i < kHostYearCount; ++i) {
+    for (std::size_t j = 0; j < hosts.m_keyPaths[i].Count(); ++j)
+      scope.hostKeys[i].push_back(hosts.m_keyPaths[i].At(j));
+    for (std::size_t j = 0; j < hosts.m_locations[i].Count(); ++j)
+      scope.hostLocations.push_back(hosts.m_locations[i].At(j));
+  }
+  return scope;
+}
+
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored) {
+  std::string text;
+  const std::string path = scope.installFolder + "\\" + kRecordFile;
+  if (!platform::ReadWholeFile(path.c_str(), kRecordSizeLimit, &text)) return false;
+  return ParseRecord(text, scope, record, ignored) == kRecordOk;
+}
+
+int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
+  auto log = [&](const std::string& line) {
+    if (run.log) run.log(line);
+  };
+  auto box = [&](const char* text, unsigned type) {
+    return platform::ShowMessageBox(platform::ActiveWindow(), text, kUninstallCaption, type);
+  };
+  log("install folder: " + run.installFolder);
+  if (IsHostRunning()) {
+    log("the host program is running: nothing removed");
+    if (!run.silent) box(kUninstallHostRunningText, platform::kMbOk);
+    return kUninstallHostRunning;
+  }
+  InstallRecord record;
+  int ignored = 0;
+  if (run.installFolder.empty() ||
+      !LoadRecord(ScopeOf(hosts, run.installFolder), &record, &ignored)) {
+    log("the install record is missing or unreadable: nothing removed");
+    if (!run.silent) box(kUninstallNoRecordText, platform::kMbOk);
+    return kUninstallNoRecord;
+  }
+  if (ignored > 0)
+    log("install record: " + std::to_string(ignored) + " line(s) ignored (outside this install)");
+  if (!run.silent &&
+      box(kUninstallConfirmText, platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
+    log("the user answered No: nothing removed");
+    return kUninstallDeclined;
+  }
+  const RemovalOutcome outcome = RemoveRecorded(record, run.installFolder, run.runningImage);
+  for (const std::string& event : outcome.events) log(event);
+  if (!run.silent) box(kUninstallDoneText, platform::kMbOk);
+  return outcome.restartNeeded ? kUninstallRestart : kUninstallDone;
+}

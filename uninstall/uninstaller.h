@@ -1,0 +1,45 @@
+#pragma once
+// The uninstall: the host check, the question, the record, the removal and
+// the closing message, with the exit code of the run.
+#include <functional>
+#include <string>
+
+#include "host/host_registry.h"
+#include "package/install_record.h"
+#include "uninstall/record_file.h"
+
+constexpr const char* kUninstallCaption = "Tarnwell软件卸载";
+constexpr const char* kUninstallHostRunningText = "请关闭CAD后再进行卸载 !";
+constexpr const char* kUninstallConfirmText = "确定要卸载Tarnwell软件吗 ?";
+constexpr const char* kUninstallDoneText = "卸载完成 !";
+extern const char* const kUninstallNoRecordText;
+
+// Exit codes of the uninstall.
+enum UninstallExit : int {
+  kUninstallDone = 0,
+  kUninstallNoRecord = 1,     // the record is missing or unreadable: nothing removed
+  kUninstallDeclined = 2,     // No: nothing removed
+  kUninstallHostRunning = 6,  // the host program runs: nothing removed
+  kUninstallRestart = 3010,   // done; a file is deleted at the next restart
+};
+
+// What an exit code of the uninstall means, in the words of the log.
+const char* UninstallExitMeaning(int code);
+
+struct UninstallRun {
+  bool silent = false;         // no box; the host check still holds
+  std::string installFolder;   // where the record lies, without trailing "\"
+  std::string runningImage;    // this process's executable
+  std::function<void(const std::string&)> log;  // one event a line; may be empty
+};
+
+// What the record reader accepts for an install folder: the host keys and
+// locations that `hosts` found.
+RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder);
+
+// Reads the install folder's record; false when it is missing or unreadable.
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored);
+
+// Runs the uninstall against the hosts that `hosts` found (scanned by the
+// caller) and returns its exit code.
+int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts);
