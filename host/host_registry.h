@@ -3,8 +3,8 @@
 #include <string>
 
 #include "host/host_contract.h"
+#include "host/string_list.h"
 #include "platform/registry.h"
-#include "platform/string_list.h"
 
 class CHostRegistry {
  public:
