@@ -309,6 +309,13 @@ std::uint32_t MissingError(const std::vector<std::string>& names) {
   return sim::Parent(names, false) ? kErrorFileNotFound : kErrorPathNotFound;
 }
 
+// The names of a path that must not name a stream: false for one that names
+// nothing or a stream.
+bool PlainNames(const SimFiles& fs, const char* path, std::vector<std::string>* names) {
+  std::string stream;
+  return fs.Split(path, names, &stream) && stream.empty();
+}
+
 bool IsWildcardAll(const std::string& name) { return name == "*" || name == "*.*"; }
 
 bool HasWildcard(const std::string& text) {
@@ -453,8 +460,7 @@ bool MakeFolder(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("CreateDirectoryA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
   if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
   if (names.size() < 2) return Fail(kErrorPathNotFound);  // a drive that does not exist
   FsNode* parent = sim::Parent(names, false);
@@ -467,8 +473,7 @@ bool RemoveFolder(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("RemoveDirectoryA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
   if (!node) return Fail(MissingError(names));
   if (!node->IsFolder()) return Fail(kErrorDirectory);
