@@ -39,7 +39,7 @@ inline std::string ProgramOutput(const std::string& commandLine) {
   if (started) {
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
     WaitForSingleObject(pi.hProcess, 30000);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
