@@ -1,5 +1,6 @@
 #pragma once
-// Windows-only test support: starting a helper program.
+// Windows-only test support: starting a helper program, and running one to
+// read what it prints.
 #include <windows.h>
 
 #include <string>
@@ -16,6 +17,35 @@ inline HANDLE StartProgram(const std::string& exe, const std::string& args) {
     return nullptr;
   CloseHandle(pi.hThread);
   return pi.hProcess;
+}
+
+// Runs a command line with standard output and error into a pipe, waits
+// for its end (30 s at the most), and gives back what it printed.
+inline std::string ProgramOutput(const std::string& commandLine) {
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &sa, 0)) return "";
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = write;
+  si.hStdError = write;
+  PROCESS_INFORMATION pi = {};
+  std::string line = commandLine, out;
+  const BOOL started =
+      CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  CloseHandle(write);
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(read);
+  return out;
 }
 
 }  // namespace testing_support

@@ -96,6 +96,16 @@ class InstallE2e : public testing::Test {
     ASSERT_NE(holder_, nullptr);
     ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
   }
+  // Runs the helper as the host program (C:\hostbin\zwcad.exe) until TearDown.
+  void RunHost() {
+    MayMake({"C:\\hostbin"});
+    ASSERT_TRUE(ts::MakeFolders("C:\\hostbin"));
+    ASSERT_TRUE(CopyFileA(kHelper.c_str(), "C:\\hostbin\\zwcad.exe", FALSE));
+    signal_ = kPkg + "\\release";
+    holder_ = testing_support::StartProgram("C:\\hostbin\\zwcad.exe", "wait " + signal_);
+    ASSERT_NE(holder_, nullptr);
+    ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
+  }
   void Release() {
     if (!holder_) return;
     ts::WriteFile(signal_, "");

@@ -97,14 +97,8 @@ TEST_P(InstallPathE2e, InstallsWhereTheSequencePutsIt) {
 INSTANTIATE_TEST_SUITE_P(Paths, InstallPathE2e, testing::ValuesIn(kPaths), CaseName());
 
 TEST_F(InstallE2e, HostRunningWarnsOnceThenInstalls) {
-  MayMake({"C:\\Korvex", "C:\\hostbin"});
-  ASSERT_TRUE(ts::MakeFolders("C:\\hostbin"));
-  const std::string host = "C:\\hostbin\\zwcad.exe";
-  ASSERT_TRUE(CopyFileA(kHelper.c_str(), host.c_str(), FALSE));
-  signal_ = kPkg + "\\release";
-  holder_ = testing_support::StartProgram(host, "wait " + signal_);
-  ASSERT_NE(holder_, nullptr);
-  ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
+  MayMake({"C:\\Korvex"});
+  RunHost();
   Open();
   const e2e::BoxInfo box = PressForBox();
   EXPECT_EQ(box.text, "请关闭CAD后再进行安装 !");

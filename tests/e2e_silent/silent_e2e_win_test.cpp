@@ -91,13 +91,7 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
     ASSERT_TRUE(CreateHardLinkA(ts::SilentLogFile().c_str(), ts::kVictim.c_str(), nullptr));
   }
   if (c.prepare == Prepare::kHostRunning) {
-    MayMake({"C:\\hostbin"});
-    ASSERT_TRUE(ts::MakeFolders("C:\\hostbin"));
-    ASSERT_TRUE(CopyFileA(kHelper.c_str(), "C:\\hostbin\\zwcad.exe", FALSE));
-    signal_ = kPkg + "\\release";
-    holder_ = ts::StartProgram("C:\\hostbin\\zwcad.exe", "wait " + signal_);
-    ASSERT_NE(holder_, nullptr);
-    ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
+    RunHost();
   }
   const RunSeen seen = RunWith(c.arguments, exe);
   Release();

@@ -46,33 +46,7 @@ std::uint32_t RunCommandLine(const std::string& commandLine) {
 }
 
 // The output of "uninstaller --list", Wine's own Apps & Features list.
-std::string WineAppsList() {
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &sa, 0)) return "";
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write;
-  si.hStdError = write;
-  PROCESS_INFORMATION pi = {};
-  char line[] = "uninstaller.exe --list";
-  std::string out;
-  if (CreateProcessA(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(write);
-    write = nullptr;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-    WaitForSingleObject(pi.hProcess, 30000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  if (write) CloseHandle(write);
-  CloseHandle(read);
-  return out;
-}
+std::string WineAppsList() { return testing_support::ProgramOutput("uninstaller.exe --list"); }
 
 class UninstallE2e : public InstallE2e {
  protected:
@@ -233,13 +207,7 @@ TEST_F(UninstallE2e, InteractiveNoThenYes) {
 TEST_F(UninstallE2e, HostRunningRemovesNothing) {
   ASSERT_EQ(SilentInstall(), 0u);
   const std::vector<std::string> installed = State();
-  MayMake({"C:\\hostbin"});
-  ASSERT_TRUE(ts::MakeFolders("C:\\hostbin"));
-  ASSERT_TRUE(CopyFileA(kHelper.c_str(), "C:\\hostbin\\zwcad.exe", FALSE));
-  signal_ = kPkg + "\\release";
-  holder_ = ts::StartProgram("C:\\hostbin\\zwcad.exe", "wait " + signal_);
-  ASSERT_NE(holder_, nullptr);
-  ASSERT_TRUE(WaitForFile(signal_ + ".ready"));
+  RunHost();
   StartUninstaller();
   const e2e::BoxInfo box = NextBox(false);
   EXPECT_EQ(box.text, kHostRunning);

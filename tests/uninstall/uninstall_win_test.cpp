@@ -124,27 +124,7 @@ TEST_F(UninstallWin, RunningUninstallerLeavesTheFolderAtOnce) {
 // entry: one line "Tarnwell|||Tarnwell软件".
 TEST_F(UninstallWin, WineUninstallerListsTheEntry) {
   ASSERT_TRUE(Install());
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  ASSERT_TRUE(CreatePipe(&read, &write, &sa, 0));
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write;
-  si.hStdError = write;
-  PROCESS_INFORMATION pi = {};
-  char line[] = "uninstaller.exe --list";
-  ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-  CloseHandle(write);
-  std::string out;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  WaitForSingleObject(pi.hProcess, 30000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  CloseHandle(read);
+  const std::string out = testing_support::ProgramOutput("uninstaller.exe --list");
   EXPECT_NE(out.find("Tarnwell|||Tarnwell软件"), std::string::npos) << out;
   EXPECT_EQ(RunUninstallOf(), kUninstallDone);
 }
