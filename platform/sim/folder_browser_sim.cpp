@@ -26,10 +26,10 @@ void SimShell::Reset() {
   allocatorsHeld_ = 0;
   items_.clear();
   browses_.clear();
-  running = nullptr;
-  runningWindow = nullptr;
-  selection.clear();
-  selectionHasPath = false;
+  running_ = nullptr;
+  runningWindow_ = nullptr;
+  selection_.clear();
+  selectionHasPath_ = false;
 }
 
 SimItem* SimShell::NewItem(const std::string& path, bool hasPath) {
@@ -45,14 +45,14 @@ int SimShell::LiveItems() const {
 }
 
 bool SimShell::Select(const std::string& path, bool hasPath) {
-  if (!running || !runningWindow) return false;
-  selection = path;
-  selectionHasPath = hasPath;
+  if (!running_ || !runningWindow_) return false;
+  selection_ = path;
+  selectionHasPath_ = hasPath;
   // The browser frees the item it reports once the callback returns.
   SimItem* item = NewItem(path, hasPath);
-  if (running->callback)
-    running->callback(runningWindow, kBffmSelChanged, reinterpret_cast<std::intptr_t>(item),
-                      running->param);
+  if (running_->callback)
+    running_->callback(runningWindow_, kBffmSelChanged, reinterpret_cast<std::intptr_t>(item),
+                       running_->param);
   item->freed = true;
   return true;
 }
@@ -111,10 +111,9 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   };
 
   shell.RecordBrowse({info.owner, info.title ? info.title : "", info.flags, b});
-  BrowseInfo* previousInfo = shell.running;
-  WindowHandle previousWindow = shell.runningWindow;
-  shell.running = &info;
-  shell.runningWindow = b;
+  BrowseInfo* previousInfo = shell.Running();
+  WindowHandle previousWindow = shell.RunningWindow();
+  shell.SetRunning(&info, b);
   SimWindow* previousActive = ui.ActiveWindow();
   SimWindow* previousFocus = ui.Focus();
   ui.SetActiveWindow(b);
@@ -132,8 +131,8 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   }
 
   ItemList result = nullptr;
-  if (b->modalEnded && b->modalResult == 1 && shell.selectionHasPath)
-    result = shell.NewItem(shell.selection, true);
+  if (b->modalEnded && b->modalResult == 1 && shell.SelectionHasPath())
+    result = shell.NewItem(shell.Selection(), true);
 
   // The window goes, and with it any take-over.
   ui.PopRunning();
@@ -141,8 +140,7 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   b->visible = false;
   b->destroyed = true;
   for (SimWindow* c : b->children) c->destroyed = true;
-  shell.running = previousInfo;
-  shell.runningWindow = previousWindow;
+  shell.SetRunning(previousInfo, previousWindow);
   ui.SetActiveWindow(previousActive);
   ui.SetFocus(previousFocus);
   return result;
@@ -161,7 +159,7 @@ void BrowserEnableOk(WindowHandle browser, bool enable) {
 
 void BrowserSetSelection(WindowHandle browser, const char* path) {
   // The shell selects only a folder that exists.
-  if (browser != SimShell::Get().runningWindow || !path) return;
+  if (browser != SimShell::Get().RunningWindow() || !path) return;
   const std::uint32_t attributes = ReadAttributes(path);
   if (attributes == kInvalidAttributes || !(attributes & kAttrDirectory)) return;
   SimShell::Get().Select(path, true);

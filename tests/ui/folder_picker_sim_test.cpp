@@ -25,7 +25,7 @@ using platform::sim::SimWindow;
 
 namespace {
 
-SimWindow* Browser() { return static_cast<SimWindow*>(SimShell::Get().runningWindow); }
+SimWindow* Browser() { return static_cast<SimWindow*>(SimShell::Get().RunningWindow()); }
 SimWindow* Edit() { return SimUi::Get().Control(kFolderEditId); }
 bool OkEnabled() { return SimUi::Get().Control(platform::kBrowserOkId)->enabled; }
 
