@@ -2,7 +2,7 @@
 // a package of 100 files of 2 MB in "Data" beside this program, copied into
 // C:\tarnwell-bench\T, both ways in turn, several runs. Prints the time of
 // each and the ratio package copy / plain loop. Run it under Wine with
-// tools/bench-copy.sh; against the simulated platform it only says so.
+// tools/bench.sh; against the simulated platform it only says so.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
 #if defined(TARNWELL_PLATFORM_SIM)
   (void)argc;
   (void)argv;
-  std::puts("copy_bench measures the real file system: run it under Wine (tools/bench-copy.sh)");
+  std::puts("copy_bench measures the real file system: run it under Wine (tools/bench.sh)");
   return 0;
 #else
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;

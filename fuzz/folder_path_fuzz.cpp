@@ -1,6 +1,6 @@
 // The folder picker's path rules on arbitrary bytes: check-only mode gives
 // only 0 or 1, creation agrees with the check and leaves the folder there,
-// and nothing reads or writes outside the 260-byte copy.
+// and nothing reads or writes outside the copy of kPathBuffer bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

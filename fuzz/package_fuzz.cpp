@@ -17,6 +17,7 @@
 #include "platform/sim/sim.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ui.h"
+#include "ui/setup_template.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::sim::SimUi::Get().SetAnswerer([](const platform::sim::MessageBoxRecord&) {
     return platform::kIdIgnore;
   });
-  platform::sim::SimWindow* bar = platform::sim::SimUi::Get().NewWindow(1014, "msctls_progress32");
+  platform::sim::SimWindow* bar = platform::sim::SimUi::Get().NewWindow(kIdProgress, "msctls_progress32");
   platform::ProgressBar progress;
   progress.Attach(bar);
   progress.SetRange(0, 1000);

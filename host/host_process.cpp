@@ -18,6 +18,5 @@ bool IsHostRunning() {
       break;
     }
   }
-  snapshot.Close();
   return running;
 }

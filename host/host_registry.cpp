@@ -1,18 +1,12 @@
 #include "host/host_registry.h"
 
+#include "package/install_paths.h"
 #include "platform/codepage.h"
 
 namespace {
 constexpr const char* kYearTexts[kHostYearCount] = {"2021", "2022", "2023", "2024",
                                                     "2025", "2026", "2027"};
 }  // namespace
-
-std::string RemoveTrailingSeparator(const std::string& text) {
-  const std::size_t last = platform::FindLastChar(text, '\\');
-  if (last != std::string::npos && last != 0 && last + 1 == text.size())
-    return text.substr(0, last);
-  return text;
-}
 
 void CHostRegistry::ScanInstalledHosts() {
   for (const char* product : kHostProductKeys) ScanProductKey(product);
@@ -39,7 +33,7 @@ void CHostRegistry::ScanProductKey(const std::string& product) {
 
     const std::string versionName = version;
     for (std::size_t j = 0; j < m_foundKeyPaths.Count(); ++j) {
-      const std::string location = RemoveTrailingSeparator(m_foundLocations.At(j));
+      const std::string location = RemoveTrailingSeparatorUnlessAlone(m_foundLocations.At(j));
       for (int y = 0; y < kHostYearCount; ++y) {
         if (versionName.find(kYearTexts[y]) == std::string::npos) continue;
         m_keyPaths[y].Append(m_foundKeyPaths.At(j));
@@ -47,10 +41,7 @@ void CHostRegistry::ScanProductKey(const std::string& product) {
         break;
       }
     }
-    versionKey.Close();
   }
-  productKey.Close();
-  root.Close();
 }
 
 void CHostRegistry::FindLocations(const platform::RegKey& parent, const char* name,

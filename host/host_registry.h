@@ -3,8 +3,8 @@
 #include <string>
 
 #include "host/host_contract.h"
+#include "host/string_list.h"
 #include "platform/registry.h"
-#include "platform/string_list.h"
 
 class CHostRegistry {
  public:
@@ -36,7 +36,3 @@ class CHostRegistry {
 
 // The one instance, constructed after the application object.
 extern CHostRegistry g_hostRegistry;
-
-// Removes one trailing "\" unless it is the text's only character; a second
-// byte 0x5C of a double-byte character is no separator.
-std::string RemoveTrailingSeparator(const std::string& text);

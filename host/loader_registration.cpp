@@ -63,7 +63,5 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
       failed += std::string(", ") + kLoaderValue + " not set: " +
                 platform::DescribeError(platform::LastError());
     platform::Log("loader key written: " + key + ", LOADER = " + loaderText + failed);
-    loaderKey.Close();
-    host.Close();
   }
 }

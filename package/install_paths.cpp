@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/codepage.h"
+
 const char* const kInstallPathTooLongText =
     "安装路径太长 !\n\n请选择较短的安装路径后再安装 !";
 const char* const kSourcePathTooLongText =
@@ -21,6 +23,17 @@ bool ComposePath(PathBuffer& buffer, std::initializer_list<std::string_view> par
   }
   *out = '\0';
   return true;
+}
+
+std::string RemoveTrailingSeparatorUnlessAlone(const std::string& text) {
+  const std::size_t last = platform::FindLastChar(text, '\\');
+  if (last != std::string::npos && last != 0 && last + 1 == text.size())
+    return text.substr(0, last);
+  return text;
+}
+
+void DropTrailingSeparator(std::string& path) {
+  if (platform::EndsWithChar(path, '\\')) path.pop_back();
 }
 
 bool InstallFolderFits(const std::string& installFolder) {

@@ -4,6 +4,7 @@
 // that the copies ask when a file cannot be copied.
 #include <string>
 
+#include "package/install_paths.h"
 #include "package/install_session.h"
 #include "platform/codepage.h"
 #include "platform/ui.h"
@@ -36,7 +37,7 @@ class CInstallTarget {
  private:
   void DropSeparator() {
     if (m_folder.empty()) throw platform::InvalidArgumentError();
-    if (platform::EndsWithChar(m_folder, '\\')) m_folder.pop_back();
+    DropTrailingSeparator(m_folder);
   }
   CDialogSession m_ownSession;
 };

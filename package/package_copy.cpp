@@ -62,11 +62,18 @@ bool VisitListing(const std::string& folder, const char* pattern, int limit,
                   platform::DescribeError(platform::LastError()) + ")");
     return true;
   }
+  // `counter`: the entries fetched so far, "." and ".." and skipped folders
+  // included. The first comes from First, so Next is called only from the
+  // second round on; the bar steps once more for the fetch that ends the
+  // listing.
   for (int counter = 0;;) {
     bar.StepIt();
     if (counter != 0 && !finder.Next(&entry)) break;
     if (IsDotEntry(entry.name)) {
     } else if (entry.attributes == platform::kAttrDirectory) {
+      // Exactly the folder bit, no other: a folder with any further
+      // attribute (read-only, hidden, ...) is handed to `visit` like a file;
+      // unless the filter excludes it, its copy fails into the prompt.
       platform::Log("skipped " + folder + "\\" + entry.name + ": a folder");
     } else if (!visit(entry)) {
       return false;
@@ -86,7 +93,6 @@ PathKind ProbePath(const std::string& path) {
   platform::FindEntry entry;
   platform::FileFinder finder;
   if (!finder.First(path.c_str(), &entry)) return kPathNone;
-  finder.Close();
   return (entry.attributes & platform::kAttrDirectory) ? kPathFolder : kPathFile;
 }
 

@@ -15,6 +15,17 @@ std::size_t FindLastChar(std::string_view text, char c) {
   return found;
 }
 
+std::vector<std::string> SplitAtChar(std::string_view text, char sep) {
+  std::vector<std::string> parts(1);
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+    if (text[pos] == sep && CharLength(text, pos) == 1)
+      parts.emplace_back();
+    else
+      parts.back().append(text.substr(pos, CharLength(text, pos)));
+  }
+  return parts;
+}
+
 std::size_t FindText(std::string_view text, std::string_view needle) {
   for (std::size_t pos = 0; pos + needle.size() <= text.size(); pos += CharLength(text, pos)) {
     if (text.compare(pos, needle.size(), needle) == 0) return pos;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -36,6 +37,11 @@ std::size_t CharLength(std::string_view text, std::size_t pos);
 
 // Offset of the last character equal to the single-byte character c, or npos.
 std::size_t FindLastChar(std::string_view text, char c);
+
+// The parts of text between its characters equal to the single-byte
+// character sep (a second byte of that code separates nothing): n separators
+// give n + 1 parts, empty ones included.
+std::vector<std::string> SplitAtChar(std::string_view text, char sep);
 
 // Offset of the first occurrence of needle that starts on a character
 // boundary, or npos. An empty needle is found at 0.

@@ -3,6 +3,9 @@
 // box, the report of an invalid-argument error, data exchange.
 #include "platform/dialog.h"
 
+#include "platform/codepage.h"
+#include "platform/files.h"
+
 namespace platform {
 
 namespace {
@@ -24,14 +27,10 @@ void Guarded(F&& f) {
 
 std::string BaseNameWithoutExtension(const std::string& path) {
   std::size_t start = 0;
-  // The last "\" or "/" that is not the second byte of a double-byte
+  // The last "\", "/" or ":" that is not the second byte of a double-byte
   // character ends the folder part.
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const auto c = static_cast<unsigned char>(path[i]);
-    if (c >= 0x81 && c <= 0xFE && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
+  for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
+    const char c = path[i];
     if (c == '\\' || c == '/' || c == ':') start = i + 1;
   }
   std::string name = path.substr(start);
@@ -85,7 +84,9 @@ Application::~Application() {
 
 const std::string& Application::Name() const {
   if (!named_) {
-    name_ = BaseNameWithoutExtension(ModuleFileName());
+    // A path that does not fit MAX_PATH bytes with its NUL gives no name.
+    const std::string exe = ExecutablePath();
+    name_ = BaseNameWithoutExtension(exe.size() < kPathBuffer ? exe : std::string());
     named_ = true;
   }
   return name_;

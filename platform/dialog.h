@@ -1,66 +1,17 @@
 #pragma once
 // The dialog framework: the application object and its start routine, window
 // objects with message tables, the modal dialog built from a template
-// resource with its data exchange, and the drawing operations that control
-// colour requests use. Written over plain Win32 (win32/) and over the
-// simulated user interface (sim/).
+// resource with its data exchange. Written over plain Win32 (win32/) and over
+// the simulated user interface (sim/); the window and drawing operations it
+// uses are platform/window.h.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/ui.h"
+#include "platform/window.h"
 
 namespace platform {
-
-// ---------------------------------------------------------------------------
-// Drawing: colours, drawing contexts and GDI objects.
-
-using Color = std::uint32_t;  // COLORREF: 0x00BBGGRR
-constexpr Color Rgb(unsigned r, unsigned g, unsigned b) {
-  return static_cast<Color>(r | (g << 8) | (b << 16));
-}
-using DrawContext = void*;  // HDC
-using GdiObject = void*;    // HBRUSH, HFONT
-using IconHandle = void*;   // HICON
-
-constexpr int kBkTransparent = 1;  // SetBkMode
-constexpr int kBkOpaque = 2;
-
-// CreateSolidBrush; DeleteObject releases it.
-GdiObject CreateSolidBrush(Color color);
-// CreateFontA with the arguments in the API's order.
-GdiObject CreateFont(int height, int width, int escapement, int orientation, int weight,
-                     bool italic, bool underline, bool strikeOut, unsigned charSet,
-                     unsigned outPrecision, unsigned clipPrecision, unsigned quality,
-                     unsigned pitchAndFamily, const char* face);
-bool DeleteObject(GdiObject object);
-// SelectObject: gives the object selected before.
-GdiObject SelectObject(DrawContext dc, GdiObject object);
-Color SetTextColor(DrawContext dc, Color color);
-int SetBkMode(DrawContext dc, int mode);
-// LoadIconA of an icon resource of this program; none when it is missing.
-IconHandle LoadProgramIcon(int resourceId);
-
-// ---------------------------------------------------------------------------
-// Windows.
-
-// Window operations by their Win32 names.
-bool EnableWindow(WindowHandle window, bool enable);
-bool IsWindowEnabled(WindowHandle window);
-bool ShowWindow(WindowHandle window, int command);  // SW_HIDE 0, SW_SHOWNORMAL 1
-bool IsWindowVisible(WindowHandle window);
-int GetDlgCtrlID(WindowHandle window);
-WindowHandle GetDlgItem(WindowHandle dialog, int id);
-std::string GetWindowText(WindowHandle window);  // at most 259 bytes
-void SetWindowText(WindowHandle window, const std::string& text);
-void SetFocus(WindowHandle window);
-WindowHandle GetFocus();
-constexpr int kSwHide = 0;
-constexpr int kSwShowNormal = 1;
-constexpr int kIconSmall = 0;
-constexpr int kIconBig = 1;
-// SendMessageA(window, WM_SETICON, which, icon).
-void SetWindowIcon(WindowHandle window, int which, IconHandle icon);
 
 // Messages and notifications, numbered as Windows numbers them.
 constexpr unsigned kWmCommand = 0x0111;
@@ -195,8 +146,6 @@ std::string InvalidArgumentText();
 // The box that reports an invalid-argument error raised inside a handler.
 void ReportInvalidArgument();
 
-// The executable's full path (GetModuleFileNameA).
-std::string ModuleFileName();
 // GetMessage/DispatchMessage until WM_QUIT; gives its exit code.
 int RunMessageLoop();
 

@@ -1,9 +1,11 @@
 #pragma once
-// The shell's folder browser (SHBrowseForFolderA) and the window operations
-// that a program needs to change the browser's window while it runs.
+// The shell's folder browser (SHBrowseForFolderA); the window operations
+// that change the browser's window while it runs are platform/window.h.
 #include <cstdint>
 
+#include "platform/files.h"
 #include "platform/ui.h"
+#include "platform/window.h"
 
 namespace platform {
 
@@ -27,7 +29,7 @@ using BrowseCallbackProc = int (*)(WindowHandle browser, unsigned event, std::in
 struct BrowseInfo {
   WindowHandle owner = nullptr;
   ItemList root = nullptr;
-  char* displayName = nullptr;  // 260 bytes
+  char* displayName = nullptr;  // kPathBuffer bytes
   const char* title = nullptr;
   unsigned flags = 0;
   BrowseCallbackProc callback = nullptr;
@@ -56,29 +58,10 @@ class ShellAllocator {
 // SHBrowseForFolderA: shows the browser modally; the chosen item list, or
 // none.
 ItemList BrowseForFolder(BrowseInfo& info);
-// SHGetPathFromIDListA into 260 bytes: false for items without a path.
-bool PathFromItemList(ItemList items, char (&path)[260]);
+// SHGetPathFromIDListA into kPathBuffer bytes: false for items without a path.
+bool PathFromItemList(ItemList items, char (&path)[kPathBuffer]);
 // BFFM_ENABLEOK and BFFM_SETSELECTIONA (the selection given as path text).
 void BrowserEnableOk(WindowHandle browser, bool enable);
 void BrowserSetSelection(WindowHandle browser, const char* path);
-
-struct Rect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
-// GetWindowRect: screen coordinates.
-Rect WindowRect(WindowHandle window);
-// ScreenToClient of both corners.
-Rect ScreenToClientRect(WindowHandle window, Rect rect);
-// CreateWindowExA of a child window, then SetWindowLongA(GWL_ID, id).
-WindowHandle CreateChildWindow(std::uint32_t exStyle, const char* className, const char* text,
-                               std::uint32_t style, const Rect& rect, WindowHandle parent, int id);
-// WM_GETFONT from one window, WM_SETFONT (with redraw) to another.
-void CopyWindowFont(WindowHandle from, WindowHandle to);
-// EndDialog.
-void EndDialog(WindowHandle dialog, int result);
-// True when the window has the WS_CHILD style.
-bool IsChildWindow(WindowHandle window);
-// GetLastActivePopup.
-WindowHandle LastActivePopup(WindowHandle window);
 
 }  // namespace platform

@@ -2,8 +2,9 @@
 # Installs what the build and the tests need on a Debian 12 machine, where it
 # is missing: the native and the MinGW-w64 compilers, CMake and Ninja,
 # GoogleTest's sources, Wine, a virtual X display, the zh_CN.UTF-8 locale, a
-# Chinese font, and osslsigncode and openssl for signing SetUp.exe. Runs as
-# root, or through sudo.
+# Chinese font, Wine's own fonts (the caption buttons' glyphs), and
+# osslsigncode and openssl for signing SetUp.exe. Runs as root, or through
+# sudo.
 set -euo pipefail
 
 sudo_cmd=
@@ -23,6 +24,8 @@ have Xvfb || need+=(xvfb)
 have import || need+=(imagemagick)
 have locale-gen || need+=(locales)
 [ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
+# Marlett: without it Wine draws the caption buttons as the letters "0 1 r".
+dpkg-query -W -f='${Status}' fonts-wine 2>/dev/null | grep -q 'ok installed' || need+=(fonts-wine)
 have flock || need+=(util-linux)
 have python3 || need+=(python3)
 have osslsigncode || need+=(osslsigncode)

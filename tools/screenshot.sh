@@ -29,6 +29,9 @@ cleanup() {
 trap cleanup EXIT
 
 tools/wine-run.sh regedit /S "Z:$(pwd | sed 's|/|\\|g')\\tools\\demo-hosts.reg"
+# Wine draws the caption buttons with Marlett, which Debian ships in
+# fonts-wine but Wine 8 does not find there by itself: give the prefix a copy.
+cp /usr/share/wine/fonts/marlett.ttf "$work/prefix/drive_c/windows/Fonts/"
 
 # Wine's desktop draws the window frame and caption.
 exe="Z:$(pwd | sed 's|/|\\|g')\\build\\win64\\app\\SetUp.exe"

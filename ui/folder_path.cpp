@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr std::size_t kPathBuffer = 260;
+using platform::kPathBuffer;
 
 bool IsBlankOrDot(char c) { return c == '\t' || c == ' ' || c == '.'; }
 

@@ -33,12 +33,6 @@ constexpr const char* kDoneCaption = "Tarnwell工具箱安装";
 
 constexpr int kProgressMax = 50;
 
-// One trailing "\" off, tested by character: a path that ends in a
-// double-byte character whose second byte is 0x5C keeps that character.
-void DropTrailingSeparator(std::string& path) {
-  if (platform::EndsWithChar(path, '\\')) path.pop_back();
-}
-
 bool IsFolder(const std::string& path) {
   const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
   return attributes != platform::kInvalidAttributes && (attributes & platform::kAttrDirectory);
@@ -160,7 +154,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   }
   if (installPath.empty()) throw platform::InvalidArgumentError();
   DropTrailingSeparator(installPath);
-  // Every path made from the install folder must fit its 260-byte buffer:
+  // Every path made from the install folder must fit its buffer (kPathBuffer):
   // refuse a folder that is too long before anything is created.
   if (!InstallFolderFits(installPath + "\\" + kInstallSubfolder)) {
     platform::Log("install path too long: " + installPath);

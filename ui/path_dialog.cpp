@@ -12,7 +12,7 @@ constexpr std::uint32_t kEditExStyle = 0x200;     // client edge
 constexpr int kEditTopAboveTree = 27;
 constexpr int kEditBottomAboveTree = 4;
 
-// Reads the edit box into the picker's 260-byte mirror.
+// Reads the edit box into the picker's mirror of kPathBuffer bytes.
 void ReadEdit(CPathDialog& picker) {
   const std::string text =
       platform::GetWindowText(platform::GetDlgItem(picker.m_browserHandle, kFolderEditId));
@@ -73,7 +73,7 @@ CPathDialog::~CPathDialog() = default;
 std::string CPathDialog::GetFolderPath() const { return m_path; }
 
 int CPathDialog::ShowModal() {
-  char displayName[260] = {};
+  char displayName[platform::kPathBuffer] = {};
   m_browseInfo.param = reinterpret_cast<std::intptr_t>(this);
   m_browseInfo.callback = &CPathDialog::BrowseCallback;
   m_browseInfo.displayName = displayName;
@@ -111,7 +111,7 @@ int CPathDialog::BrowseCallback(platform::WindowHandle browser, unsigned event,
     platform::BrowserSetSelection(browser,
                                   picker->m_initialFolder ? picker->m_initialFolder : current.c_str());
   } else if (event == platform::kBffmSelChanged) {
-    char work[260] = {};
+    char work[platform::kPathBuffer] = {};
     if (!platform::PathFromItemList(reinterpret_cast<platform::ItemList>(eventData), work) ||
         work[1] != ':') {
       work[0] = '\0';

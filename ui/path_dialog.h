@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/dialog.h"
+#include "platform/files.h"
 #include "platform/folder_browser.h"
 
 class CPathDialog;
@@ -49,7 +50,7 @@ class CPathDialog {
 
   const char* m_caption;
   const char* m_initialFolder;
-  char m_path[260];
+  char m_path[platform::kPathBuffer];
   platform::BrowseInfo m_browseInfo;
   platform::WindowHandle m_browserHandle = nullptr;
   platform::WindowHandle m_owner;

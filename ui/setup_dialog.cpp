@@ -37,13 +37,13 @@ Dlg_Setup::~Dlg_Setup() {
 const platform::MessageEntry* Dlg_Setup::GetMessageTable() const {
   static const platform::MessageEntry kTable[] = {
       TARNWELL_ON_CTLCOLOR(Dlg_Setup, OnControlColor),
-      TARNWELL_ON_CLICKED(1037, Dlg_Setup, UpdateInstallButton),
-      TARNWELL_ON_CLICKED(1038, Dlg_Setup, UpdateInstallButton),
-      TARNWELL_ON_CLICKED(1039, Dlg_Setup, UpdateInstallButton),
-      TARNWELL_ON_CLICKED(1040, Dlg_Setup, UpdateInstallButton),
-      TARNWELL_ON_CLICKED(1041, Dlg_Setup, UpdateInstallButton),
-      TARNWELL_ON_CLICKED(1042, Dlg_Setup, UpdateInstallButton),
-      TARNWELL_ON_CLICKED(1043, Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(YearBoxId(2021), Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(YearBoxId(2022), Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(YearBoxId(2023), Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(YearBoxId(2024), Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(YearBoxId(2025), Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(YearBoxId(2026), Dlg_Setup, UpdateInstallButton),
+      TARNWELL_ON_CLICKED(YearBoxId(2027), Dlg_Setup, UpdateInstallButton),
       TARNWELL_ON_CLICKED(kIdBrowse, Dlg_Setup, OnBrowse),
       TARNWELL_ON_CLICKED(kIdInstall, Dlg_Setup, OnInstall),
       TARNWELL_END_MESSAGES,
@@ -52,6 +52,9 @@ const platform::MessageEntry* Dlg_Setup::GetMessageTable() const {
 }
 
 void Dlg_Setup::ExchangeData(platform::DataExchange& dx) {
+  // The two year arrays run in opposite orders: the check-box objects in
+  // their declared order, 2027 first (m_yearBox[0] is the hidden 2027 box),
+  // the tick flags by HostYear, 2021 first.
   for (int i = 0; i < kHostYearCount; ++i) platform::ExchangeControl(dx, kIdYear2027 - i, m_yearBox[i]);
   for (int y = 0; y < kHostYearCount; ++y) platform::ExchangeCheck(dx, kIdYear2021 + y, m_yearSelected[y]);
   platform::ExchangeText(dx, kIdVersionLine, m_title);
@@ -62,10 +65,11 @@ void Dlg_Setup::ExchangeData(platform::DataExchange& dx) {
 
 std::string FormatVersionLine(std::int32_t n) {
   const int year = n / 10000, month = (n % 10000) / 100, day = n % 100;
-  char text[260];
+  // The longest line, of the most negative number, is 31 bytes.
+  char text[64];
   std::snprintf(text, sizeof text, month < 10 ? "Tarnwell软件 V%d.0%d" : "Tarnwell软件 V%d.%d", year,
                 month);
-  char full[260];
+  char full[64];
   std::snprintf(full, sizeof full, day < 10 ? "%s.0%d" : "%s.%d", text, day);
   return full;
 }
@@ -124,7 +128,3 @@ void Dlg_Setup::OnBrowse() {
   }
   UpdateInstallButton();
 }
-
-void Dlg_Setup::CloseOk() { platform::Dialog::CloseOk(); }
-
-void Dlg_Setup::CloseCancel() { platform::Dialog::CloseCancel(); }

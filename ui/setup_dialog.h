@@ -22,8 +22,6 @@ class Dlg_Setup : public platform::Dialog {
 
   void ExchangeData(platform::DataExchange& dx) override;
   bool OnDialogInit() override;
-  void CloseOk() override;
-  void CloseCancel() override;
 
   // Enables Install while at least one year is ticked (the hidden 2027 box
   // counts like the others).

@@ -2,6 +2,7 @@
 // Dialog template 141, the setup dialog, as the C++ side keeps it. The
 // resource script ui/setup.rc holds the same template for Windows; a test
 // reads the resource back out of SetUp.exe and compares it with this table.
+#include "host/host_contract.h"
 #include "platform/dialog.h"
 
 // Resource ids.
@@ -25,5 +26,8 @@ enum SetupControl : int {
   kIdYear2021 = 1037,        // BUTTON: check boxes 1037 (2021) to 1043 (2027)
   kIdYear2027 = 1043,
 };
+
+// The check box of a host year (2021 to 2027).
+constexpr int YearBoxId(int year) { return kIdYear2021 + (year - kFirstHostYear); }
 
 extern const platform::DialogTemplate kSetupDialogTemplate;

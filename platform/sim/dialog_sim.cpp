@@ -5,13 +5,9 @@
 
 #include "platform/dialog.h"
 #include "platform/sim/sim_ui.h"
+#include "platform/window_access.h"
 
 namespace platform {
-
-struct WindowAccess {
-  static void SetHandle(Window& w, WindowHandle h) { w.handle_ = h; }
-  static void*& PreviousProc(Window& w) { return w.previousProc_; }
-};
 
 using sim::AsSimWindow;
 using sim::SimGdiObject;
@@ -44,139 +40,7 @@ int ColorKindOf(const SimWindow* w) {
 bool Usable(const SimWindow* w) { return w && w->visible && w->enabled && !w->destroyed; }
 
 SimGdiObject* Gdi(GdiObject object) { return static_cast<SimGdiObject*>(object); }
-sim::SimDc* Dc(DrawContext dc) { return static_cast<sim::SimDc*>(dc); }
 }  // namespace
-
-// --- Drawing ----------------------------------------------------------------
-
-GdiObject CreateSolidBrush(Color color) {
-  SimGdiObject o;
-  o.kind = SimGdiObject::kBrush;
-  o.color = color;
-  return SimUi::Get().NewGdiObject(o);
-}
-
-GdiObject CreateFont(int height, int width, int, int, int weight, bool italic, bool, bool,
-                     unsigned charSet, unsigned, unsigned, unsigned, unsigned, const char* face) {
-  SimGdiObject o;
-  o.kind = SimGdiObject::kFont;
-  o.height = height;
-  o.width = width;
-  o.weight = weight;
-  o.italic = italic;
-  o.charSet = charSet;
-  o.face = face ? face : "";
-  return SimUi::Get().NewGdiObject(o);
-}
-
-bool DeleteObject(GdiObject object) {
-  SimGdiObject* o = Gdi(object);
-  if (!o) return false;
-  if (o->stock || o->deleted || !SimUi::Get().IsLiveGdiObject(o)) {
-    SimUi::Get().CountBadDelete();
-    return false;
-  }
-  o->deleted = true;
-  return true;
-}
-
-GdiObject SelectObject(DrawContext dc, GdiObject object) {
-  sim::SimDc* d = Dc(dc);
-  if (!d) return nullptr;
-  SimGdiObject* previous = d->font;
-  if (Gdi(object) && Gdi(object)->kind == SimGdiObject::kFont) d->font = Gdi(object);
-  return previous;
-}
-
-Color SetTextColor(DrawContext dc, Color color) {
-  sim::SimDc* d = Dc(dc);
-  if (!d) return 0;
-  const Color previous = d->textColor;
-  d->textColor = color;
-  return previous;
-}
-
-int SetBkMode(DrawContext dc, int mode) {
-  sim::SimDc* d = Dc(dc);
-  if (!d) return 0;
-  const int previous = d->bkMode;
-  d->bkMode = mode;
-  return previous;
-}
-
-IconHandle LoadProgramIcon(int resourceId) {
-  SimUi& ui = SimUi::Get();
-  if (resourceId != 1 || !ui.HasProgramIcon()) return nullptr;
-  ui.CountIconLoad();
-  return ui.ProgramIcon();
-}
-
-// --- Windows ----------------------------------------------------------------
-
-bool EnableWindow(WindowHandle window, bool enable) {
-  SimWindow* w = AsSimWindow(window);
-  if (!w) return false;
-  const bool wasDisabled = !w->enabled;
-  w->enabled = enable;
-  if (!enable && SimUi::Get().Focus() == w) SimUi::Get().SetFocus(nullptr);
-  return wasDisabled;
-}
-
-bool IsWindowEnabled(WindowHandle window) {
-  const SimWindow* w = AsSimWindow(window);
-  return w && w->enabled;
-}
-
-bool ShowWindow(WindowHandle window, int command) {
-  SimWindow* w = AsSimWindow(window);
-  if (!w) return false;
-  const bool wasVisible = w->visible;
-  w->visible = command != kSwHide;
-  return wasVisible;
-}
-
-bool IsWindowVisible(WindowHandle window) {
-  for (const SimWindow* w = AsSimWindow(window); w; w = w->parent)
-    if (!w->visible) return false;
-  return window != nullptr;
-}
-
-int GetDlgCtrlID(WindowHandle window) {
-  const SimWindow* w = AsSimWindow(window);
-  return w ? w->id : 0;
-}
-
-WindowHandle GetDlgItem(WindowHandle dialog, int id) {
-  const SimWindow* d = AsSimWindow(dialog);
-  if (!d) return nullptr;
-  for (SimWindow* c : d->children)
-    if (c->id == id) return c;
-  return nullptr;
-}
-
-std::string GetWindowText(WindowHandle window) {
-  const SimWindow* w = AsSimWindow(window);
-  return w ? w->text.substr(0, 259) : std::string();
-}
-
-void SetWindowText(WindowHandle window, const std::string& text) {
-  SimWindow* w = AsSimWindow(window);
-  if (!w) return;
-  w->text = text;
-  // A single-line edit control tells its parent of every change, WM_SETTEXT
-  // included.
-  if (w->className == "EDIT" && w->parent && w->parent->object && !w->destroyed)
-    w->parent->object->OnCommand(w->id, kEnChange);
-}
-
-void SetFocus(WindowHandle window) { SimUi::Get().SetFocus(AsSimWindow(window)); }
-WindowHandle GetFocus() { return SimUi::Get().Focus(); }
-
-void SetWindowIcon(WindowHandle window, int which, IconHandle icon) {
-  SimWindow* w = AsSimWindow(window);
-  if (!w) return;
-  (which == kIconSmall ? w->smallIcon : w->bigIcon) = icon;
-}
 
 int CheckBox::GetCheck() const {
   const SimWindow* w = AsSimWindow(window_);
@@ -291,8 +155,6 @@ void Dialog::EndModal(int result) {
 // --- Application services ---------------------------------------------------
 
 std::string InvalidArgumentText() { return sim::kInvalidArgumentText; }
-
-std::string ModuleFileName() { return SimUi::Get().ModuleFileName(); }
 
 int RunMessageLoop() { return 0; }
 

@@ -71,18 +71,13 @@ bool SimFiles::Split(const std::string& path, std::vector<std::string>* names,
   }
   names->clear();
   stream->clear();
-  std::size_t start = 0;
-  for (std::size_t pos = 0; pos <= full.size(); pos += CharLength(full, pos)) {
-    if (pos < full.size() && full[pos] != '\\') continue;
-    std::string name = full.substr(start, pos - start);
-    start = pos + 1;
+  for (std::string& name : SplitAtChar(full, '\\')) {
     if (name.empty() || name == ".") {
     } else if (name == "..") {
       if (names->size() > 1) names->pop_back();
     } else {
-      names->push_back(name);
+      names->push_back(std::move(name));
     }
-    if (pos == full.size()) break;
   }
   if (names->empty()) return false;
   // A stream name follows the first ":" of the last name (not the drive's).
@@ -314,6 +309,13 @@ std::uint32_t MissingError(const std::vector<std::string>& names) {
   return sim::Parent(names, false) ? kErrorFileNotFound : kErrorPathNotFound;
 }
 
+// The names of a path that must not name a stream: false for one that names
+// nothing or a stream.
+bool PlainNames(const SimFiles& fs, const char* path, std::vector<std::string>* names) {
+  std::string stream;
+  return fs.Split(path, names, &stream) && stream.empty();
+}
+
 bool IsWildcardAll(const std::string& name) { return name == "*" || name == "*.*"; }
 
 bool HasWildcard(const std::string& text) {
@@ -458,8 +460,7 @@ bool MakeFolder(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("CreateDirectoryA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
   if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
   if (names.size() < 2) return Fail(kErrorPathNotFound);  // a drive that does not exist
   FsNode* parent = sim::Parent(names, false);
@@ -472,8 +473,7 @@ bool RemoveFolder(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("RemoveDirectoryA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
   if (!node) return Fail(MissingError(names));
   if (!node->IsFolder()) return Fail(kErrorDirectory);
@@ -582,7 +582,7 @@ bool ChangeCurrentFolder(const char* path) {
 std::string ExecutablePath() {
   SimFiles& fs = SimFiles::Get();
   fs.Record("GetModuleFileNameA");
-  // GetModuleFileNameA into 261 bytes keeps at most 260 of them.
+  // GetModuleFileNameA into kPathBuffer + 1 bytes keeps at most kPathBuffer.
   return fs.ExecutablePath().substr(0, kPathBuffer);
 }
 

@@ -26,10 +26,10 @@ void SimShell::Reset() {
   allocatorsHeld_ = 0;
   items_.clear();
   browses_.clear();
-  running = nullptr;
-  runningWindow = nullptr;
-  selection.clear();
-  selectionHasPath = false;
+  running_ = nullptr;
+  runningWindow_ = nullptr;
+  selection_.clear();
+  selectionHasPath_ = false;
 }
 
 SimItem* SimShell::NewItem(const std::string& path, bool hasPath) {
@@ -45,14 +45,14 @@ int SimShell::LiveItems() const {
 }
 
 bool SimShell::Select(const std::string& path, bool hasPath) {
-  if (!running || !runningWindow) return false;
-  selection = path;
-  selectionHasPath = hasPath;
+  if (!running_ || !runningWindow_) return false;
+  selection_ = path;
+  selectionHasPath_ = hasPath;
   // The browser frees the item it reports once the callback returns.
   SimItem* item = NewItem(path, hasPath);
-  if (running->callback)
-    running->callback(runningWindow, kBffmSelChanged, reinterpret_cast<std::intptr_t>(item),
-                      running->param);
+  if (running_->callback)
+    running_->callback(runningWindow_, kBffmSelChanged, reinterpret_cast<std::intptr_t>(item),
+                       running_->param);
   item->freed = true;
   return true;
 }
@@ -111,10 +111,9 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   };
 
   shell.RecordBrowse({info.owner, info.title ? info.title : "", info.flags, b});
-  BrowseInfo* previousInfo = shell.running;
-  WindowHandle previousWindow = shell.runningWindow;
-  shell.running = &info;
-  shell.runningWindow = b;
+  BrowseInfo* previousInfo = shell.Running();
+  WindowHandle previousWindow = shell.RunningWindow();
+  shell.SetRunning(&info, b);
   SimWindow* previousActive = ui.ActiveWindow();
   SimWindow* previousFocus = ui.Focus();
   ui.SetActiveWindow(b);
@@ -132,8 +131,8 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   }
 
   ItemList result = nullptr;
-  if (b->modalEnded && b->modalResult == 1 && shell.selectionHasPath)
-    result = shell.NewItem(shell.selection, true);
+  if (b->modalEnded && b->modalResult == 1 && shell.SelectionHasPath())
+    result = shell.NewItem(shell.Selection(), true);
 
   // The window goes, and with it any take-over.
   ui.PopRunning();
@@ -141,14 +140,13 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   b->visible = false;
   b->destroyed = true;
   for (SimWindow* c : b->children) c->destroyed = true;
-  shell.running = previousInfo;
-  shell.runningWindow = previousWindow;
+  shell.SetRunning(previousInfo, previousWindow);
   ui.SetActiveWindow(previousActive);
   ui.SetFocus(previousFocus);
   return result;
 }
 
-bool PathFromItemList(ItemList items, char (&path)[260]) {
+bool PathFromItemList(ItemList items, char (&path)[kPathBuffer]) {
   const auto* item = static_cast<const sim::SimItem*>(items);
   if (!item || !item->hasPath || item->path.size() >= sizeof path) return false;
   std::memcpy(path, item->path.c_str(), item->path.size() + 1);
@@ -161,63 +159,10 @@ void BrowserEnableOk(WindowHandle browser, bool enable) {
 
 void BrowserSetSelection(WindowHandle browser, const char* path) {
   // The shell selects only a folder that exists.
-  if (browser != SimShell::Get().runningWindow || !path) return;
+  if (browser != SimShell::Get().RunningWindow() || !path) return;
   const std::uint32_t attributes = ReadAttributes(path);
   if (attributes == kInvalidAttributes || !(attributes & kAttrDirectory)) return;
   SimShell::Get().Select(path, true);
 }
-
-Rect WindowRect(WindowHandle window) {
-  const SimWindow* w = AsSimWindow(window);
-  if (!w) return {};
-  int x = w->x, y = w->y;
-  if (w->parent) {
-    x += w->parent->x;
-    y += w->parent->y;
-  }
-  return {x, y, x + w->cx, y + w->cy};
-}
-
-Rect ScreenToClientRect(WindowHandle window, Rect rect) {
-  const SimWindow* w = AsSimWindow(window);
-  if (!w) return rect;
-  return {rect.left - w->x, rect.top - w->y, rect.right - w->x, rect.bottom - w->y};
-}
-
-WindowHandle CreateChildWindow(std::uint32_t exStyle, const char* className, const char* text,
-                               std::uint32_t styleBits, const Rect& rect, WindowHandle parent,
-                               int id) {
-  SimWindow* p = AsSimWindow(parent);
-  if (!p || p->destroyed) return nullptr;
-  SimWindow* c = SimUi::Get().NewWindow(id, className ? className : "", p);
-  c->text = text ? text : "";
-  c->style = styleBits;
-  c->exStyle = exStyle;
-  c->visible = (styleBits & style::kVisible) != 0;
-  c->x = rect.left;
-  c->y = rect.top;
-  c->cx = rect.right - rect.left;
-  c->cy = rect.bottom - rect.top;
-  p->children.push_back(c);
-  return c;
-}
-
-void CopyWindowFont(WindowHandle from, WindowHandle to) {
-  if (AsSimWindow(from) && AsSimWindow(to)) AsSimWindow(to)->font = AsSimWindow(from)->font;
-}
-
-void EndDialog(WindowHandle dialog, int result) {
-  SimWindow* d = AsSimWindow(dialog);
-  if (!d) return;
-  d->modalEnded = true;
-  d->modalResult = result;
-}
-
-bool IsChildWindow(WindowHandle window) {
-  const SimWindow* w = AsSimWindow(window);
-  return w && (w->style & style::kChild) != 0;
-}
-
-WindowHandle LastActivePopup(WindowHandle window) { return window; }
 
 }  // namespace platform

@@ -6,6 +6,8 @@
 namespace platform {
 namespace sim {
 
+SimProcesses::SimProcesses() { Reset(); }
+
 SimProcesses& SimProcesses::Get() {
   static SimProcesses processes;
   return processes;

@@ -11,25 +11,12 @@ namespace platform {
 namespace sim {
 namespace {
 
-// Splits a key path at its separators, character by character (a second
-// byte 0x5C is not a separator). One trailing "\" is accepted; any other
-// empty component makes the path invalid.
+// Splits a key path at its separators (a second byte 0x5C is not one). One
+// trailing "\" is accepted; any other empty component makes the path invalid.
 bool SplitPath(const std::string& path, std::vector<std::string>* parts) {
-  parts->clear();
-  std::string current;
-  for (std::size_t pos = 0; pos < path.size();) {
-    const std::size_t len = CharLength(path, pos);
-    if (len == 1 && path[pos] == '\\') {
-      if (current.empty()) return false;
-      parts->push_back(current);
-      current.clear();
-    } else {
-      current.append(path, pos, len);
-    }
-    pos += len;
-  }
-  if (!current.empty()) parts->push_back(current);
-  return true;
+  *parts = SplitAtChar(path, '\\');
+  if (parts->back().empty()) parts->pop_back();
+  return std::find(parts->begin(), parts->end(), std::string()) == parts->end();
 }
 
 std::shared_ptr<RegNode> Child(const RegNode& node, const std::string& name) {

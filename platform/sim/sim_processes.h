@@ -29,6 +29,7 @@ class SimProcesses {
   void SnapshotTaken() { ++taken_; }
 
  private:
+  SimProcesses();
   std::vector<std::string> names_;
   bool fails_ = false;
   int entriesRead_ = 0;

@@ -47,13 +47,22 @@ class SimShell {
   const std::vector<BrowseRecord>& Browses() const { return browses_; }
   void RecordBrowse(BrowseRecord record) { browses_.push_back(std::move(record)); }
 
-  // The browser that runs: its info and the current selection.
-  BrowseInfo* running = nullptr;
-  WindowHandle runningWindow = nullptr;
-  std::string selection;
-  bool selectionHasPath = false;
+  // The browser that runs (none: null): its info and window, and the
+  // current selection.
+  void SetRunning(BrowseInfo* info, WindowHandle window) {
+    running_ = info;
+    runningWindow_ = window;
+  }
+  BrowseInfo* Running() const { return running_; }
+  WindowHandle RunningWindow() const { return runningWindow_; }
+  const std::string& Selection() const { return selection_; }
+  bool SelectionHasPath() const { return selectionHasPath_; }
 
  private:
+  BrowseInfo* running_ = nullptr;
+  WindowHandle runningWindow_ = nullptr;
+  std::string selection_;
+  bool selectionHasPath_ = false;
   bool allocatorFails_ = false;
   int allocatorsHeld_ = 0;
   std::vector<std::unique_ptr<SimItem>> items_;

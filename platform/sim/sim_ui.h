@@ -116,10 +116,6 @@ class SimUi {
   SimWindow* ActiveWindow() const { return active_; }
 
   // --- The program ---
-  // What GetModuleFileNameA answers: the simulated file system's executable
-  // path, which both the application name and the package source use.
-  void SetModuleFileName(std::string path);
-  std::string ModuleFileName() const;
   // Whether the program has icon resource 1 (it has after a reset).
   void SetHasProgramIcon(bool has) { hasIcon_ = has; }
   bool HasProgramIcon() const { return hasIcon_; }

@@ -27,10 +27,6 @@ void SimUi::Reset() {
   browserUser_ = nullptr;
 }
 
-void SimUi::SetModuleFileName(std::string path) { SimFiles::Get().SetExecutablePath(std::move(path)); }
-
-std::string SimUi::ModuleFileName() const { return SimFiles::Get().ExecutablePath(); }
-
 SimWindow* SimUi::NewWindow(int id, const std::string& className, SimWindow* parent) {
   windows_.push_back(std::make_unique<SimWindow>());
   SimWindow* w = windows_.back().get();

@@ -8,14 +8,11 @@
 #undef SetWindowText
 
 #include "platform/dialog.h"
+#include "platform/files.h"
 #include "platform/win32/system_library.h"
+#include "platform/window_access.h"
 
 namespace platform {
-
-struct WindowAccess {
-  static void SetHandle(Window& w, WindowHandle h) { w.handle_ = h; }
-  static void*& PreviousProc(Window& w) { return w.previousProc_; }
-};
 
 namespace {
 HWND W(WindowHandle window) { return static_cast<HWND>(window); }
@@ -99,65 +96,6 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 }  // namespace
 
-// --- Drawing ----------------------------------------------------------------
-
-GdiObject CreateSolidBrush(Color color) { return ::CreateSolidBrush(color); }
-
-GdiObject CreateFont(int height, int width, int escapement, int orientation, int weight,
-                     bool italic, bool underline, bool strikeOut, unsigned charSet,
-                     unsigned outPrecision, unsigned clipPrecision, unsigned quality,
-                     unsigned pitchAndFamily, const char* face) {
-  return ::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
-                       strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
-                       face);
-}
-
-bool DeleteObject(GdiObject object) {
-  return object && ::DeleteObject(static_cast<HGDIOBJ>(object));
-}
-
-GdiObject SelectObject(DrawContext dc, GdiObject object) {
-  return ::SelectObject(static_cast<HDC>(dc), static_cast<HGDIOBJ>(object));
-}
-
-Color SetTextColor(DrawContext dc, Color color) {
-  return ::SetTextColor(static_cast<HDC>(dc), color);
-}
-
-int SetBkMode(DrawContext dc, int mode) { return ::SetBkMode(static_cast<HDC>(dc), mode); }
-
-IconHandle LoadProgramIcon(int resourceId) {
-  return ::LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
-}
-
-// --- Windows ----------------------------------------------------------------
-
-bool EnableWindow(WindowHandle window, bool enable) {
-  return ::EnableWindow(W(window), enable ? TRUE : FALSE) != 0;
-}
-bool IsWindowEnabled(WindowHandle window) { return ::IsWindowEnabled(W(window)) != 0; }
-bool ShowWindow(WindowHandle window, int command) { return ::ShowWindow(W(window), command) != 0; }
-bool IsWindowVisible(WindowHandle window) { return ::IsWindowVisible(W(window)) != 0; }
-int GetDlgCtrlID(WindowHandle window) { return ::GetDlgCtrlID(W(window)); }
-WindowHandle GetDlgItem(WindowHandle dialog, int id) { return ::GetDlgItem(W(dialog), id); }
-
-std::string GetWindowText(WindowHandle window) {
-  char buffer[260] = {};
-  const int n = ::GetWindowTextA(W(window), buffer, sizeof buffer);
-  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
-}
-
-void SetWindowText(WindowHandle window, const std::string& text) {
-  ::SetWindowTextA(W(window), text.c_str());
-}
-
-void SetFocus(WindowHandle window) { ::SetFocus(W(window)); }
-WindowHandle GetFocus() { return ::GetFocus(); }
-
-void SetWindowIcon(WindowHandle window, int which, IconHandle icon) {
-  SendMessageA(W(window), WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(icon));
-}
-
 int CheckBox::GetCheck() const {
   return static_cast<int>(SendMessageA(W(window_), BM_GETCHECK, 0, 0));
 }
@@ -217,12 +155,6 @@ std::string InvalidArgumentText() {
                                  nullptr, static_cast<DWORD>(E_INVALIDARG), 0, buffer,
                                  sizeof buffer, nullptr);
   return std::string(buffer, n);
-}
-
-std::string ModuleFileName() {
-  char buffer[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return std::string(buffer, n < MAX_PATH ? n : 0);
 }
 
 int RunMessageLoop() {

@@ -52,7 +52,7 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   return items;
 }
 
-bool PathFromItemList(ItemList items, char (&path)[260]) {
+bool PathFromItemList(ItemList items, char (&path)[kPathBuffer]) {
   return items && SHGetPathFromIDListA(static_cast<PCIDLIST_ABSOLUTE>(items), path) != FALSE;
 }
 
@@ -63,40 +63,5 @@ void BrowserEnableOk(WindowHandle browser, bool enable) {
 void BrowserSetSelection(WindowHandle browser, const char* path) {
   SendMessageA(W(browser), BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path));
 }
-
-Rect WindowRect(WindowHandle window) {
-  RECT r{};
-  GetWindowRect(W(window), &r);
-  return {r.left, r.top, r.right, r.bottom};
-}
-
-Rect ScreenToClientRect(WindowHandle window, Rect rect) {
-  POINT topLeft{rect.left, rect.top}, bottomRight{rect.right, rect.bottom};
-  ScreenToClient(W(window), &topLeft);
-  ScreenToClient(W(window), &bottomRight);
-  return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-}
-
-WindowHandle CreateChildWindow(std::uint32_t exStyle, const char* className, const char* text,
-                               std::uint32_t style, const Rect& rect, WindowHandle parent, int id) {
-  HWND child = CreateWindowExA(exStyle, className, text, style, rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, W(parent), nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-  if (child) SetWindowLongA(child, GWL_ID, id);
-  return child;
-}
-
-void CopyWindowFont(WindowHandle from, WindowHandle to) {
-  const LRESULT font = SendMessageA(W(from), WM_GETFONT, 0, 0);
-  SendMessageA(W(to), WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-}
-
-void EndDialog(WindowHandle dialog, int result) { ::EndDialog(W(dialog), result); }
-
-bool IsChildWindow(WindowHandle window) {
-  return window && (GetWindowLongA(W(window), GWL_STYLE) & WS_CHILD) != 0;
-}
-
-WindowHandle LastActivePopup(WindowHandle window) { return GetLastActivePopup(W(window)); }
 
 }  // namespace platform

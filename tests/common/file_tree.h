@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace testing_support {
 
 // Where the file-system tests build their trees.
-extern const char* const kTestRoot;  // "C:\\tarnwell-test"
+inline constexpr const char* kTestRoot = "C:\\tarnwell-test";
 
 bool WriteFile(const std::string& path, const std::string& data, std::uint32_t attributes = 0);
 bool MakeFolders(const std::string& path);
@@ -22,5 +24,22 @@ bool ReadFile(const std::string& path, std::string* data);
 bool RemoveTree(const std::string& path);
 // Names below a folder, "." and ".." left out, in listing order.
 std::vector<std::string> ListNames(const std::string& folder);
+
+// Every entry below a folder, depth first in listing order; folders end in
+// "\".
+inline void Tree(const std::string& folder, const std::string& prefix, std::vector<std::string>* out) {
+  for (const std::string& name : ListNames(folder)) {
+    const std::string path = folder + "\\" + name;
+    const std::uint32_t a = platform::ReadAttributes(path.c_str());
+    const bool dir = a != platform::kInvalidAttributes && (a & platform::kAttrDirectory);
+    out->push_back(prefix + name + (dir ? "\\" : ""));
+    if (dir) Tree(path, prefix + name + "\\", out);
+  }
+}
+inline std::vector<std::string> Tree(const std::string& folder) {
+  std::vector<std::string> out;
+  Tree(folder, "", &out);
+  return out;
+}
 
 }  // namespace testing_support

@@ -6,8 +6,6 @@
 
 namespace testing_support {
 
-const char* const kTestRoot = "C:\\tarnwell-test";
-
 using platform::sim::SimFiles;
 
 bool WriteFile(const std::string& path, const std::string& data, std::uint32_t attributes) {

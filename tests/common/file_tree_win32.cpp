@@ -6,8 +6,6 @@
 
 namespace testing_support {
 
-const char* const kTestRoot = "C:\\tarnwell-test";
-
 namespace {
 std::string ParentOf(const std::string& path) {
   const std::size_t cut = platform::FindLastChar(path, '\\');

@@ -19,7 +19,6 @@ namespace testing_support {
 
 inline const std::string kPkg = "C:\\pkg";
 inline const std::string kHosts = "C:\\hosts";
-inline const std::string kZw = "SOFTWARE\\ZWSOFT\\ZWCAD\\";
 
 // The host years' key paths (as the scan records them) and their locations.
 struct HostInstall {
@@ -28,10 +27,10 @@ struct HostInstall {
   int year;
 };
 inline const std::vector<HostInstall> kInstalls = {
-    {kZw + "2021\\zh-CN\\", kHosts + "\\ZW2021", 2021},
-    {kZw + "2024\\zh-CN\\", kHosts + "\\ZW2024", 2024},
-    {kZw + "2025\\en-US\\", kHosts + "\\ZW2025en", 2025},
-    {kZw + "2025\\zh-CN\\", kHosts + "\\ZW2025", 2025},
+    {kZwcad + "2021\\zh-CN\\", kHosts + "\\ZW2021", 2021},
+    {kZwcad + "2024\\zh-CN\\", kHosts + "\\ZW2024", 2024},
+    {kZwcad + "2025\\en-US\\", kHosts + "\\ZW2025en", 2025},
+    {kZwcad + "2025\\zh-CN\\", kHosts + "\\ZW2025", 2025},
 };
 
 // The package's files and the library's top-level files, nothing excluded,
@@ -46,21 +45,6 @@ inline bool Exists(const std::string& path) {
   return platform::ReadAttributes(path.c_str()) != platform::kInvalidAttributes;
 }
 
-// Every entry below a folder, depth first in listing order; folders end in "\".
-inline void Tree(const std::string& folder, const std::string& prefix, std::vector<std::string>* out) {
-  for (const std::string& name : ListNames(folder)) {
-    const std::string path = folder + "\\" + name;
-    const std::uint32_t a = platform::ReadAttributes(path.c_str());
-    const bool dir = a != platform::kInvalidAttributes && (a & platform::kAttrDirectory);
-    out->push_back(prefix + name + (dir ? "\\" : ""));
-    if (dir) Tree(path, prefix + name + "\\", out);
-  }
-}
-inline std::vector<std::string> Tree(const std::string& folder) {
-  std::vector<std::string> out;
-  Tree(folder, "", &out);
-  return out;
-}
 
 // The package (each file holds its own name; the "SetUp.exe" inside Data
 // is a package entry, the program that runs is the caller's to place) and

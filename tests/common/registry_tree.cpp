@@ -19,15 +19,10 @@ namespace {
 bool CreateLevels(const platform::RegKey& root, const std::string& path, platform::RegKey* key) {
   platform::RegKey parent;
   if (!parent.Open(root, "")) return false;
-  std::size_t start = 0;
-  for (std::size_t pos = 0; pos <= path.size(); pos += platform::CharLength(path, pos)) {
-    if (pos < path.size() && path[pos] != '\\') continue;
-    const std::string name = path.substr(start, pos - start);
+  for (const std::string& name : platform::SplitAtChar(path, '\\')) {
     platform::RegKey child;
     if (!child.Create(parent, name.c_str())) return false;
     parent = std::move(child);
-    start = pos + 1;
-    if (pos == path.size()) break;
   }
   *key = std::move(parent);
   return true;

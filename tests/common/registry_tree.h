@@ -8,6 +8,9 @@
 
 namespace testing_support {
 
+// The host product's key below HKEY_LOCAL_MACHINE, where the tests put hosts.
+inline const std::string kZwcad = "SOFTWARE\\ZWSOFT\\ZWCAD\\";
+
 struct RegEntry {
   std::string key;    // path below HKEY_LOCAL_MACHINE
   std::string value;  // value name; empty: only create the key

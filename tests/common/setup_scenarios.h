@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/registry_tree.h"
+#include "ui/setup_template.h"
 
 namespace testing_support {
 
@@ -68,8 +69,6 @@ struct SetupScenario {
 // No scenario installs: SetUp.exe ends with exit code 2 after each.
 constexpr int kClosedExitCode = 2;
 
-inline const char* kZwcad = "SOFTWARE\\ZWSOFT\\ZWCAD\\";
-
 inline RegEntry Host(const std::string& version, const std::string& folder) {
   return Sz(kZwcad + version + "\\zh-CN", folder);
 }
@@ -80,7 +79,7 @@ inline std::vector<Box> Years(const char* states) {
   std::vector<Box> boxes;
   for (int y = 0; y < 7; ++y) {
     const char s = states[y];
-    boxes.push_back({1037 + y, y != 6, s != '-', s == 'T' ? 1 : 0});
+    boxes.push_back({kIdYear2021 + y, y != 6, s != '-', s == 'T' ? 1 : 0});
   }
   return boxes;
 }
@@ -104,33 +103,33 @@ inline Step Do(Act act, int id = 0, std::vector<Box> boxes = {}, int install = -
 
 inline std::vector<SetupScenario> SetupScenarios() {
   Step lines;
-  lines.texts = {{1013, "Tarnwell软件 V2026.05.12"},
-                 {1018, "( 中望CAD版 )"},
-                 {1000, "C:\\Korvex"},
-                 {1016, "请选择安装组件："},
-                 {1022, "安  装"}};
-  Step typed = Do(Act::kType, 1000);
+  lines.texts = {{kIdVersionLine, "Tarnwell软件 V2026.05.12"},
+                 {kIdEditionLine, "( 中望CAD版 )"},
+                 {kIdInstallPath, "C:\\Korvex"},
+                 {kIdComponentsLabel, "请选择安装组件："},
+                 {kIdInstall, "安  装"}};
+  Step typed = Do(Act::kType, kIdInstallPath);
   typed.text = "D:\\Other place";
-  typed.texts = {{1000, "D:\\Other place"}};
-  Step ignored = Do(Act::kClick, 1041, Years("---T---"), 1);
+  typed.texts = {{kIdInstallPath, "D:\\Other place"}};
+  Step ignored = Do(Act::kClick, YearBoxId(2025), Years("---T---"), 1);
   ignored.reaches = false;
-  Step ignoredHidden = Do(Act::kClick, 1043, Years("---T---"), 1);
+  Step ignoredHidden = Do(Act::kClick, kIdYear2027, Years("---T---"), 1);
   ignoredHidden.reaches = false;
   Step preset = Check(Years("---eT--"), 1);
-  preset.texts = {{1000, "D:\\Other place"}};
+  preset.texts = {{kIdInstallPath, "D:\\Other place"}};
   return {
       {"Only2024_Escape",
        {Host("ZWCAD 2024", "C:\\ZW2024")},
-       {Check(Years("---T---"), 1, 1040), lines, ignored, ignoredHidden, Do(Act::kEscape)},
+       {Check(Years("---T---"), 1, YearBoxId(2024)), lines, ignored, ignoredHidden, Do(Act::kEscape)},
        2},
       {"Hosts2021And2026_TickingDrivesInstall",
        {Host("2021", "C:\\ZW2021"), Host("2026", "C:\\ZW2026")},
-       {Check(Years("T----T-"), 1, 1037),
-        Do(Act::kClick, 1037, Years("e----T-"), 1),
-        Do(Act::kClick, 1042, Years("e----e-"), 0),
-        Do(Act::kClick, 1042, Years("e----T-"), 1),
-        Do(Act::kClick, 1042, Years("e----e-"), 0),
-        Do(Act::kClick, 1037, Years("T----e-"), 1),
+       {Check(Years("T----T-"), 1, kIdYear2021),
+        Do(Act::kClick, kIdYear2021, Years("e----T-"), 1),
+        Do(Act::kClick, YearBoxId(2026), Years("e----e-"), 0),
+        Do(Act::kClick, YearBoxId(2026), Years("e----T-"), 1),
+        Do(Act::kClick, YearBoxId(2026), Years("e----e-"), 0),
+        Do(Act::kClick, kIdYear2021, Years("T----e-"), 1),
         Do(Act::kCloseBox)},
        2},
       {"Host2027_HiddenBoxKeepsInstall",
@@ -139,7 +138,7 @@ inline std::vector<SetupScenario> SetupScenarios() {
        2},
       {"Host2027AndOthers_AllVisibleUnticked",
        {Host("2027", "C:\\ZW2027"), Host("2023", "C:\\ZW2023")},
-       {Check(Years("--T---T"), 1, 1039), Do(Act::kClick, 1039, Years("--e---T"), 1),
+       {Check(Years("--T---T"), 1, YearBoxId(2023)), Do(Act::kClick, YearBoxId(2023), Years("--e---T"), 1),
         Do(Act::kEscape)},
        2},
       {"NoHost_FocusOnCancel",
@@ -148,11 +147,11 @@ inline std::vector<SetupScenario> SetupScenarios() {
        2},
       {"EnterOnCheckBox_ClosesOk",
        {Host("2024", "C:\\ZW2024")},
-       {Check(Years("---T---"), 1, 1040), Do(Act::kEnter)},
+       {Check(Years("---T---"), 1, YearBoxId(2024)), Do(Act::kEnter)},
        1},
       {"EnterInPathBox_ClosesOk",
        {Host("2022", "C:\\ZW2022")},
-       {Check(Years("-T-----"), 1, 1038), typed, Do(Act::kEnter)},
+       {Check(Years("-T-----"), 1, YearBoxId(2022)), typed, Do(Act::kEnter)},
        1},
       {"EnterOnCancel_PressesIt",
        {Host("2025", "C:\\ZW2025")},
@@ -162,7 +161,7 @@ inline std::vector<SetupScenario> SetupScenarios() {
       // listed start unticked but stay enabled when they have a host.
       {"Switches_PresetPathAndYears",
        {Host("2024", "C:\\ZW2024"), Host("2025", "C:\\ZW2025")},
-       {preset, Do(Act::kClick, 1040, Years("---TT--"), 1), Do(Act::kEscape)},
+       {preset, Do(Act::kClick, YearBoxId(2024), Years("---TT--"), 1), Do(Act::kEscape)},
        2,
        "/yEaRs=2025,2021 /D=D:\\Other place"},
       {"Switches_NoListedYearHasAHost",
@@ -200,7 +199,7 @@ inline void RunSteps(SetupUi& ui, const SetupScenario& c) {
       EXPECT_EQ(st.checked, b.checked) << "checked " << b.id;
     }
     if (s.install >= 0) {
-      const ControlState st = ui.State(1022);
+      const ControlState st = ui.State(kIdInstall);
       EXPECT_TRUE(st.visible);
       EXPECT_EQ(st.enabled, s.install == 1) << "Install";
     }

@@ -1,14 +1,15 @@
 #include "common/test_ui.h"
 #include "platform/sim/sim_ui.h"
+#include "ui/setup_template.h"
 
 namespace testing_support {
 
 using platform::sim::SimUi;
 
 TestProgressBar::TestProgressBar() {
-  platform::sim::SimWindow* dialog = SimUi::Get().NewWindow(141, "#32770");
+  platform::sim::SimWindow* dialog = SimUi::Get().NewWindow(kSetupDialogId, "#32770");
   dialog_ = dialog;
-  bar_.Attach(SimUi::Get().NewWindow(1014, "msctls_progress32", dialog));
+  bar_.Attach(SimUi::Get().NewWindow(kIdProgress, "msctls_progress32", dialog));
   Reset(0, 1000, 1);
 }
 

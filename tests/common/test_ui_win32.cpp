@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "common/test_ui.h"
+#include "ui/setup_template.h"
 
 namespace testing_support {
 
@@ -18,7 +19,7 @@ TestProgressBar::TestProgressBar() {
                                 GetModuleHandleA(nullptr), nullptr);
   dialog_ = dialog;
   HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, dialog,
-                             reinterpret_cast<HMENU>(1014), GetModuleHandleA(nullptr), nullptr);
+                             reinterpret_cast<HMENU>(kIdProgress), GetModuleHandleA(nullptr), nullptr);
   bar_.Attach(bar);
   Reset(0, 1000, 1);
 }

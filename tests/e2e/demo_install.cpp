@@ -7,6 +7,7 @@
 #include <string>
 
 #include "e2e/driver.h"
+#include "ui/setup_template.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "DemoInstall: the setup dialog did not appear\n");
     return 1;
   }
-  if (!setup.Click(1022)) {
+  if (!setup.Click(kIdInstall)) {
     std::fprintf(stderr, "DemoInstall: Install is not available\n");
     return 1;
   }

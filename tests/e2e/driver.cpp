@@ -84,13 +84,14 @@ BOOL CALLBACK MatchCaption(HWND hwnd, LPARAM lParam) {
 }
 }  // namespace
 
-std::string SetupExePath() {
-  std::string path = TARNWELL_SETUP_EXE;
+std::string WinPath(std::string path) {
   for (char& c : path)
     if (c == '/') c = '\\';
   if (!path.empty() && path[0] == '\\') path = "Z:" + path;
   return path;
 }
+
+std::string SetupExePath() { return WinPath(TARNWELL_SETUP_EXE); }
 
 int Capture::Count(const Rect& r, Pixel colour) const {
   int n = 0;

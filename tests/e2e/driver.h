@@ -10,6 +10,9 @@
 
 namespace e2e {
 
+// A path of the build machine ("/...", reached through Wine's drive Z:) or
+// a Windows path, as a Windows path.
+std::string WinPath(std::string path);
 // Where CMake built SetUp.exe, as a Windows path.
 std::string SetupExePath();
 

@@ -7,6 +7,7 @@
 #include "common/registry_tree.h"
 #include "common/setup_scenarios.h"
 #include "e2e/driver.h"
+#include "ui/setup_template.h"
 
 using testing_support::ControlState;
 using testing_support::SetupScenario;
@@ -89,20 +90,21 @@ TEST_F(SetupExeTest, DrawsTheColoursAndIsCentred) {
   ASSERT_TRUE(process_.CaptureDialog(&shot));
   const e2e::Pixel blue{160, 180, 220}, green{10, 70, 40};
   // Behind the dialog: between the heading and the first check box row.
-  const e2e::Rect heading = process_.ItemRect(1016), box2021 = process_.ItemRect(1037);
+  const e2e::Rect heading = process_.ItemRect(kIdComponentsLabel), box2021 = process_.ItemRect(kIdYear2021);
   const int gapY = (heading.bottom + box2021.top) / 2;
   EXPECT_TRUE(Near(shot.At(dialog.left + dialog.Width() / 2, gapY), 160, 180, 220));
   EXPECT_TRUE(Near(shot.At(dialog.left + 8, dialog.top + dialog.Height() / 2), 160, 180, 220));
   // Behind a check box's text and a static text: mostly the light blue.
-  for (int id : {1037, 1040, 1016, 1017, 1013, 1018}) {
+  for (int id : {int{kIdYear2021}, YearBoxId(2024), int{kIdComponentsLabel}, int{kIdPathLabel},
+                 int{kIdVersionLine}, int{kIdEditionLine}}) {
     const e2e::Rect r = process_.ItemRect(id);
     const int area = r.Width() * r.Height();
     EXPECT_GT(shot.Count(r, blue), area / 2) << "background of " << id;
   }
   // The version and edition lines in dark green; the heading has none.
-  EXPECT_GT(shot.Count(process_.ItemRect(1013), green), 20);
-  EXPECT_GT(shot.Count(process_.ItemRect(1018), green), 10);
-  EXPECT_EQ(shot.Count(process_.ItemRect(1016), green), 0);
+  EXPECT_GT(shot.Count(process_.ItemRect(kIdVersionLine), green), 20);
+  EXPECT_GT(shot.Count(process_.ItemRect(kIdEditionLine), green), 10);
+  EXPECT_EQ(shot.Count(process_.ItemRect(kIdComponentsLabel), green), 0);
   EXPECT_TRUE(process_.Escape());
   ExpectExit();
 }
@@ -114,14 +116,14 @@ TEST_F(SetupExeTest, KeepsPaintingWhileRepainted) {
   Open({testing_support::Host("2024", "C:\\ZW2024")});
   e2e::Capture shot;
   for (int i = 0; i < 10; ++i) {
-    ASSERT_TRUE(process_.Click(1040));
+    ASSERT_TRUE(process_.Click(YearBoxId(2024)));
     ASSERT_TRUE(process_.CaptureDialog(&shot));
   }
-  const e2e::Rect box = process_.ItemRect(1040);
+  const e2e::Rect box = process_.ItemRect(YearBoxId(2024));
   EXPECT_GT(shot.Count(box, {160, 180, 220}), box.Width() * box.Height() / 2);
-  EXPECT_GT(shot.Count(process_.ItemRect(1013), {10, 70, 40}), 20);
-  EXPECT_EQ(process_.Item(1040).checked, 1);  // ten clicks: ticked again
-  EXPECT_TRUE(process_.Item(1022).enabled);
+  EXPECT_GT(shot.Count(process_.ItemRect(kIdVersionLine), {10, 70, 40}), 20);
+  EXPECT_EQ(process_.Item(YearBoxId(2024)).checked, 1);  // ten clicks: ticked again
+  EXPECT_TRUE(process_.Item(kIdInstall).enabled);
   EXPECT_TRUE(process_.CloseBox());
   ExpectExit();
 }
@@ -131,7 +133,7 @@ TEST_F(SetupExeTest, TheHelpCommandShowsNothingAndTheDialogStays) {
   EXPECT_TRUE(process_.Command(57670));
   EXPECT_TRUE(process_.Boxes().empty());
   EXPECT_FALSE(process_.Closed());
-  EXPECT_EQ(process_.Item(1022).enabled, false);
+  EXPECT_EQ(process_.Item(kIdInstall).enabled, false);
   EXPECT_TRUE(process_.Escape());
   ExpectExit();
 }

@@ -16,6 +16,7 @@
 #include "common/win_process.h"
 #include "e2e/driver.h"
 #include "platform/files.h"
+#include "ui/setup_template.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ using ts::kHosts;
 using ts::kInstalled;
 using ts::kInstalls;
 using ts::kPkg;
-using ts::kZw;
+using ts::kZwcad;
 using ts::Tree;
 
 constexpr int kTimeoutMs = 15000;
@@ -39,12 +40,7 @@ const char* const kDoneCaption = "Tarnwell工具箱安装";
 const char* const kSetupCaption = "Tarnwell软件安装";
 const char* const kCopyPrompt = "拷贝文件 ";
 
-std::string WinPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  if (!path.empty() && path[0] == '\\') path = "Z:" + path;
-  return path;
-}
+using e2e::WinPath;
 const std::string kHelper = WinPath(TARNWELL_HELPER_EXE);
 
 bool WaitForFile(const std::string& path) {
@@ -89,7 +85,7 @@ class InstallE2e : public testing::Test {
     std::string error;
     ASSERT_TRUE(process_.Start(kPkg + "\\SetUp.exe", &error, folder)) << error;
     ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs));
-    ASSERT_TRUE(process_.Item(1022).enabled);
+    ASSERT_TRUE(process_.Item(kIdInstall).enabled);
   }
   // Holds a file open without sharing through the helper until TearDown.
   void Hold(const std::string& file) {
@@ -121,7 +117,7 @@ class InstallE2e : public testing::Test {
   // prompts with `answer`, everything else with OK.
   Outcome PressAndFinish(int answer) {
     Outcome o;
-    if (!process_.Click(1022)) return o;
+    if (!process_.Click(kIdInstall)) return o;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     while (std::chrono::steady_clock::now() < end) {
       if (process_.WaitForExit(0, &o.exitCode)) {
@@ -150,15 +146,15 @@ class InstallE2e : public testing::Test {
   // Answers the one box that a press shows; the dialog stays.
   e2e::BoxInfo PressForBox() {
     e2e::BoxInfo box;
-    EXPECT_TRUE(process_.Click(1022));
+    EXPECT_TRUE(process_.Click(kIdInstall));
     EXPECT_TRUE(process_.WaitForBox(kTimeoutMs, &box));
     return box;
   }
   void ExpectInputMode() {
     EXPECT_FALSE(process_.Closed());
-    EXPECT_TRUE(process_.Item(1000).visible);
-    EXPECT_TRUE(process_.Item(1015).visible);
-    EXPECT_FALSE(process_.Item(1014).visible);
+    EXPECT_TRUE(process_.Item(kIdInstallPath).visible);
+    EXPECT_TRUE(process_.Item(kIdBrowse).visible);
+    EXPECT_FALSE(process_.Item(kIdProgress).visible);
   }
   e2e::SetupProcess process_;
   std::vector<std::string> made_;

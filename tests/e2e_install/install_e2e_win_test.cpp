@@ -21,7 +21,7 @@ std::string InvalidArgumentText() {
 
 struct PathCase {
   const char* name;
-  std::string typed;                 // into the edit box 1000; "-": the default
+  std::string typed;                 // into the path box; "-": the default
   std::string folder;                // install folder as the sequence forms it
   std::string files;                 // where its files are, as Windows names it
   std::vector<std::string> made;     // folders the case may create (removed after)
@@ -31,6 +31,8 @@ struct PathCase {
   const char* cwd = "";              // current folder of SetUp.exe
 };
 
+// Columns: name, typed, folder, files, made, absent, then where given
+// reachable, hold, cwd.
 const PathCase kPaths[] = {
     {"Default", "-", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell", {"C:\\Korvex"}, {}},
     {"TrailingSeparator", "C:\\Korvex\\", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell",
@@ -62,9 +64,9 @@ TEST_P(InstallPathE2e, InstallsWhereTheSequencePutsIt) {
   }
   Open(c.cwd);
   if (c.typed == "-") {
-    EXPECT_EQ(process_.Item(1000).text, "C:\\Korvex");
+    EXPECT_EQ(process_.Item(kIdInstallPath).text, "C:\\Korvex");
   } else {
-    ASSERT_TRUE(process_.Type(1000, c.typed));
+    ASSERT_TRUE(process_.Type(kIdInstallPath, c.typed));
   }
   const Outcome o = PressAndFinish(IDIGNORE);
   EXPECT_TRUE(o.ended);
@@ -118,7 +120,7 @@ TEST_F(InstallE2e, HostRunningWarnsOnceThenInstalls) {
 TEST_F(InstallE2e, EmptyPathReportsInvalidArgumentAndInstallStaysUsable) {
   MayMake({"C:\\Korvex"});
   Open();
-  ASSERT_TRUE(process_.Type(1000, ""));
+  ASSERT_TRUE(process_.Type(kIdInstallPath, ""));
   const e2e::BoxInfo box = PressForBox();
   EXPECT_EQ(box.text, InvalidArgumentText());
   EXPECT_EQ(box.caption, "SetUp");
@@ -127,7 +129,7 @@ TEST_F(InstallE2e, EmptyPathReportsInvalidArgumentAndInstallStaysUsable) {
   EXPECT_FALSE(Exists("C:\\Korvex"));
   EXPECT_FALSE(Exists(kPkg + "\\Tarnwell"));
   ExpectHostsUntouched();
-  ASSERT_TRUE(process_.Type(1000, "C:\\Korvex"));
+  ASSERT_TRUE(process_.Type(kIdInstallPath, "C:\\Korvex"));
   const Outcome o = PressAndFinish(IDIGNORE);
   EXPECT_TRUE(o.done);
   EXPECT_TRUE(o.ended);
@@ -155,13 +157,13 @@ TEST_F(InstallE2e, TooLongPathIsRefusedBeforeAnythingIsMade) {
   const std::string path = "C:\\" + std::string(231, 'y');  // 234 bytes
   MayMake({path});
   Open();
-  ASSERT_TRUE(process_.Type(1000, path));
+  ASSERT_TRUE(process_.Type(kIdInstallPath, path));
   const e2e::BoxInfo box = PressForBox();
   EXPECT_EQ(box.text, "安装路径太长 !\n\n请选择较短的安装路径后再安装 !");
   EXPECT_EQ(box.caption, kSetupCaption);
   ASSERT_TRUE(process_.AnswerBox(box, IDOK));
   ExpectInputMode();
-  EXPECT_TRUE(process_.Item(1022).enabled);
+  EXPECT_TRUE(process_.Item(kIdInstall).enabled);
   EXPECT_FALSE(Exists(path));
   ExpectHostsUntouched();
   EXPECT_TRUE(process_.Escape());

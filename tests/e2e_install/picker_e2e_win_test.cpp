@@ -11,6 +11,7 @@
 #include "common/file_tree.h"
 #include "e2e/driver.h"
 #include "platform/files.h"
+#include "ui/setup_template.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ class PickerE2e : public testing::Test {
   // Opens the picker and waits until its edit box exists.
   void* Browse() {
     void* browser = nullptr;
-    EXPECT_TRUE(process_.Click(1015));
+    EXPECT_TRUE(process_.Click(kIdBrowse));
     EXPECT_TRUE(process_.WaitForWindow(kBrowserCaption, kTimeoutMs, &browser));
     for (int i = 0; i < 300 && !process_.ItemIn(browser, kEdit).exists; ++i) Sleep(10);
     return browser;
@@ -63,7 +64,7 @@ class PickerE2e : public testing::Test {
 };
 
 TEST_F(PickerE2e, EditBoxOkStateChecksAndResult) {
-  ASSERT_TRUE(process_.Type(1000, "C:\\pick\\start"));
+  ASSERT_TRUE(process_.Type(kIdInstallPath, "C:\\pick\\start"));
   void* browser = Browse();
   ASSERT_NE(browser, nullptr);
   // The edit box above the tree, the status line hidden.
@@ -102,22 +103,22 @@ TEST_F(PickerE2e, EditBoxOkStateChecksAndResult) {
   ASSERT_TRUE(process_.AnswerBox(box, IDYES));
   EXPECT_TRUE(WaitGone(browser));
   EXPECT_NE(platform::ReadAttributes("C:\\pick\\new\\deep"), platform::kInvalidAttributes);
-  EXPECT_EQ(process_.Item(1000).text, "C:\\pick\\new\\deep");
+  EXPECT_EQ(process_.Item(kIdInstallPath).text, "C:\\pick\\new\\deep");
 
   // A drive root comes back with its "\".
   browser = Browse();
   ASSERT_TRUE(process_.TypeIn(browser, kEdit, "C:\\"));
   ASSERT_TRUE(process_.ClickIn(browser, kOk));
   EXPECT_TRUE(WaitGone(browser));
-  EXPECT_EQ(process_.Item(1000).text, "C:\\");
+  EXPECT_EQ(process_.Item(kIdInstallPath).text, "C:\\");
 
   // Cancel keeps what was typed.
-  ASSERT_TRUE(process_.Type(1000, "C:\\typed"));
+  ASSERT_TRUE(process_.Type(kIdInstallPath, "C:\\typed"));
   browser = Browse();
   ASSERT_TRUE(process_.TypeIn(browser, kEdit, "C:\\pick"));
   ASSERT_TRUE(process_.ClickIn(browser, kCancel));
   EXPECT_TRUE(WaitGone(browser));
-  EXPECT_EQ(process_.Item(1000).text, "C:\\typed");
+  EXPECT_EQ(process_.Item(kIdInstallPath).text, "C:\\typed");
   EXPECT_TRUE(process_.Escape());
   EXPECT_TRUE(process_.WaitForExit(kTimeoutMs, nullptr));
 }

@@ -19,9 +19,11 @@
 #include <vector>
 
 #include "common/case_name.h"
+#include "common/file_tree.h"
 #include "common/registry_tree.h"
 #include "common/setup_scenarios.h"
 #include "e2e/driver.h"
+#include "ui/setup_template.h"
 
 namespace {
 
@@ -46,56 +48,11 @@ const std::vector<std::string> kPlantNames = {
     "shfolder.dll", "netutils.dll", "secur32.dll",  "sspicli.dll",  "msi.dll",
     "cryptsp.dll"};
 
-std::string WinPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  if (!path.empty() && path[0] == '\\') path = "Z:" + path;
-  return path;
-}
-
-bool WriteText(const std::string& path, const std::string& text) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(f);
-  return ok && written == text.size();
-}
+using e2e::WinPath;
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Removes a folder tree (files and folders only; nothing here is read-only).
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &d);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = d.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-std::vector<std::string> Markers() {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA((std::string(kMarkers) + "\\*").c_str(), &d);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = d.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(h, &d));
-  FindClose(h);
-  return names;
-}
+std::vector<std::string> Markers() { return testing_support::ListNames(kMarkers); }
 
 std::string Joined(const std::vector<std::string>& v) {
   std::string s;
@@ -108,8 +65,8 @@ std::string Joined(const std::vector<std::string>& v) {
 class PlantedFolder : public testing::Test {
  protected:
   void SetUp() override {
-    RemoveTree(kMarkers);
-    RemoveTree(kPlantFolder);
+    testing_support::RemoveTree(kMarkers);
+    testing_support::RemoveTree(kPlantFolder);
     ASSERT_TRUE(CreateDirectoryA(kPlantFolder, nullptr));
     for (const std::string& name : kPlantNames)
       ASSERT_TRUE(CopyFileA(WinPath(TARNWELL_PLANT_DLL).c_str(),
@@ -130,8 +87,8 @@ class PlantedFolder : public testing::Test {
         RegDeleteValueA(overrides_, name.substr(0, name.size() - 4).c_str());
       RegCloseKey(overrides_);
     }
-    RemoveTree(kPlantFolder);
-    RemoveTree(kMarkers);
+    testing_support::RemoveTree(kPlantFolder);
+    testing_support::RemoveTree(kMarkers);
   }
   // Copies the program into the planted folder under `name`.
   std::string Place(const char* built, const char* name) {
@@ -204,13 +161,13 @@ class PlantedInstallTest : public PlantedFolder {
   void SetUp() override {
     PlantedFolder::SetUp();
     ASSERT_FALSE(testing_support::KeyExists("SOFTWARE\\ZWSOFT"));
-    RemoveTree(kTarget);
-    RemoveTree(kHostFolder);
+    testing_support::RemoveTree(kTarget);
+    testing_support::RemoveTree(kHostFolder);
     const std::string data = std::string(kPlantFolder) + "\\Data";
     ASSERT_TRUE(CreateDirectoryA(data.c_str(), nullptr));
     for (const char* file : {"Korvex2021.ZRX", "Korvex2025.ZRX", "Korvex_EN.shx", "Korvex_HZ.shx",
                              "readme.txt"})
-      ASSERT_TRUE(WriteText(data + "\\" + file, file)) << file;
+      ASSERT_TRUE(testing_support::WriteFile(data + "\\" + file, file)) << file;
     ASSERT_TRUE(CreateDirectoryA(kHostFolder, nullptr));
     ASSERT_TRUE(CreateDirectoryA((std::string(kHostFolder) + "\\Fonts").c_str(), nullptr));
     ASSERT_TRUE(testing_support::WriteTree({testing_support::Host("2024", kHostFolder)}));
@@ -218,8 +175,8 @@ class PlantedInstallTest : public PlantedFolder {
   void TearDown() override {
     process_.Kill();
     testing_support::DeleteTree("SOFTWARE\\ZWSOFT");
-    RemoveTree(kTarget);
-    RemoveTree(kHostFolder);
+    testing_support::RemoveTree(kTarget);
+    testing_support::RemoveTree(kHostFolder);
     PlantedFolder::TearDown();
   }
   e2e::SetupProcess process_;
@@ -229,18 +186,18 @@ TEST_F(PlantedInstallTest, InstallsAndLoadsNoPlant) {
   std::string error;
   ASSERT_TRUE(process_.Start(Place(TARNWELL_SETUP_EXE, "SetUp.exe"), &error)) << error;
   ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs)) << Joined(Markers());
-  ASSERT_TRUE(process_.Item(1022).enabled) << "Install";
+  ASSERT_TRUE(process_.Item(kIdInstall).enabled) << "Install";
   // The shell's folder browser, with its tree view, and Cancel.
   void* browser = nullptr;
-  ASSERT_TRUE(process_.Click(1015));
+  ASSERT_TRUE(process_.Click(kIdBrowse));
   ASSERT_TRUE(process_.WaitForWindow(kBrowserCaption, kTimeoutMs, &browser)) << Joined(Markers());
   for (int i = 0; i < 300 && !process_.ItemIn(browser, kBrowserTree).exists; ++i) Sleep(10);
   EXPECT_TRUE(process_.ItemIn(browser, kBrowserTree).exists);
   ASSERT_TRUE(process_.ClickIn(browser, IDCANCEL));
   for (int i = 0; i < 500 && process_.Alive(browser); ++i) Sleep(10);
   ASSERT_FALSE(process_.Alive(browser));
-  ASSERT_TRUE(process_.Type(1000, kTarget));
-  ASSERT_TRUE(process_.Click(1022));
+  ASSERT_TRUE(process_.Type(kIdInstallPath, kTarget));
+  ASSERT_TRUE(process_.Click(kIdInstall));
   e2e::BoxInfo box;
   ASSERT_TRUE(process_.WaitForBox(kTimeoutMs, &box));
   EXPECT_EQ(box.caption, kDoneCaption) << box.text;

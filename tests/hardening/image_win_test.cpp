@@ -17,15 +17,11 @@
 #include <vector>
 
 #include "common/case_name.h"
+#include "e2e/driver.h"
 
 namespace {
 
-std::string WinPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  if (!path.empty() && path[0] == '\\') path = "Z:" + path;
-  return path;
-}
+using e2e::WinPath;
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

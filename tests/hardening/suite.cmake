@@ -1,6 +1,6 @@
 # SetUp.exe in a folder that others can write: DLLs planted beside it under
 # system DLL names, and the image's own load configuration and imports.
-tarnwell_suite(hardening LIBS tarnwell_platform TIMEOUT 240)
+tarnwell_suite(hardening LIBS tarnwell_platform tarnwell_e2e_driver TIMEOUT 240)
 if(TARGET hardening_tests)
   # The planted DLL (one image, copied under each name by the test).
   add_library(TarnwellPlant SHARED ${CMAKE_CURRENT_LIST_DIR}/plant/plant_dll.cpp)
@@ -16,15 +16,13 @@ if(TARGET hardening_tests)
     target_link_options(DllProbe PRIVATE -Wl,-e,TarnwellEntry)
   endif()
 
-  target_sources(hardening_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/e2e/driver.cpp)
-  add_dependencies(hardening_tests SetUp SetUpUnprotected TarnwellPlant DllProbe DllProbeOpen)
+  add_dependencies(hardening_tests SetUpUnprotected TarnwellPlant DllProbe DllProbeOpen)
   target_compile_definitions(hardening_tests PRIVATE
-    TARNWELL_SETUP_EXE="$<TARGET_FILE:SetUp>"
     TARNWELL_SETUP_UNPROTECTED_EXE="$<TARGET_FILE:SetUpUnprotected>"
     TARNWELL_PLANT_DLL="$<TARGET_FILE:TarnwellPlant>"
     TARNWELL_DLL_PROBE_EXE="$<TARGET_FILE:DllProbe>"
     TARNWELL_DLL_PROBE_OPEN_EXE="$<TARGET_FILE:DllProbeOpen>")
-  target_link_libraries(hardening_tests PRIVATE user32 gdi32 version)
+  target_link_libraries(hardening_tests PRIVATE version)
 endif()
 if(TARGET hardening_tests AND NOT MSVC)
   # Signing a copy of SetUp.exe with a throwaway certificate (a shell script

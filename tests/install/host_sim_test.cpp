@@ -12,6 +12,7 @@
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
+#include "ui/setup_template.h"
 
 using platform::sim::SimFiles;
 using platform::sim::SimProcesses;
@@ -35,6 +36,7 @@ TEST(LoadersSim, NoFlagNoRegistryAccess) {
   EXPECT_EQ(platform::sim::SimRegistry::Get().Calls(), 0);
 }
 
+// RegisterLoaders and InstallFonts take one flag per host year, 2021 to 2027.
 class FontsSim : public testing_support::InstallFixture {};
 
 TEST_F(FontsSim, NoFlagNoPackageLookup) {
@@ -87,7 +89,7 @@ TEST_F(FontsSim, MissingPackageReportedOncePerLocation) {
   hosts.m_locations[0].Append("C:\\A");
   hosts.m_locations[0].Append("C:\\B");
   hosts.m_locations[6].Append("C:\\C");
-  auto* dialog = platform::sim::SimUi::Get().NewWindow(141, "#32770");
+  auto* dialog = platform::sim::SimUi::Get().NewWindow(kSetupDialogId, "#32770");
   // A font of that name at the root of the current drive is not taken.
   ASSERT_TRUE(testing_support::WriteFile("C:\\Korvex_EN.shx", "stray"));
   ASSERT_TRUE(testing_support::MakeFolders("C:\\A\\Fonts"));

@@ -35,27 +35,6 @@ inline bool Make(const std::string& base, const Item& item) {
   return WriteFile(path, item.path, item.attributes);
 }
 
-// Every entry below a folder, depth first in listing order; folders end
-// with "\".
-inline void Tree(const std::string& folder, const std::string& prefix,
-                 std::vector<std::string>* out) {
-  for (const std::string& name : ListNames(folder)) {
-    const std::string path = folder + "\\" + name;
-    const std::uint32_t a = platform::ReadAttributes(path.c_str());
-    if (a != platform::kInvalidAttributes && (a & platform::kAttrDirectory)) {
-      out->push_back(prefix + name + "\\");
-      Tree(path, prefix + name + "\\", out);
-    } else {
-      out->push_back(prefix + name);
-    }
-  }
-}
-inline std::vector<std::string> Tree(const std::string& folder) {
-  std::vector<std::string> out;
-  Tree(folder, "", &out);
-  return out;
-}
-
 class InstallFixture : public testing::Test {
  protected:
   void SetUp() override {

@@ -12,6 +12,7 @@
 #include "package/package_copy.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ui.h"
+#include "ui/setup_template.h"
 
 using platform::sim::SimFiles;
 using testing_support::Item;
@@ -71,7 +72,7 @@ TEST_P(PackageSource, FoundInOrderOrReported) {
                                        : SimFiles::Get().AddFile(item.path));
   // The box belongs to the dialog named by the caller, not to whichever
   // window is active.
-  auto* dialog = platform::sim::SimUi::Get().NewWindow(141, "#32770");
+  auto* dialog = platform::sim::SimUi::Get().NewWindow(kSetupDialogId, "#32770");
   platform::sim::SimUi::Get().SetActiveWindow(platform::sim::SimUi::Get().NewWindow(1, "#32770"));
   for (int call = 1; call <= 2; ++call) {  // nothing is remembered between calls
     std::string source = "unchanged";
@@ -173,6 +174,8 @@ struct PromptCase {
 
 constexpr int kA = platform::kIdAbort, kR = platform::kIdRetry, kI = platform::kIdIgnore;
 
+// Columns: name, package, existing, held, answers, removeCause, result,
+// prompted, copied, steps.
 const PromptCase kPrompts[] = {
     {"HiddenTargetFailsOnEveryRetry", {{"a.txt"}, {"b.txt"}}, {"a.txt", platform::kAttrHidden},
      false, {kR, kR, kI}, false, true, {"a.txt", "a.txt", "a.txt"}, {"b.txt"}, 5},
@@ -265,6 +268,7 @@ struct LimitCase {
   bool libraryCopied;
 };
 
+// Columns: name, targetLength, packageCopied, libraryCopied.
 const LimitCase kLimits[] = {
     {"Target259", 259, true, false},
     {"Target260", 260, false, false},

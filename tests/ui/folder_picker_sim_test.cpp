@@ -15,6 +15,7 @@
 #include "platform/sim/sim_ui.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_dialog.h"
+#include "ui/setup_template.h"
 
 using platform::sim::MessageBoxRecord;
 using platform::sim::SimFiles;
@@ -24,7 +25,7 @@ using platform::sim::SimWindow;
 
 namespace {
 
-SimWindow* Browser() { return static_cast<SimWindow*>(SimShell::Get().runningWindow); }
+SimWindow* Browser() { return static_cast<SimWindow*>(SimShell::Get().RunningWindow()); }
 SimWindow* Edit() { return SimUi::Get().Control(kFolderEditId); }
 bool OkEnabled() { return SimUi::Get().Control(platform::kBrowserOkId)->enabled; }
 
@@ -52,9 +53,9 @@ class FolderPicker : public testing::Test {
     SimUi::Get().SetUser([&, before] {
       if (before) before();
       setupDialog = SimUi::Get().RunningDialog();
-      EXPECT_TRUE(SimUi::Get().Click(1015));
-      pathAfter = SimUi::Get().Control(1000)->text;
-      installEnabled = SimUi::Get().Control(1022)->enabled;
+      EXPECT_TRUE(SimUi::Get().Click(kIdBrowse));
+      pathAfter = SimUi::Get().Control(kIdInstallPath)->text;
+      installEnabled = SimUi::Get().Control(kIdInstall)->enabled;
       EXPECT_TRUE(SimUi::Get().Escape());
     });
     EXPECT_FALSE(theApp.RunSetup());
@@ -190,7 +191,7 @@ TEST_F(FolderPicker, CancelKeepsWhatTheUserHadTyped) {
     EXPECT_FALSE(OkEnabled());
     EXPECT_TRUE(SimUi::Get().CloseBox());
   },
-      [] { EXPECT_TRUE(SimUi::Get().Type(1000, "D:\\typed\\by\\hand")); });
+      [] { EXPECT_TRUE(SimUi::Get().Type(kIdInstallPath, "D:\\typed\\by\\hand")); });
   EXPECT_EQ(pathAfter, "D:\\typed\\by\\hand");
 }
 

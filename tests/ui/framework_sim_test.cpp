@@ -8,6 +8,7 @@
 #include "common/case_name.h"
 #include "host/host_registry.h"
 #include "platform/dialog.h"
+#include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ui.h"
 
 using platform::sim::SimUi;
@@ -162,7 +163,7 @@ class AppNameTest : public testing::TestWithParam<NameCase> {
 };
 
 TEST_P(AppNameTest, IsTheExecutablesFileNameWithoutExtension) {
-  SimUi::Get().SetModuleFileName(GetParam().module);
+  platform::sim::SimFiles::Get().SetExecutablePath(GetParam().module);
   CWizardApp app;  // the newest application object is the current one
   int runs = 0;
   SimUi::Get().SetUser([&] {

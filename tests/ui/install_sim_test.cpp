@@ -25,6 +25,7 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "ui/setup_dialog.h"
+#include "ui/setup_template.h"
 
 using platform::sim::MessageBoxRecord;
 using platform::sim::SimFiles;
@@ -89,12 +90,12 @@ class InstallTest : public testing::Test {
     Outcome out;
     SimUi::Get().SetAnswerer([&, copyAnswer](const MessageBoxRecord& box) {
       if (box.text == kDone) {
-        const SimWindow* bar = SimUi::Get().Control(1014);
+        const SimWindow* bar = SimUi::Get().Control(kIdProgress);
         out.progressAtDone = bar->pos;
         out.rangeMaxAtDone = bar->rangeMax;
-        out.progressModeAtDone = bar->visible && !SimUi::Get().Control(1000)->visible &&
-                                 !SimUi::Get().Control(1015)->visible &&
-                                 !SimUi::Get().Control(1017)->visible;
+        out.progressModeAtDone = bar->visible && !SimUi::Get().Control(kIdInstallPath)->visible &&
+                                 !SimUi::Get().Control(kIdBrowse)->visible &&
+                                 !SimUi::Get().Control(kIdPathLabel)->visible;
       }
       return (box.type & 0x0F) == platform::kMbAbortRetryIgnore ? copyAnswer : platform::kIdOk;
     });
@@ -107,8 +108,8 @@ class InstallTest : public testing::Test {
   }
   static std::function<void()> Install(const std::string& path) {
     return [path] {
-      EXPECT_TRUE(SimUi::Get().Type(1000, path));
-      EXPECT_TRUE(SimUi::Get().Click(1022));
+      EXPECT_TRUE(SimUi::Get().Type(kIdInstallPath, path));
+      EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
     };
   }
   // Folders created, in order (every CreateDirectoryA call).
@@ -146,7 +147,7 @@ class InstallTest : public testing::Test {
 };
 
 TEST_F(InstallTest, DefaultInstallCopiesRegistersAndDeploysFonts) {
-  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); });
   EXPECT_EQ(out.result, 1);
   EXPECT_EQ(out.exitCode, 0);
   ASSERT_EQ(out.boxes.size(), 1u);
@@ -175,8 +176,8 @@ TEST_F(InstallTest, DefaultInstallCopiesRegistersAndDeploysFonts) {
 
 TEST_F(InstallTest, UntickedYearGetsNeitherLoaderNorFonts) {
   const Outcome out = Run([] {
-    EXPECT_TRUE(SimUi::Get().Click(1041));  // untick 2025
-    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(SimUi::Get().Click(YearBoxId(2025)));  // untick 2025
+    EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
   });
   EXPECT_EQ(out.result, 1);
   EXPECT_NE(Loader(kKey2024, 2024), "<none>");
@@ -187,12 +188,12 @@ TEST_F(InstallTest, UntickedYearGetsNeitherLoaderNorFonts) {
 TEST_F(InstallTest, RunningHostWarnsOnceThenTheSecondPressInstalls) {
   SimProcesses::Get().SetProcesses({"explorer.exe", "ZWCAD.EXE"});
   const Outcome out = Run([] {
-    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
     // Only the warning: nothing created, the dialog still in input mode.
     EXPECT_TRUE(Creations().empty());
-    EXPECT_TRUE(SimUi::Get().Control(1000)->visible);
+    EXPECT_TRUE(SimUi::Get().Control(kIdInstallPath)->visible);
     EXPECT_FALSE(g_warnHostRunning);
-    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
   });
   EXPECT_EQ(out.result, 1);
   EXPECT_EQ(out.exitCode, 0);
@@ -205,14 +206,14 @@ TEST_F(InstallTest, RunningHostWarnsOnceThenTheSecondPressInstalls) {
 
 TEST_F(InstallTest, EmptyPathIsAnInvalidArgumentAndInstallStaysUsable) {
   const Outcome out = Run([] {
-    EXPECT_TRUE(SimUi::Get().Type(1000, ""));
-    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(SimUi::Get().Type(kIdInstallPath, ""));
+    EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
     EXPECT_TRUE(Creations().empty());
-    EXPECT_TRUE(SimUi::Get().Control(1022)->enabled);
-    EXPECT_TRUE(SimUi::Get().Control(1000)->visible);
+    EXPECT_TRUE(SimUi::Get().Control(kIdInstall)->enabled);
+    EXPECT_TRUE(SimUi::Get().Control(kIdInstallPath)->visible);
     EXPECT_TRUE(g_warnHostRunning);
-    EXPECT_TRUE(SimUi::Get().Type(1000, "D:\\Kx"));
-    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(SimUi::Get().Type(kIdInstallPath, "D:\\Kx"));
+    EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
   });
   EXPECT_EQ(out.result, 1);
   ASSERT_EQ(out.boxes.size(), 2u);
@@ -226,7 +227,7 @@ TEST_F(InstallTest, EmptyPathIsAnInvalidArgumentAndInstallStaysUsable) {
 TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
   SimFiles::Get().AddFile("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", "old");
   SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", true);
-  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); }, platform::kIdAbort);
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); }, platform::kIdAbort);
   EXPECT_EQ(out.result, 2);
   EXPECT_EQ(out.exitCode, 5);
   ASSERT_EQ(out.boxes.size(), 1u);
@@ -257,7 +258,7 @@ TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
 
 TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
   ASSERT_TRUE(testing_support::RemoveTree("C:\\pkg\\Data"));
-  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); });
   EXPECT_EQ(out.result, 2);
   EXPECT_EQ(out.exitCode, 4);
   ASSERT_EQ(out.boxes.size(), 1u);
@@ -319,10 +320,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(InstallTest, TooLongAPathIsRefusedBeforeAnythingIsCreated) {
   const Outcome out = Run([] {
-    EXPECT_TRUE(SimUi::Get().Type(1000, "C:\\" + std::string(231, 'k')));  // 234 bytes
-    EXPECT_TRUE(SimUi::Get().Click(1022));
+    EXPECT_TRUE(SimUi::Get().Type(kIdInstallPath, "C:\\" + std::string(231, 'k')));  // 234 bytes
+    EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
     EXPECT_TRUE(Creations().empty());
-    EXPECT_TRUE(SimUi::Get().Control(1000)->visible);
+    EXPECT_TRUE(SimUi::Get().Control(kIdInstallPath)->visible);
     EXPECT_TRUE(SimUi::Get().Escape());
   });
   EXPECT_EQ(out.result, 2);
@@ -339,7 +340,7 @@ TEST_F(InstallTest, TooLongAPathIsRefusedBeforeAnythingIsCreated) {
 // install goes into it as the silent one does.
 TEST_F(InstallTest, InteractiveRunLogsOnlyWithTheLogSwitch) {
   SimSystem::Get().SetCommandLine("\"C:\\pkg\\SetUp.exe\" /log=C:\\Temp\\dialog.log");
-  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(1022)); });
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); });
   EXPECT_EQ(out.exitCode, 0);
   EXPECT_FALSE(Exists("C:\\Temp\\TarnwellSetup.log"));
   const std::vector<std::string> lines = LogLines("C:\\Temp\\dialog.log");

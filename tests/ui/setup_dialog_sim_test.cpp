@@ -90,11 +90,11 @@ TEST_F(SetupFixture, CloseOkReadsTheControlsIntoTheFields) {
                                           testing_support::Host("2024", "C:\\B")}));
   Dlg_Setup dialog;
   SimUi::Get().SetUser([&] {
-    SimUi::Get().Click(1037);
-    SimUi::Get().Type(1000, "E:\\Neu");
+    SimUi::Get().Click(kIdYear2021);
+    SimUi::Get().Type(kIdInstallPath, "E:\\Neu");
     SimUi::Get().Enter();
     // Closing only marks the run as ended: later input reaches nothing.
-    EXPECT_FALSE(SimUi::Get().Click(1040));
+    EXPECT_FALSE(SimUi::Get().Click(YearBoxId(2024)));
   });
   g_hostRegistry.ScanInstalledHosts();
   EXPECT_EQ(dialog.DoModal(), 1);
@@ -104,8 +104,8 @@ TEST_F(SetupFixture, CloseOkReadsTheControlsIntoTheFields) {
   EXPECT_EQ(dialog.m_title, "Tarnwell软件 V2026.05.12");
   // The progress bar and the year boxes are attached to their controls.
   ASSERT_NE(dialog.m_progress.Handle(), nullptr);
-  EXPECT_EQ(platform::GetDlgCtrlID(dialog.m_progress.Handle()), 1014);
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(platform::GetDlgCtrlID(dialog.m_yearBox[i].Handle()), 1043 - i);
+  EXPECT_EQ(platform::GetDlgCtrlID(dialog.m_progress.Handle()), kIdProgress);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(platform::GetDlgCtrlID(dialog.m_yearBox[i].Handle()), kIdYear2027 - i);
 }
 
 TEST_F(SetupFixture, CancelLeavesTheFieldsAsInitialised) {
@@ -115,7 +115,7 @@ TEST_F(SetupFixture, CancelLeavesTheFieldsAsInitialised) {
   EXPECT_EQ(dialog.m_installPath, "C:\\Korvex");
   for (std::int32_t s : dialog.m_yearSelected) EXPECT_EQ(s, 1);
   SimUi::Get().SetUser([&] {
-    SimUi::Get().Type(1000, "E:\\Neu");
+    SimUi::Get().Type(kIdInstallPath, "E:\\Neu");
     SimUi::Get().CloseBox();
   });
   EXPECT_EQ(dialog.DoModal(), 2);
@@ -127,7 +127,7 @@ TEST_F(SetupFixture, CancelLeavesTheFieldsAsInitialised) {
 TEST_F(SetupFixture, PaintsTheBackgroundAndTheTwoLines) {
   ASSERT_TRUE(testing_support::WriteTree({testing_support::Host("2024", "C:\\B")}));
   SimWindow* d = RunSetup([] {
-    SimUi::Get().Click(1040);  // repaints once more: the fonts are made once
+    SimUi::Get().Click(YearBoxId(2024));  // repaints once more: the fonts are made once
     SimUi::Get().Escape();
   });
   ASSERT_NE(d, nullptr);
@@ -141,24 +141,24 @@ TEST_F(SetupFixture, PaintsTheBackgroundAndTheTwoLines) {
     ASSERT_TRUE(w->paint.painted);
     EXPECT_TRUE(w->paint.brushAlive);
     EXPECT_EQ(w->paint.background, blue);
-    const bool line = w->id == 1013 || w->id == 1018;
+    const bool line = w->id == kIdVersionLine || w->id == kIdEditionLine;
     EXPECT_EQ(w->paint.textColor, line ? green : 0u);
-    EXPECT_EQ(w->paint.bkMode, w->id == 1000 ? platform::kBkOpaque : platform::kBkTransparent);
+    EXPECT_EQ(w->paint.bkMode, w->id == kIdInstallPath ? platform::kBkOpaque : platform::kBkTransparent);
     EXPECT_EQ(w->paint.fontSelected, line);
     if (line) {
       EXPECT_TRUE(w->paint.fontAlive);
       EXPECT_EQ(w->paint.fontFace, "宋体");
-      EXPECT_EQ(w->paint.fontHeight, w->id == 1013 ? 14 : 13);
-      EXPECT_EQ(w->paint.fontWeight, w->id == 1013 ? 600 : 400);
+      EXPECT_EQ(w->paint.fontHeight, w->id == kIdVersionLine ? 14 : 13);
+      EXPECT_EQ(w->paint.fontWeight, w->id == kIdVersionLine ? 600 : 400);
     }
   }
   // The kinds of request: the dialog, check boxes and statics, the edit box,
   // push buttons.
   EXPECT_EQ(d->paint.kind, platform::kCtlColorDlg);
-  const std::pair<int, int> kinds[] = {{1040, platform::kCtlColorStatic},
-                                       {1013, platform::kCtlColorStatic},
-                                       {1000, platform::kCtlColorEdit},
-                                       {1022, platform::kCtlColorBtn}};
+  const std::pair<int, int> kinds[] = {{YearBoxId(2024), platform::kCtlColorStatic},
+                                       {kIdVersionLine, platform::kCtlColorStatic},
+                                       {kIdInstallPath, platform::kCtlColorEdit},
+                                       {kIdInstall, platform::kCtlColorBtn}};
   for (const auto& [id, kind] : kinds) {
     const auto c = std::find_if(d->children.begin(), d->children.end(),
                                 [id = id](const SimWindow* w) { return w->id == id; });
@@ -193,16 +193,16 @@ TEST_F(SetupFixture, ASecondModalRunOfTheSameObjectUsesItsOwnWindows) {
   Dlg_Setup dialog;
   SimUi::Get().SetUser([] {
     // No host: the boxes of this run are disabled, Install too.
-    EXPECT_FALSE(SimUi::Get().Control(1040)->enabled);
-    EXPECT_FALSE(SimUi::Get().Control(1022)->enabled);
+    EXPECT_FALSE(SimUi::Get().Control(YearBoxId(2024))->enabled);
+    EXPECT_FALSE(SimUi::Get().Control(kIdInstall)->enabled);
     SimUi::Get().Escape();
   });
   EXPECT_EQ(dialog.DoModal(), 2);
   EXPECT_EQ(dialog.DoModal(), 2);
   ASSERT_EQ(SimUi::Get().Runs().size(), 2u);
   const SimWindow* second = SimUi::Get().Runs()[1].dialog;
-  EXPECT_EQ(dialog.m_yearBox[3].Handle(), platform::GetDlgItem(const_cast<SimWindow*>(second), 1040));
-  EXPECT_EQ(dialog.m_progress.Handle(), platform::GetDlgItem(const_cast<SimWindow*>(second), 1014));
+  EXPECT_EQ(dialog.m_yearBox[3].Handle(), platform::GetDlgItem(const_cast<SimWindow*>(second), YearBoxId(2024)));
+  EXPECT_EQ(dialog.m_progress.Handle(), platform::GetDlgItem(const_cast<SimWindow*>(second), kIdProgress));
   EXPECT_EQ(SimUi::Get().LiveGdiObjects(), 3);  // one brush, two fonts: nothing leaked
 }
 
@@ -230,7 +230,7 @@ TEST_P(VersionLineTest, PadsMonthAndDayBelowTen) {
   SimWindow* d = RunSetup([] { SimUi::Get().Escape(); });
   ASSERT_NE(d, nullptr);
   for (const SimWindow* c : d->children)
-    if (c->id == 1013) {
+    if (c->id == kIdVersionLine) {
     EXPECT_EQ(c->text, GetParam().line);
   }
   EXPECT_EQ(FormatVersionLine(GetParam().number), GetParam().line);
