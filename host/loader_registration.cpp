@@ -1,11 +1,11 @@
 #include "host/loader_registration.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "package/install_paths.h"
 #include "package/install_record.h"
+#include "platform/decimal.h"
 #include "platform/log.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -22,10 +22,9 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
   const StringList& keyPaths = hosts.m_keyPaths[HostYearIndex(year)];
   if (keyPaths.Count() == 0) return;
 
-  char keyName[platform::kPathBuffer];
-  std::snprintf(keyName, sizeof keyName, kLoaderKeyFormat, year);
-  char moduleName[32];
-  std::snprintf(moduleName, sizeof moduleName, "Korvex%d.ZRX", ModuleYear(year));
+  std::string keyName = kLoaderKeyFormat;
+  keyName.replace(keyName.find("%d"), 2, platform::Decimal(year));
+  const std::string moduleName = "Korvex" + platform::Decimal(ModuleYear(year)) + ".ZRX";
   PathBuffer loader;
   // A module path that does not fit is never written shortened.
   if (!ComposePath(loader, {hosts.m_installFolder, "\\", moduleName})) {
@@ -45,9 +44,9 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
                     platform::DescribeError(platform::LastError()));
       continue;
     }
-    host.DeleteSubKey(keyName);
+    host.DeleteSubKey(keyName.c_str());
     platform::RegKey loaderKey;
-    if (!loaderKey.Create(host, keyName)) {
+    if (!loaderKey.Create(host, keyName.c_str())) {
       platform::Log("loader key not written: " + key + ": " +
                     platform::DescribeError(platform::LastError()));
       continue;

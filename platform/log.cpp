@@ -1,9 +1,9 @@
 #include "platform/log.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "platform/codepage.h"
+#include "platform/decimal.h"
 #include "platform/files.h"
 #include "platform/system.h"
 
@@ -32,10 +32,9 @@ bool LogIsOpen() { return File() != nullptr; }
 void Log(std::string_view event) {
   if (!File()) return;
   const LocalTime t = Now();
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d ", t.year % 10000, t.month % 100,
-                t.day % 100, t.hour % 100, t.minute % 100, t.second % 100);
-  std::string line = stamp;
+  std::string line = Decimal(t.year % 10000, 4) + "-" + Decimal(t.month % 100, 2) + "-" +
+                     Decimal(t.day % 100, 2) + " " + Decimal(t.hour % 100, 2) + ":" +
+                     Decimal(t.minute % 100, 2) + ":" + Decimal(t.second % 100, 2) + " ";
   std::string text(event);
   for (char& c : text)
     if (c == '\r' || c == '\n') c = ' ';

@@ -1,9 +1,8 @@
 #include "ui/setup_dialog.h"
 
-#include <cstdio>
-
 #include "host/host_registry.h"
 #include "package/install_session.h"
+#include "platform/decimal.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
 #include "ui/version.h"
@@ -65,13 +64,9 @@ void Dlg_Setup::ExchangeData(platform::DataExchange& dx) {
 
 std::string FormatVersionLine(std::int32_t n) {
   const int year = n / 10000, month = (n % 10000) / 100, day = n % 100;
-  // The longest line, of the most negative number, is 31 bytes.
-  char text[64];
-  std::snprintf(text, sizeof text, month < 10 ? "Tarnwell软件 V%d.0%d" : "Tarnwell软件 V%d.%d", year,
-                month);
-  char full[64];
-  std::snprintf(full, sizeof full, day < 10 ? "%s.0%d" : "%s.%d", text, day);
-  return full;
+  // A month or day below 10 (a negative one too) gets a "0" before it.
+  return "Tarnwell软件 V" + platform::Decimal(year) + (month < 10 ? ".0" : ".") +
+         platform::Decimal(month) + (day < 10 ? ".0" : ".") + platform::Decimal(day);
 }
 
 bool Dlg_Setup::OnDialogInit() {

@@ -1,7 +1,6 @@
 #include "uninstall/apps_entry.h"
 
-#include <cstdio>
-
+#include "platform/decimal.h"
 #include "platform/system.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -27,17 +26,14 @@ std::uint64_t SizeOf(const std::string& path) {
 }  // namespace
 
 std::string FormatDisplayVersion(std::int32_t versionNumber) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d.%02d.%02d", static_cast<int>(versionNumber / 10000),
-                static_cast<int>(versionNumber / 100 % 100), static_cast<int>(versionNumber % 100));
-  return text;
+  return platform::Decimal(versionNumber / 10000, 4) + "." +
+         platform::Decimal(versionNumber / 100 % 100, 2) + "." + platform::Decimal(versionNumber % 100, 2);
 }
 
 std::string TodayText() {
   const platform::LocalTime now = platform::Now();
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d%02d%02d", now.year, now.month, now.day);
-  return text;
+  return platform::Decimal(now.year, 4) + platform::Decimal(now.month, 2) +
+         platform::Decimal(now.day, 2);
 }
 
 std::uint32_t EstimatedSizeKb(const InstallRecord& record, const std::string& installFolder) {
