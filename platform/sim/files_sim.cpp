@@ -160,6 +160,15 @@ FsNode* Parent(const std::vector<std::string>& names, bool create) {
   }
   return fs.Follow(node);
 }
+
+// Takes an entry out of its folder, into `out` when given.
+void Detach(FsNode* node, std::unique_ptr<FsNode>* out) {
+  auto& siblings = node->parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; });
+  if (out) *out = std::move(*it);
+  siblings.erase(it);
+}
 }  // namespace
 
 FsNode* SimFiles::AddFolder(const std::string& path, std::uint32_t attributes) {
@@ -252,21 +261,9 @@ void SimFiles::Restart() {
   for (const std::string& path : pending) {
     FsNode* node = Find(path);
     if (!node || !node->parent || (node->IsFolder() && !node->children.empty())) continue;
-    auto& siblings = node->parent->children;
-    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                                [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+    Detach(node, nullptr);
   }
 }
-
-namespace {
-void Detach(FsNode* node, std::unique_ptr<FsNode>* out) {
-  auto& siblings = node->parent->children;
-  auto it = std::find_if(siblings.begin(), siblings.end(),
-                         [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; });
-  if (out) *out = std::move(*it);
-  siblings.erase(it);
-}
-}  // namespace
 
 }  // namespace sim
 
@@ -328,9 +325,7 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("FindFirstFileA ") + pattern);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(pattern, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, pattern, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   auto listing = std::make_unique<Listing>();
   const std::string last = names.back();
   if (IsWildcardAll(last)) {
@@ -379,8 +374,7 @@ std::uint32_t ReadAttributes(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("GetFileAttributesA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty()) {
+  if (!PlainNames(fs, path, &names)) {
     Fail(kErrorInvalidName);
     return kInvalidAttributes;
   }
@@ -427,13 +421,11 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("CopyFileA ") + from + " " + to);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(from, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, from, &names)) return Fail(kErrorInvalidName);
   const FsNode* source = fs.Walk(names);
   if (!source) return Fail(MissingError(names));
   if (source->IsFolder()) return Fail(kErrorAccessDenied);
-  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, to, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   FsNode* target = fs.Walk(names);
   if (target && !target->linkTarget.empty()) {  // a link: the copy writes what it leads to
     target = fs.Follow(target);
@@ -481,9 +473,7 @@ bool RemoveFolder(const char* path) {
   if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
   // The current folder of a process is in use.
   if (node == fs.Find(fs.CurrentFolder())) return Fail(kErrorSharingViolation);
-  auto& siblings = node->parent->children;
-  siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                              [node](const auto& n) { return n.get() == node; }));
+  sim::Detach(node, nullptr);
   return true;
 }
 
@@ -498,14 +488,12 @@ bool MoveOneFile(const char* from, const char* to) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("MoveFileExA ") + from + " " + to);
   std::vector<std::string> names, sourceNames;
-  std::string stream;
-  if (!fs.Split(from, &sourceNames, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, from, &sourceNames)) return Fail(kErrorInvalidName);
   FsNode* source = fs.Walk(sourceNames);
   if (!source) return Fail(MissingError(sourceNames));
   if (!source->parent) return Fail(kErrorAccessDenied);
   if (source->heldOpen) return Fail(kErrorSharingViolation);
-  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, to, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   if (!sim::SameName(names[0], sourceNames[0])) return Fail(kErrorNotSameDevice);
   if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
   FsNode* parent = sim::Parent(names, false);
@@ -551,9 +539,7 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("WriteFile ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
   if (node) {
     if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden)))
@@ -599,18 +585,14 @@ bool OutputFile::Create(const char* path) {
   SimFiles& fs = SimFiles::Get();
   fs.Record(std::string("CreateFileA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
   // whatever still has the name makes the creation fail.
   if (FsNode* node = fs.Walk(names)) {
     const bool removable = !node->IsFolder() && node->parent && !node->heldOpen &&
                            !(node->attributes & kAttrReadOnly);
     if (!removable) return Fail(kErrorFileExists);
-    auto& siblings = node->parent->children;
-    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                                [node](const auto& n) { return n.get() == node; }));
+    sim::Detach(node, nullptr);
   }
   FsNode* parent = sim::Parent(names, false);
   if (!parent) return Fail(kErrorPathNotFound);
