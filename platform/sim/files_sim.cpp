@@ -4,17 +4,19 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/security.h"
-#include "platform/sim/sim_files.h"
+#include "platform/sim/file_system.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
 
 namespace platform {
 namespace sim {
 
-SimFiles& SimFiles::Get() {
-  static SimFiles files;
+FileSystem& FileSystem::Get() {
+  static FileSystem files;
   return files;
 }
+
+SimFiles& SimFiles::Get() { return FileSystem::Get(); }
 
 SimFiles::SimFiles() { Reset(); }
 
@@ -150,7 +152,7 @@ FsNode* Child(FsNode* folder, const std::string& name) {
 // The folder of a path whose names are given, created on the way when
 // `create` is set.
 FsNode* Parent(const std::vector<std::string>& names, bool create) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   FsNode* node = fs.Drive(names[0]);
   for (std::size_t i = 1; node && i + 1 < names.size(); ++i) {
     FsNode* next = Child(node, names[i]);
@@ -159,6 +161,15 @@ FsNode* Parent(const std::vector<std::string>& names, bool create) {
     node = fs.Follow(next);
   }
   return fs.Follow(node);
+}
+
+// Sorts a folder's children as NTFS lists them.
+std::vector<FsNode*> InListingOrder(const FsNode& folder) {
+  std::vector<FsNode*> out;
+  for (const auto& child : folder.children) out.push_back(child.get());
+  std::stable_sort(out.begin(), out.end(),
+                   [](const FsNode* a, const FsNode* b) { return NameLess(a->name, b->name); });
+  return out;
 }
 
 // Takes an entry out of its folder, into `out` when given.
@@ -239,14 +250,6 @@ FileSecurity* SimFiles::Security(const std::string& path) const {
   return node ? node->security.get() : nullptr;
 }
 
-std::vector<FsNode*> InListingOrder(const FsNode& folder) {
-  std::vector<FsNode*> out;
-  for (const auto& child : folder.children) out.push_back(child.get());
-  std::stable_sort(out.begin(), out.end(),
-                   [](const FsNode* a, const FsNode* b) { return NameLess(a->name, b->name); });
-  return out;
-}
-
 std::vector<std::string> SimFiles::List(const std::string& folder) const {
   std::vector<std::string> out;
   const FsNode* node = Find(folder);
@@ -269,7 +272,7 @@ void SimFiles::Restart() {
 
 namespace {
 using sim::FsNode;
-using sim::SimFiles;
+using sim::FileSystem;
 
 struct Listing {
   std::vector<FindEntry> entries;
@@ -308,7 +311,7 @@ std::uint32_t MissingError(const std::vector<std::string>& names) {
 
 // The names of a path that must not name a stream: false for one that names
 // nothing or a stream.
-bool PlainNames(const SimFiles& fs, const char* path, std::vector<std::string>* names) {
+bool PlainNames(const FileSystem& fs, const char* path, std::vector<std::string>* names) {
   std::string stream;
   return fs.Split(path, names, &stream) && stream.empty();
 }
@@ -322,7 +325,7 @@ bool HasWildcard(const std::string& text) {
 
 bool FileFinder::First(const char* pattern, FindEntry* entry) {
   Close();
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("FindFirstFileA ") + pattern);
   std::vector<std::string> names;
   if (!PlainNames(fs, pattern, &names) || names.size() < 2) return Fail(kErrorInvalidName);
@@ -367,11 +370,11 @@ void FileFinder::Close() {
   if (!handle_) return;
   delete static_cast<Listing*>(handle_);
   handle_ = nullptr;
-  SimFiles::Get().ListingClosed();
+  FileSystem::Get().ListingClosed();
 }
 
 std::uint32_t ReadAttributes(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("GetFileAttributesA ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) {
@@ -387,7 +390,7 @@ std::uint32_t ReadAttributes(const char* path) {
 }
 
 bool WriteAttributes(const char* path, std::uint32_t attributes) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("SetFileAttributesA ") + path + " " + std::to_string(attributes));
   FsNode* node = fs.Find(path);
   if (!node) return false;
@@ -399,7 +402,7 @@ bool WriteAttributes(const char* path, std::uint32_t attributes) {
 }
 
 bool RemoveFile(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("DeleteFileA ") + path);
   std::vector<std::string> names;
   std::string stream;
@@ -418,7 +421,7 @@ bool RemoveFile(const char* path) {
 }
 
 bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CopyFileA ") + from + " " + to);
   std::vector<std::string> names;
   if (!PlainNames(fs, from, &names)) return Fail(kErrorInvalidName);
@@ -449,7 +452,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
 }
 
 bool MakeFolder(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateDirectoryA ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
@@ -462,7 +465,7 @@ bool MakeFolder(const char* path) {
 }
 
 bool RemoveFolder(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("RemoveDirectoryA ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
@@ -478,14 +481,14 @@ bool RemoveFolder(const char* path) {
 }
 
 std::uint32_t LinkCount(const char* path) {
-  const FsNode* node = SimFiles::Get().Find(path);
+  const FsNode* node = FileSystem::Get().Find(path);
   return node ? static_cast<std::uint32_t>(node->security.use_count()) : 0;
 }
 
-bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr; }
+bool PathExists(const char* path) { return FileSystem::Get().Find(path) != nullptr; }
 
 bool MoveOneFile(const char* from, const char* to) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("MoveFileExA ") + from + " " + to);
   std::vector<std::string> names, sourceNames;
   if (!PlainNames(fs, from, &sourceNames)) return Fail(kErrorInvalidName);
@@ -509,14 +512,14 @@ bool MoveOneFile(const char* from, const char* to) {
 }
 
 bool DeleteAtRestart(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("MoveFileExA ") + path + " NULL MOVEFILE_DELAY_UNTIL_REBOOT");
   fs.AddPendingDelete(path);
   return true;
 }
 
 bool FileSize(const char* path, std::uint64_t* size) {
-  const FsNode* node = SimFiles::Get().Find(path);
+  const FsNode* node = FileSystem::Get().Find(path);
   if (!node) return Fail(kErrorFileNotFound);
   if (node->IsFolder()) return Fail(kErrorAccessDenied);
   *size = node->data.size();
@@ -524,7 +527,7 @@ bool FileSize(const char* path, std::uint64_t* size) {
 }
 
 bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("ReadFile ") + path);
   const FsNode* node = fs.Find(path);
   if (!node) return Fail(kErrorFileNotFound);
@@ -536,7 +539,7 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
 }
 
 bool WriteWholeFile(const char* path, const std::string& data) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("WriteFile ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
@@ -557,7 +560,7 @@ bool WriteWholeFile(const char* path, const std::string& data) {
 }
 
 bool ChangeCurrentFolder(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   const FsNode* node = fs.Find(path);
   if (!node) return Fail(kErrorFileNotFound);
   if (!node->IsFolder()) return Fail(kErrorDirectory);
@@ -566,13 +569,13 @@ bool ChangeCurrentFolder(const char* path) {
 }
 
 std::string ExecutablePath() {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record("GetModuleFileNameA");
   // GetModuleFileNameA into kPathBuffer + 1 bytes keeps at most kPathBuffer.
   return fs.ExecutablePath().substr(0, kPathBuffer);
 }
 
-std::string CurrentFolder() { return SimFiles::Get().CurrentFolder(); }
+std::string CurrentFolder() { return FileSystem::Get().CurrentFolder(); }
 
 // The simulated file is found again by its path on every write, so a file
 // removed meanwhile takes no more bytes.
@@ -582,7 +585,7 @@ struct SimOutput {
 
 bool OutputFile::Create(const char* path) {
   Close();
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateFileA ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
@@ -603,7 +606,7 @@ bool OutputFile::Create(const char* path) {
 
 bool OutputFile::Write(std::string_view bytes) {
   if (!handle_) return false;
-  FsNode* node = SimFiles::Get().Find(static_cast<SimOutput*>(handle_)->path);
+  FsNode* node = FileSystem::Get().Find(static_cast<SimOutput*>(handle_)->path);
   if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
   node->data.append(bytes.data(), bytes.size());
   return true;
