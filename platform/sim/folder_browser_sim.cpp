@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/dialog.h"
+#include "platform/dialog_box.h"
 #include "platform/files.h"
 #include "platform/folder_browser.h"
 #include "platform/sim/sim_shell.h"
@@ -136,7 +136,7 @@ ItemList BrowseForFolder(BrowseInfo& info) {
 
   // The window goes, and with it any take-over.
   ui.PopRunning();
-  if (b->object) b->object->Unsubclass();
+  if (b->object) b->object->OnWindowGone();
   b->visible = false;
   b->destroyed = true;
   for (SimWindow* c : b->children) c->destroyed = true;

@@ -12,7 +12,7 @@
 #include "platform/ui.h"
 
 namespace platform {
-class Window;
+class MessageTarget;
 }
 
 namespace platform::sim {
@@ -69,7 +69,7 @@ struct SimWindow {
   void* smallIcon = nullptr;
   void* bigIcon = nullptr;
   std::vector<SimWindow*> children;  // in template order
-  platform::Window* object = nullptr;  // the dialog object while it runs
+  platform::MessageTarget* object = nullptr;  // the dialog object while it runs, or the take-over's
   SimPaint paint;
   void* font = nullptr;  // WM_GETFONT / WM_SETFONT
   // A system dialog (the shell's folder browser) has a procedure of its
@@ -205,8 +205,5 @@ class SimUi {
 };
 
 inline SimWindow* AsSimWindow(WindowHandle handle) { return static_cast<SimWindow*>(handle); }
-
-// The text that FormatMessageA gives for E_INVALIDARG on English Windows.
-constexpr const char* kInvalidArgumentText = "The parameter is incorrect.\r\n";
 
 }  // namespace platform::sim

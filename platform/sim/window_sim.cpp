@@ -1,6 +1,6 @@
 // The general window and drawing operations over the simulated user
 // interface.
-#include "platform/dialog.h"
+#include "platform/dialog_box.h"
 #include "platform/files.h"
 #include "platform/sim/sim_ui.h"
 #include "platform/window.h"
@@ -200,5 +200,14 @@ bool IsChildWindow(WindowHandle window) {
 }
 
 WindowHandle LastActivePopup(WindowHandle window) { return window; }
+
+int GetButtonCheck(WindowHandle button) {
+  const SimWindow* w = AsSimWindow(button);
+  return w ? w->checked : 0;
+}
+
+void SetButtonCheck(WindowHandle button, int check) {
+  if (SimWindow* w = AsSimWindow(button)) w->checked = check;
+}
 
 }  // namespace platform

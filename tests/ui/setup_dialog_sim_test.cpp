@@ -42,7 +42,7 @@ class SimSetupUi : public testing_support::SetupUi {
   bool CloseBox() override { return SimUi::Get().CloseBox(); }
   bool Closed() override {
     const SimWindow* d = SimUi::Get().RunningDialog();
-    return !d || static_cast<platform::Dialog*>(d->object)->Ended();
+    return !d || d->modalEnded;
   }
 };
 
@@ -207,13 +207,13 @@ TEST_F(SetupFixture, ASecondModalRunOfTheSameObjectUsesItsOwnWindows) {
 }
 
 TEST_F(SetupFixture, TheHelpCommandGoesToTheFrameworksHandler) {
-  const int before = platform::Application::HelpRequests();
+  const int before = framework::Application::HelpRequests();
   RunSetup([] {
-    EXPECT_TRUE(SimUi::Get().Command(platform::kIdHelp));
+    EXPECT_TRUE(SimUi::Get().Command(framework::kIdHelp));
     SimUi::Get().Command(4242);  // no handler anywhere: nothing happens
     SimUi::Get().Escape();
   });
-  EXPECT_EQ(platform::Application::HelpRequests(), before + 1);
+  EXPECT_EQ(framework::Application::HelpRequests(), before + 1);
   EXPECT_TRUE(SimUi::Get().Boxes().empty());
 }
 
