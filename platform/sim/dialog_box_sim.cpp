@@ -83,7 +83,7 @@ int RunModalDialog(const DialogTemplate& layout, WindowHandle, MessageTarget& ta
       }
     }
   }
-  if (!d->modalEnded) {
+  if (!d->modal.ended) {
     d->visible = true;
     ui.Repaint();
     if (ui.User()) {
@@ -93,8 +93,8 @@ int RunModalDialog(const DialogTemplate& layout, WindowHandle, MessageTarget& ta
   }
   sim::ModalRun run;
   run.dialog = d;
-  run.result = d->modalEnded ? d->modalResult : 0;
-  run.leftOpen = !d->modalEnded;
+  run.result = d->modal.ended ? d->modal.result : 0;
+  run.leftOpen = !d->modal.ended;
   ui.RecordRun(run);
 
   // The window goes: the dialog and its controls are destroyed.
@@ -164,19 +164,19 @@ SimWindow* SimUi::Control(int id) const {
 }
 
 namespace {
-bool RunEnded(const SimWindow* d) { return d->modalEnded || (!d->ownProc && !d->object); }
+bool RunEnded(const SimWindow* d) { return d->modal.ended || (!d->modal.ownProc && !d->object); }
 }  // namespace
 
 bool SimUi::Deliver(int id, int code) {
   SimWindow* d = RunningDialog();
-  if (!d || d->modalEnded) return false;
-  if (d->ownProc) {
-    if (!(d->object && d->object->OnCommand(id, code))) d->ownProc(id, code);
+  if (!d || d->modal.ended) return false;
+  if (d->modal.ownProc) {
+    if (!(d->object && d->object->OnCommand(id, code))) d->modal.ownProc(id, code);
     return true;
   }
   if (!d->object) return false;
   d->object->OnCommand(id, code);
-  if (!d->modalEnded) Repaint();
+  if (!d->modal.ended) Repaint();
   return true;
 }
 

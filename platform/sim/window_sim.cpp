@@ -145,7 +145,7 @@ WindowHandle GetFocus() { return SimUi::Get().Focus(); }
 void SetWindowIcon(WindowHandle window, int which, IconHandle icon) {
   SimWindow* w = AsSimWindow(window);
   if (!w) return;
-  (which == kIconSmall ? w->smallIcon : w->bigIcon) = icon;
+  (which == kIconSmall ? w->modal.smallIcon : w->modal.bigIcon) = icon;
 }
 
 Rect WindowRect(WindowHandle window) {
@@ -190,8 +190,8 @@ void CopyWindowFont(WindowHandle from, WindowHandle to) {
 void EndDialog(WindowHandle dialog, int result) {
   SimWindow* d = AsSimWindow(dialog);
   if (!d) return;
-  d->modalEnded = true;
-  d->modalResult = result;
+  d->modal.ended = true;
+  d->modal.result = result;
 }
 
 bool IsChildWindow(WindowHandle window) {
