@@ -38,8 +38,6 @@ int ColorKindOf(const SimWindow* w) {
 }
 
 bool Usable(const SimWindow* w) { return w && w->visible && w->enabled && !w->destroyed; }
-
-SimGdiObject* Gdi(GdiObject object) { return static_cast<SimGdiObject*>(object); }
 }  // namespace
 
 // --- Window procedures --------------------------------------------------------
@@ -238,7 +236,7 @@ void SimUi::Repaint() {
     p = SimPaint{};
     p.painted = true;
     p.kind = kind;
-    const SimGdiObject* b = Gdi(brush);
+    const SimGdiObject* b = sim::AsGdiObject(brush);
     p.brushAlive = b && (b->stock || IsLiveGdiObject(b)) && b->kind == SimGdiObject::kBrush;
     p.background = b ? b->color : 0;
     p.textColor = dc.textColor;

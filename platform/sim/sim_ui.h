@@ -209,5 +209,6 @@ class SimUi {
 };
 
 inline SimWindow* AsSimWindow(WindowHandle handle) { return static_cast<SimWindow*>(handle); }
+inline SimGdiObject* AsGdiObject(void* object) { return static_cast<SimGdiObject*>(object); }
 
 }  // namespace platform::sim

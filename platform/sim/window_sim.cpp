@@ -1,5 +1,7 @@
 // The general window and drawing operations over the simulated user
 // interface.
+#include <utility>
+
 #include "platform/dialog_box.h"
 #include "platform/files.h"
 #include "platform/sim/sim_ui.h"
@@ -13,7 +15,6 @@ using sim::SimUi;
 using sim::SimWindow;
 
 namespace {
-SimGdiObject* Gdi(GdiObject object) { return static_cast<SimGdiObject*>(object); }
 sim::SimDc* Dc(DrawContext dc) { return static_cast<sim::SimDc*>(dc); }
 }  // namespace
 
@@ -40,7 +41,7 @@ GdiObject CreateFont(int height, int width, int, int, int weight, bool italic, b
 }
 
 bool DeleteObject(GdiObject object) {
-  SimGdiObject* o = Gdi(object);
+  SimGdiObject* o = sim::AsGdiObject(object);
   if (!o) return false;
   if (o->stock || o->deleted || !SimUi::Get().IsLiveGdiObject(o)) {
     SimUi::Get().CountBadDelete();
@@ -54,24 +55,18 @@ GdiObject SelectObject(DrawContext dc, GdiObject object) {
   sim::SimDc* d = Dc(dc);
   if (!d) return nullptr;
   SimGdiObject* previous = d->font;
-  if (Gdi(object) && Gdi(object)->kind == SimGdiObject::kFont) d->font = Gdi(object);
+  if (sim::AsGdiObject(object) && sim::AsGdiObject(object)->kind == SimGdiObject::kFont) d->font = sim::AsGdiObject(object);
   return previous;
 }
 
 Color SetTextColor(DrawContext dc, Color color) {
   sim::SimDc* d = Dc(dc);
-  if (!d) return 0;
-  const Color previous = d->textColor;
-  d->textColor = color;
-  return previous;
+  return d ? std::exchange(d->textColor, color) : 0;
 }
 
 int SetBkMode(DrawContext dc, int mode) {
   sim::SimDc* d = Dc(dc);
-  if (!d) return 0;
-  const int previous = d->bkMode;
-  d->bkMode = mode;
-  return previous;
+  return d ? std::exchange(d->bkMode, mode) : 0;
 }
 
 IconHandle LoadProgramIcon(int resourceId) {
