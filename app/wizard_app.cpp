@@ -90,12 +90,12 @@ int RunWithSwitches(const char** meaning) {
     if (!silent) {
       const std::string text = std::string(kCommandLineErrorText) +
                                DescribeCommandLineError(error, true) + "\n\n" + kUsageText;
-      platform::AppMessageBox(text.c_str(), platform::kMbOk | platform::kMbIconStop);
+      framework::AppMessageBox(text.c_str(), platform::kMbOk | platform::kMbIconStop);
     }
     return kExitBadCommandLine;
   }
   if (line.help) {
-    if (!silent) platform::AppMessageBox(kUsageText, platform::kMbOk | platform::kMbIconInformation);
+    if (!silent) framework::AppMessageBox(kUsageText, platform::kMbOk | platform::kMbIconInformation);
     *meaning = "the switches were asked for (/?), nothing changed";
     return kExitInstalled;
   }
@@ -131,9 +131,9 @@ bool CWizardApp::RunSetup() {
   return false;
 }
 
-const platform::AppCommandEntry* CWizardApp::GetCommandTable() const {
-  static const platform::AppCommandEntry kTable[] = {
-      {platform::kIdHelp, &platform::Application::OnHelp},
+const framework::AppCommandEntry* CWizardApp::GetCommandTable() const {
+  static const framework::AppCommandEntry kTable[] = {
+      {framework::kIdHelp, &framework::Application::OnHelp},
       {0, nullptr},
   };
   return kTable;

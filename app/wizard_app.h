@@ -1,8 +1,8 @@
 #pragma once
 // The application object and its start routine.
-#include "platform/dialog.h"
+#include "framework/dialog.h"
 
-class CWizardApp : public platform::Application {
+class CWizardApp : public framework::Application {
  public:
   // No name: the framework takes the executable's file name.
   CWizardApp() = default;
@@ -13,7 +13,7 @@ class CWizardApp : public platform::Application {
 
  protected:
   // One entry: the help command bound to the framework's help handler.
-  const platform::AppCommandEntry* GetCommandTable() const override;
+  const framework::AppCommandEntry* GetCommandTable() const override;
 };
 
 extern CWizardApp theApp;

@@ -2,14 +2,14 @@
 // toolchain, framework, resources and manifest) whose start routine shows
 // template 141 with the framework's dialog alone: no host scan, no
 // initialisation of its own, no colours.
-#include "platform/dialog.h"
+#include "framework/dialog.h"
 #include "ui/setup_template.h"
 
 namespace {
-class BareApp : public platform::Application {
+class BareApp : public framework::Application {
  public:
   bool RunSetup() override {
-    platform::Dialog dialog(kSetupDialogTemplate, nullptr);
+    framework::Dialog dialog(kSetupDialogTemplate, nullptr);
     dialog.DoModal();
     return false;
   }

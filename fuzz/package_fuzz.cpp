@@ -69,12 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   progress.SetRange(0, 1000);
   progress.SetStep(1);
   progress.SetPos(0);
-  bar->positions.clear();
+  bar->progress.positions.clear();
   CInstallTarget target("C:\\t\\", progress);
   Check(CopyPackageFiles(target));
 
   const std::size_t examined = entries < 101 ? entries : 101;
-  Check(bar->positions.size() == examined + (entries < 101 ? 1 : 0));
+  Check(bar->progress.positions.size() == examined + (entries < 101 ? 1 : 0));
   for (const std::string& name : fs.List("C:\\t")) {
     Check(sourceFiles.count(name) == 1);
     Check(!Excluded(name));

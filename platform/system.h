@@ -2,7 +2,8 @@
 // What the installer asks of the system about the machine and its own
 // process: the local time, a pause, the error of the last call that failed
 // and the system's text for it, the Windows version, whether the process is
-// elevated, the temporary folder and the command line.
+// elevated, the temporary folder and the command line; and the program's
+// start routine, which the entry point runs.
 #include <cstdint>
 #include <string>
 
@@ -27,6 +28,9 @@ std::uint32_t LastError();
 // system's language and code page, without the trailing line break; empty
 // when the system has no text for the code.
 std::string ErrorText(std::uint32_t error);
+// FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM) of E_INVALIDARG as the system
+// gives it, line break included.
+std::string InvalidArgumentText();
 
 // The version the system records about itself (the values of the registry
 // key SOFTWARE\Microsoft\Windows NT\CurrentVersion, which no compatibility
@@ -42,5 +46,10 @@ std::string TempFolder();
 
 // GetCommandLineA: the whole command line, the program's name first.
 std::string CommandLineText();
+
+// The program's start routine: the entry point (WinMain) runs it and ends
+// the process with its result, or with 0 when none is set. Set while the
+// process-wide objects are constructed.
+void SetProgramStart(int (*start)());
 
 }  // namespace platform

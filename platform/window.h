@@ -2,7 +2,7 @@
 // General window operations by their Win32 names, and the drawing operations
 // that control-colour requests use: the dialog framework's and the folder
 // picker's, over plain Win32 (win32/) and over the simulated user interface
-// (sim/).
+// (sim/). Dialog boxes and window procedures are platform/dialog_box.h.
 #include <cstdint>
 #include <string>
 
@@ -78,5 +78,8 @@ void EndDialog(WindowHandle dialog, int result);
 bool IsChildWindow(WindowHandle window);
 // GetLastActivePopup.
 WindowHandle LastActivePopup(WindowHandle window);
+// SendMessageA with BM_GETCHECK and BM_SETCHECK.
+int GetButtonCheck(WindowHandle button);
+void SetButtonCheck(WindowHandle button, int check);
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/dialog.h"
+#include "framework/dialog.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 
@@ -21,11 +21,11 @@ std::string Format(const char* before, const char* path, const char* after) {
 
 int Report(int result, const char* path) {
   if (result == kFolderInvalid) {
-    platform::AppMessageBox(
+    framework::AppMessageBox(
         Format("The folder:\n\n", path, "\n\nis invalid. Please reenter.").c_str(),
         platform::kMbIconExclamation);
   } else {
-    platform::AppMessageBox(
+    framework::AppMessageBox(
         Format("The folder:\n\n", path, "\n\ncan not be created. Please double check.").c_str(),
         platform::kMbIconExclamation);
   }
@@ -80,7 +80,7 @@ int EnsureFolderExists(const char* path) {
   if (platform::PathExists(path)) return 0;
   const std::string question =
       Format("The folder:\n\n", path, "\n\ndoes not exist. Do you want the folder to be created?");
-  if (platform::AppMessageBox(question.c_str(), platform::kMbYesNo | platform::kMbIconQuestion) !=
+  if (framework::AppMessageBox(question.c_str(), platform::kMbYesNo | platform::kMbIconQuestion) !=
       platform::kIdYes)
     return -1;
   const int created = CheckFolderPath(path, false);

@@ -25,8 +25,8 @@ void ReadEdit(CPathDialog& picker) {
 
 CPathDialogSub::~CPathDialogSub() { Unsubclass(); }
 
-const platform::MessageEntry* CPathDialogSub::GetMessageTable() const {
-  static const platform::MessageEntry kTable[] = {
+const framework::MessageEntry* CPathDialogSub::GetMessageTable() const {
+  static const framework::MessageEntry kTable[] = {
       TARNWELL_ON_CLICKED(platform::kBrowserOkId, CPathDialogSub, OnBrowserOk),
       TARNWELL_ON_COMMAND(platform::kEnChange, kFolderEditId, CPathDialogSub, OnFolderEditChange),
       TARNWELL_END_MESSAGES,
@@ -50,7 +50,7 @@ void CPathDialogSub::OnBrowserOk() {
 }
 
 CPathDialog::CPathDialog(const char* caption, const char* title, const char* initialFolder,
-                         platform::Window* parent)
+                         framework::Window* parent)
     : m_caption(caption), m_initialFolder(initialFolder), m_path{} {
   // The owner: the parent given, or else the active window (the
   // application registers no main window); a child window gives way to its

@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/dialog.h"
+#include "framework/dialog.h"
 #include "platform/files.h"
 #include "platform/folder_browser.h"
 
 class CPathDialog;
 
 // Takes over the browser window while it runs.
-class CPathDialogSub : public platform::Window {
+class CPathDialogSub : public framework::Window {
  public:
   ~CPathDialogSub() override;
 
@@ -25,7 +25,7 @@ class CPathDialogSub : public platform::Window {
   CPathDialog* m_picker = nullptr;
 
  protected:
-  const platform::MessageEntry* GetMessageTable() const override;
+  const framework::MessageEntry* GetMessageTable() const override;
 };
 
 class CPathDialog {
@@ -34,7 +34,7 @@ class CPathDialog {
   // alive until the picker is destroyed. No caption keeps the browser's
   // own; no initial folder selects the current directory.
   CPathDialog(const char* caption, const char* title, const char* initialFolder,
-              platform::Window* parent);
+              framework::Window* parent);
   virtual ~CPathDialog();
   CPathDialog(const CPathDialog&) = delete;
   CPathDialog& operator=(const CPathDialog&) = delete;

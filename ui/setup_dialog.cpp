@@ -20,8 +20,8 @@ platform::GdiObject LineFont(int height, int weight) {
 }
 }  // namespace
 
-Dlg_Setup::Dlg_Setup(platform::Window* parent)
-    : platform::Dialog(kSetupDialogTemplate, parent),
+Dlg_Setup::Dlg_Setup(framework::Window* parent)
+    : framework::Dialog(kSetupDialogTemplate, parent),
       m_installPath(kDefaultInstallPath),
       m_exitCode(kExitClosed) {
   for (std::int32_t& selected : m_yearSelected) selected = 1;
@@ -33,8 +33,8 @@ Dlg_Setup::~Dlg_Setup() {
   platform::DeleteObject(m_editionFont);
 }
 
-const platform::MessageEntry* Dlg_Setup::GetMessageTable() const {
-  static const platform::MessageEntry kTable[] = {
+const framework::MessageEntry* Dlg_Setup::GetMessageTable() const {
+  static const framework::MessageEntry kTable[] = {
       TARNWELL_ON_CTLCOLOR(Dlg_Setup, OnControlColor),
       TARNWELL_ON_CLICKED(YearBoxId(2021), Dlg_Setup, UpdateInstallButton),
       TARNWELL_ON_CLICKED(YearBoxId(2022), Dlg_Setup, UpdateInstallButton),
@@ -50,16 +50,16 @@ const platform::MessageEntry* Dlg_Setup::GetMessageTable() const {
   return kTable;
 }
 
-void Dlg_Setup::ExchangeData(platform::DataExchange& dx) {
+void Dlg_Setup::ExchangeData(framework::DataExchange& dx) {
   // The two year arrays run in opposite orders: the check-box objects in
   // their declared order, 2027 first (m_yearBox[0] is the hidden 2027 box),
   // the tick flags by HostYear, 2021 first.
-  for (int i = 0; i < kHostYearCount; ++i) platform::ExchangeControl(dx, kIdYear2027 - i, m_yearBox[i]);
-  for (int y = 0; y < kHostYearCount; ++y) platform::ExchangeCheck(dx, kIdYear2021 + y, m_yearSelected[y]);
-  platform::ExchangeText(dx, kIdVersionLine, m_title);
-  platform::ExchangeText(dx, kIdEditionLine, m_edition);
-  platform::ExchangeControl(dx, kIdProgress, m_progress);
-  platform::ExchangeText(dx, kIdInstallPath, m_installPath);
+  for (int i = 0; i < kHostYearCount; ++i) framework::ExchangeControl(dx, kIdYear2027 - i, m_yearBox[i]);
+  for (int y = 0; y < kHostYearCount; ++y) framework::ExchangeCheck(dx, kIdYear2021 + y, m_yearSelected[y]);
+  framework::ExchangeText(dx, kIdVersionLine, m_title);
+  framework::ExchangeText(dx, kIdEditionLine, m_edition);
+  framework::ExchangeControl(dx, kIdProgress, m_progress);
+  framework::ExchangeText(dx, kIdInstallPath, m_installPath);
 }
 
 std::string FormatVersionLine(std::int32_t n) {
@@ -70,7 +70,7 @@ std::string FormatVersionLine(std::int32_t n) {
 }
 
 bool Dlg_Setup::OnDialogInit() {
-  platform::Dialog::OnDialogInit();
+  framework::Dialog::OnDialogInit();
   // A second modal run of the same object makes a new brush: release the old.
   platform::DeleteObject(m_backgroundBrush);
   m_backgroundBrush = platform::CreateSolidBrush(kBackground);

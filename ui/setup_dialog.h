@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/dialog.h"
 #include "host/host_contract.h"
-#include "platform/dialog.h"
 #include "platform/ui.h"
 
 // The version, year * 10000 + month * 100 + day.
@@ -15,12 +15,12 @@ constexpr const char* kDefaultInstallPath = "C:\\Korvex";
 // Set until the user has been warned once that the host program runs.
 extern bool g_warnHostRunning;
 
-class Dlg_Setup : public platform::Dialog {
+class Dlg_Setup : public framework::Dialog {
  public:
-  explicit Dlg_Setup(platform::Window* parent = nullptr);
+  explicit Dlg_Setup(framework::Window* parent = nullptr);
   ~Dlg_Setup() override;
 
-  void ExchangeData(platform::DataExchange& dx) override;
+  void ExchangeData(framework::DataExchange& dx) override;
   bool OnDialogInit() override;
 
   // Enables Install while at least one year is ticked (the hidden 2027 box
@@ -39,7 +39,7 @@ class Dlg_Setup : public platform::Dialog {
   // Paints the dialog and its controls; created at initialisation.
   platform::GdiObject m_backgroundBrush = nullptr;
   // Bound to the controls 1043 (2027) down to 1037 (2021).
-  platform::CheckBox m_yearBox[kHostYearCount];
+  framework::CheckBox m_yearBox[kHostYearCount];
   // Tick state per HostYear, 2021 first: 0 unticked, 1 ticked.
   std::int32_t m_yearSelected[kHostYearCount];
   std::string m_title;    // static 1013
@@ -56,7 +56,7 @@ class Dlg_Setup : public platform::Dialog {
   platform::GdiObject m_editionFont = nullptr;
 
  protected:
-  const platform::MessageEntry* GetMessageTable() const override;
+  const framework::MessageEntry* GetMessageTable() const override;
 };
 
 // The version line for a version number: "Tarnwell软件 V2026.05.12".

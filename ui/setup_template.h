@@ -3,7 +3,7 @@
 // resource script ui/setup.rc holds the same template for Windows; a test
 // reads the resource back out of SetUp.exe and compares it with this table.
 #include "host/host_contract.h"
-#include "platform/dialog.h"
+#include "platform/dialog_box.h"
 
 // Resource ids.
 constexpr int kSetupDialogId = 141;

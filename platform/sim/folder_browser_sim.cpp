@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/dialog.h"
+#include "platform/dialog_box.h"
 #include "platform/files.h"
 #include "platform/folder_browser.h"
 #include "platform/sim/sim_shell.h"
@@ -102,11 +102,11 @@ ItemList BrowseForFolder(BrowseInfo& info) {
 
   // The browser's own procedure: OK ends with the selection, Cancel, Escape
   // and the close box end with none.
-  b->ownProc = [b](int id, int code) {
+  b->modal.ownProc = [b](int id, int code) {
     if (code != kBnClicked) return;
     if (id == kBrowserOkId || id == kBrowserCancelId) {
-      b->modalEnded = true;
-      b->modalResult = id == kBrowserOkId ? 1 : 0;
+      b->modal.ended = true;
+      b->modal.result = id == kBrowserOkId ? 1 : 0;
     }
   };
 
@@ -122,7 +122,7 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   // The desktop is selected first, reported before the window is ready.
   shell.Select("", false);
   if (info.callback) info.callback(b, kBffmInitialized, 0, info.param);
-  if (!b->modalEnded) {
+  if (!b->modal.ended) {
     ui.SetFocus(GetDlgItem(b, kBrowserTreeId) ? AsSimWindow(GetDlgItem(b, kBrowserTreeId)) : nullptr);
     if (ui.BrowserUser()) {
       std::function<void()> user = ui.BrowserUser();
@@ -131,12 +131,12 @@ ItemList BrowseForFolder(BrowseInfo& info) {
   }
 
   ItemList result = nullptr;
-  if (b->modalEnded && b->modalResult == 1 && shell.SelectionHasPath())
+  if (b->modal.ended && b->modal.result == 1 && shell.SelectionHasPath())
     result = shell.NewItem(shell.Selection(), true);
 
   // The window goes, and with it any take-over.
   ui.PopRunning();
-  if (b->object) b->object->Unsubclass();
+  if (b->object) b->object->OnWindowGone();
   b->visible = false;
   b->destroyed = true;
   for (SimWindow* c : b->children) c->destroyed = true;

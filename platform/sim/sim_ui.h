@@ -12,7 +12,7 @@
 #include "platform/ui.h"
 
 namespace platform {
-class Window;
+class MessageTarget;
 }
 
 namespace platform::sim {
@@ -20,8 +20,7 @@ namespace platform::sim {
 // A brush or a font as CreateSolidBrush and CreateFontA made it.
 struct SimGdiObject {
   enum Kind { kBrush, kFont } kind = kBrush;
-  bool stock = false;    // a system object: never deleted, not counted
-  bool deleted = false;
+  bool stock = false, deleted = false;  // stock: a system object, never deleted, not counted
   std::uint32_t color = 0;  // brush
   int height = 0, width = 0, weight = 0;  // font
   bool italic = false;
@@ -41,8 +40,7 @@ struct SimPaint {
   bool painted = false;
   int kind = -1;               // CTLCOLOR_* of the request
   bool brushAlive = false;     // the brush returned was a live object
-  std::uint32_t background = 0;
-  std::uint32_t textColor = 0;
+  std::uint32_t background = 0, textColor = 0;
   int bkMode = 0;
   bool fontSelected = false;   // a font of the dialog's own was selected
   bool fontAlive = false;      // ... and it was not deleted while drawing
@@ -50,34 +48,40 @@ struct SimPaint {
   std::string fontFace;
 };
 
+// What a progress bar keeps (PBM_*), and every position it showed, in order.
+struct SimProgress {
+  int rangeMin = 0, rangeMax = 100, step = 10, pos = 0;
+  std::vector<int> positions;
+};
+
+// A dialog's modal run, ended through EndDialog, and its icons (WM_SETICON).
+// A system dialog (the shell's folder browser) has a procedure of its own:
+// it gets the commands that a take-over of the window does not handle.
+struct SimModal {
+  std::function<void(int id, int code)> ownProc;
+  bool ended = false;
+  int result = 0;
+  void *smallIcon = nullptr, *bigIcon = nullptr;
+};
+
+// A window: what every window has, then what one kind of window keeps.
 struct SimWindow {
   int id = 0;              // control id
-  std::string className;   // "msctls_progress32", "BUTTON", ...
+  std::string className;   // "msctls_progress32", "BUTTON", "#32770", ...
   std::string text;
-  SimWindow* parent = nullptr;
-  bool visible = true;
-  bool enabled = true;
-  // Progress bar state, as the control keeps it.
-  int rangeMin = 0, rangeMax = 100, step = 10, pos = 0;
-  std::vector<int> positions;  // every position the bar showed, in order
-  // Dialogs and their controls.
   std::uint32_t style = 0, exStyle = 0;
-  int textOrdinal = 0;  // picture resource of a static
-  int checked = 0;      // BM_GETCHECK
-  bool destroyed = false;
-  int x = 0, y = 0, cx = 0, cy = 0;  // a dialog's window rectangle, pixels
-  void* smallIcon = nullptr;
-  void* bigIcon = nullptr;
+  SimWindow* parent = nullptr;
   std::vector<SimWindow*> children;  // in template order
-  platform::Window* object = nullptr;  // the dialog object while it runs
+  bool visible = true, enabled = true, destroyed = false;
+  int x = 0, y = 0, cx = 0, cy = 0;  // pixels; a control's relative to its dialog
+  void* font = nullptr;              // WM_GETFONT / WM_SETFONT
   SimPaint paint;
-  void* font = nullptr;  // WM_GETFONT / WM_SETFONT
-  // A system dialog (the shell's folder browser) has a procedure of its
-  // own, which gets every command that a window object that took the
-  // window over does not handle; it ends through EndDialog.
-  std::function<void(int id, int code)> ownProc;
-  bool modalEnded = false;
-  int modalResult = 0;
+  // The object behind the window: a dialog's while it runs, or a take-over's.
+  platform::MessageTarget* object = nullptr;
+  int checked = 0;      // a check box: BM_GETCHECK
+  int textOrdinal = 0;  // a static: its picture resource
+  SimProgress progress;
+  SimModal modal;       // a dialog
 };
 
 struct MessageBoxRecord {
@@ -205,8 +209,6 @@ class SimUi {
 };
 
 inline SimWindow* AsSimWindow(WindowHandle handle) { return static_cast<SimWindow*>(handle); }
-
-// The text that FormatMessageA gives for E_INVALIDARG on English Windows.
-constexpr const char* kInvalidArgumentText = "The parameter is incorrect.\r\n";
+inline SimGdiObject* AsGdiObject(void* object) { return static_cast<SimGdiObject*>(object); }
 
 }  // namespace platform::sim

@@ -91,6 +91,10 @@ std::uint32_t LastError() { return sim::SimSystem::Get().LastError(); }
 
 std::string ErrorText(std::uint32_t error) { return sim::EnglishErrorText(error); }
 
+// E_INVALIDARG has the text of ERROR_INVALID_PARAMETER, given with its line
+// break.
+std::string InvalidArgumentText() { return sim::EnglishErrorText(87) + "\r\n"; }
+
 std::string WindowsVersion() { return sim::SimSystem::Get().Version(); }
 
 bool IsElevated() { return sim::SimSystem::Get().Elevated(); }
@@ -98,5 +102,8 @@ bool IsElevated() { return sim::SimSystem::Get().Elevated(); }
 std::string TempFolder() { return sim::SimSystem::Get().TempFolder(); }
 
 std::string CommandLineText() { return sim::SimSystem::Get().CommandLine(); }
+
+// No entry point runs in the simulation: the tests run the start routine.
+void SetProgramStart(int (*)()) {}
 
 }  // namespace platform

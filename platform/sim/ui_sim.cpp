@@ -59,8 +59,11 @@ WindowHandle ParentOf(WindowHandle window) {
 WindowHandle ActiveWindow() { return sim::SimUi::Get().ActiveWindow(); }
 
 namespace {
-sim::SimWindow* Bar(WindowHandle window) { return sim::AsSimWindow(window); }
-void Show(sim::SimWindow* w, int pos) {
+sim::SimProgress* Bar(WindowHandle window) {
+  sim::SimWindow* w = sim::AsSimWindow(window);
+  return w ? &w->progress : nullptr;
+}
+void Show(sim::SimProgress* w, int pos) {
   w->pos = pos;
   w->positions.push_back(pos);
 }

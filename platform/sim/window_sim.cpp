@@ -1,6 +1,8 @@
 // The general window and drawing operations over the simulated user
 // interface.
-#include "platform/dialog.h"
+#include <utility>
+
+#include "platform/dialog_box.h"
 #include "platform/files.h"
 #include "platform/sim/sim_ui.h"
 #include "platform/window.h"
@@ -13,7 +15,6 @@ using sim::SimUi;
 using sim::SimWindow;
 
 namespace {
-SimGdiObject* Gdi(GdiObject object) { return static_cast<SimGdiObject*>(object); }
 sim::SimDc* Dc(DrawContext dc) { return static_cast<sim::SimDc*>(dc); }
 }  // namespace
 
@@ -40,7 +41,7 @@ GdiObject CreateFont(int height, int width, int, int, int weight, bool italic, b
 }
 
 bool DeleteObject(GdiObject object) {
-  SimGdiObject* o = Gdi(object);
+  SimGdiObject* o = sim::AsGdiObject(object);
   if (!o) return false;
   if (o->stock || o->deleted || !SimUi::Get().IsLiveGdiObject(o)) {
     SimUi::Get().CountBadDelete();
@@ -54,24 +55,18 @@ GdiObject SelectObject(DrawContext dc, GdiObject object) {
   sim::SimDc* d = Dc(dc);
   if (!d) return nullptr;
   SimGdiObject* previous = d->font;
-  if (Gdi(object) && Gdi(object)->kind == SimGdiObject::kFont) d->font = Gdi(object);
+  if (sim::AsGdiObject(object) && sim::AsGdiObject(object)->kind == SimGdiObject::kFont) d->font = sim::AsGdiObject(object);
   return previous;
 }
 
 Color SetTextColor(DrawContext dc, Color color) {
   sim::SimDc* d = Dc(dc);
-  if (!d) return 0;
-  const Color previous = d->textColor;
-  d->textColor = color;
-  return previous;
+  return d ? std::exchange(d->textColor, color) : 0;
 }
 
 int SetBkMode(DrawContext dc, int mode) {
   sim::SimDc* d = Dc(dc);
-  if (!d) return 0;
-  const int previous = d->bkMode;
-  d->bkMode = mode;
-  return previous;
+  return d ? std::exchange(d->bkMode, mode) : 0;
 }
 
 IconHandle LoadProgramIcon(int resourceId) {
@@ -145,7 +140,7 @@ WindowHandle GetFocus() { return SimUi::Get().Focus(); }
 void SetWindowIcon(WindowHandle window, int which, IconHandle icon) {
   SimWindow* w = AsSimWindow(window);
   if (!w) return;
-  (which == kIconSmall ? w->smallIcon : w->bigIcon) = icon;
+  (which == kIconSmall ? w->modal.smallIcon : w->modal.bigIcon) = icon;
 }
 
 Rect WindowRect(WindowHandle window) {
@@ -190,8 +185,8 @@ void CopyWindowFont(WindowHandle from, WindowHandle to) {
 void EndDialog(WindowHandle dialog, int result) {
   SimWindow* d = AsSimWindow(dialog);
   if (!d) return;
-  d->modalEnded = true;
-  d->modalResult = result;
+  d->modal.ended = true;
+  d->modal.result = result;
 }
 
 bool IsChildWindow(WindowHandle window) {
@@ -200,5 +195,14 @@ bool IsChildWindow(WindowHandle window) {
 }
 
 WindowHandle LastActivePopup(WindowHandle window) { return window; }
+
+int GetButtonCheck(WindowHandle button) {
+  const SimWindow* w = AsSimWindow(button);
+  return w ? w->checked : 0;
+}
+
+void SetButtonCheck(WindowHandle button, int check) {
+  if (SimWindow* w = AsSimWindow(button)) w->checked = check;
+}
 
 }  // namespace platform

@@ -1,11 +1,15 @@
-// The program's entry point: runs the application object's start routine.
-// The process-wide objects (the application object first) are constructed
-// before it is called.
+// The program's entry point: runs the start routine that the process-wide
+// objects set while they were constructed.
 #include <windows.h>
 
-#include "platform/dialog.h"
+#include "platform/system.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  platform::Application* app = platform::Application::Current();
-  return app ? app->Run() : 0;
-}
+namespace {
+int (*g_programStart)() = nullptr;
+}  // namespace
+
+namespace platform {
+void SetProgramStart(int (*start)()) { g_programStart = start; }
+}  // namespace platform
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return g_programStart ? g_programStart() : 0; }

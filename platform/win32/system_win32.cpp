@@ -16,13 +16,24 @@ void Pause(unsigned milliseconds) { Sleep(milliseconds); }
 
 std::uint32_t LastError() { return GetLastError(); }
 
-std::string ErrorText(std::uint32_t error) {
+namespace {
+// FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM) of a code, as the system gives it.
+std::string SystemText(DWORD code) {
   char buffer[512] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           error, 0, buffer, sizeof buffer, nullptr);
-  while (n > 0 && (buffer[n - 1] == '\r' || buffer[n - 1] == '\n' || buffer[n - 1] == ' ')) --n;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, buffer, sizeof buffer, nullptr);
   return std::string(buffer, n);
 }
+}  // namespace
+
+std::string ErrorText(std::uint32_t error) {
+  std::string text = SystemText(error);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+    text.pop_back();
+  return text;
+}
+
+std::string InvalidArgumentText() { return SystemText(static_cast<DWORD>(E_INVALIDARG)); }
 
 namespace {
 // A value of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion, as text.

@@ -109,4 +109,12 @@ bool IsChildWindow(WindowHandle window) {
 
 WindowHandle LastActivePopup(WindowHandle window) { return GetLastActivePopup(W(window)); }
 
+int GetButtonCheck(WindowHandle button) {
+  return static_cast<int>(SendMessageA(W(button), BM_GETCHECK, 0, 0));
+}
+
+void SetButtonCheck(WindowHandle button, int check) {
+  SendMessageA(W(button), BM_SETCHECK, static_cast<WPARAM>(check), 0);
+}
+
 }  // namespace platform

@@ -8,7 +8,8 @@
 #include <thread>
 
 #include "e2e/driver.h"
-#include "platform/dialog.h"
+#include "framework/dialog.h"
+#include "platform/system.h"
 #include "ui/setup_template.h"
 
 namespace {
@@ -34,16 +35,16 @@ bool ShowsIcon(HWND box, HICON icon) {
   return s.found;
 }
 
-class ThrowingDialog : public platform::Dialog {
+class ThrowingDialog : public framework::Dialog {
  public:
-  ThrowingDialog() : platform::Dialog(kSetupDialogTemplate, nullptr) {}
+  ThrowingDialog() : framework::Dialog(kSetupDialogTemplate, nullptr) {}
   void Fail() { throw platform::InvalidArgumentError(); }
   void Count() { ++browses; }
   int browses = 0;
 
  protected:
-  const platform::MessageEntry* GetMessageTable() const override {
-    static const platform::MessageEntry kTable[] = {
+  const framework::MessageEntry* GetMessageTable() const override {
+    static const framework::MessageEntry kTable[] = {
         TARNWELL_ON_CLICKED(kIdInstall, ThrowingDialog, Fail),
         TARNWELL_ON_CLICKED(kIdBrowse, ThrowingDialog, Count),
         TARNWELL_END_MESSAGES,
@@ -53,7 +54,7 @@ class ThrowingDialog : public platform::Dialog {
 };
 
 TEST(FrameworkWinTest, AnInvalidArgumentErrorShowsTheSystemTextAndTheDialogStays) {
-  platform::Application app;
+  framework::Application app;
   EXPECT_EQ(app.Name(), "e2e_tests");
   ThrowingDialog dialog;
   e2e::BoxInfo box;

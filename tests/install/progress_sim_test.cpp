@@ -14,7 +14,7 @@ TEST(ProgressSim, StepItStartsAgainFromTheMinimum) {
   for (int i = 0; i < 4; ++i) bar.Bar().StepIt();
   const auto* w = platform::sim::AsSimWindow(bar.Bar().Handle());
   // The first bar's start, the new range, the new position, four steps.
-  EXPECT_EQ(w->positions, (std::vector<int>{0, 10, 10, 12, 10, 12, 10}));
+  EXPECT_EQ(w->progress.positions, (std::vector<int>{0, 10, 10, 12, 10, 12, 10}));
 }
 
 }  // namespace

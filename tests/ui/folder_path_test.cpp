@@ -8,7 +8,7 @@
 #include "common/case_name.h"
 #include "common/file_tree.h"
 #include "common/test_ui.h"
-#include "platform/dialog.h"
+#include "framework/dialog.h"
 #include "platform/files.h"
 #include "ui/folder_path.h"
 

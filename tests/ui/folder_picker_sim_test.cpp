@@ -145,7 +145,7 @@ TEST_F(FolderPicker, InvalidPathKeepsTheBrowserOpenWithTheFocusInTheBox) {
   Run([&] {
     EXPECT_TRUE(SimUi::Get().Type(kFolderEditId, "C:\\abc\\"));
     EXPECT_TRUE(SimUi::Get().Click(platform::kBrowserOkId));
-    EXPECT_EQ(Browser()->modalEnded, false);
+    EXPECT_EQ(Browser()->modal.ended, false);
     EXPECT_EQ(SimUi::Get().Focus(), Edit());
     EXPECT_TRUE(SimUi::Get().Escape());
   });
@@ -176,7 +176,7 @@ TEST_F(FolderPicker, DecliningTheCreationKeepsTheBrowserOpen) {
   Run([&] {
     EXPECT_TRUE(SimUi::Get().Type(kFolderEditId, "D:\\New"));
     EXPECT_TRUE(SimUi::Get().Click(platform::kBrowserOkId));
-    EXPECT_FALSE(Browser()->modalEnded);
+    EXPECT_FALSE(Browser()->modal.ended);
     EXPECT_EQ(SimUi::Get().Focus(), Edit());
     EXPECT_EQ(SimFiles::Get().Find("D:\\New"), nullptr);
     EXPECT_TRUE(SimUi::Get().Click(platform::kBrowserCancelId));

@@ -6,8 +6,8 @@
 
 #include "app/wizard_app.h"
 #include "common/case_name.h"
+#include "framework/dialog.h"
 #include "host/host_registry.h"
-#include "platform/dialog.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ui.h"
 
@@ -28,9 +28,9 @@ const platform::DialogTemplate kProbeTemplate = {
     },
 };
 
-class ProbeDialog : public platform::Dialog {
+class ProbeDialog : public framework::Dialog {
  public:
-  ProbeDialog() : platform::Dialog(kProbeTemplate, nullptr) {}
+  ProbeDialog() : framework::Dialog(kProbeTemplate, nullptr) {}
   void Throw() { throw platform::InvalidArgumentError(); }
   void Count() {
     ++counted;
@@ -38,7 +38,7 @@ class ProbeDialog : public platform::Dialog {
   }
   void Edited() { ++edits; }
   bool OnDialogInit() override {
-    platform::Dialog::OnDialogInit();
+    framework::Dialog::OnDialogInit();
     if (throwInInit) throw platform::InvalidArgumentError();
     return true;
   }
@@ -48,8 +48,8 @@ class ProbeDialog : public platform::Dialog {
   platform::WindowHandle owner = nullptr;
 
  protected:
-  const platform::MessageEntry* GetMessageTable() const override {
-    static const platform::MessageEntry kTable[] = {
+  const framework::MessageEntry* GetMessageTable() const override {
+    static const framework::MessageEntry kTable[] = {
         TARNWELL_ON_CLICKED(10, ProbeDialog, Throw),
         TARNWELL_ON_CLICKED(11, ProbeDialog, Count),
         TARNWELL_ON_COMMAND(platform::kEnChange, 12, ProbeDialog, Edited),
@@ -118,14 +118,14 @@ TEST(FrameworkTest, ADialogLeftOpenByTheUserIsRecorded) {
 }
 
 // A window object that takes over a window it did not create.
-class Spy : public platform::Window {
+class Spy : public framework::Window {
  public:
   void Ok() { ++oks; }
   int oks = 0;
 
  protected:
-  const platform::MessageEntry* GetMessageTable() const override {
-    static const platform::MessageEntry kTable[] = {
+  const framework::MessageEntry* GetMessageTable() const override {
+    static const framework::MessageEntry kTable[] = {
         TARNWELL_ON_CLICKED(1, Spy, Ok),
         TARNWELL_END_MESSAGES,
     };
@@ -174,7 +174,7 @@ TEST_P(AppNameTest, IsTheExecutablesFileNameWithoutExtension) {
   EXPECT_EQ(app.Name(), GetParam().appName);
   EXPECT_EQ(app.Run(), 0);  // the start routine runs once
   EXPECT_EQ(runs, 1);
-  EXPECT_EQ(platform::AppMessageBox("x", 0), platform::kIdOk);
+  EXPECT_EQ(framework::AppMessageBox("x", 0), platform::kIdOk);
   EXPECT_EQ(SimUi::Get().Boxes().back().caption, GetParam().appName);
 }
 

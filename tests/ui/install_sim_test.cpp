@@ -14,9 +14,9 @@
 #include "common/file_tree.h"
 #include "common/registry_tree.h"
 #include "common/security_print.h"
+#include "framework/dialog.h"
 #include "host/host_registry.h"
 #include "package/folder_lock.h"
-#include "platform/dialog.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/sim/sim_files.h"
@@ -91,8 +91,8 @@ class InstallTest : public testing::Test {
     SimUi::Get().SetAnswerer([&, copyAnswer](const MessageBoxRecord& box) {
       if (box.text == kDone) {
         const SimWindow* bar = SimUi::Get().Control(kIdProgress);
-        out.progressAtDone = bar->pos;
-        out.rangeMaxAtDone = bar->rangeMax;
+        out.progressAtDone = bar->progress.pos;
+        out.rangeMaxAtDone = bar->progress.rangeMax;
         out.progressModeAtDone = bar->visible && !SimUi::Get().Control(kIdInstallPath)->visible &&
                                  !SimUi::Get().Control(kIdBrowse)->visible &&
                                  !SimUi::Get().Control(kIdPathLabel)->visible;

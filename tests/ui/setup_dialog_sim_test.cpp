@@ -42,7 +42,7 @@ class SimSetupUi : public testing_support::SetupUi {
   bool CloseBox() override { return SimUi::Get().CloseBox(); }
   bool Closed() override {
     const SimWindow* d = SimUi::Get().RunningDialog();
-    return !d || static_cast<platform::Dialog*>(d->object)->Ended();
+    return !d || d->modal.ended;
   }
 };
 
@@ -175,8 +175,8 @@ TEST_F(SetupFixture, PaintsTheBackgroundAndTheTwoLines) {
 TEST_F(SetupFixture, SetsTheSmallIcon) {
   SimWindow* d = RunSetup([] { SimUi::Get().Escape(); });
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->smallIcon, SimUi::Get().ProgramIcon());
-  EXPECT_EQ(d->bigIcon, nullptr);
+  EXPECT_EQ(d->modal.smallIcon, SimUi::Get().ProgramIcon());
+  EXPECT_EQ(d->modal.bigIcon, nullptr);
   EXPECT_EQ(d->text, "Tarnwell安装");
 }
 
@@ -184,7 +184,7 @@ TEST_F(SetupFixture, WithoutTheIconResourceNoIconAndNoMessage) {
   SimUi::Get().SetHasProgramIcon(false);
   SimWindow* d = RunSetup([] { SimUi::Get().Escape(); });
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->smallIcon, nullptr);
+  EXPECT_EQ(d->modal.smallIcon, nullptr);
   EXPECT_EQ(SimUi::Get().Runs()[0].result, 2);
   EXPECT_TRUE(SimUi::Get().Boxes().empty());
 }
@@ -207,13 +207,13 @@ TEST_F(SetupFixture, ASecondModalRunOfTheSameObjectUsesItsOwnWindows) {
 }
 
 TEST_F(SetupFixture, TheHelpCommandGoesToTheFrameworksHandler) {
-  const int before = platform::Application::HelpRequests();
+  const int before = framework::Application::HelpRequests();
   RunSetup([] {
-    EXPECT_TRUE(SimUi::Get().Command(platform::kIdHelp));
+    EXPECT_TRUE(SimUi::Get().Command(framework::kIdHelp));
     SimUi::Get().Command(4242);  // no handler anywhere: nothing happens
     SimUi::Get().Escape();
   });
-  EXPECT_EQ(platform::Application::HelpRequests(), before + 1);
+  EXPECT_EQ(framework::Application::HelpRequests(), before + 1);
   EXPECT_TRUE(SimUi::Get().Boxes().empty());
 }
 

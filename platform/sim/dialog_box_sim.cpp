@@ -1,11 +1,11 @@
-// The dialog framework over the simulated user interface. The dialog manager
-// follows Windows where the installer relies on it: the initial focus, Enter
-// and Escape, the close box, automatic check boxes, disabled controls.
+// Modal dialog boxes, window take-over and the message loop over the
+// simulated user interface. The dialog manager follows Windows where the
+// installer relies on it: the initial focus, Enter and Escape, the close
+// box, automatic check boxes, disabled controls.
 #include <algorithm>
 
-#include "platform/dialog.h"
+#include "platform/dialog_box.h"
 #include "platform/sim/sim_ui.h"
-#include "platform/window_access.h"
 
 namespace platform {
 
@@ -38,60 +38,21 @@ int ColorKindOf(const SimWindow* w) {
 }
 
 bool Usable(const SimWindow* w) { return w && w->visible && w->enabled && !w->destroyed; }
-
-SimGdiObject* Gdi(GdiObject object) { return static_cast<SimGdiObject*>(object); }
 }  // namespace
 
-int CheckBox::GetCheck() const {
-  const SimWindow* w = AsSimWindow(window_);
-  return w ? w->checked : 0;
-}
+// --- Window procedures --------------------------------------------------------
 
-void CheckBox::SetCheck(int check) {
-  if (SimWindow* w = AsSimWindow(window_)) w->checked = check;
-}
-
-// --- Window objects -----------------------------------------------------------
-
-bool Window::Subclass(WindowHandle window) {
-  SimWindow* w = AsSimWindow(window);
-  if (handle_ || !w || w->object) return false;
-  handle_ = window;
-  w->object = this;
-  previousProc_ = w;
-  return true;
-}
-
-void Window::Unsubclass() {
-  if (!previousProc_) return;
-  SimWindow* w = static_cast<SimWindow*>(previousProc_);
-  if (w->object == this) w->object = nullptr;
-  previousProc_ = nullptr;
-  handle_ = nullptr;
-}
-
-GdiObject Window::DefaultControlColor(DrawContext dc, WindowHandle control, int kind) {
-  SetTextColor(dc, 0);
-  SetBkMode(dc, kBkOpaque);
-  const SimWindow* w = AsSimWindow(control);
-  const bool edit = kind == kCtlColorEdit || (w && w->className == "EDIT");
-  return SimUi::Get().StockBrush(edit ? kColorWindow : kColorBtnFace);
-}
-
-// --- Dialog -----------------------------------------------------------------
-
-int Dialog::DoModal() {
+// The simulated dialogs have no owner window.
+int RunModalDialog(const DialogTemplate& layout, WindowHandle, MessageTarget& target) {
   SimUi& ui = SimUi::Get();
-  ended_ = false;
-  result_ = 0;
-  SimWindow* d = ui.NewWindow(layout_.resourceId, "#32770", nullptr);
-  d->text = layout_.caption ? layout_.caption : "";
-  d->style = layout_.style;
-  d->exStyle = layout_.exStyle;
+  SimWindow* d = ui.NewWindow(layout.resourceId, "#32770", nullptr);
+  d->text = layout.caption ? layout.caption : "";
+  d->style = layout.style;
+  d->exStyle = layout.exStyle;
   d->visible = false;  // not visible until the modal run shows it
-  d->cx = layout_.cx * SimUi::kBaseUnitX / 4;
-  d->cy = layout_.cy * SimUi::kBaseUnitY / 8;
-  for (const DialogItemTemplate& item : layout_.items) {
+  d->cx = layout.cx * SimUi::kBaseUnitX / 4;
+  d->cy = layout.cy * SimUi::kBaseUnitY / 8;
+  for (const DialogItemTemplate& item : layout.items) {
     SimWindow* c = ui.NewWindow(item.id, item.className, d);
     c->text = item.text ? item.text : "";
     c->textOrdinal = item.textOrdinal;
@@ -101,14 +62,13 @@ int Dialog::DoModal() {
     c->enabled = true;
     d->children.push_back(c);
   }
-  d->object = this;
-  handle_ = d;
+  d->object = &target;
 
   SimWindow* previousActive = ui.ActiveWindow();
   SimWindow* previousFocus = ui.Focus();
   ui.SetActiveWindow(d);
   ui.PushRunning(d);
-  const bool focusFirst = HandleInit();
+  const bool focusFirst = target.OnInitDialog(d);
   // Centred in the work area of the primary screen.
   d->x = std::max(0, (SimUi::kWorkWidth - d->cx) / 2);
   d->y = std::max(0, (SimUi::kWorkHeight - d->cy) / 2);
@@ -121,7 +81,7 @@ int Dialog::DoModal() {
       }
     }
   }
-  if (!ended_) {
+  if (!d->modal.ended) {
     d->visible = true;
     ui.Repaint();
     if (ui.User()) {
@@ -131,8 +91,8 @@ int Dialog::DoModal() {
   }
   sim::ModalRun run;
   run.dialog = d;
-  run.result = ended_ ? result_ : 0;
-  run.leftOpen = !ended_;
+  run.result = d->modal.ended ? d->modal.result : 0;
+  run.leftOpen = !d->modal.ended;
   ui.RecordRun(run);
 
   // The window goes: the dialog and its controls are destroyed.
@@ -141,20 +101,30 @@ int Dialog::DoModal() {
   d->destroyed = true;
   for (SimWindow* c : d->children) c->destroyed = true;
   d->object = nullptr;
-  handle_ = nullptr;
+  target.OnWindowGone();
   ui.SetActiveWindow(previousActive);
   ui.SetFocus(previousFocus);
   return run.result;
 }
 
-void Dialog::EndModal(int result) {
-  ended_ = true;
-  result_ = result;
+bool SubclassWindow(WindowHandle window, MessageTarget& target) {
+  SimWindow* w = AsSimWindow(window);
+  if (!w || w->object) return false;
+  w->object = &target;
+  return true;
 }
 
-// --- Application services ---------------------------------------------------
+void UnsubclassWindow(WindowHandle window) {
+  if (SimWindow* w = AsSimWindow(window)) w->object = nullptr;
+}
 
-std::string InvalidArgumentText() { return sim::kInvalidArgumentText; }
+GdiObject DefaultControlColor(WindowHandle, DrawContext dc, WindowHandle control, int kind) {
+  SetTextColor(dc, 0);
+  SetBkMode(dc, kBkOpaque);
+  const SimWindow* w = AsSimWindow(control);
+  const bool edit = kind == kCtlColorEdit || (w && w->className == "EDIT");
+  return SimUi::Get().StockBrush(edit ? kColorWindow : kColorBtnFace);
+}
 
 int RunMessageLoop() { return 0; }
 
@@ -192,25 +162,19 @@ SimWindow* SimUi::Control(int id) const {
 }
 
 namespace {
-bool RunEnded(const SimWindow* d) {
-  if (d->ownProc) return d->modalEnded;
-  return !d->object || static_cast<Dialog*>(d->object)->Ended();
-}
+bool RunEnded(const SimWindow* d) { return d->modal.ended || (!d->modal.ownProc && !d->object); }
 }  // namespace
 
 bool SimUi::Deliver(int id, int code) {
   SimWindow* d = RunningDialog();
-  if (!d) return false;
-  if (d->ownProc) {
-    if (d->modalEnded) return false;
-    if (!(d->object && d->object->OnCommand(id, code))) d->ownProc(id, code);
+  if (!d || d->modal.ended) return false;
+  if (d->modal.ownProc) {
+    if (!(d->object && d->object->OnCommand(id, code))) d->modal.ownProc(id, code);
     return true;
   }
   if (!d->object) return false;
-  auto* dialog = static_cast<Dialog*>(d->object);
-  if (dialog->Ended()) return false;
-  dialog->OnCommand(id, code);
-  if (!dialog->Ended()) Repaint();
+  d->object->OnCommand(id, code);
+  if (!d->modal.ended) Repaint();
   return true;
 }
 
@@ -259,7 +223,7 @@ bool SimUi::Command(int id, int code) { return Deliver(id, code); }
 void SimUi::Repaint() {
   SimWindow* d = RunningDialog();
   if (!d || !d->object || !d->visible) return;
-  auto* dialog = static_cast<Window*>(d->object);
+  MessageTarget* dialog = d->object;
   std::vector<SimWindow*> order{d};
   order.insert(order.end(), d->children.begin(), d->children.end());
   for (SimWindow* w : order) {
@@ -272,7 +236,7 @@ void SimUi::Repaint() {
     p = SimPaint{};
     p.painted = true;
     p.kind = kind;
-    const SimGdiObject* b = Gdi(brush);
+    const SimGdiObject* b = sim::AsGdiObject(brush);
     p.brushAlive = b && (b->stock || IsLiveGdiObject(b)) && b->kind == SimGdiObject::kBrush;
     p.background = b ? b->color : 0;
     p.textColor = dc.textColor;

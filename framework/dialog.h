@@ -1,35 +1,26 @@
 #pragma once
-// The dialog framework: the application object and its start routine, window
-// objects with message tables, the modal dialog built from a template
-// resource with its data exchange. Written over plain Win32 (win32/) and over
-// the simulated user interface (sim/); the window and drawing operations it
-// uses are platform/window.h.
-#include <cstdint>
+// The dialog framework: the application object and its start routine,
+// window objects with message tables, the modal dialog made from a template
+// with its data exchange, the application message box and the report of an
+// error raised inside a handler. Written once over the platform's window
+// procedures (platform/dialog_box.h) and window operations
+// (platform/window.h).
 #include <string>
-#include <vector>
 
+#include "platform/dialog_box.h"
 #include "platform/ui.h"
 #include "platform/window.h"
 
-namespace platform {
+namespace framework {
 
-// Messages and notifications, numbered as Windows numbers them.
-constexpr unsigned kWmCommand = 0x0111;
-constexpr unsigned kWmCtlColor = 0x0132;  // stands for every WM_CTLCOLOR* kind in a table
-constexpr int kBnClicked = 0;
-constexpr int kEnChange = 0x0300;
+using platform::DialogTemplate;
+using platform::DrawContext;
+using platform::GdiObject;
+using platform::WindowHandle;
+
+// Stands for every WM_CTLCOLOR* kind in a message table.
+constexpr unsigned kWmCtlColor = 0x0132;
 constexpr int kIdHelp = 57670;  // ID_HELP
-
-// Kinds of control colour request (CTLCOLOR_*): WM_CTLCOLORMSGBOX + kind.
-enum ControlColorKind : int {
-  kCtlColorMsgBox = 0,
-  kCtlColorEdit = 1,
-  kCtlColorListBox = 2,
-  kCtlColorBtn = 3,
-  kCtlColorDlg = 4,
-  kCtlColorScrollBar = 5,
-  kCtlColorStatic = 6,
-};
 
 class Window;
 using CommandHandler = void (Window::*)();
@@ -38,7 +29,7 @@ using ColorHandler = GdiObject (Window::*)(DrawContext dc, WindowHandle control,
 // One row of a message table: WM_COMMAND with a notification code from a
 // control id, or a control-colour request (every kind, every control).
 struct MessageEntry {
-  unsigned message;  // kWmCommand or kWmCtlColor; 0 ends the table
+  unsigned message;  // platform::kWmCommand or kWmCtlColor; 0 ends the table
   int code;          // notification code (kWmCommand)
   int id;            // control id (kWmCommand)
   CommandHandler command;
@@ -46,17 +37,17 @@ struct MessageEntry {
 };
 
 #define TARNWELL_ON_COMMAND(code, id, cls, method) \
-  {::platform::kWmCommand, code, id, static_cast<::platform::CommandHandler>(&cls::method), nullptr}
+  {::platform::kWmCommand, code, id, static_cast<::framework::CommandHandler>(&cls::method), nullptr}
 #define TARNWELL_ON_CLICKED(id, cls, method) TARNWELL_ON_COMMAND(::platform::kBnClicked, id, cls, method)
 #define TARNWELL_ON_CTLCOLOR(cls, method) \
-  {::platform::kWmCtlColor, 0, 0, nullptr, static_cast<::platform::ColorHandler>(&cls::method)}
+  {::framework::kWmCtlColor, 0, 0, nullptr, static_cast<::framework::ColorHandler>(&cls::method)}
 #define TARNWELL_END_MESSAGES {0, 0, 0, nullptr, nullptr}
 
 // A window object: wraps a window handle and routes messages through its
 // message table. It can take over (subclass) a window that exists already:
 // the table's notifications are handled here, everything else goes on to
 // the window's own procedure.
-class Window {
+class Window : public platform::MessageTarget {
  public:
   Window() = default;
   virtual ~Window();
@@ -72,18 +63,24 @@ class Window {
   // WM_COMMAND from control `id` with notification `code`: runs the table's
   // handler; false when the table has none. An invalid-argument error raised
   // by the handler ends it and is reported.
-  virtual bool OnCommand(int id, int code);
+  bool OnCommand(int id, int code) override;
   // A control-colour request: the table's handler, or the default one.
-  GdiObject OnColorRequest(DrawContext dc, WindowHandle control, int kind);
+  GdiObject OnColorRequest(DrawContext dc, WindowHandle control, int kind) override;
 
  protected:
   virtual const MessageEntry* GetMessageTable() const;
   // The colours the platform would use: the default handling of a request.
   GdiObject DefaultControlColor(DrawContext dc, WindowHandle control, int kind);
 
+  // The platform's procedures: a window object is no dialog, and its window
+  // going ends a take-over.
+  bool OnInitDialog(WindowHandle) override { return true; }
+  void OnWindowGone() override;
+
   WindowHandle handle_ = nullptr;
-  void* previousProc_ = nullptr;  // the subclassed window's own procedure
-  friend struct WindowAccess;
+
+ private:
+  bool subclassed_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -141,54 +138,9 @@ class Application {
 
 // MessageBoxA owned by the active window, captioned with the application name.
 int AppMessageBox(const char* text, unsigned type);
-// The system's message text for E_INVALIDARG (FormatMessageA).
-std::string InvalidArgumentText();
-// The box that reports an invalid-argument error raised inside a handler.
+// The box that reports an invalid-argument error raised inside a handler:
+// the system's text for E_INVALIDARG with a stop icon.
 void ReportInvalidArgument();
-
-// GetMessage/DispatchMessage until WM_QUIT; gives its exit code.
-int RunMessageLoop();
-
-// ---------------------------------------------------------------------------
-// Dialog templates, in the form the C++ side keeps them.
-
-struct DialogItemTemplate {
-  int id;
-  const char* className;  // "BUTTON", "STATIC", "EDIT", "msctls_progress32"
-  const char* text;       // nullptr: no text (or a resource ordinal below)
-  int textOrdinal;        // resource id of a picture; 0 for none
-  short x, y, cx, cy;
-  std::uint32_t style;
-  std::uint32_t exStyle;
-};
-
-struct DialogTemplate {
-  int resourceId;
-  const char* caption;
-  short x, y, cx, cy;
-  std::uint32_t style;
-  std::uint32_t exStyle;
-  int pointSize;
-  int weight;
-  bool italic;
-  int charSet;
-  const char* face;
-  std::vector<DialogItemTemplate> items;
-};
-
-// Style bits, numbered as Windows numbers them.
-namespace style {
-constexpr std::uint32_t kPopup = 0x80000000, kChild = 0x40000000, kVisible = 0x10000000,
-                        kCaption = 0x00C00000, kBorder = 0x00800000, kSysMenu = 0x00080000,
-                        kGroup = 0x00020000, kTabStop = 0x00010000, kMinimizeBox = 0x00020000;
-constexpr std::uint32_t kDsModalFrame = 0x80, kDsSetFont = 0x40;
-constexpr std::uint32_t kExClientEdge = 0x200;
-constexpr std::uint32_t kBsPushButton = 0x0, kBsDefPushButton = 0x1, kBsAutoCheckBox = 0x3,
-                        kBsTypeMask = 0xF;
-constexpr std::uint32_t kSsLeft = 0x0, kSsCenter = 0x1, kSsBitmap = 0xE, kSsEtchedHorz = 0x10,
-                        kSsTypeMask = 0x1F;
-constexpr std::uint32_t kEsAutoHScroll = 0x80;
-}  // namespace style
 
 // ---------------------------------------------------------------------------
 // Control objects and data exchange.
@@ -197,9 +149,9 @@ class CheckBox {
  public:
   void Attach(WindowHandle window) { window_ = window; }
   WindowHandle Handle() const { return window_; }
-  bool Enable(bool enable) { return EnableWindow(window_, enable); }
-  int GetCheck() const;        // BM_GETCHECK
-  void SetCheck(int check);    // BM_SETCHECK
+  bool Enable(bool enable) { return platform::EnableWindow(window_, enable); }
+  int GetCheck() const { return platform::GetButtonCheck(window_); }
+  void SetCheck(int check) { platform::SetButtonCheck(window_, check); }
 
  private:
   WindowHandle window_ = nullptr;
@@ -215,7 +167,7 @@ struct DataExchange {
 
 // Attaches the control object on the first exchange; later ones do nothing.
 void ExchangeControl(DataExchange& dx, int id, CheckBox& control);
-void ExchangeControl(DataExchange& dx, int id, ProgressBar& control);
+void ExchangeControl(DataExchange& dx, int id, platform::ProgressBar& control);
 // BM_GETCHECK / BM_SETCHECK.
 void ExchangeCheck(DataExchange& dx, int id, int& value);
 // GetWindowTextA / SetWindowTextA.
@@ -250,21 +202,20 @@ class Dialog : public Window {
   void EndModal(int result);
   bool Ended() const { return ended_; }
 
-  WindowHandle Item(int id) const { return GetDlgItem(handle_, id); }
+  WindowHandle Item(int id) const { return platform::GetDlgItem(handle_, id); }
   bool OnCommand(int id, int code) override;
 
   const DialogTemplate& Layout() const { return layout_; }
   Window* Parent() const { return parent_; }
 
-  // Called by the platform's dialog procedure.
-  bool HandleInit();
+ protected:
+  // WM_INITDIALOG: the handle, then OnDialogInit.
+  bool OnInitDialog(WindowHandle dialog) override;
 
  private:
   const DialogTemplate& layout_;
   Window* parent_;
   bool ended_ = false;
-  int result_ = 0;
-  friend struct DialogAccess;
 };
 
-}  // namespace platform
+}  // namespace framework

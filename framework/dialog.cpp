@@ -1,12 +1,13 @@
-// The parts of the dialog framework that are the same on every platform:
-// message-table dispatch, the application object, the application message
-// box, the report of an invalid-argument error, data exchange.
-#include "platform/dialog.h"
+// The dialog framework: message-table dispatch, window take-over, the
+// application object, the application message box, the report of an
+// invalid-argument error, data exchange and the modal dialog.
+#include "framework/dialog.h"
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/system.h"
 
-namespace platform {
+namespace framework {
 
 namespace {
 Application* g_application = nullptr;
@@ -20,7 +21,7 @@ template <class F>
 void Guarded(F&& f) {
   try {
     f();
-  } catch (const InvalidArgumentError&) {
+  } catch (const platform::InvalidArgumentError&) {
     ReportInvalidArgument();
   }
 }
@@ -29,7 +30,7 @@ std::string BaseNameWithoutExtension(const std::string& path) {
   std::size_t start = 0;
   // The last "\", "/" or ":" that is not the second byte of a double-byte
   // character ends the folder part.
-  for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
+  for (std::size_t i = 0; i < path.size(); i += platform::CharLength(path, i)) {
     const char c = path[i];
     if (c == '\\' || c == '/' || c == ':') start = i + 1;
   }
@@ -38,17 +39,42 @@ std::string BaseNameWithoutExtension(const std::string& path) {
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   return name;
 }
+
+// The program's start routine: the current application object's run.
+int RunCurrentApplication() {
+  Application* app = Application::Current();
+  return app ? app->Run() : 0;
+}
 }  // namespace
 
 // --- Window -----------------------------------------------------------------
 
 Window::~Window() { Unsubclass(); }
 
+bool Window::Subclass(WindowHandle window) {
+  if (handle_ || !window || !platform::SubclassWindow(window, *this)) return false;
+  handle_ = window;
+  subclassed_ = true;
+  return true;
+}
+
+void Window::Unsubclass() {
+  if (!subclassed_) return;
+  platform::UnsubclassWindow(handle_);
+  subclassed_ = false;
+  handle_ = nullptr;
+}
+
+void Window::OnWindowGone() {
+  Unsubclass();
+  handle_ = nullptr;
+}
+
 const MessageEntry* Window::GetMessageTable() const { return kEmptyTable; }
 
 bool Window::OnCommand(int id, int code) {
   for (const MessageEntry* e = GetMessageTable(); e && e->message != 0; ++e) {
-    if (e->message == kWmCommand && e->id == id && e->code == code && e->command) {
+    if (e->message == platform::kWmCommand && e->id == id && e->code == code && e->command) {
       Guarded([&] { (this->*(e->command))(); });
       return true;
     }
@@ -67,6 +93,10 @@ GdiObject Window::OnColorRequest(DrawContext dc, WindowHandle control, int kind)
   return DefaultControlColor(dc, control, kind);
 }
 
+GdiObject Window::DefaultControlColor(DrawContext dc, WindowHandle control, int kind) {
+  return platform::DefaultControlColor(handle_, dc, control, kind);
+}
+
 // --- Application ------------------------------------------------------------
 
 Application::Application(const char* name) {
@@ -76,6 +106,7 @@ Application::Application(const char* name) {
   }
   previous_ = g_application;
   g_application = this;
+  platform::SetProgramStart(&RunCurrentApplication);
 }
 
 Application::~Application() {
@@ -85,8 +116,8 @@ Application::~Application() {
 const std::string& Application::Name() const {
   if (!named_) {
     // A path that does not fit MAX_PATH bytes with its NUL gives no name.
-    const std::string exe = ExecutablePath();
-    name_ = BaseNameWithoutExtension(exe.size() < kPathBuffer ? exe : std::string());
+    const std::string exe = platform::ExecutablePath();
+    name_ = BaseNameWithoutExtension(exe.size() < platform::kPathBuffer ? exe : std::string());
     named_ = true;
   }
   return name_;
@@ -118,17 +149,18 @@ int Application::Run() {
   ran_ = true;
   bool loop = false;
   Guarded([&] { loop = RunSetup(); });
-  return loop ? RunMessageLoop() : exitCode_;
+  return loop ? platform::RunMessageLoop() : exitCode_;
 }
 
 int AppMessageBox(const char* text, unsigned type) {
   const Application* app = Application::Current();
-  return ShowMessageBox(ActiveWindow(), text, app ? app->Name().c_str() : "", type);
+  return platform::ShowMessageBox(platform::ActiveWindow(), text, app ? app->Name().c_str() : "",
+                                  type);
 }
 
 void ReportInvalidArgument() {
-  const std::string text = InvalidArgumentText();
-  AppMessageBox(text.c_str(), kMbOk | kMbIconStop);
+  const std::string text = platform::InvalidArgumentText();
+  AppMessageBox(text.c_str(), platform::kMbOk | platform::kMbIconStop);
 }
 
 // --- Data exchange ------------------------------------------------------------
@@ -141,7 +173,7 @@ void ExchangeControl(DataExchange& dx, int id, CheckBox& control) {
   if (control.Handle() != item) control.Attach(item);
 }
 
-void ExchangeControl(DataExchange& dx, int id, ProgressBar& control) {
+void ExchangeControl(DataExchange& dx, int id, platform::ProgressBar& control) {
   WindowHandle item = dx.dialog->Item(id);
   if (control.Handle() != item) control.Attach(item);
 }
@@ -158,9 +190,9 @@ void ExchangeCheck(DataExchange& dx, int id, int& value) {
 void ExchangeText(DataExchange& dx, int id, std::string& value) {
   WindowHandle item = dx.dialog->Item(id);
   if (dx.fromControls)
-    value = GetWindowText(item);
+    value = platform::GetWindowText(item);
   else
-    SetWindowText(item, value);
+    platform::SetWindowText(item, value);
 }
 
 // --- Dialog -----------------------------------------------------------------
@@ -175,24 +207,37 @@ bool Dialog::UpdateData(bool fromControls) {
   return true;
 }
 
+int Dialog::DoModal() {
+  ended_ = false;
+  const int result =
+      platform::RunModalDialog(layout_, parent_ ? parent_->Handle() : nullptr, *this);
+  handle_ = nullptr;
+  return result;
+}
+
+void Dialog::EndModal(int result) {
+  ended_ = true;
+  platform::EndDialog(handle_, result);
+}
+
 void Dialog::ExchangeData(DataExchange&) {}
 
 bool Dialog::OnDialogInit() { return UpdateData(false); }
 
 void Dialog::CloseOk() {
   UpdateData(true);
-  EndModal(kIdOk);
+  EndModal(platform::kIdOk);
 }
 
-void Dialog::CloseCancel() { EndModal(kIdCancel); }
+void Dialog::CloseCancel() { EndModal(platform::kIdCancel); }
 
 bool Dialog::OnCommand(int id, int code) {
   if (Window::OnCommand(id, code)) return true;
-  if (id == kIdOk) {
+  if (id == platform::kIdOk) {
     Guarded([&] { CloseOk(); });
     return true;
   }
-  if (id == kIdCancel) {
+  if (id == platform::kIdCancel) {
     Guarded([&] { CloseCancel(); });
     return true;
   }
@@ -200,10 +245,11 @@ bool Dialog::OnCommand(int id, int code) {
   return app && app->OnCommand(id);
 }
 
-bool Dialog::HandleInit() {
+bool Dialog::OnInitDialog(WindowHandle dialog) {
+  handle_ = dialog;
   bool focusFirst = true;
   Guarded([&] { focusFirst = OnDialogInit(); });
   return focusFirst;
 }
 
-}  // namespace platform
+}  // namespace framework
