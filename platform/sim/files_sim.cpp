@@ -4,17 +4,19 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/security.h"
-#include "platform/sim/sim_files.h"
+#include "platform/sim/file_system.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
 
 namespace platform {
 namespace sim {
 
-SimFiles& SimFiles::Get() {
-  static SimFiles files;
+FileSystem& FileSystem::Get() {
+  static FileSystem files;
   return files;
 }
+
+SimFiles& SimFiles::Get() { return FileSystem::Get(); }
 
 SimFiles::SimFiles() { Reset(); }
 
@@ -150,7 +152,7 @@ FsNode* Child(FsNode* folder, const std::string& name) {
 // The folder of a path whose names are given, created on the way when
 // `create` is set.
 FsNode* Parent(const std::vector<std::string>& names, bool create) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   FsNode* node = fs.Drive(names[0]);
   for (std::size_t i = 1; node && i + 1 < names.size(); ++i) {
     FsNode* next = Child(node, names[i]);
@@ -159,6 +161,24 @@ FsNode* Parent(const std::vector<std::string>& names, bool create) {
     node = fs.Follow(next);
   }
   return fs.Follow(node);
+}
+
+// Sorts a folder's children as NTFS lists them.
+std::vector<FsNode*> InListingOrder(const FsNode& folder) {
+  std::vector<FsNode*> out;
+  for (const auto& child : folder.children) out.push_back(child.get());
+  std::stable_sort(out.begin(), out.end(),
+                   [](const FsNode* a, const FsNode* b) { return NameLess(a->name, b->name); });
+  return out;
+}
+
+// Takes an entry out of its folder, into `out` when given.
+void Detach(FsNode* node, std::unique_ptr<FsNode>* out) {
+  auto& siblings = node->parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; });
+  if (out) *out = std::move(*it);
+  siblings.erase(it);
 }
 }  // namespace
 
@@ -230,14 +250,6 @@ FileSecurity* SimFiles::Security(const std::string& path) const {
   return node ? node->security.get() : nullptr;
 }
 
-std::vector<FsNode*> InListingOrder(const FsNode& folder) {
-  std::vector<FsNode*> out;
-  for (const auto& child : folder.children) out.push_back(child.get());
-  std::stable_sort(out.begin(), out.end(),
-                   [](const FsNode* a, const FsNode* b) { return NameLess(a->name, b->name); });
-  return out;
-}
-
 std::vector<std::string> SimFiles::List(const std::string& folder) const {
   std::vector<std::string> out;
   const FsNode* node = Find(folder);
@@ -252,27 +264,15 @@ void SimFiles::Restart() {
   for (const std::string& path : pending) {
     FsNode* node = Find(path);
     if (!node || !node->parent || (node->IsFolder() && !node->children.empty())) continue;
-    auto& siblings = node->parent->children;
-    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                                [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; }));
+    Detach(node, nullptr);
   }
 }
-
-namespace {
-void Detach(FsNode* node, std::unique_ptr<FsNode>* out) {
-  auto& siblings = node->parent->children;
-  auto it = std::find_if(siblings.begin(), siblings.end(),
-                         [node](const std::unique_ptr<FsNode>& n) { return n.get() == node; });
-  if (out) *out = std::move(*it);
-  siblings.erase(it);
-}
-}  // namespace
 
 }  // namespace sim
 
 namespace {
 using sim::FsNode;
-using sim::SimFiles;
+using sim::FileSystem;
 
 struct Listing {
   std::vector<FindEntry> entries;
@@ -311,7 +311,7 @@ std::uint32_t MissingError(const std::vector<std::string>& names) {
 
 // The names of a path that must not name a stream: false for one that names
 // nothing or a stream.
-bool PlainNames(const SimFiles& fs, const char* path, std::vector<std::string>* names) {
+bool PlainNames(const FileSystem& fs, const char* path, std::vector<std::string>* names) {
   std::string stream;
   return fs.Split(path, names, &stream) && stream.empty();
 }
@@ -325,12 +325,10 @@ bool HasWildcard(const std::string& text) {
 
 bool FileFinder::First(const char* pattern, FindEntry* entry) {
   Close();
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("FindFirstFileA ") + pattern);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(pattern, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, pattern, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   auto listing = std::make_unique<Listing>();
   const std::string last = names.back();
   if (IsWildcardAll(last)) {
@@ -372,15 +370,14 @@ void FileFinder::Close() {
   if (!handle_) return;
   delete static_cast<Listing*>(handle_);
   handle_ = nullptr;
-  SimFiles::Get().ListingClosed();
+  FileSystem::Get().ListingClosed();
 }
 
 std::uint32_t ReadAttributes(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("GetFileAttributesA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty()) {
+  if (!PlainNames(fs, path, &names)) {
     Fail(kErrorInvalidName);
     return kInvalidAttributes;
   }
@@ -393,7 +390,7 @@ std::uint32_t ReadAttributes(const char* path) {
 }
 
 bool WriteAttributes(const char* path, std::uint32_t attributes) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("SetFileAttributesA ") + path + " " + std::to_string(attributes));
   FsNode* node = fs.Find(path);
   if (!node) return false;
@@ -405,7 +402,7 @@ bool WriteAttributes(const char* path, std::uint32_t attributes) {
 }
 
 bool RemoveFile(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("DeleteFileA ") + path);
   std::vector<std::string> names;
   std::string stream;
@@ -424,16 +421,14 @@ bool RemoveFile(const char* path) {
 }
 
 bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CopyFileA ") + from + " " + to);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(from, &names, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, from, &names)) return Fail(kErrorInvalidName);
   const FsNode* source = fs.Walk(names);
   if (!source) return Fail(MissingError(names));
   if (source->IsFolder()) return Fail(kErrorAccessDenied);
-  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, to, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   FsNode* target = fs.Walk(names);
   if (target && !target->linkTarget.empty()) {  // a link: the copy writes what it leads to
     target = fs.Follow(target);
@@ -457,7 +452,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
 }
 
 bool MakeFolder(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateDirectoryA ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
@@ -470,7 +465,7 @@ bool MakeFolder(const char* path) {
 }
 
 bool RemoveFolder(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("RemoveDirectoryA ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
@@ -481,31 +476,27 @@ bool RemoveFolder(const char* path) {
   if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
   // The current folder of a process is in use.
   if (node == fs.Find(fs.CurrentFolder())) return Fail(kErrorSharingViolation);
-  auto& siblings = node->parent->children;
-  siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                              [node](const auto& n) { return n.get() == node; }));
+  sim::Detach(node, nullptr);
   return true;
 }
 
 std::uint32_t LinkCount(const char* path) {
-  const FsNode* node = SimFiles::Get().Find(path);
+  const FsNode* node = FileSystem::Get().Find(path);
   return node ? static_cast<std::uint32_t>(node->security.use_count()) : 0;
 }
 
-bool PathExists(const char* path) { return SimFiles::Get().Find(path) != nullptr; }
+bool PathExists(const char* path) { return FileSystem::Get().Find(path) != nullptr; }
 
 bool MoveOneFile(const char* from, const char* to) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("MoveFileExA ") + from + " " + to);
   std::vector<std::string> names, sourceNames;
-  std::string stream;
-  if (!fs.Split(from, &sourceNames, &stream) || !stream.empty()) return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, from, &sourceNames)) return Fail(kErrorInvalidName);
   FsNode* source = fs.Walk(sourceNames);
   if (!source) return Fail(MissingError(sourceNames));
   if (!source->parent) return Fail(kErrorAccessDenied);
   if (source->heldOpen) return Fail(kErrorSharingViolation);
-  if (!fs.Split(to, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, to, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   if (!sim::SameName(names[0], sourceNames[0])) return Fail(kErrorNotSameDevice);
   if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
   FsNode* parent = sim::Parent(names, false);
@@ -521,14 +512,14 @@ bool MoveOneFile(const char* from, const char* to) {
 }
 
 bool DeleteAtRestart(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("MoveFileExA ") + path + " NULL MOVEFILE_DELAY_UNTIL_REBOOT");
   fs.AddPendingDelete(path);
   return true;
 }
 
 bool FileSize(const char* path, std::uint64_t* size) {
-  const FsNode* node = SimFiles::Get().Find(path);
+  const FsNode* node = FileSystem::Get().Find(path);
   if (!node) return Fail(kErrorFileNotFound);
   if (node->IsFolder()) return Fail(kErrorAccessDenied);
   *size = node->data.size();
@@ -536,7 +527,7 @@ bool FileSize(const char* path, std::uint64_t* size) {
 }
 
 bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("ReadFile ") + path);
   const FsNode* node = fs.Find(path);
   if (!node) return Fail(kErrorFileNotFound);
@@ -548,12 +539,10 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
 }
 
 bool WriteWholeFile(const char* path, const std::string& data) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("WriteFile ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
   if (node) {
     if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden)))
@@ -571,7 +560,7 @@ bool WriteWholeFile(const char* path, const std::string& data) {
 }
 
 bool ChangeCurrentFolder(const char* path) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   const FsNode* node = fs.Find(path);
   if (!node) return Fail(kErrorFileNotFound);
   if (!node->IsFolder()) return Fail(kErrorDirectory);
@@ -580,13 +569,13 @@ bool ChangeCurrentFolder(const char* path) {
 }
 
 std::string ExecutablePath() {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record("GetModuleFileNameA");
   // GetModuleFileNameA into kPathBuffer + 1 bytes keeps at most kPathBuffer.
   return fs.ExecutablePath().substr(0, kPathBuffer);
 }
 
-std::string CurrentFolder() { return SimFiles::Get().CurrentFolder(); }
+std::string CurrentFolder() { return FileSystem::Get().CurrentFolder(); }
 
 // The simulated file is found again by its path on every write, so a file
 // removed meanwhile takes no more bytes.
@@ -596,21 +585,17 @@ struct SimOutput {
 
 bool OutputFile::Create(const char* path) {
   Close();
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateFileA ") + path);
   std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty() || names.size() < 2)
-    return Fail(kErrorInvalidName);
+  if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
   // whatever still has the name makes the creation fail.
   if (FsNode* node = fs.Walk(names)) {
     const bool removable = !node->IsFolder() && node->parent && !node->heldOpen &&
                            !(node->attributes & kAttrReadOnly);
     if (!removable) return Fail(kErrorFileExists);
-    auto& siblings = node->parent->children;
-    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                                [node](const auto& n) { return n.get() == node; }));
+    sim::Detach(node, nullptr);
   }
   FsNode* parent = sim::Parent(names, false);
   if (!parent) return Fail(kErrorPathNotFound);
@@ -621,7 +606,7 @@ bool OutputFile::Create(const char* path) {
 
 bool OutputFile::Write(std::string_view bytes) {
   if (!handle_) return false;
-  FsNode* node = SimFiles::Get().Find(static_cast<SimOutput*>(handle_)->path);
+  FsNode* node = FileSystem::Get().Find(static_cast<SimOutput*>(handle_)->path);
   if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
   node->data.append(bytes.data(), bytes.size());
   return true;

@@ -2,7 +2,7 @@
 #include <set>
 
 #include "platform/security.h"
-#include "platform/sim/sim_files.h"
+#include "platform/sim/file_system.h"
 
 namespace platform {
 
@@ -87,7 +87,7 @@ namespace {
 // missing entry or a missing folder on the way. A link at the end is
 // followed only when `follow` is set.
 std::uint32_t Target(const char* path, bool follow, FsNode** node) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   std::vector<std::string> names;
   std::string stream;
   if (!fs.Split(path, &names, &stream) || !stream.empty()) return kErrorFileNotFound;
@@ -105,10 +105,10 @@ std::uint32_t Target(const char* path, bool follow, FsNode** node) {
 }  // namespace sim
 
 using sim::FsNode;
-using sim::SimFiles;
+using sim::FileSystem;
 
 std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("SetKernelObjectSecurity ") + path + " owner " + ownerSid);
   FsNode* node = nullptr;
   if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
@@ -123,7 +123,7 @@ std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
 }
 
 std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool protect) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("SetKernelObjectSecurity ") + path +
             (protect ? " protected dacl" : " dacl"));
   FsNode* node = nullptr;
@@ -136,7 +136,7 @@ std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool p
 }
 
 std::uint32_t EnablePrivilege(const char* name, bool enable) {
-  SimFiles& fs = SimFiles::Get();
+  FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("AdjustTokenPrivileges ") + name + (enable ? " on" : " off"));
   // Names LookupPrivilegeValueA knows (a part of them).
   static const std::set<std::string> kKnown = {

@@ -93,7 +93,6 @@ class SimFiles {
   // in that order as Windows does at the next start (a folder only when it
   // is empty by then) and empties the list.
   const std::vector<std::string>& PendingDeletes() const { return pendingDeletes_; }
-  void AddPendingDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
   void Restart();
 
   void SetExecutablePath(std::string path) { exePath_ = std::move(path); }
@@ -103,14 +102,14 @@ class SimFiles {
 
   // Every file-system call since the last reset, as "<Win32 name> <args>".
   const std::vector<std::string>& Log() const { return log_; }
-  void Record(std::string call) { log_.push_back(std::move(call)); }
   int OpenListings() const { return openListings_; }
-  void ListingOpened() { ++openListings_; }
-  void ListingClosed() { --openListings_; }
 
-  // Used by the implementation: splits a path into its drive and names
-  // (relative paths against the current folder) and the stream name after
-  // ":" in the last name; false for a path that names nothing.
+ private:
+  friend class FileSystem;  // platform/sim/file_system.h
+  SimFiles();
+  // Splits a path into its drive and names (relative paths against the
+  // current folder) and the stream name after ":" in the last name; false
+  // for a path that names nothing.
   bool Split(const std::string& path, std::vector<std::string>* names, std::string* stream) const;
   // Links on the way are followed, a link at the end is not.
   FsNode* Walk(const std::vector<std::string>& names) const;
@@ -121,8 +120,6 @@ class SimFiles {
   // A new entry of a folder, with the descriptor it inherits.
   FsNode* NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes);
 
- private:
-  SimFiles();
   std::vector<std::unique_ptr<FsNode>> drives_;
   std::string exePath_;
   std::string current_;
@@ -131,20 +128,5 @@ class SimFiles {
   int openListings_ = 0;
   SimToken token_;
 };
-
-// What an entry's DACL passes on to a new or reset file (folder = false) or
-// folder below it, as Windows computes inherited entries (creator SIDs are
-// not modelled).
-std::vector<Ace> InheritedAces(const FileSecurity& parent, bool folder);
-// The rights `token` has on an entry with descriptor `s`: what the DACL
-// grants in order (a deny takes away what no earlier entry granted), the
-// owner's READ_CONTROL and WRITE_DAC unless an OWNER RIGHTS entry is
-// present, and what enabled privileges give (SeTakeOwnershipPrivilege:
-// WRITE_OWNER; SeRestorePrivilege: WRITE_DAC and WRITE_OWNER;
-// SeBackupPrivilege: listing).
-std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token);
-
-// Sorts a folder's children as NTFS lists them.
-std::vector<FsNode*> InListingOrder(const FsNode& folder);
 
 }  // namespace platform::sim
