@@ -10,7 +10,6 @@
 namespace platform {
 
 using sim::AsSimWindow;
-using sim::SimGdiObject;
 using sim::SimUi;
 using sim::SimWindow;
 
