@@ -204,6 +204,7 @@ struct InstallEnd {
   bool record, entry;
 };
 
+// Columns: name, exitCode, record (Uninstall.dat left), entry (Apps & Features).
 const InstallEnd kEnds[] = {
     {"Installed", 0, true, true},
     {"NoPackage", 4, true, false},
