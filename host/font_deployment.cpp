@@ -6,7 +6,6 @@
 #include "package/package_layout.h"
 #include "platform/files.h"
 #include "platform/log.h"
-#include "platform/system.h"
 #include "platform/ui.h"
 
 void InstallFonts(CHostRegistry& hosts, CInstallSession& session, bool f2021, bool f2022,
@@ -41,13 +40,7 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session) {
   for (const char* font : kFontFiles) {
     const std::string from = source + "\\" + font;
     const std::string to = std::string(fonts) + "\\" + font;
-    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
-      platform::Log("font copied " + from + " -> " + to);
-      NoteFont(to);
-    } else {
-      platform::Log("font not copied " + from + " -> " + to + ": " +
-                    platform::DescribeError(platform::LastError()));
-    }
+    if (CopyOneFileLogged("font", from, to)) NoteFont(to);
   }
 }
 

@@ -103,6 +103,17 @@ void ClearReadOnly(const std::string& path) {
     platform::WriteAttributes(path.c_str(), attributes & ~static_cast<std::uint32_t>(platform::kAttrReadOnly));
 }
 
+bool CopyOneFileLogged(const std::string& what, const std::string& from, const std::string& to) {
+  const std::string copy = from + " -> " + to;
+  if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
+    platform::Log(what + " copied " + copy);
+    return true;
+  }
+  platform::Log(what + " not copied " + copy + ": " +
+                platform::DescribeError(platform::LastError()));
+  return false;
+}
+
 bool RemoveZoneIdentifier(const std::string& path) {
   return platform::RemoveFile((path + ":Zone.Identifier").c_str());
 }
@@ -197,13 +208,7 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     const std::string to = std::string(libraryTarget) + "\\" + entry.name;
     ClearReadOnly(from);
     ClearReadOnly(to);
-    if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
-      platform::Log("library file copied " + from + " -> " + to);
-      NoteLibraryFile(to);
-    } else {
-      platform::Log("library file not copied " + from + " -> " + to + ": " +
-                    platform::DescribeError(platform::LastError()));
-    }
+    if (CopyOneFileLogged("library file", from, to)) NoteLibraryFile(to);
     ClearReadOnly(to);
     return true;
   });

@@ -40,6 +40,10 @@ PathKind ProbePath(const std::string& path);
 // Clears the read-only attribute when it is set.
 void ClearReadOnly(const std::string& path);
 
+// CopyFileA over an existing target, logged as "<what> copied <from> -> <to>"
+// or "<what> not copied <from> -> <to>: <error>"; true when copied.
+bool CopyOneFileLogged(const std::string& what, const std::string& from, const std::string& to);
+
 // Deletes the file's ":Zone.Identifier" stream; true when it was deleted.
 bool RemoveZoneIdentifier(const std::string& path);
 
