@@ -3,13 +3,13 @@
 #include "app/command_line.h"
 #include "app/run_log.h"
 #include "host/host_registry.h"
+#include "install/install_sequence.h"
 #include "package/install_session.h"
 #include "package/install_record.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/system.h"
-#include "ui/install_sequence.h"
 #include "ui/setup_dialog.h"
 #include "uninstall/apps_entry.h"
 #include "uninstall/record_file.h"
@@ -32,6 +32,8 @@ const char* const kUsageText =
     "5\t有文件无法拷贝，安装中止，CAD未作更改\n"
     "6\t静默：CAD正在运行，未作任何更改\n"
     "7\t静默：安装路径不可用，未建立任何文件夹\n"
+    "8\t部分安装：有必需的内容无法写入，详见日志\n"
+    "9\t安装文件不完整或已损坏：未安装任何内容，CAD未作更改\n"
     "卸载：0 完成，1 无安装记录（未删除任何内容），2 未卸载，6 CAD正在运行，3010 需重启以删除正在使用的文件";
 const char* const kCommandLineErrorText = "命令行无法识别：";
 

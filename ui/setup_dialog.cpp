@@ -5,9 +5,6 @@
 #include "platform/decimal.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
-#include "ui/version.h"
-
-std::int32_t g_versionNumber = TARNWELL_VERSION_NUMBER;
 
 namespace {
 constexpr platform::Color kBackground = platform::Rgb(160, 180, 220);

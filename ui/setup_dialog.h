@@ -6,14 +6,8 @@
 
 #include "framework/dialog.h"
 #include "host/host_contract.h"
+#include "install/install_sequence.h"
 #include "platform/ui.h"
-
-// The version, year * 10000 + month * 100 + day.
-extern std::int32_t g_versionNumber;
-// The install path the dialog starts with.
-constexpr const char* kDefaultInstallPath = "C:\\Korvex";
-// Set until the user has been warned once that the host program runs.
-extern bool g_warnHostRunning;
 
 class Dlg_Setup : public framework::Dialog {
  public:
@@ -33,7 +27,7 @@ class Dlg_Setup : public framework::Dialog {
   void OnBrowse();
   // The Install button: warns once while the host program runs, makes the
   // install folder, runs the install and closes the dialog (the install
-  // sequence, ui/install_sequence.h).
+  // sequence, install/install_sequence.h).
   void OnInstall();
 
   // Paints the dialog and its controls; created at initialisation.

@@ -10,6 +10,13 @@
 #include "package/install_session.h"
 #include "platform/ui.h"
 
+// The version, year * 10000 + month * 100 + day.
+extern std::int32_t g_versionNumber;
+// The install path the dialog starts with, and a silent install's without /D=.
+constexpr const char* kDefaultInstallPath = "C:\\Korvex";
+// Set until the user has been warned once that the host program runs.
+extern bool g_warnHostRunning;
+
 // What the sequence needs of the place it runs in: the setup dialog's
 // operations (read the controls, progress mode, the bar, OK and Cancel
 // close) and the session that asks and tells.

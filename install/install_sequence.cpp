@@ -2,7 +2,7 @@
 // install folder and its "Tarnwell" subfolder, then the package copy, the
 // loader registration and the fonts with the progress bar, and the closing
 // message. The same sequence runs silently, without a window.
-#include "ui/install_sequence.h"
+#include "install/install_sequence.h"
 
 #include "host/font_deployment.h"
 #include "host/host_process.h"
@@ -17,12 +17,12 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/system.h"
-#include "ui/setup_dialog.h"
-#include "ui/setup_template.h"
+#include "ui/version.h"
 #include "uninstall/apps_entry.h"
 #include "uninstall/install_book.h"
 
 bool g_warnHostRunning = true;
+std::int32_t g_versionNumber = TARNWELL_VERSION_NUMBER;
 
 namespace {
 
@@ -70,6 +70,9 @@ bool RunInstall(CInstallSite& site, const std::string& installFolder,
   const bool copied = CopyPackageFiles(target);
   SaveRecord(book, "the package copy");
   if (!copied) {
+    // An unusable package is said once, here, whichever check found it.
+    if (site.Session().StopCode() == kExitPackageUnusable)
+      site.Session().Tell(kPackageDamagedText, kSetupCaption);
     site.CloseCancel();
     return false;
   }
@@ -90,27 +93,6 @@ bool RunInstall(CInstallSite& site, const std::string& installFolder,
   bar.SetPos(kProgressMax);
   return true;
 }
-
-// The setup dialog as the sequence's site: boxes owned by the dialog.
-class CDialogSite : public CInstallSite {
- public:
-  explicit CDialogSite(Dlg_Setup& dialog) : dialog_(dialog), session_(dialog.Handle()) {}
-  CInstallSession& Session() override { return session_; }
-  void ReadControls() override { dialog_.UpdateData(true); }
-  void EnterProgressMode() override {
-    platform::ShowWindow(dialog_.Item(kIdPathLabel), platform::kSwHide);
-    platform::ShowWindow(dialog_.Item(kIdInstallPath), platform::kSwHide);
-    platform::ShowWindow(dialog_.Item(kIdBrowse), platform::kSwHide);
-    platform::ShowWindow(dialog_.Item(kIdProgress), platform::kSwShowNormal);
-  }
-  platform::ProgressBar& Progress() override { return dialog_.m_progress; }
-  void CloseOk() override { dialog_.CloseOk(); }
-  void CloseCancel() override { dialog_.CloseCancel(); }
-
- private:
-  Dlg_Setup& dialog_;
-  CDialogSession session_;
-};
 
 // No window at all: the values come from the command line, the bar has no
 // control, and the silent rules answer.
@@ -196,13 +178,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
                   platform::DescribeError(platform::LastError()));
   session.Tell(kDoneText, kDoneCaption);
   site.CloseOk();
-  return kExitInstalled;
-}
-
-void Dlg_Setup::OnInstall() {
-  CDialogSite site(*this);
-  const int code = RunInstallSequence(site, m_installPath, m_yearSelected);
-  if (code != kInstallNotRun) m_exitCode = code;
+  return session.Partial() ? kExitPartial : kExitInstalled;
 }
 
 int RunSilentInstall(const std::string& path, const bool (&listed)[kHostYearCount]) {
