@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::sim::SimSystem::Get().SetCommandLine("\"C:\\pkg\\SetUp.exe\" " + text);
   Check(!theApp.RunSetup());
   const int code = theApp.ExitCode();
-  Check(code >= 0 && code <= 7);
+  Check(code >= 0 && code <= 9);
   if (!understood) Check(code == 1);
   if (understood && code == 1) Check(line.hasLog);
   const auto& ui = platform::sim::SimUi::Get();

@@ -10,6 +10,8 @@ const char* const kInstallPathTooLongText =
 const char* const kSourcePathTooLongText =
     "安装文件所在的路径太长 !\n\n请将安装文件解压到较短的路径后再执行SetUp.exe !";
 const char* const kSetupCaption = "Tarnwell软件安装";
+const char* const kPackageDamagedText = "安装文件不完整或已损坏，请重新下载并解压后再执行SetUp.exe !";
+const char* const kInstallPathUnsafeText = "安装路径不安全，请选择其他安装路径 !";
 
 bool ComposePath(PathBuffer& buffer, std::initializer_list<std::string_view> parts) {
   std::size_t total = 0;

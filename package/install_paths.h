@@ -59,3 +59,9 @@ bool InstallFolderFits(const std::string& installFolder);
 extern const char* const kInstallPathTooLongText;
 extern const char* const kSourcePathTooLongText;
 extern const char* const kSetupCaption;
+// The package cannot be used as it lies (an entry that is a link, lies
+// outside the package folder, cannot be named, or is not what the package
+// holds): nothing of it is installed (exit kExitPackageUnusable).
+extern const char* const kPackageDamagedText;
+// An install path that others could redirect or swap: the dialog stays.
+extern const char* const kInstallPathUnsafeText;

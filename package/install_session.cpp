@@ -12,6 +12,8 @@ const char* ExitCodeMeaning(int code) {
     case kExitCopyStopped: return "stopped at a package file that could not be copied, no host changed";
     case kExitHostRunning: return "the host program is running, nothing changed";
     case kExitBadPath: return "the install path is unusable, nothing created";
+    case kExitPartial: return "installed in part: something the install needs could not be written; the log names it";
+    case kExitPackageUnusable: return "the package is not usable: nothing of it is installed and no host changed";
     default: return "unknown";
   }
 }

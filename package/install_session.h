@@ -18,6 +18,8 @@ enum ExitCode : int {
   kExitCopyStopped = 5,     // stopped at a package file that could not be copied
   kExitHostRunning = 6,     // silent: the host program runs; nothing changed
   kExitBadPath = 7,         // silent: the install path is unusable; nothing created
+  kExitPartial = 8,         // installed in part: something the install needs was not written
+  kExitPackageUnusable = 9, // the package is not usable: nothing of it installed, no host changed
 };
 
 // What an exit code means, in the words of the log's last line.
@@ -45,8 +47,14 @@ class CInstallSession {
   }
   int StopCode() const { return stop_; }
 
+  // Something the install needs was not written (the caller has logged
+  // what): the install goes on to its end and then gives kExitPartial.
+  void MarkPartial() { partial_ = true; }
+  bool Partial() const { return partial_; }
+
  private:
   int stop_ = kExitCopyStopped;
+  bool partial_ = false;
 };
 
 // A person at the screen: every message and question is a box owned by
