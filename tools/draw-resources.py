@@ -1,10 +1,17 @@
 #!/usr/bin/env python3
 """Draws the installer's pictures into ui/res/: the product logo (bitmap 147,
-64 x 64, 24 bits), the host menu bar after installation (bitmap 152,
-303 x 120, 24 bits) and the program icon (icon 1: 48, 32 and 16 pixels, each
-at 4, 8 and 32 bits). Deterministic: running it again gives the same bytes."""
+64 x 64), the host menu bar after installation (bitmap 152, 303 x 120) and
+the program icon (icon 1: 48, 32 and 16 pixels, each at 4, 8 and 32 bits).
+A bitmap of at most 256 colours is stored with a palette of exactly its
+colours and run-length encoded (BI_RLE8); one of more colours at 24 bits.
+Deterministic: running it again gives the same bytes.
+
+--reference DIR writes each bitmap's pixels as they are drawn (24 bits, top
+row first, no padding: logo.rgb, menu.rgb) for the test that compares them
+with what Windows decodes from SetUp.exe."""
 import os
 import struct
+import sys
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui", "res")
 
@@ -68,7 +75,7 @@ def menu_picture():
     return img
 
 
-def bmp_file(img):
+def bmp_24(img):
     h, w = len(img), len(img[0])
     stride = (w * 3 + 3) & ~3
     pixels = bytearray()
@@ -78,8 +85,69 @@ def bmp_file(img):
             line += bytes((b, g, r))
         line += b"\0" * (stride - len(line))
         pixels += line
-    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(pixels), 0, 0, 54) + header + pixels
+    return 24, 0, b"", pixels
+
+
+def rle8_row(indices):
+    """One row in BI_RLE8: runs of two or more as (count, index); three or
+    more single pixels in a row as one absolute run (0, n, indices, padded
+    to a word); the end-of-line mark is added by the caller."""
+    runs = []
+    x = 0
+    while x < len(indices):
+        n = 1
+        while x + n < len(indices) and n < 255 and indices[x + n] == indices[x]:
+            n += 1
+        runs.append((n, indices[x]))
+        x += n
+    out = bytearray()
+    i = 0
+    while i < len(runs):
+        j = i
+        while j < len(runs) and runs[j][0] == 1 and j - i < 255:
+            j += 1
+        if j - i >= 3:
+            out += bytes((0, j - i)) + bytes(c for _, c in runs[i:j])
+            if (j - i) % 2:
+                out += b"\0"
+            i = j
+        else:
+            out += bytes(runs[i])
+            i += 1
+    return out
+
+
+def bmp_rle8(img, palette):
+    index = {c: i for i, c in enumerate(palette)}
+    data = bytearray()
+    for row in reversed(img):
+        data += rle8_row([index[c] for c in row]) + b"\0\0"
+    data[-2:] = b"\0\1"  # the last end of line becomes the end of the bitmap
+    return 8, 1, b"".join(bytes((b, g, r, 0)) for r, g, b in palette), data
+
+
+def bmp_file(img):
+    """The smallest of the forms above that holds every pixel exactly."""
+    palette = []
+    for row in img:
+        for c in row:
+            if c not in palette:
+                palette.append(c)
+                if len(palette) > 256:
+                    break
+    if len(palette) <= 256:
+        bits, compression, colours, pixels = bmp_rle8(img, palette)
+    else:
+        bits, compression, colours, pixels = bmp_24(img)
+    h, w = len(img), len(img[0])
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, compression, len(pixels), 2835, 2835,
+                         len(colours) // 4, 0)
+    offset = 14 + len(header) + len(colours)
+    return b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + header + colours + pixels
+
+
+def raw_rgb(img):
+    return b"".join(bytes(c) for row in img for c in row)
 
 
 def vga16():
@@ -156,6 +224,12 @@ def ico_file():
 
 
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--reference":
+        os.makedirs(sys.argv[2], exist_ok=True)
+        for name, img in (("logo.rgb", logo(64)), ("menu.rgb", menu_picture())):
+            with open(os.path.join(sys.argv[2], name), "wb") as f:
+                f.write(raw_rgb(img))
+        return
     os.makedirs(OUT, exist_ok=True)
     with open(os.path.join(OUT, "logo.bmp"), "wb") as f:
         f.write(bmp_file(logo(64)))

@@ -1,13 +1,17 @@
 // SetUp.exe as built: template 141 read back out of the executable and
 // compared field by field with the C++ table that the simulation uses, the
-// two bitmaps, the icon's images and the manifest. (The import table and the
+// two bitmaps (decoded and compared with the drawing), the icon's images and the manifest. (The import table and the
 // version information: tests/hardening/image_win_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "e2e/driver.h"
 #include "ui/setup_template.h"
@@ -150,11 +154,15 @@ TEST_F(ExeTest, Template141IsTheTableOfTheSimulation) {
 struct BitmapCase {
   int id;
   LONG width, height;
+  const char* reference;  // the pixels as drawn (tools/draw-resources.py --reference)
 };
 
-TEST_F(ExeTest, BitmapsHaveTheirSizesAt24Bits) {
+// Each bitmap is stored with a palette and run-length encoded, and decodes,
+// as the static control loads it, to exactly the pixels that were drawn.
+TEST_F(ExeTest, BitmapsAreRle8AndDecodeToTheDrawing) {
   ASSERT_NE(module_, nullptr);
-  for (const BitmapCase& c : {BitmapCase{kLogoBitmapId, 64, 64}, BitmapCase{kMenuBitmapId, 303, 120}}) {
+  for (const BitmapCase& c : {BitmapCase{kLogoBitmapId, 64, 64, "logo.rgb"},
+                              BitmapCase{kMenuBitmapId, 303, 120, "menu.rgb"}}) {
     SCOPED_TRACE(c.id);
     const BYTE* data = nullptr;
     std::size_t size = 0;
@@ -164,10 +172,39 @@ TEST_F(ExeTest, BitmapsHaveTheirSizesAt24Bits) {
     std::memcpy(&h, data, sizeof h);
     EXPECT_EQ(h.biWidth, c.width);
     EXPECT_EQ(h.biHeight, c.height);
-    EXPECT_EQ(h.biBitCount, 24);
-    EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB));
-    const std::size_t stride = (static_cast<std::size_t>(c.width) * 3 + 3) & ~std::size_t{3};
-    EXPECT_GE(size, sizeof h + stride * static_cast<std::size_t>(c.height));
+    EXPECT_EQ(h.biBitCount, 8);
+    EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RLE8));
+    EXPECT_EQ(size, h.biSize + 4 * h.biClrUsed + h.biSizeImage);
+
+    std::ifstream in(e2e::WinPath(std::string(TARNWELL_BITMAP_REFERENCE) + "/" + c.reference),
+                     std::ios::binary);
+    const std::string drawn((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(drawn.size(), static_cast<std::size_t>(c.width * c.height * 3));
+
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageW(module_, MAKEINTRESOURCEW(c.id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    ASSERT_NE(bitmap, nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = c.width;
+    bi.bmiHeader.biHeight = -c.height;  // top row first
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<BYTE> bgrx(static_cast<std::size_t>(c.width * c.height * 4));
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDIBits(screen, bitmap, 0, static_cast<UINT>(c.height), bgrx.data(), &bi, DIB_RGB_COLORS),
+              c.height);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    std::size_t differ = 0, first = 0;
+    for (std::size_t i = 0; i < bgrx.size() / 4; ++i) {
+      const auto* rgb = reinterpret_cast<const BYTE*>(drawn.data()) + 3 * i;
+      if (bgrx[4 * i + 2] != rgb[0] || bgrx[4 * i + 1] != rgb[1] || bgrx[4 * i] != rgb[2])
+        if (differ++ == 0) first = i;
+    }
+    EXPECT_EQ(differ, 0u) << "first at x " << first % static_cast<std::size_t>(c.width) << ", y "
+                          << first / static_cast<std::size_t>(c.width);
   }
 }
 

@@ -34,6 +34,8 @@ struct Image {
   std::string bytes;
   WORD machine = 0;
   WORD subsystem = 0;
+  WORD dllCharacteristics = 0;
+  IMAGE_DATA_DIRECTORY relocations{};
   std::vector<IMAGE_SECTION_HEADER> sections;
   IMAGE_DATA_DIRECTORY loadConfig{};
   std::string loadConfigSection;
@@ -74,6 +76,8 @@ Image Read(const std::string& file) {
     return im.error = "not PE32+", im;
   im.machine = nt.FileHeader.Machine;
   im.subsystem = nt.OptionalHeader.Subsystem;
+  im.dllCharacteristics = nt.OptionalHeader.DllCharacteristics;
+  im.relocations = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
   const std::size_t secOff =
       ntOff + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
   im.sections.resize(nt.FileHeader.NumberOfSections);
@@ -205,6 +209,17 @@ INSTANTIATE_TEST_SUITE_P(Image, ImportTest,
                          testing::Values(ImportCase{"SetUp", TARNWELL_SETUP_EXE},
                                          ImportCase{"Unprotected", TARNWELL_SETUP_UNPROTECTED_EXE}),
                          CaseName());
+
+// The release image may be loaded anywhere, above 4 GB too, and its data is
+// never executed; the relocations that a moved image needs are present.
+TEST(ImageTest, DynamicBaseHighEntropyVaNxCompatible) {
+  const Image im = Read(WinPath(TARNWELL_SETUP_EXE));
+  ASSERT_TRUE(im.error.empty()) << im.error;
+  const WORD wanted = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA |
+                      IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
+  EXPECT_EQ(im.dllCharacteristics & wanted, wanted) << std::hex << im.dllCharacteristics;
+  EXPECT_GT(im.relocations.Size, 0u);
+}
 
 // SetUp.exe imports three loader functions: LoadLibraryExW, with which it
 // loads comctl32 (and, through the delay-load helper's hook, the delay-loaded
