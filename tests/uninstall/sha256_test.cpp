@@ -1,7 +1,12 @@
 // SHA-256 against the FIPS 180-4 examples and the padding boundaries (55 and
 // 56 bytes need one and two final blocks; 64 and 120 likewise), the latter
-// checked against another implementation (Python's hashlib).
+// checked against another implementation (Python's hashlib); each on the
+// portable compression and, where the processor has them, on the SHA
+// extensions; and the same digests taken piece by piece.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
 
 #include "common/case_name.h"
 #include "package/sha256.h"
@@ -33,10 +38,32 @@ const DigestCase kCases[] = {
     {"GbkBytes", "扩展绘图库", "1220b28414529b17365961a1921b9a5cc8e8a83592b6b1ee34a41d89b613f1ca"},
 };
 
-class Sha256 : public testing::TestWithParam<DigestCase> {};
+class Sha256Test : public testing::TestWithParam<DigestCase> {
+ protected:
+  void TearDown() override { SelectSha256Engine(engine_); }
+  const Sha256Engine engine_ = CurrentSha256Engine();
+};
 
-TEST_P(Sha256, KnownDigest) { EXPECT_EQ(Sha256Hex(GetParam().data), GetParam().digest); }
+TEST_P(Sha256Test, KnownDigestOnEachEngine) {
+  for (Sha256Engine engine : {Sha256Engine::kPortable, Sha256Engine::kCpu}) {
+    if (!SelectSha256Engine(engine)) continue;  // no SHA extensions here
+    SCOPED_TRACE(engine == Sha256Engine::kCpu ? "cpu" : "portable");
+    EXPECT_EQ(Sha256Hex(GetParam().data), GetParam().digest);
+  }
+}
 
-INSTANTIATE_TEST_SUITE_P(Vectors, Sha256, testing::ValuesIn(kCases), CaseName());
+// Pieces that end inside a block, on its end, and span several blocks; the
+// object starts afresh after each digest.
+TEST_P(Sha256Test, PieceByPiece) {
+  const std::string& data = GetParam().data;
+  Sha256 digest;
+  for (std::size_t piece : {std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{65}, std::size_t{4097}}) {
+    for (std::size_t at = 0; at < data.size(); at += piece)
+      digest.Update(data.data() + at, std::min(piece, data.size() - at));
+    EXPECT_EQ(digest.FinishHex(), GetParam().digest) << piece;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, Sha256Test, testing::ValuesIn(kCases), CaseName());
 
 }  // namespace
