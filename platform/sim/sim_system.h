@@ -1,8 +1,10 @@
 #pragma once
 // The simulated machine behind platform/system.h: a clock that only the
 // program's pauses move (no test really sleeps), the last error that the
-// simulated calls leave, and what the system tells about itself.
+// simulated calls leave, what the system tells about itself, and the data
+// resources of the running image (platform/program_data.h).
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,12 +39,16 @@ class SimSystem {
   void SetCommandLine(std::string line) { commandLine_ = std::move(line); }
   const std::string& CommandLine() const { return commandLine_; }
 
+  // The image's RCDATA resources by name; none after Reset.
+  std::map<std::string, std::string>& ProgramData() { return programData_; }
+
  private:
   SimSystem() { Reset(); }
   long long millis_ = 0;  // since 1970-01-01 00:00:00 local time
   std::vector<unsigned> pauses_;
   std::uint32_t lastError_ = 0;
   std::string version_, temp_, commandLine_;
+  std::map<std::string, std::string> programData_;
   bool elevated_ = true;
 };
 

@@ -43,6 +43,7 @@ void SimSystem::Reset() {
   elevated_ = true;
   temp_ = "C:\\Temp";
   commandLine_ = "\"C:\\SetUp.exe\"";
+  programData_.clear();
 }
 
 void SimSystem::SetNow(const LocalTime& t) {
