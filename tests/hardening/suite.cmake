@@ -31,4 +31,8 @@ if(TARGET hardening_tests AND NOT MSVC)
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/signing_test.sh $<TARGET_FILE:SetUp>
                    $<TARGET_FILE:StartupTimer> ${TARNWELL_TEST_RESULTS}/signing_tests.xml)
   set_tests_properties(win32.signing PROPERTIES TIMEOUT 120)
+  # The package manifest and the release zip (tools/package_manifest.py).
+  add_test(NAME win32.release
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/release_test.sh ${TARNWELL_TEST_RESULTS}/release_tests.xml)
+  set_tests_properties(win32.release PROPERTIES TIMEOUT 60)
 endif()
