@@ -123,8 +123,8 @@ const RunCase kRuns[] = {
      {"请关闭CAD后再进行卸载 !"}, ""},
     {"HostRunningSilent", Before::kInstalledHostRunning, kUninstaller, "/S", 0, 6, false, {}, kDefaultLog},
     {"NoEntry", Before::kNothing, kSetUp, "/UNINSTALL /S", 0, 1, false, {}, kDefaultLog},
-    {"NoRecordShown", Before::kNothing, kSetUp, "/UNINSTALL", 0, 1, false,
-     {"未找到安装记录 Uninstall.dat，或它已损坏 !\n\n没有删除任何文件。"}, ""},
+    {"NoEntryShown", Before::kNothing, kSetUp, "/UNINSTALL", 0, 1, false,
+     {"未找到Tarnwell软件的安装 !"}, ""},
     {"InstallSwitchRefused", Before::kInstalled, kUninstaller, "/S /D=C:\\x", 0, 1, false, {}, kDefaultLog},
 };
 
