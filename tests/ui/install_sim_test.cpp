@@ -24,6 +24,7 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
+#include "package/install_paths.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
 
@@ -265,6 +266,16 @@ TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_EQ(out.boxes[0].text.rfind("未找到安装所需的Data文件夹 !", 0), 0u);
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+}
+
+TEST_F(InstallTest, CrowdedPackageClosesAsCancelledAfterItsMessage) {
+  for (int i = 0; i < 100; ++i) SimFiles::Get().AddFile("C:\\pkg\\Data\\f" + std::to_string(i) + ".txt");
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); });
+  EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 9);
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].text, kPackageDamagedText);
+  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\readme.txt"));
 }
 
 // The path the user typed, and where the install went.
