@@ -70,11 +70,12 @@ bool PlainName(std::string_view name) {
 
 bool SameText(std::string_view a, std::string_view b) { return platform::EqualsIgnoreCase(a, b); }
 
-// A "." or ".." among the names of a path: the record names each place
+// A "." or "..", or a name that ends in a dot or a blank (which the full
+// form drops), among the names of a path: the record names each place
 // plainly, never by a way round.
 bool HasDotName(std::string_view path) {
   for (const std::string& name : platform::SplitAtChar(path, '\\'))
-    if (name == "." || name == "..") return true;
+    if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return true;
   return false;
 }
 
