@@ -522,12 +522,11 @@ bool DeleteAtRestart(const char* path) {
 int CancelDeletesAtRestart(const std::function<bool(const std::string&)>& cancel) {
   std::vector<std::string>& pending = FileSystem::Get().PendingDeleteList();
   const std::size_t before = pending.size();
-  pending.erase(std::remove_if(pending.begin(), pending.end(),
-                               [&](const std::string& path) {
-                                 std::string full;
-                                 return cancel(FullPath(path, &full) ? full : path);
-                               }),
-                pending.end());
+  const auto cancelled = [&](const std::string& path) {
+    std::string full;
+    return cancel(FullPath(path, &full) ? full : path);
+  };
+  pending.erase(std::remove_if(pending.begin(), pending.end(), cancelled), pending.end());
   return static_cast<int>(before - pending.size());
 }
 
@@ -542,11 +541,10 @@ bool FullPath(const std::string& path, std::string* full) {
   std::string stream;
   if (text.empty() || !FileSystem::Get().Split(text, &names, &stream)) return false;
   std::string& last = names.back();
-  while (names.size() > 1 && !last.empty() && (last.back() == '.' || last.back() == ' '))
-    last.pop_back();
+  while (names.size() > 1 && !last.empty() && (last.back() == '.' || last.back() == ' ')) last.pop_back();
   std::string out = names[0];
   for (std::size_t i = 1; i < names.size(); ++i) out += "\\" + names[i];
-  if (names.size() == 1 || (EndsWithChar(text, '\\') && names.size() > 1)) out += "\\";
+  if (names.size() == 1 || EndsWithChar(text, '\\')) out += "\\";
   if (!stream.empty()) out += ":" + stream;
   if (out.size() >= kPathBuffer) return false;
   *full = out;

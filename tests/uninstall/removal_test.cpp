@@ -3,6 +3,7 @@
 // goes, and what somebody else wrote or changed stays.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
 #include <functional>
 
@@ -36,8 +37,7 @@ const RemovalCase kCases[] = {
        ASSERT_TRUE(ts::WriteTree({ts::Sz(ts::kHostKey24 + "\\Applications\\Other", "C:\\o.zrx", "LOADER")}));
      },
      {"H24\\", "H24\\Fonts\\", "key Applications", "key Applications\\Other"}},
-    // Another install is registered with the host now: its key and the
-    // host's fonts stay.
+    // Another install is registered with the host now: its key and fonts stay.
     {"KeepsRewrittenLoaderKeyAndItsHostsFonts",
      [](ts::UninstallFixture&) {
        ASSERT_TRUE(ts::WriteTree({ts::Sz(ts::kLoaderKey24, "D:\\Elsewhere\\Tarnwell\\Korvex2021.ZRX", "LOADER")}));
@@ -97,16 +97,14 @@ INSTANTIATE_TEST_SUITE_P(Rules, Removal, testing::ValuesIn(kCases), CaseName());
 
 using Uninstall = ts::UninstallFixture;
 
-// The date of the install: the simulation's fixed clock, or the C library's
-// local date under Wine.
+// The install's date: the simulation's fixed clock, the C library's under Wine.
 std::string Today() {
 #if defined(TARNWELL_PLATFORM_SIM)
   return "20261208";
 #else
-  const std::time_t now = std::time(nullptr);
   char text[9];
-  std::strftime(text, sizeof text, "%Y%m%d", std::localtime(&now));
-  return text;
+  const std::time_t now = std::time(nullptr);
+  return std::string(text, std::strftime(text, sizeof text, "%Y%m%d", std::localtime(&now)));
 #endif
 }
 
@@ -129,17 +127,14 @@ TEST_F(Uninstall, TheEntryNamesTheInstall) {
     EXPECT_EQ(type, platform::kRegSz) << name;
     EXPECT_EQ(data, text + std::string(1, '\0')) << name;
   }
-  // The package's files and fonts hold a few bytes each and the record
-  // less than a KB; the uninstaller is this test program.
+  // The uninstaller (this test program) and a few bytes of package, fonts and record.
   std::uint64_t image = 0;
-  ASSERT_TRUE(platform::FileSize(platform::ExecutablePath().c_str(), &image));
-  std::uint32_t sizeType = 0;
+  std::uint32_t kb = 0, sizeType = 0;
   std::string size;
-  ASSERT_TRUE(ts::ReadValue(ts::kEntryKey, "EstimatedSize", &sizeType, &size));
-  ASSERT_EQ(size.size(), 4u);
-  const std::uint32_t kb = *reinterpret_cast<const std::uint32_t*>(size.data());
-  EXPECT_GE(kb, (image + 1023) / 1024);
-  EXPECT_LE(kb, image / 1024 + 2);
+  ASSERT_TRUE(platform::FileSize(platform::ExecutablePath().c_str(), &image));
+  ASSERT_TRUE(ts::ReadValue(ts::kEntryKey, "EstimatedSize", &sizeType, &size) && size.size() == 4u);
+  std::memcpy(&kb, size.data(), 4);
+  EXPECT_TRUE(kb >= (image + 1023) / 1024 && kb <= image / 1024 + 2) << kb;
   const std::vector<std::pair<const char*, std::uint32_t>> numbers = {{"NoModify", 1}, {"NoRepair", 1}};
   for (const auto& [name, number] : numbers) {
     std::uint32_t type = 0;
