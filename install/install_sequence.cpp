@@ -30,6 +30,7 @@ constexpr const char* kCloseHostText = "请关闭CAD后再进行安装 !";
 constexpr const char* kCloseHostCaption = "Tarnwell软件安装";
 constexpr const char* kDoneText = "安装完成，重启CAD即可使用 !";
 constexpr const char* kDoneCaption = "Tarnwell工具箱安装";
+constexpr const char* kUnnamedPathText = "安装路径含有系统无法识别的字符 !\n\n请选择其他安装路径 !";
 
 constexpr int kProgressMax = 50;
 
@@ -135,6 +136,13 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     return kExitBadPath;
   }
   if (installPath.empty()) throw platform::InvalidArgumentError();
+  // Typed, picked or given with /D=: a character that GBK cannot hold came
+  // in as kUnnamedChar, and no folder of that name can be made or used.
+  if (platform::HoldsUnnamedChar(installPath)) {
+    platform::Log("install path holds a character that GBK cannot hold: \"" + installPath + "\"");
+    session.Tell(kUnnamedPathText, kSetupCaption);
+    return session.Silent() ? kExitBadPath : kInstallNotRun;
+  }
   DropTrailingSeparator(installPath);
   // Every path made from the install folder must fit its buffer (kPathBuffer):
   // refuse a folder that is too long before anything is created.

@@ -11,6 +11,8 @@
 
 const char* const kMissingPackageText =
     "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
+const char* const kUnnamedPackagePathText =
+    "安装文件所在的路径含有系统无法识别的字符 !\n\n请将安装文件解压到其他路径后再执行SetUp.exe !";
 const char* const kCopyFailedFormat =
     "拷贝文件 %s 失败，可能原因如下：\n\n1、CAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
 
@@ -87,6 +89,16 @@ bool VisitListing(const std::string& folder, const char* pattern, int limit,
   return true;
 }
 
+// The first entry of the folder whose name has no GBK form (or one too
+// long for the find record), as listed; empty when every name converts.
+std::string UnnamedEntry(const std::string& folder) {
+  platform::FindEntry entry;
+  platform::FileFinder finder;
+  for (bool more = finder.First((folder + "\\*.*").c_str(), &entry); more; more = finder.Next(&entry))
+    if (platform::HoldsUnnamedChar(entry.name)) return folder + "\\" + entry.name;
+  return std::string();
+}
+
 }  // namespace
 
 PathKind ProbePath(const std::string& path) {
@@ -122,6 +134,11 @@ bool GetPackageSource(std::string& source, CInstallSession& session) {
   const std::string exe = platform::ExecutablePath();
   const std::size_t cut = platform::FindLastChar(exe, '\\');
   const std::string folder = cut == std::string::npos ? std::string() : exe.substr(0, cut);
+  if (platform::HoldsUnnamedChar(folder)) {
+    platform::Log("package folder holds a character that GBK cannot hold: " + folder);
+    session.Tell(kUnnamedPackagePathText, kSetupCaption);
+    return false;
+  }
   if (ProbePath(folder + "\\" + kDataFolder) == kPathFolder) {
     source = folder + "\\" + kDataFolder;
     return true;
@@ -159,6 +176,14 @@ bool CopyPackageFiles(CInstallTarget& target) {
     platform::Log("package source too deep to be listed: " + source);
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
+  }
+  // A package or library file that no GBK name can give cannot be copied
+  // under its name: refuse the package before anything of it is copied.
+  for (const std::string& folder : {source, source + "\\" + kLibraryFolder}) {
+    const std::string unnamed = UnnamedEntry(folder);
+    if (unnamed.empty()) continue;
+    platform::Log("package entry without a GBK name: " + unnamed);
+    return session.Stop(kExitPackageUnusable);
   }
   if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
   return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,

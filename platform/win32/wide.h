@@ -26,6 +26,22 @@ bool Widen(std::string_view gbk, std::vector<wchar_t>* wide);
 // units, or npos for a NUL-terminated text.
 bool Narrow(const wchar_t* wide, std::size_t length, std::string* gbk);
 
+// Text that comes back from Windows (names in a listing, paths, window
+// texts, registry data, the command line) as GBK, each character that GBK
+// cannot hold, and each surrogate without its pair, replaced by the byte
+// kUnnamedChar (platform/codepage.h). No GBK text holds that byte and Widen
+// refuses it, so such a text never names anything when it goes back to
+// Windows, and the install's checks (HoldsUnnamedChar) can tell and refuse it.
+std::string FromWide(const wchar_t* wide, std::size_t length = std::string::npos);
+
+// A text to be shown (a window text, a message box): as Widen, but each byte
+// that is no GBK character (kUnnamedChar among them) shows as U+FFFD.
+void WidenShown(std::string_view gbk, std::vector<wchar_t>* wide);
+
+// The code every door call leaves as LastError() for a name that does not
+// convert (ERROR_NO_UNICODE_TRANSLATION).
+constexpr unsigned long kNoTranslationError = 1113;
+
 // A GBK text as a NUL-terminated UTF-16 string for one call, for texts known
 // to convert (the program's own literals); empty where the text does not
 // convert.
@@ -38,6 +54,30 @@ class Wide {
  private:
   std::vector<wchar_t> text_;
   bool ok_ = false;
+};
+
+// A name handed to Windows (a path, a key or value name, a pattern) as a
+// NUL-terminated UTF-16 string. One that does not convert sets LastError()
+// to kNoTranslationError; the call is then not to be made.
+class WideName {
+ public:
+  explicit WideName(std::string_view gbk);
+  const wchar_t* c_str() const { return text_.data(); }
+  bool ok() const { return ok_; }
+
+ private:
+  std::vector<wchar_t> text_;
+  bool ok_ = false;
+};
+
+// A text to be shown, as a NUL-terminated UTF-16 string (WidenShown).
+class Shown {
+ public:
+  explicit Shown(std::string_view gbk) { WidenShown(gbk, &text_); }
+  const wchar_t* c_str() const { return text_.data(); }
+
+ private:
+  std::vector<wchar_t> text_;
 };
 
 }  // namespace platform
