@@ -117,16 +117,23 @@ SetupProcess::~SetupProcess() {
 
 bool SetupProcess::Start(const std::string& exe, std::string* error, const std::string& folder,
                          const std::string& arguments) {
+  const auto wide = [](const std::string& text) {
+    std::vector<wchar_t> units;
+    platform::WidenShown(text, &units);
+    return std::wstring(units.data());
+  };
+  return StartWide(wide(exe), error, wide(folder), wide(arguments));
+}
+
+bool SetupProcess::StartWide(const std::wstring& exe, std::string* error, const std::wstring& folder,
+                             const std::wstring& arguments) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::string command = "\"" + exe + "\"";
-  if (!arguments.empty()) command += " " + arguments;
-  std::vector<wchar_t> line;
-  platform::WidenShown(command, &line);
-  const platform::Wide program(exe), current(folder);
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : current.c_str(), &si, &pi)) {
+  std::wstring line = L"\"" + exe + L"\"";
+  if (!arguments.empty()) line += L" " + arguments;
+  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
     if (error) *error = "CreateProcessW failed, error " + std::to_string(GetLastError());
     return false;
   }
