@@ -1,8 +1,7 @@
-// Every narrow string literal of the program (compiled to GBK) converts with
-// code page 936 to the UTF-16 of its source text: no literal is lost at the
-// door of the wide functions, and none turns into another character there
-// (GBK as the compiler knows it and code page 936 as Windows has it differ in
-// a few characters, such as the dashes).
+// Every narrow literal of the program (GBK) converts with code page 936 to the
+// UTF-16 of its source text: none is lost at the door of the wide functions,
+// and none turns into another character there (GBK as the compiler has it
+// and code page 936 as Windows has it differ in a few, such as the dashes).
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -19,8 +18,7 @@ struct ProgramLiteral {
   std::size_t utf16Length;
   const char* where;
 };
-
-#include "program_literals.inc"
+#include "program_literals.inc"  // tests/platform/program_literals.py
 
 TEST(ProgramLiterals, EachConvertsToTheUtf16OfItsSourceText) {
   ASSERT_GT(sizeof kProgramLiterals / sizeof kProgramLiterals[0], 300u);
