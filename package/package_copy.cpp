@@ -89,14 +89,18 @@ bool VisitListing(const std::string& folder, const char* pattern, int limit,
   return true;
 }
 
-// The first entry of the folder whose name has no GBK form (or one too
-// long for the find record), as listed; empty when every name converts.
-std::string UnnamedEntry(const std::string& folder) {
+// The entries a listing of the folder gives, "." and ".." included (0 when
+// it cannot be started). The first whose name has no GBK form (or one too
+// long for the find record) goes into `unnamed` while that is empty.
+int CountEntries(const std::string& folder, std::string* unnamed) {
   platform::FindEntry entry;
   platform::FileFinder finder;
-  for (bool more = finder.First((folder + "\\*.*").c_str(), &entry); more; more = finder.Next(&entry))
-    if (platform::HoldsUnnamedChar(entry.name)) return folder + "\\" + entry.name;
-  return std::string();
+  int count = 0;
+  for (bool more = finder.First((folder + "\\*.*").c_str(), &entry); more; more = finder.Next(&entry)) {
+    ++count;
+    if (unnamed->empty() && platform::HoldsUnnamedChar(entry.name)) *unnamed = folder + "\\" + entry.name;
+  }
+  return count;
 }
 
 }  // namespace
@@ -177,12 +181,23 @@ bool CopyPackageFiles(CInstallTarget& target) {
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
   }
-  // A package or library file that no GBK name can give cannot be copied
-  // under its name: refuse the package before anything of it is copied.
-  for (const std::string& folder : {source, source + "\\" + kLibraryFolder}) {
-    const std::string unnamed = UnnamedEntry(folder);
-    if (unnamed.empty()) continue;
+  // More entries than the copies look at: not the package this installer
+  // was made for (or a flat layout unpacked into a crowded folder). Counted
+  // first, so that such a package is never installed in part. A package or
+  // library file that no GBK name can give cannot be copied under its name:
+  // refused the same way, before anything of it is copied.
+  std::string unnamed;
+  const int entries = CountEntries(source, &unnamed);
+  const int libraryEntries = CountEntries(source + "\\" + kLibraryFolder, &unnamed);
+  if (!unnamed.empty()) {
     platform::Log("package entry without a GBK name: " + unnamed);
+    return session.Stop(kExitPackageUnusable);
+  }
+  if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
+    platform::Log("package not usable: " + std::to_string(entries) + " entries in " + source +
+                  " (at most " + std::to_string(kPackageEntryLimit) + "), " +
+                  std::to_string(libraryEntries) + " in its library (at most " +
+                  std::to_string(kLibraryEntryLimit) + ")");
     return session.Stop(kExitPackageUnusable);
   }
   if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
@@ -205,6 +220,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
       platform::Log(std::string("answer: ") + AnswerName(answer));
       if (answer == platform::kIdAbort) return session.Stop(kExitCopyStopped);
       if (answer != platform::kIdRetry) {
+        session.MarkPartial();
         ClearReadOnly(to);
         return true;
       }
@@ -218,12 +234,16 @@ bool CopyPackageFiles(CInstallTarget& target) {
 
 void CopyExtensionLibrary(CInstallTarget& target) {
   std::string source;
-  if (!GetPackageSource(source, target.Session())) return;
+  if (!GetPackageSource(source, target.Session())) {
+    target.Session().MarkPartial();
+    return;
+  }
   const std::string librarySource = source + "\\" + kLibraryFolder;
   PathBuffer libraryTarget, pattern;
   if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder}) ||
       !ComposePath(pattern, {librarySource, "\\*.*"})) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
+    target.Session().MarkPartial();
     return;
   }
   if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
@@ -233,7 +253,10 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     const std::string to = std::string(libraryTarget) + "\\" + entry.name;
     ClearReadOnly(from);
     ClearReadOnly(to);
-    if (CopyOneFileLogged("library file", from, to)) NoteLibraryFile(to);
+    if (CopyOneFileLogged("library file", from, to))
+      NoteLibraryFile(to);
+    else
+      target.Session().MarkPartial();
     ClearReadOnly(to);
     return true;
   });

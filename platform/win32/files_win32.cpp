@@ -26,6 +26,11 @@ std::string PathText(const wchar_t* buffer, DWORD n) {
   std::string text = FromWide(buffer, n);
   return text.size() < kPathBuffer ? text : std::string();
 }
+// One wide call that takes the path alone.
+bool OnPath(const char* path, BOOL(WINAPI* call)(LPCWSTR)) {
+  const WideName name(path);
+  return name.ok() && call(name.c_str()) != 0;
+}
 }  // namespace
 
 bool FileFinder::First(const char* pattern, FindEntry* entry) {
@@ -63,10 +68,7 @@ bool WriteAttributes(const char* path, std::uint32_t attributes) {
   return name.ok() && SetFileAttributesW(name.c_str(), attributes) != 0;
 }
 
-bool RemoveFile(const char* path) {
-  const WideName name(path);
-  return name.ok() && DeleteFileW(name.c_str()) != 0;
-}
+bool RemoveFile(const char* path) { return OnPath(path, &DeleteFileW); }
 
 bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   const WideName source(from), target(to);
@@ -79,10 +81,7 @@ bool MakeFolder(const char* path) {
   return name.ok() && CreateDirectoryW(name.c_str(), nullptr) != 0;
 }
 
-bool RemoveFolder(const char* path) {
-  const WideName name(path);
-  return name.ok() && RemoveDirectoryW(name.c_str()) != 0;
-}
+bool RemoveFolder(const char* path) { return OnPath(path, &RemoveDirectoryW); }
 
 std::uint32_t LinkCount(const char* path) {
   const WideName name(path);
@@ -165,10 +164,7 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   return ok;
 }
 
-bool ChangeCurrentFolder(const char* path) {
-  const WideName name(path);
-  return name.ok() && SetCurrentDirectoryW(name.c_str()) != 0;
-}
+bool ChangeCurrentFolder(const char* path) { return OnPath(path, &SetCurrentDirectoryW); }
 
 std::string ExecutablePath() {
   // As many units as the narrow call had bytes; a character without a GBK

@@ -17,29 +17,35 @@ bool Succeeded(LONG result) {
   return false;
 }
 
+// Opens or creates the key `path` below `parent` with a call of
+// RegOpenKeyW's kind; false, with the error as LastError(), when it fails.
+bool OpenWith(void* parent, const char* path, LONG(WINAPI* call)(HKEY, LPCWSTR, PHKEY), void** handle) {
+  const WideName name(path);
+  HKEY key = nullptr;
+  if (!name.ok() || !Succeeded(call(H(parent), name.c_str(), &key))) return false;
+  *handle = key;
+  return true;
+}
+
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 // The data of a value: text types turned from UTF-16 into GBK (a character
 // without a GBK form as kUnnamedChar), every other type as it is stored.
 bool ReadData(HKEY key, const char* name, DWORD* type, std::string* data) {
   const WideName value(name ? name : "");
-  if (!value.ok()) return false;
-  DWORD kind = 0, size = 0;
-  if (RegQueryValueExW(key, value.c_str(), nullptr, &kind, nullptr, &size) != ERROR_SUCCESS)
+  DWORD size = 0;
+  if (!value.ok() || RegQueryValueExW(key, value.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS)
     return false;
-  std::string bytes(size, '\0');
-  if (RegQueryValueExW(key, value.c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(bytes.data()),
+  // Whole UTF-16 units, one more than the data needs: an odd last byte is
+  // no unit (the narrow call drops it as well).
+  std::vector<wchar_t> units(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key, value.c_str(), nullptr, type, reinterpret_cast<BYTE*>(units.data()),
                        &size) != ERROR_SUCCESS)
     return false;
-  bytes.resize(size);
-  if (IsText(kind)) {
-    // An odd last byte is no UTF-16 unit; the narrow call drops it as well.
-    std::vector<wchar_t> units(bytes.size() / sizeof(wchar_t) + 1, L'\0');
-    std::memcpy(units.data(), bytes.data(), bytes.size() - bytes.size() % sizeof(wchar_t));
-    bytes = FromWide(units.data(), units.size() - 1);
-  }
-  *type = kind;
-  *data = std::move(bytes);
+  if (IsText(*type))
+    *data = FromWide(units.data(), size / sizeof(wchar_t));
+  else
+    data->assign(reinterpret_cast<const char*>(units.data()), size);
   return true;
 }
 }  // namespace
@@ -64,20 +70,12 @@ bool RegKey::OpenForRead(const RegKey& parent, const char* name) {
 
 bool RegKey::Open(const RegKey& parent, const char* path) {
   Close();
-  const WideName name(path);
-  HKEY key = nullptr;
-  if (!name.ok() || !Succeeded(RegOpenKeyW(H(parent.handle_), name.c_str(), &key))) return false;
-  handle_ = key;
-  return true;
+  return OpenWith(parent.handle_, path, &RegOpenKeyW, &handle_);
 }
 
 bool RegKey::Create(const RegKey& parent, const char* path) {
   Close();
-  const WideName name(path);
-  HKEY key = nullptr;
-  if (!name.ok() || !Succeeded(RegCreateKeyW(H(parent.handle_), name.c_str(), &key))) return false;
-  handle_ = key;
-  return true;
+  return OpenWith(parent.handle_, path, &RegCreateKeyW, &handle_);
 }
 
 void RegKey::Close() {

@@ -47,7 +47,10 @@ constexpr unsigned long kNoTranslationError = 1113;
 // convert.
 class Wide {
  public:
-  explicit Wide(std::string_view gbk) { ok_ = Widen(gbk, &text_); }
+  explicit Wide(std::string_view gbk);
+  ~Wide();
+  Wide(const Wide&) = delete;
+  Wide& operator=(const Wide&) = delete;
   const wchar_t* c_str() const { return text_.data(); }
   bool ok() const { return ok_; }
 
@@ -57,23 +60,29 @@ class Wide {
 };
 
 // A name handed to Windows (a path, a key or value name, a pattern) as a
-// NUL-terminated UTF-16 string. One that does not convert sets LastError()
-// to kNoTranslationError; the call is then not to be made.
+// NUL-terminated UTF-16 string, in a buffer of its own (no allocation: the
+// door calls stay small). One that does not convert sets LastError() to
+// kNoTranslationError, one longer than the buffer to ERROR_FILENAME_EXCED_RANGE;
+// the call is then not to be made.
 class WideName {
  public:
   explicit WideName(std::string_view gbk);
-  const wchar_t* c_str() const { return text_.data(); }
+  const wchar_t* c_str() const { return text_; }
   bool ok() const { return ok_; }
 
  private:
-  std::vector<wchar_t> text_;
-  bool ok_ = false;
+  static constexpr std::size_t kUnits = 1024;  // far beyond MAX_PATH and a key path
+  wchar_t text_[kUnits];
+  bool ok_;
 };
 
 // A text to be shown, as a NUL-terminated UTF-16 string (WidenShown).
 class Shown {
  public:
-  explicit Shown(std::string_view gbk) { WidenShown(gbk, &text_); }
+  explicit Shown(std::string_view gbk);
+  ~Shown();
+  Shown(const Shown&) = delete;
+  Shown& operator=(const Shown&) = delete;
   const wchar_t* c_str() const { return text_.data(); }
 
  private:

@@ -28,7 +28,7 @@ GdiObject CreateFont(int height, int width, int escapement, int orientation, int
   // The face by its Unicode name ("宋体" is SimSun on every system).
   return ::CreateFontW(height, width, escapement, orientation, weight, italic, underline,
                        strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
-                       face ? Wide(face).c_str() : nullptr);
+                       face ? WideName(face).c_str() : nullptr);
 }
 
 bool DeleteObject(GdiObject object) {
@@ -98,7 +98,7 @@ Rect ScreenToClientRect(WindowHandle window, Rect rect) {
 
 WindowHandle CreateChildWindow(std::uint32_t exStyle, const char* className, const char* text,
                                std::uint32_t style, const Rect& rect, WindowHandle parent, int id) {
-  HWND child = CreateWindowExW(exStyle, Wide(className).c_str(), Shown(text ? text : "").c_str(),
+  HWND child = CreateWindowExW(exStyle, WideName(className).c_str(), WideName(text ? text : "").c_str(),
                                style, rect.left, rect.top, rect.right - rect.left,
                                rect.bottom - rect.top, W(parent), nullptr, GetModuleHandleW(nullptr),
                                nullptr);
