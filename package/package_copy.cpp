@@ -1,5 +1,6 @@
 #include "package/package_copy.h"
 
+#include "package/folder_lock.h"
 #include "package/install_paths.h"
 #include "package/install_record.h"
 #include "package/package_layout.h"
@@ -201,7 +202,7 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
     return;
   }
-  if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
+  if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
   VisitListing(librarySource, pattern, kLibraryEntryLimit, *target.m_progress,
                [&](const platform::FindEntry& entry) {
     const std::string from = librarySource + "\\" + entry.name;

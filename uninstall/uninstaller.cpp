@@ -1,12 +1,15 @@
 #include "uninstall/uninstaller.h"
 
 #include "host/host_process.h"
+#include "package/folder_lock.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 #include "uninstall/removal.h"
 
 const char* const kUninstallNoRecordText =
     "未找到安装记录 Uninstall.dat，或它已损坏 !\n\n没有删除任何文件。";
+const char* const kUninstallUnsafeText =
+    "安装文件夹所在的路径不安全 !\n\n没有删除任何文件。";
 
 const char* UninstallExitMeaning(int code) {
   switch (code) {
@@ -50,6 +53,14 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     log("the host program is running: nothing removed");
     if (!run.silent) box(kUninstallHostRunningText, platform::kMbOk);
     return kUninstallHostRunning;
+  }
+  // Nothing is removed through a folder that somebody else could rename
+  // or re-own meanwhile.
+  std::string reason;
+  if (!run.installFolder.empty() && !SecureTheWay(run.installFolder, &reason)) {
+    log("install path not safe: " + reason + ": nothing removed");
+    if (!run.silent) box(kUninstallUnsafeText, platform::kMbOk);
+    return kUninstallNoRecord;
   }
   InstallRecord record;
   int ignored = 0;

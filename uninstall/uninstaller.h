@@ -13,6 +13,8 @@ constexpr const char* kUninstallHostRunningText = "请关闭CAD后再进行卸�
 constexpr const char* kUninstallConfirmText = "确定要卸载Tarnwell软件吗 ?";
 constexpr const char* kUninstallDoneText = "卸载完成 !";
 extern const char* const kUninstallNoRecordText;
+// A folder on the way to the install folder is not safe (exit 1).
+extern const char* const kUninstallUnsafeText;
 
 // Exit codes of the uninstall.
 enum UninstallExit : int {

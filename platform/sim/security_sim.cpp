@@ -9,9 +9,7 @@ namespace platform {
 namespace sim {
 
 namespace {
-const char* const kSidEveryone = "S-1-1-0";
 const char* const kUserSid = "S-1-5-21-1-2-3-1001";
-const char* const kPrivilegeBackup = "SeBackupPrivilege";
 }  // namespace
 
 bool SimToken::Has(const std::string& sid) const {
@@ -24,7 +22,7 @@ SimToken ElevatedAdministrator() {
   t.groups = {kSidAdministrators, kSidUsers, kSidAuthenticatedUsers, kSidEveryone};
   t.owners = {kUserSid, kSidAdministrators};
   t.defaultOwner = kSidAdministrators;
-  t.held = {kPrivilegeTakeOwnership, kPrivilegeRestore, kPrivilegeBackup};
+  t.held = {kPrivilegeRestore, kPrivilegeBackup};
   return t;
 }
 
@@ -75,8 +73,8 @@ std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token) {
       granted |= ace.mask & ~denied;
   }
   const auto on = [&](const char* p) { return token.enabled.count(p) != 0; };
-  if (on(kPrivilegeTakeOwnership)) granted |= kAccessWriteOwner;
-  if (on(kPrivilegeRestore)) granted |= kAccessWriteOwner | kAccessWriteDac;
+  if (on(kPrivilegeRestore))
+    granted |= kAccessWriteOwner | kAccessWriteDac | kAccessDelete | kAccessWriteAttributes;
   if (on(kPrivilegeBackup)) granted |= kAccessListFolder | kAccessReadControl;
   return granted;
 }
@@ -107,34 +105,6 @@ std::uint32_t Target(const char* path, bool follow, FsNode** node) {
 using sim::FsNode;
 using sim::FileSystem;
 
-std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("SetKernelObjectSecurity ") + path + " owner " + ownerSid);
-  FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
-  const sim::SimToken& token = fs.Token();
-  if (!(sim::GrantedAccess(*node->security, token) & kAccessWriteOwner)) return kErrorAccessDenied;
-  const bool anyOwner = token.enabled.count(kPrivilegeRestore) != 0;
-  if (!anyOwner &&
-      std::find(token.owners.begin(), token.owners.end(), ownerSid) == token.owners.end())
-    return kErrorInvalidOwner;
-  node->security->owner = ownerSid;
-  return 0;
-}
-
-std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool protect) {
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("SetKernelObjectSecurity ") + path +
-            (protect ? " protected dacl" : " dacl"));
-  FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
-  if (!(sim::GrantedAccess(*node->security, fs.Token()) & kAccessWriteDac))
-    return kErrorAccessDenied;
-  node->security->dacl = aces;
-  node->security->protectedDacl = protect;
-  return 0;
-}
-
 std::uint32_t EnablePrivilege(const char* name, bool enable) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("AdjustTokenPrivileges ") + name + (enable ? " on" : " off"));
@@ -154,5 +124,134 @@ std::uint32_t EnablePrivilege(const char* name, bool enable) {
     token.enabled.erase(privilege);
   return 0;
 }
+
+std::string ProcessUserSid() { return FileSystem::Get().Token().user; }
+
+std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) {
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateDirectoryW ") + path);
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(path, &names, &stream) || !stream.empty()) return 123;  // ERROR_INVALID_NAME
+  if (fs.Walk(names)) return kErrorNameExists;
+  FsNode* parent = names.size() < 2 ? nullptr
+                                     : fs.Follow(fs.Walk({names.begin(), names.end() - 1}));
+  if (!parent || !parent->IsFolder()) return kErrorPathNotFound;
+  const sim::SimToken& token = fs.Token();
+  if (security.owner != token.defaultOwner &&
+      std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
+    return kErrorInvalidOwner;
+  FsNode* node = fs.NewChild(parent, names.back(), 0x10);
+  *node->security = security;
+  node->madeByThisProcess = true;
+  return 0;
+}
+
+bool MadeByThisProcess(const char* path) {
+  const FsNode* node = FileSystem::Get().Find(path);
+  return node && node->madeByThisProcess;
+}
+
+namespace {
+FsNode* Node(void* handle) { return static_cast<FsNode*>(handle); }
+
+bool HeldBelow(const FsNode& node) {
+  for (const auto& child : node.children)
+    if (child->heldOpen || child->heldForDelete || HeldBelow(*child)) return true;
+  return false;
+}
+}  // namespace
+
+std::uint32_t HeldEntry::Open(const char* path, std::uint32_t access) {
+  Close();
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " no delete sharing");
+  FsNode* node = nullptr;
+  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
+  std::uint32_t granted = sim::GrantedAccess(*node->security, fs.Token());
+  // FILE_DELETE_CHILD on the folder gives DELETE on what it holds.
+  if (node->parent && (sim::GrantedAccess(*node->parent->security, fs.Token()) & 0x40))
+    granted |= kAccessDelete;
+  access |= kAccessListFolder;
+  if (!node->IsFolder()) granted |= kAccessListFolder;  // reading a file's data: not modelled
+  if ((access & granted) != access) return kErrorAccessDenied;
+  if (node->heldForDelete || (node->heldOpen && (access & kAccessDelete)))
+    return kErrorHeldOpen;
+  handle_ = node;
+  return 0;
+}
+
+std::uint32_t HeldEntry::Attributes(std::uint32_t* attributes) const {
+  *attributes = Node(handle_)->attributes;
+  return 0;
+}
+
+std::uint32_t HeldEntry::ReadSecurity(FileSecurity* security) const {
+  *security = *Node(handle_)->security;
+  return 0;
+}
+
+std::uint32_t HeldEntry::SetDacl(const std::vector<Ace>& aces, bool protect) const {
+  FsNode* node = Node(handle_);
+  FileSystem::Get().Record("SetKernelObjectSecurity " + node->name + " by handle" +
+                           (protect ? " protected dacl" : " dacl"));
+  node->security->dacl = aces;
+  node->security->protectedDacl = protect;
+  return 0;
+}
+
+std::uint32_t HeldEntry::FinalPath(std::string* path) const {
+  std::string out;
+  for (const FsNode* n = Node(handle_); n; n = n->parent)
+    out = n->parent ? "\\" + n->name + out : n->name + (out.empty() ? "\\" : out);
+  *path = out;
+  return 0;
+}
+
+std::uint32_t HeldEntry::Rename(const char* newPath) const {
+  FileSystem& fs = FileSystem::Get();
+  FsNode* node = Node(handle_);
+  fs.Record("SetFileInformationByHandle " + node->name + " rename " + newPath);
+  std::vector<std::string> names;
+  std::string stream;
+  if (!fs.Split(newPath, &names, &stream) || !stream.empty() || names.size() < 2) return 123;
+  if (fs.Walk(names)) return kErrorNameExists;
+  FsNode* parent = fs.Follow(fs.Walk({names.begin(), names.end() - 1}));
+  if (!parent || !parent->IsFolder()) return kErrorPathNotFound;
+  const FsNode* drive = node;
+  while (drive->parent) drive = drive->parent;
+  if (!fs.Drive(names[0]) || fs.Drive(names[0]) != drive) return 17;  // ERROR_NOT_SAME_DEVICE
+  if (!node->parent || HeldBelow(*node)) return kErrorAccessDenied;
+  auto& siblings = node->parent->children;
+  for (auto it = siblings.begin(); it != siblings.end(); ++it) {
+    if (it->get() != node) continue;
+    std::unique_ptr<FsNode> moved = std::move(*it);
+    siblings.erase(it);
+    moved->name = names.back();
+    moved->parent = parent;
+    parent->children.push_back(std::move(moved));
+    break;
+  }
+  return 0;
+}
+
+std::uint32_t HeldEntry::Delete() {
+  FileSystem& fs = FileSystem::Get();
+  FsNode* node = Node(handle_);
+  fs.Record("SetFileInformationByHandle " + node->name + " delete");
+  if (!node->children.empty()) return 145;  // ERROR_DIR_NOT_EMPTY
+  if (!node->parent || node == fs.Find(fs.ExecutablePath())) return kErrorAccessDenied;
+  node->attributes &= ~std::uint32_t{0x01};
+  auto& siblings = node->parent->children;
+  for (auto it = siblings.begin(); it != siblings.end(); ++it)
+    if (it->get() == node) {
+      siblings.erase(it);
+      break;
+    }
+  handle_ = nullptr;
+  return 0;
+}
+
+void HeldEntry::Close() { handle_ = nullptr; }
 
 }  // namespace platform
