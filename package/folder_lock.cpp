@@ -269,6 +269,9 @@ CInstallFolder::Result CInstallFolder::Prepare(const std::string& folder, std::s
 
 namespace {
 
+// More entries in one folder than any package holds: the rest stays.
+constexpr std::size_t kListLimit = 100000;
+
 // Removes the held entry at `path` (its final path): a folder with what it
 // holds, each entry opened by handle without following it and checked to be
 // where it was listed; a link or a file as itself.
@@ -276,14 +279,11 @@ void RemoveHeld(HeldEntry& held, const std::string& path, Privileges& privileges
   std::uint32_t attributes = 0;
   std::uint32_t error = held.Attributes(&attributes);
   if (!error && (attributes & (kAttrDirectory | kAttrReparsePoint)) == kAttrDirectory) {
+    // Listed through the handle: a listing by path would be refused while
+    // the folder is held without delete sharing.
     std::vector<std::string> names;
-    FileFinder finder;
-    FindEntry e;
-    for (bool more = finder.First((path + "\\*").c_str(), &e); more; more = finder.Next(&e)) {
-      const std::string name = e.name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    finder.Close();
+    if (const std::uint32_t listed = held.List(&names, kListLimit))
+      Log("not listed " + path + ": " + DescribeError(listed));
     for (const std::string& name : names) {
       const std::string child = path + "\\" + name;
       HeldEntry entry;

@@ -144,6 +144,9 @@ class HeldEntry {
   std::uint32_t ReadSecurity(FileSecurity* security) const;
   // SetKernelObjectSecurity of the DACL, as SetFileDacl (needs WRITE_DAC).
   std::uint32_t SetDacl(const std::vector<Ace>& aces, bool protect) const;
+  // GetFileInformationByHandleEx(FileIdBothDirectoryInfo): the names a held
+  // folder holds, "." and ".." left out, at most `limit` of them.
+  std::uint32_t List(std::vector<std::string>* names, std::size_t limit) const;
   // GetFinalPathNameByHandleW, "X:\..." (without "\\?\").
   std::uint32_t FinalPath(std::string* path) const;
   // SetFileInformationByHandle(FileRenameInfo) to another name of the same

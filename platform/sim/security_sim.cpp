@@ -200,6 +200,13 @@ std::uint32_t HeldEntry::SetDacl(const std::vector<Ace>& aces, bool protect) con
   return 0;
 }
 
+std::uint32_t HeldEntry::List(std::vector<std::string>* names, std::size_t limit) const {
+  names->clear();
+  for (const auto& child : Node(handle_)->children)
+    if (names->size() < limit) names->push_back(child->name);
+  return 0;
+}
+
 std::uint32_t HeldEntry::FinalPath(std::string* path) const {
   std::string out;
   for (const FsNode* n = Node(handle_); n; n = n->parent)

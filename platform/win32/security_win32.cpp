@@ -206,6 +206,32 @@ std::uint32_t HeldEntry::SetDacl(const std::vector<Ace>& aces, bool protect) con
   return SetKernelObjectSecurity(handle_, DACL_SECURITY_INFORMATION, &sd) ? 0 : GetLastError();
 }
 
+std::uint32_t HeldEntry::List(std::vector<std::string>* names, std::size_t limit) const {
+  names->clear();
+  std::vector<DWORD> buffer(16 * 1024);
+  for (FILE_INFO_BY_HANDLE_CLASS what = FileIdBothDirectoryRestartInfo;;
+       what = FileIdBothDirectoryInfo) {
+    if (!GetFileInformationByHandleEx(handle_, what, buffer.data(),
+                                      static_cast<DWORD>(buffer.size() * sizeof(DWORD)))) {
+      const DWORD error = GetLastError();
+      return error == ERROR_NO_MORE_FILES ? 0 : error;
+    }
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(buffer.data());
+    for (;;) {
+      const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+      std::string name;
+      if (!Narrow(entry->FileName, entry->FileNameLength / sizeof(wchar_t), &name))
+        return ERROR_NO_UNICODE_TRANSLATION;
+      if (name != "." && name != "..") {
+        if (names->size() == limit) return 0;
+        names->push_back(name);
+      }
+      if (entry->NextEntryOffset == 0) break;
+      at += entry->NextEntryOffset;
+    }
+  }
+}
+
 std::uint32_t HeldEntry::FinalPath(std::string* path) const {
   std::vector<wchar_t> wide(MAX_PATH + 8);
   DWORD n = GetFinalPathNameByHandleW(handle_, wide.data(), static_cast<DWORD>(wide.size()),
