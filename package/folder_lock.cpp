@@ -16,12 +16,6 @@ const std::vector<Ace>& LockedDacl() {
   return dacl;
 }
 
-std::vector<Ace> InheritedDacl(bool folder) {
-  std::vector<Ace> dacl = LockedDacl();
-  for (Ace& ace : dacl) ace.flags = folder ? kAceInherited | kAceInheritAll : kAceInherited;
-  return dacl;
-}
-
 namespace {
 
 // Rights that let their holder change what the folder is or holds.

@@ -24,10 +24,6 @@
 // read and execute, each passed on to files and folders below.
 const std::vector<platform::Ace>& LockedDacl();
 
-// What a locked folder passes on to a file (folder = false) or a folder
-// below it: the same entries, marked inherited.
-std::vector<platform::Ace> InheritedDacl(bool folder);
-
 // Makes one folder level, born locked: 0, or the Win32 error
 // (platform::kErrorNameExists when the name exists).
 std::uint32_t MakeLockedFolder(const std::string& path);

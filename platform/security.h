@@ -24,9 +24,7 @@ enum FileAccess : std::uint32_t {
   kAccessAddFile = 0x00000002,       // FILE_ADD_FILE (FILE_WRITE_DATA)
   kAccessAddSubfolder = 0x00000004,  // FILE_ADD_SUBDIRECTORY (FILE_APPEND_DATA)
   kAccessWriteEa = 0x00000010,       // FILE_WRITE_EA
-  kAccessTraverse = 0x00000020,      // FILE_TRAVERSE (FILE_EXECUTE)
   kAccessDeleteChild = 0x00000040,   // FILE_DELETE_CHILD
-  kAccessReadAttributes = 0x00000080,   // FILE_READ_ATTRIBUTES
   kAccessWriteAttributes = 0x00000100,  // FILE_WRITE_ATTRIBUTES
   kAccessDelete = 0x00010000,        // DELETE
   kAccessReadControl = 0x00020000,   // READ_CONTROL
@@ -84,7 +82,6 @@ enum Win32Error : std::uint32_t {
   kErrorAccessDenied = 5,
   kErrorHeldOpen = 32,         // ERROR_SHARING_VIOLATION
   kErrorNameExists = 183,      // ERROR_ALREADY_EXISTS
-  kErrorInvalidAcl = 1336,      // a DACL with entries of another kind than allow and deny
   kErrorNotAllAssigned = 1300,  // the token does not hold the privilege
   kErrorInvalidOwner = 1307,    // that account may not be made the owner
 };
@@ -140,9 +137,13 @@ class HeldEntry {
   // link, kAttrDirectory for a folder).
   std::uint32_t Attributes(std::uint32_t* attributes) const;
   // GetKernelObjectSecurity: owner and DACL (a missing DACL, which grants
-  // everyone everything, reads as Everyone: full control).
+  // everyone everything, reads as Everyone: full control). ERROR_INVALID_ACL
+  // for a DACL with entries of another kind than allow and deny.
   std::uint32_t ReadSecurity(FileSecurity* security) const;
-  // SetKernelObjectSecurity of the DACL, as SetFileDacl (needs WRITE_DAC).
+  // SetKernelObjectSecurity of exactly `aces` (flags as given), control
+  // SE_DACL_AUTO_INHERITED and, when `protect`, SE_DACL_PROTECTED (the entry
+  // takes nothing from its folder). Needs WRITE_DAC. Nothing is passed on to
+  // what lies below (SetSecurityInfo would do that).
   std::uint32_t SetDacl(const std::vector<Ace>& aces, bool protect) const;
   // GetFileInformationByHandleEx(FileIdBothDirectoryInfo): the names a held
   // folder holds, "." and ".." left out, at most `limit` of them.

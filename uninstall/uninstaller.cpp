@@ -14,7 +14,7 @@ const char* const kUninstallUnsafeText =
 const char* UninstallExitMeaning(int code) {
   switch (code) {
     case kUninstallDone: return "uninstalled";
-    case kUninstallNoRecord: return "the command line was not understood, or the install record is missing or unreadable: nothing removed";
+    case kUninstallNoRecord: return "the command line was not understood, the install record is missing or unreadable, or a folder on the way is not safe: nothing removed";
     case kUninstallDeclined: return "the uninstall was declined: nothing removed";
     case kUninstallHostRunning: return "the host program is running: nothing removed";
     case kUninstallRestart: return "uninstalled; a file in use is deleted at the next restart";
