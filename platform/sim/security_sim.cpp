@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/files.h"
 #include "platform/security.h"
 #include "platform/sim/file_system.h"
+#include "platform/system.h"
 
 namespace platform {
 
@@ -127,21 +129,14 @@ std::uint32_t EnablePrivilege(const char* name, bool enable) {
 
 std::string ProcessUserSid() { return FileSystem::Get().Token().user; }
 
+// The folder is made by the simulated CreateDirectory, then given its
+// descriptor: nothing runs in between.
 std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) {
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("CreateDirectoryW ") + path);
-  std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(path, &names, &stream) || !stream.empty()) return 123;  // ERROR_INVALID_NAME
-  if (fs.Walk(names)) return kErrorNameExists;
-  FsNode* parent = names.size() < 2 ? nullptr
-                                     : fs.Follow(fs.Walk({names.begin(), names.end() - 1}));
-  if (!parent || !parent->IsFolder()) return kErrorPathNotFound;
-  const sim::SimToken& token = fs.Token();
-  if (security.owner != token.defaultOwner &&
-      std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
+  const sim::SimToken& token = FileSystem::Get().Token();
+  if (std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
     return kErrorInvalidOwner;
-  FsNode* node = fs.NewChild(parent, names.back(), 0x10);
+  if (!MakeFolder(path)) return LastError();
+  FsNode* node = FileSystem::Get().Find(path);
   *node->security = security;
   node->madeByThisProcess = true;
   return 0;
@@ -216,45 +211,19 @@ std::uint32_t HeldEntry::FinalPath(std::string* path) const {
 }
 
 std::uint32_t HeldEntry::Rename(const char* newPath) const {
-  FileSystem& fs = FileSystem::Get();
-  FsNode* node = Node(handle_);
-  fs.Record("SetFileInformationByHandle " + node->name + " rename " + newPath);
-  std::vector<std::string> names;
-  std::string stream;
-  if (!fs.Split(newPath, &names, &stream) || !stream.empty() || names.size() < 2) return 123;
-  if (fs.Walk(names)) return kErrorNameExists;
-  FsNode* parent = fs.Follow(fs.Walk({names.begin(), names.end() - 1}));
-  if (!parent || !parent->IsFolder()) return kErrorPathNotFound;
-  const FsNode* drive = node;
-  while (drive->parent) drive = drive->parent;
-  if (!fs.Drive(names[0]) || fs.Drive(names[0]) != drive) return 17;  // ERROR_NOT_SAME_DEVICE
-  if (!node->parent || HeldBelow(*node)) return kErrorAccessDenied;
-  auto& siblings = node->parent->children;
-  for (auto it = siblings.begin(); it != siblings.end(); ++it) {
-    if (it->get() != node) continue;
-    std::unique_ptr<FsNode> moved = std::move(*it);
-    siblings.erase(it);
-    moved->name = names.back();
-    moved->parent = parent;
-    parent->children.push_back(std::move(moved));
-    break;
-  }
-  return 0;
+  std::string from;
+  FinalPath(&from);
+  if (HeldBelow(*Node(handle_))) return kErrorAccessDenied;
+  return MoveOneFile(from.c_str(), newPath) ? 0 : LastError();
 }
 
 std::uint32_t HeldEntry::Delete() {
-  FileSystem& fs = FileSystem::Get();
+  std::string path;
+  FinalPath(&path);
   FsNode* node = Node(handle_);
-  fs.Record("SetFileInformationByHandle " + node->name + " delete");
-  if (!node->children.empty()) return 145;  // ERROR_DIR_NOT_EMPTY
-  if (!node->parent || node == fs.Find(fs.ExecutablePath())) return kErrorAccessDenied;
-  node->attributes &= ~std::uint32_t{0x01};
-  auto& siblings = node->parent->children;
-  for (auto it = siblings.begin(); it != siblings.end(); ++it)
-    if (it->get() == node) {
-      siblings.erase(it);
-      break;
-    }
+  node->attributes &= ~std::uint32_t{kAttrReadOnly};
+  if (!(node->IsFolder() ? RemoveFolder(path.c_str()) : RemoveFile(path.c_str())))
+    return LastError();
   handle_ = nullptr;
   return 0;
 }

@@ -111,7 +111,7 @@ TEST_F(PackageSim, MissingPackageCreatesNothing) {
   EXPECT_FALSE(CopyPackageFiles(t));
   CopyExtensionLibrary(t);
   EXPECT_EQ(platform::sim::SimUi::Get().Boxes().size(), 2u);
-  EXPECT_EQ(Count("CreateDirectory"), 0);
+  EXPECT_EQ(Count("CreateDirectoryA"), 0);
   EXPECT_EQ(Count("CopyFileA"), 0);
   EXPECT_EQ(progress_.Bar().GetPos(), 0);
 }
@@ -300,7 +300,7 @@ TEST_P(TargetLimit, LongFoldersRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(testing_support::Tree(folder), expected);
   // Nothing was created or copied under a shortened name.
   for (const std::string& call : SimFiles::Get().Log())
-    if (call.rfind("CreateDirectory", 0) == 0 || call.rfind("CopyFileA", 0) == 0) {
+    if (call.rfind("CreateDirectoryA", 0) == 0 || call.rfind("CopyFileA", 0) == 0) {
       EXPECT_NE(call.find(folder), std::string::npos) << call;
     }
 }

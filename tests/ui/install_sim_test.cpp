@@ -113,11 +113,11 @@ class InstallTest : public testing::Test {
       EXPECT_TRUE(SimUi::Get().Click(kIdInstall));
     };
   }
-  // Folders created, in order (every CreateDirectoryA/W call).
+  // Folders created, in order (every CreateDirectoryA call).
   static std::vector<std::string> Creations() {
     std::vector<std::string> out;
     for (const std::string& call : SimFiles::Get().Log())
-      if (call.rfind("CreateDirectory", 0) == 0) out.push_back(call.substr(17));
+      if (call.rfind("CreateDirectoryA ", 0) == 0) out.push_back(call.substr(17));
     return out;
   }
   static std::string Loader(const std::string& key, int year) {
