@@ -161,7 +161,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
   }
-  if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
+  if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
   return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,
                       [&](const platform::FindEntry& entry) {
     const std::string name = entry.name;
