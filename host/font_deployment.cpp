@@ -30,17 +30,22 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session) {
   // would take the fonts from the root of the current drive.
   if (!GetPackageSource(source, session)) {
     platform::Log("no font copied to " + location + ": the package source was not found");
+    session.MarkPartial();
     return;
   }
   PathBuffer fonts;
   if (!ComposePath(fonts, {location, "\\", kFontsFolder})) {
     platform::Log("no font copied to " + location + ": its Fonts folder would pass 259 bytes");
+    session.MarkPartial();
     return;
   }
   for (const char* font : kFontFiles) {
     const std::string from = source + "\\" + font;
     const std::string to = std::string(fonts) + "\\" + font;
-    if (CopyOneFileLogged("font", from, to)) NoteFont(to);
+    if (CopyOneFileLogged("font", from, to))
+      NoteFont(to);
+    else
+      session.MarkPartial();
   }
 }
 

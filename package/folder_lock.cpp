@@ -79,48 +79,20 @@ class Privileges {
 
 std::string Why(const std::string& path, const std::string& what) { return path + ": " + what; }
 
-// The full path of the folder that `folder` names, resolved against the
-// current folder as Windows resolves it; empty for one that does not start
-// at a drive's root (a network path, "X:name").
-std::string FullPath(const std::string& folder) {
-  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  const auto rooted = [&](const std::string& p) {
-    return p.size() >= 3 && letter(p[0]) && p[1] == ':' && p[2] == '\\';
-  };
-  if (rooted(folder)) return folder;
-  if (folder.size() == 2 && letter(folder[0]) && folder[1] == ':') return folder + "\\";  // a root
-  if (folder.size() >= 2 && (folder[1] == ':' || (folder[0] == '\\' && folder[1] == '\\')))
-    return std::string();
-  const std::string current = CurrentFolder();
-  if (!rooted(current)) return std::string();
-  if (!folder.empty() && folder[0] == '\\') return current.substr(0, 2) + folder;
-  return current + "\\" + folder;
-}
-
-// "X:\a", "X:\a\b", ... down to the folder: empty names and "." dropped,
-// ".." going up, as Windows normalises a path.
+// "X:\a", "X:\a\b", ... down to the folder, from its full form (as Windows
+// resolves it: "." and ".." gone, separators collapsed); false for a path
+// that does not lead from a drive's root (a network path).
 bool FoldersOnWay(const std::string& folder, std::vector<std::string>* way) {
-  const std::string full = FullPath(folder);
-  if (full.empty()) return false;
-  std::vector<std::string> names;
-  std::string name;
-  const auto take = [&] {
-    if (name == "..") {
-      if (!names.empty()) names.pop_back();
-    } else if (!name.empty() && name != ".") {
-      names.push_back(name);
-    }
-    name.clear();
-  };
-  for (std::size_t pos = 3; pos < full.size(); pos += CharLength(full, pos)) {
-    if (CharLength(full, pos) == 1 && full[pos] == '\\')
-      take();
-    else
-      name.append(full, pos, CharLength(full, pos));
-  }
-  take();
-  std::string path = full.substr(0, 2);
-  for (const std::string& n : names) way->push_back(path += "\\" + n);
+  std::string full;
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  // "X:" is the root the install path "X:\" leaves, not the drive's current folder.
+  const bool root = folder.size() == 2 && folder[1] == ':';
+  if (!FullPath(root ? folder + "\\" : folder, &full) || full.size() < 3 || !letter(full[0]) ||
+      full[1] != ':' || full[2] != '\\')
+    return false;
+  for (std::size_t pos = 3; pos < full.size(); pos += CharLength(full, pos))
+    if (CharLength(full, pos) == 1 && full[pos] == '\\') way->push_back(full.substr(0, pos));
+  if (full.size() > 3 && !EndsWithChar(full, '\\')) way->push_back(full);
   return true;
 }
 

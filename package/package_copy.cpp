@@ -88,6 +88,16 @@ bool VisitListing(const std::string& folder, const char* pattern, int limit,
   return true;
 }
 
+// The entries a listing gives, "." and ".." included; 0 when it cannot be
+// started.
+int CountEntries(const std::string& pattern) {
+  platform::FindEntry entry;
+  platform::FileFinder finder;
+  int count = 0;
+  for (bool more = finder.First(pattern.c_str(), &entry); more; more = finder.Next(&entry)) ++count;
+  return count;
+}
+
 }  // namespace
 
 PathKind ProbePath(const std::string& path) {
@@ -161,6 +171,18 @@ bool CopyPackageFiles(CInstallTarget& target) {
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
   }
+  // More entries than the copies look at: not the package this installer
+  // was made for (or a flat layout unpacked into a crowded folder). Counted
+  // first, so that such a package is never installed in part.
+  const int entries = CountEntries(pattern);
+  const int libraryEntries = CountEntries(source + "\\" + kLibraryFolder + "\\*.*");
+  if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
+    platform::Log("package not usable: " + std::to_string(entries) + " entries in " + source +
+                  " (at most " + std::to_string(kPackageEntryLimit) + "), " +
+                  std::to_string(libraryEntries) + " in its library (at most " +
+                  std::to_string(kLibraryEntryLimit) + ")");
+    return session.Stop(kExitPackageUnusable);
+  }
   if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
   return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,
                       [&](const platform::FindEntry& entry) {
@@ -181,6 +203,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
       platform::Log(std::string("answer: ") + AnswerName(answer));
       if (answer == platform::kIdAbort) return session.Stop(kExitCopyStopped);
       if (answer != platform::kIdRetry) {
+        session.MarkPartial();
         ClearReadOnly(to);
         return true;
       }
@@ -194,12 +217,16 @@ bool CopyPackageFiles(CInstallTarget& target) {
 
 void CopyExtensionLibrary(CInstallTarget& target) {
   std::string source;
-  if (!GetPackageSource(source, target.Session())) return;
+  if (!GetPackageSource(source, target.Session())) {
+    target.Session().MarkPartial();
+    return;
+  }
   const std::string librarySource = source + "\\" + kLibraryFolder;
   PathBuffer libraryTarget, pattern;
   if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder}) ||
       !ComposePath(pattern, {librarySource, "\\*.*"})) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
+    target.Session().MarkPartial();
     return;
   }
   if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
@@ -209,7 +236,10 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     const std::string to = std::string(libraryTarget) + "\\" + entry.name;
     ClearReadOnly(from);
     ClearReadOnly(to);
-    if (CopyOneFileLogged("library file", from, to)) NoteLibraryFile(to);
+    if (CopyOneFileLogged("library file", from, to))
+      NoteLibraryFile(to);
+    else
+      target.Session().MarkPartial();
     ClearReadOnly(to);
     return true;
   });

@@ -8,6 +8,8 @@
 #include "package/sha256.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
+#include "platform/security.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "uninstall/apps_entry.h"
@@ -15,18 +17,9 @@
 
 namespace {
 
-// Runs of "\" collapsed into one, character by character.
-std::string CollapseSeparators(const std::string& path) {
-  std::string out;
-  for (std::size_t pos = 0; pos < path.size(); pos += platform::CharLength(path, pos)) {
-    const std::size_t len = platform::CharLength(path, pos);
-    if (len == 1 && path[pos] == '\\' && !out.empty() && out.back() == '\\' &&
-        platform::EndsWithChar(out, '\\'))
-      continue;
-    out.append(path, pos, len);
-  }
-  return out;
-}
+// The Win32 errors the removal tells apart.
+constexpr std::uint32_t kErrorSharingViolation = 32, kErrorFileExists = 80,
+                        kErrorAlreadyExists = 183;
 
 bool SameText(const std::string& a, const std::string& b) {
   return platform::EqualsIgnoreCase(a, b);
@@ -34,8 +27,9 @@ bool SameText(const std::string& a, const std::string& b) {
 
 class Remover {
  public:
-  Remover(const std::string& installFolder, const std::string& runningImage)
-      : folder_(installFolder), image_(runningImage) {}
+  Remover(const std::string& installFolder, const std::string& runningImage,
+          const std::vector<std::string>& sharedFonts)
+      : folder_(installFolder), image_(runningImage), sharedFonts_(sharedFonts) {}
 
   RemovalOutcome Run(const InstallRecord& record) {
     // A folder that is this process's current folder cannot be removed.
@@ -55,7 +49,7 @@ class Remover {
     RemoveUnlessLinked(folder_ + "\\" + kRecordFile, "record", folderLinked);
     const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
     if (!folderLinked && !image_.empty() &&
-        SameText(CollapseSeparators(uninstaller), CollapseSeparators(image_)))
+        SamePath(uninstaller, image_))
       MoveOutRunningImage(uninstaller);
     else
       RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
@@ -63,19 +57,27 @@ class Remover {
     RemoveFolder(folder_);
     if (!chosen.empty() &&
         std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
-                    [&](const std::string& f) { return SameText(f, chosen); }))
+                    [&](const std::string& f) { return SamePath(f, chosen); }))
       RemoveFolder(chosen);
+    if (out_.leftBehind) {
+      Event("Apps & Features entry kept: something of the install could not be removed");
+      return std::move(out_);
+    }
     switch (RemoveAppsEntry(folder_)) {
       case kEntryRemoved: Event("Apps & Features entry removed"); break;
       case kEntryAbsent: Event("Apps & Features entry: none"); break;
       case kEntryOfAnotherFolder: Event("Apps & Features entry kept: it names another install folder"); break;
-      case kEntryNotRemoved: Event("Apps & Features entry could not be removed"); break;
+      case kEntryNotRemoved: LeftBehind("Apps & Features entry could not be removed"); break;
     }
     return std::move(out_);
   }
 
  private:
   void Event(std::string text) { out_.events.push_back(std::move(text)); }
+  void LeftBehind(std::string text) {
+    out_.leftBehind = true;
+    Event(std::move(text));
+  }
 
   void RemoveLoaderKey(const std::string& keyPath) {
     const std::size_t cut = platform::FindLastChar(keyPath, '\\');
@@ -98,7 +100,7 @@ class Remover {
     if (parent.DeleteSubKey(name.c_str()))
       Event("loader key removed: " + keyPath);
     else
-      Event("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
+      LeftBehind("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
   }
 
   static bool IsLink(const std::string& path) {
@@ -114,6 +116,12 @@ class Remover {
   }
 
   void RemoveFont(const RecordedFont& font) {
+    std::string fonts = font.path.substr(0, platform::FindLastChar(font.path, '\\'));
+    for (const std::string& shared : sharedFonts_) {
+      if (!SamePath(fonts, shared)) continue;
+      Event("font kept, another install is registered with its host: " + font.path);
+      return;
+    }
     std::string content;
     if (!platform::ReadWholeFile(font.path.c_str(), kFontSizeLimit, &content)) {
       Event(platform::PathExists(font.path.c_str()) ? "font kept, it cannot be read: " + font.path
@@ -143,19 +151,52 @@ class Remover {
       Event(kind + " removed: " + path);
       return;
     }
-    if ((attributes & platform::kAttrReadOnly) &&
-        platform::WriteAttributes(path.c_str(), attributes & ~std::uint32_t{platform::kAttrReadOnly}) &&
-        platform::RemoveFile(path.c_str())) {
-      Event(kind + " removed (it was read-only): " + path);
-      return;
+    std::uint32_t error = platform::LastError();
+    if (attributes & platform::kAttrReadOnly) {
+      if (platform::WriteAttributes(path.c_str(), attributes & ~std::uint32_t{platform::kAttrReadOnly}) &&
+          platform::RemoveFile(path.c_str())) {
+        Event(kind + " removed (it was read-only): " + path);
+        return;
+      }
+      error = platform::LastError();
     }
-    if (platform::DeleteAtRestart(path.c_str())) {
+    // In use: moved aside into the temporary folder and deleted there at the
+    // next restart, so that nothing waits under the install's own names; a
+    // file that cannot move is deleted in place at the restart.
+    const bool inUse = error == kErrorSharingViolation || error == platform::kErrorAccessDenied;
+    if (inUse) {
+      const std::string aside = MoveAside(path, "Tarnwell-Removed-", ".tmp");
+      if (!aside.empty()) {
+        out_.restartNeeded = true;
+        Event(kind + " in use, moved to " + aside + " and deleted there at the next restart: " + path);
+        return;
+      }
+    }
+    if (error == kErrorSharingViolation && platform::DeleteAtRestart(path.c_str())) {
       scheduled_.push_back(path);
       out_.restartNeeded = true;
       Event(kind + " in use, deleted at the next restart: " + path);
     } else {
-      Event(kind + " could not be deleted: " + path);
+      LeftBehind(kind + " could not be deleted: " + path + ": " + platform::DescribeError(error));
     }
+  }
+
+  // Moves a file into the temporary folder under a new name
+  // (<prefix><n><suffix>) and schedules it there for deletion at the next
+  // restart; the new path, or empty when no move worked (the temporary
+  // folder on another volume).
+  static std::string MoveAside(const std::string& path, const char* prefix, const char* suffix) {
+    const std::string temp = platform::TempFolder();
+    for (int n = 1; !temp.empty() && n <= 100; ++n) {
+      const std::string target = temp + "\\" + prefix + std::to_string(n) + suffix;
+      if (platform::MoveOneFile(path.c_str(), target.c_str())) {
+        platform::DeleteAtRestart(target.c_str());
+        return target;
+      }
+      const std::uint32_t error = platform::LastError();
+      if (error != kErrorFileExists && error != kErrorAlreadyExists) break;
+    }
+    return std::string();
   }
 
   // The running uninstaller: renamed into the temporary folder (a running
@@ -163,12 +204,9 @@ class Remover {
   // restart, so that its folder can go now. Where no rename works (the
   // temporary folder on another volume) it is deleted in place at restart.
   void MoveOutRunningImage(const std::string& path) {
-    const std::string temp = platform::TempFolder();
-    for (int n = 1; !temp.empty() && n <= 100; ++n) {
-      const std::string target = temp + "\\Tarnwell-Uninstall-" + std::to_string(n) + ".exe";
-      if (!platform::MoveOneFile(path.c_str(), target.c_str())) continue;
-      platform::DeleteAtRestart(target.c_str());
-      Event("uninstaller moved to " + target + ", deleted at the next restart");
+    const std::string aside = MoveAside(path, "Tarnwell-Uninstall-", ".exe");
+    if (!aside.empty()) {
+      Event("uninstaller moved to " + aside + ", deleted at the next restart");
       return;
     }
     if (platform::DeleteAtRestart(path.c_str())) {
@@ -214,6 +252,7 @@ class Remover {
 
   const std::string folder_;
   const std::string image_;
+  const std::vector<std::string>& sharedFonts_;
   std::vector<std::string> scheduled_;
   RemovalOutcome out_;
 };
@@ -221,13 +260,15 @@ class Remover {
 }  // namespace
 
 bool LoaderNamesModuleIn(const std::string& loader, const std::string& folder) {
-  const std::string path = CollapseSeparators(loader);
+  const std::string path = FullForm(loader);
   const std::size_t cut = platform::FindLastChar(path, '\\');
-  if (cut == std::string::npos || cut + 1 == path.size()) return false;
-  return SameText(path.substr(0, cut), CollapseSeparators(folder));
+  if (cut == std::string::npos || cut + 1 == path.size() || platform::EndsWithChar(loader, '\\'))
+    return false;
+  return SamePath(path.substr(0, cut), folder);
 }
 
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
-                              const std::string& runningImage) {
-  return Remover(installFolder, runningImage).Run(record);
+                              const std::string& runningImage,
+                              const std::vector<std::string>& sharedFonts) {
+  return Remover(installFolder, runningImage, sharedFonts).Run(record);
 }

@@ -13,6 +13,7 @@ class FileSystem : public SimFiles {
   using SimFiles::Drive, SimFiles::Follow, SimFiles::NewChild, SimFiles::Split, SimFiles::Walk;
   void Record(std::string call) { log_.push_back(std::move(call)); }
   void AddPendingDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
+  std::vector<std::string>& PendingDeleteList() { return pendingDeletes_; }
   void ListingOpened() { ++openListings_; }
   void ListingClosed() { --openListings_; }
 };
