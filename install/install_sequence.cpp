@@ -205,7 +205,8 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   const std::string chosen = installPath;
   std::string reason;
   if (!SecureTheWay(chosen, &reason)) return refuse(reason);
-  const bool madeChosen = MakeLockedFolder(chosen) == 0 || MadeThisRun(chosen);
+  const bool picked = TakePickedFolder(chosen);
+  const bool madeChosen = MakeLockedFolder(chosen) == 0 || picked;
   installPath += "\\";
   installPath += kInstallSubfolder;
   CInstallFolder folder;

@@ -30,21 +30,27 @@ bool Among(const std::string& sid, std::initializer_list<const char*> sids) {
   return std::any_of(sids.begin(), sids.end(), [&](const char* s) { return sid == s; });
 }
 
-// The creator and owner-rights SIDs (S-1-3-x) stand for the owner or for
-// nobody on the entry itself; the owner is judged on its own.
-bool StandsForOwner(const std::string& sid) { return sid.rfind("S-1-3-", 0) == 0; }
-
-// The rights the DACL grants to anyone outside `trusted` (on the entry
-// itself, or, with `inheritOnly`, also through what it passes on).
-std::uint32_t OthersRights(const FileSecurity& s, const std::vector<std::string>& trusted,
-                           bool inheritOnly) {
-  std::uint32_t rights = 0;
-  for (const Ace& ace : s.dacl) {
-    if (ace.type != kAceAllow || StandsForOwner(ace.sid)) continue;
-    if ((ace.flags & kAceInheritOnly) && !inheritOnly) continue;
-    if (std::find(trusted.begin(), trusted.end(), ace.sid) == trusted.end())
-      rights |= FileRights(ace.mask);
+// Administrators, SYSTEM, the account the process runs as, and (for a folder
+// on the way, which Windows itself may own) TrustedInstaller.
+struct Trusted {
+  std::string user;
+  bool installer;
+  bool operator()(const std::string& sid) const {
+    return sid == user || Among(sid, {kSidAdministrators, kSidSystem}) ||
+           (installer && sid == kSidTrustedInstaller);
   }
+};
+
+// The rights the DACL grants to anyone not trusted, on the entry itself or,
+// with `inheritOnly`, also through what it passes on. The creator and
+// owner-rights SIDs (S-1-3-x) stand for the owner, judged on its own, or
+// for nobody.
+std::uint32_t OthersRights(const FileSecurity& s, const Trusted& trusted, bool inheritOnly) {
+  std::uint32_t rights = 0;
+  for (const Ace& ace : s.dacl)
+    if (ace.type == kAceAllow && ace.sid.rfind("S-1-3-", 0) != 0 && !trusted(ace.sid) &&
+        (inheritOnly || !(ace.flags & kAceInheritOnly)))
+      rights |= FileRights(ace.mask);
   return rights;
 }
 
@@ -77,7 +83,6 @@ class Privileges {
   std::vector<const char*> enabled_;
 };
 
-std::string Why(const std::string& path, const std::string& what) { return path + ": " + what; }
 
 // "X:\a", "X:\a\b", ... down to the folder, from its full form (as Windows
 // resolves it: "." and ".." gone, separators collapsed); false for a path
@@ -99,56 +104,59 @@ bool FoldersOnWay(const std::string& folder, std::vector<std::string>* way) {
 // One folder on the way: trusted, tightened, or refused (false).
 bool SecureFolder(const std::string& path, Privileges& privileges, bool* missing,
                   std::string* reason) {
+  reason->clear();
   HeldEntry entry;
-  const std::uint32_t opened =
-      privileges.Open(entry, path, kAccessReadControl | kAccessWriteDac);
-  if (opened == kErrorFileNotFound || opened == kErrorPathNotFound) {
+  std::uint32_t error = privileges.Open(entry, path, kAccessReadControl | kAccessWriteDac);
+  if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
     *missing = true;
     return true;
   }
-  if (opened == kErrorHeldOpen) {
-    *reason = Why(path, "held open by another process for deletion or renaming");
-    return false;
-  }
   std::uint32_t attributes = 0;
   FileSecurity s;
-  std::uint32_t error = opened;
   if (!error) error = entry.Attributes(&attributes);
   if (!error) error = entry.ReadSecurity(&s);
-  if (error) {
-    *reason = Why(path, "its descriptor cannot be read: " + DescribeError(error));
-    return false;
-  }
-  if (attributes & kAttrReparsePoint) {
-    *reason = Why(path, "a link");
-    return false;
-  }
-  const std::string user = ProcessUserSid();
-  const std::vector<std::string> trusted = {kSidAdministrators, kSidSystem, kSidTrustedInstaller,
-                                            user};
-  if (std::find(trusted.begin(), trusted.end(), s.owner) == trusted.end()) {
-    *reason = Why(path, "owned by " + s.owner);
-    return false;
-  }
+  const Trusted trusted{ProcessUserSid(), true};
   const std::uint32_t others = OthersRights(s, trusted, false);
-  if (others & (kAccessWriteDac | kAccessWriteOwner)) {
-    *reason = Why(path, "others may change its owner or DACL");
-    return false;
-  }
-  if (!(others & kRenameRights)) return true;
-  error = entry.SetDacl(TightenedDacl(s.dacl), true);
-  if (error) {
-    *reason = Why(path, "others may delete it, and it cannot be tightened: " + DescribeError(error));
-    return false;
-  }
-  Log("tightened " + path + ": only Administrators and SYSTEM may delete it");
-  return true;
+  if (error == kErrorHeldOpen)
+    *reason = "held open by another process for deletion or renaming";
+  else if (error)
+    *reason = "cannot be read: " + DescribeError(error);
+  else if (attributes & kAttrReparsePoint)
+    *reason = "a link";
+  else if (!trusted(s.owner))
+    *reason = "owned by " + s.owner;
+  else if (others & (kAccessWriteDac | kAccessWriteOwner))
+    *reason = "others may change its owner or DACL";
+  else if ((others & kRenameRights) && (error = entry.SetDacl(TightenedDacl(s.dacl), true)))
+    *reason = "others may delete it, and it cannot be tightened: " + DescribeError(error);
+  else if (others & kRenameRights)
+    Log("tightened " + path + ": only Administrators and SYSTEM may delete it");
+  if (reason->empty()) return true;
+  *reason = path + ": " + *reason;
+  return false;
 }
 
 }  // namespace
 
 std::uint32_t MakeLockedFolder(const std::string& path) {
   return MakeSecuredFolder(path.c_str(), {kSidAdministrators, true, LockedDacl()});
+}
+
+namespace {
+std::vector<std::string> g_picked;
+}  // namespace
+
+std::uint32_t MakePickedFolder(const std::string& path) {
+  const std::uint32_t r = MakeLockedFolder(path);
+  if (r == 0) g_picked.push_back(path);
+  return r;
+}
+
+bool TakePickedFolder(const std::string& path) {
+  const bool picked = std::any_of(g_picked.begin(), g_picked.end(),
+                                  [&](const std::string& p) { return EqualsIgnoreCase(p, path); });
+  g_picked.clear();
+  return picked;
 }
 
 std::vector<Ace> TightenedDacl(const std::vector<Ace>& dacl) {
@@ -172,7 +180,7 @@ std::vector<Ace> TightenedDacl(const std::vector<Ace>& dacl) {
 bool SecureTheWay(const std::string& folder, std::string* reason) {
   std::vector<std::string> way;
   if (!FoldersOnWay(folder, &way)) {
-    *reason = Why(folder, "not a path from a drive's root");
+    *reason = folder + ": not a path from a drive's root";
     return false;
   }
   Privileges privileges;
@@ -186,51 +194,41 @@ bool SecureTheWay(const std::string& folder, std::string* reason) {
 
 CInstallFolder::Result CInstallFolder::Prepare(const std::string& folder, std::string* reason) {
   Privileges privileges;
-  const std::uint32_t opened =
-      privileges.Open(held_, folder, kAccessReadControl | kAccessDelete);
-  if (opened == kErrorFileNotFound || opened == kErrorPathNotFound) {
-    const std::uint32_t made = MakeLockedFolder(folder);
-    created_ = made == 0;
-    if (made == kErrorNameExists) {
-      *reason = Why(folder, "made by somebody else meanwhile");
-      return kRefused;
-    }
-    return kCreated;
-  }
+  const std::uint32_t opened = privileges.Open(held_, folder, kAccessReadControl | kAccessDelete);
   std::uint32_t attributes = 0;
   FileSecurity s;
+  const Trusted trusted{ProcessUserSid(), false};
+  Result result = kCreated;
+  std::uint32_t error = 0;
   if (opened == 0 && held_.Attributes(&attributes) == 0 && held_.ReadSecurity(&s) == 0 &&
-      (attributes & (kAttrReparsePoint | kAttrDirectory)) == kAttrDirectory) {
-    const std::vector<std::string> trusted = {kSidAdministrators, kSidSystem, ProcessUserSid()};
-    if (std::find(trusted.begin(), trusted.end(), s.owner) != trusted.end() &&
-        !(OthersRights(s, trusted, true) & kWriteRights)) {
-      held_.Close();
-      return kUsed;
-    }
-  }
-  if (opened != 0) {
-    *reason = Why(folder, "cannot be opened to be moved aside: " + DescribeError(opened));
-    return kRefused;
-  }
-  std::uint32_t renamed = kErrorNameExists;
-  for (int n = 1; n <= 20 && renamed == kErrorNameExists; ++n) {
-    aside_ = folder + ".old" + (n > 1 ? std::to_string(n) : std::string());
-    renamed = held_.Rename(aside_.c_str());
-  }
-  if (renamed != 0) {
-    aside_.clear();
+      (attributes & (kAttrReparsePoint | kAttrDirectory)) == kAttrDirectory && trusted(s.owner) &&
+      !(OthersRights(s, trusted, true) & kWriteRights)) {
     held_.Close();
-    *reason = Why(folder, "cannot be moved aside: " + DescribeError(renamed));
+    return kUsed;
+  }
+  if (opened == 0) {
+    error = kErrorNameExists;
+    for (int n = 1; n <= 20 && error == kErrorNameExists; ++n)
+      error = held_.Rename((aside_ = folder + ".old" + (n > 1 ? std::to_string(n) : "")).c_str());
+    if (error) aside_.clear();
+    result = kReplaced;
+  } else if (opened != kErrorFileNotFound && opened != kErrorPathNotFound) {
+    error = opened;
+  }
+  if (error) {
+    held_.Close();
+    *reason = folder + ": cannot be moved aside: " + DescribeError(error);
     return kRefused;
   }
-  Log("moved aside: " + folder + " -> " + aside_ + " (not locked to administrators)");
-  const std::uint32_t made = MakeLockedFolder(folder);
-  created_ = made == 0;
-  if (made == kErrorNameExists) {
-    *reason = Why(folder, "made by somebody else meanwhile");
+  if (!aside_.empty())
+    Log("moved aside: " + folder + " -> " + aside_ + " (not locked to administrators)");
+  error = MakeLockedFolder(folder);
+  created_ = error == 0;
+  if (error == kErrorNameExists) {
+    *reason = folder + ": made by somebody else meanwhile";
     return kRefused;
   }
-  return kReplaced;
+  return result;
 }
 
 namespace {

@@ -27,11 +27,12 @@ const std::vector<platform::Ace>& LockedDacl();
 // Makes one folder level, born locked: 0, or the Win32 error
 // (platform::kErrorNameExists when the name exists).
 std::uint32_t MakeLockedFolder(const std::string& path);
-// True when this process made the folder (the folder picker's "create?"
-// answered Yes counts as made by the install).
-inline bool MadeThisRun(const std::string& path) {
-  return platform::MadeByThisProcess(path.c_str());
-}
+// The folder picker's: MakeLockedFolder, and the folder is remembered, since
+// a folder made on the picker's "create?" Yes counts as made by the install.
+std::uint32_t MakePickedFolder(const std::string& path);
+// True when the picker made this folder since the last install; the install
+// that asks takes them all (the next one starts afresh).
+bool TakePickedFolder(const std::string& path);
 
 // Checks every existing folder from below the drive root down to `folder`
 // (included), top down. Refused (false, with the reason): a link; an owner

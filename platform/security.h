@@ -109,9 +109,6 @@ std::string ProcessUserSid();
 // `security.protectedDacl`), with no moment in which it has any other.
 // kErrorNameExists when the name exists (a link included).
 std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security);
-// True when MakeSecuredFolder of this process made the folder of that path
-// (names compared ignoring case).
-bool MadeByThisProcess(const char* path);
 
 // One file or folder held open by handle, itself and never what a link
 // leads to: CreateFileW with FILE_FLAG_BACKUP_SEMANTICS and

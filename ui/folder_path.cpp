@@ -66,7 +66,7 @@ int CheckFolderPath(const char* path, bool checkOnly) {
     if (!IsValidFolderName(copy + start)) return kFolderInvalid;
     if (!checkOnly) {
       // Born locked, and counted as made by the install that follows.
-      MakeLockedFolder(copy);
+      MakePickedFolder(copy);
       if (!platform::PathExists(copy)) return kFolderNotCreated;
     }
     if (last) return kFolderValid;

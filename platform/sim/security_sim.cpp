@@ -136,15 +136,8 @@ std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) 
   if (std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
     return kErrorInvalidOwner;
   if (!MakeFolder(path)) return LastError();
-  FsNode* node = FileSystem::Get().Find(path);
-  *node->security = security;
-  node->madeByThisProcess = true;
+  *FileSystem::Get().Find(path)->security = security;
   return 0;
-}
-
-bool MadeByThisProcess(const char* path) {
-  const FsNode* node = FileSystem::Get().Find(path);
-  return node && node->madeByThisProcess;
 }
 
 namespace {

@@ -58,7 +58,6 @@ struct FsNode {
   // Another process holds it open for deletion or renaming (DELETE access):
   // an open that does not share deletion fails.
   bool heldForDelete = false;
-  bool madeByThisProcess = false;  // by MakeSecuredFolder
   FsNode* parent = nullptr;
   std::vector<std::unique_ptr<FsNode>> children;  // folders only, in creation order
   bool IsFolder() const { return (attributes & 0x10) != 0; }

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/codepage.h"
 #include "platform/security.h"
 #include "platform/win32/wide.h"
 
@@ -69,11 +68,6 @@ DWORD DaclDescriptor(SECURITY_DESCRIPTOR* sd, PACL acl, bool protect) {
   return 0;
 }
 
-std::vector<std::string>& MadeFolders() {
-  static std::vector<std::string> folders;
-  return folders;
-}
-
 std::string SidText(PSID sid) {
   LPWSTR text = nullptr;
   std::string out;
@@ -128,15 +122,7 @@ std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) 
   if (const DWORD r = DaclDescriptor(&sd, acl, security.protectedDacl)) return r;
   if (!SetSecurityDescriptorOwner(&sd, owner.get(), FALSE)) return GetLastError();
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, &sd, FALSE};
-  if (!CreateDirectoryW(wide.data(), &attributes)) return GetLastError();
-  MadeFolders().push_back(path);
-  return 0;
-}
-
-bool MadeByThisProcess(const char* path) {
-  for (const std::string& made : MadeFolders())
-    if (EqualsIgnoreCase(made, path)) return true;
-  return false;
+  return CreateDirectoryW(wide.data(), &attributes) ? 0 : GetLastError();
 }
 
 std::uint32_t HeldEntry::Open(const char* path, std::uint32_t access) {
