@@ -210,7 +210,10 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   installPath += "\\";
   installPath += kInstallSubfolder;
   CInstallFolder folder;
-  if (folder.Prepare(installPath, &reason) == CInstallFolder::kRefused) return refuse(reason);
+  if (folder.Prepare(installPath, &reason) == CInstallFolder::kRefused) {
+    if (madeChosen) platform::RemoveFolder(chosen.c_str());  // "Tarnwell" planted meanwhile
+    return refuse(reason);
+  }
   const bool madeInstall = folder.Created();
   const std::uint32_t error = madeInstall ? 0 : platform::LastError();
   // A person gets the copy prompts for a folder that is not there; a silent

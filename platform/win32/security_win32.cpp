@@ -219,17 +219,12 @@ std::uint32_t HeldEntry::List(std::vector<std::string>* names, std::size_t limit
 }
 
 std::uint32_t HeldEntry::FinalPath(std::string* path) const {
-  std::vector<wchar_t> wide(MAX_PATH + 8);
-  DWORD n = GetFinalPathNameByHandleW(handle_, wide.data(), static_cast<DWORD>(wide.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (n >= wide.size()) {
-    wide.resize(n + 1);
-    n = GetFinalPathNameByHandleW(handle_, wide.data(), static_cast<DWORD>(wide.size()),
-                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  }
-  if (n == 0 || n >= wide.size()) return n ? ERROR_INSUFFICIENT_BUFFER : GetLastError();
-  const wchar_t* text = wide.data();
-  if (n > 4 && std::wcsncmp(text, L"\\\\?\\", 4) == 0) text += 4;
+  // Longer than any path the installer opens without the "\\?\" prefix.
+  wchar_t wide[2 * MAX_PATH];
+  const DWORD n = GetFinalPathNameByHandleW(handle_, wide, 2 * MAX_PATH,
+                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= 2 * MAX_PATH) return n ? ERROR_INSUFFICIENT_BUFFER : GetLastError();
+  const wchar_t* text = std::wcsncmp(wide, L"\\\\?\\", 4) == 0 ? wide + 4 : wide;
   return Narrow(text, std::string::npos, path) ? 0 : ERROR_NO_UNICODE_TRANSLATION;
 }
 
