@@ -1,5 +1,6 @@
 #include "package/package_copy.h"
 
+#include "package/folder_lock.h"
 #include "package/install_paths.h"
 #include "package/install_record.h"
 #include "package/package_layout.h"
@@ -200,7 +201,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
                   std::to_string(kLibraryEntryLimit) + ")");
     return session.Stop(kExitPackageUnusable);
   }
-  if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
+  if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
   return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,
                       [&](const platform::FindEntry& entry) {
     const std::string name = entry.name;
@@ -246,7 +247,7 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     target.Session().MarkPartial();
     return;
   }
-  if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
+  if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
   VisitListing(librarySource, pattern, kLibraryEntryLimit, *target.m_progress,
                [&](const platform::FindEntry& entry) {
     const std::string from = librarySource + "\\" + entry.name;
