@@ -1,5 +1,6 @@
 #include "package/package_copy.h"
 
+#include "package/folder_lock.h"
 #include "package/install_paths.h"
 #include "package/install_record.h"
 #include "package/package_layout.h"
@@ -11,6 +12,8 @@
 
 const char* const kMissingPackageText =
     "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
+const char* const kUnnamedPackagePathText =
+    "安装文件所在的路径含有系统无法识别的字符 !\n\n请将安装文件解压到其他路径后再执行SetUp.exe !";
 const char* const kCopyFailedFormat =
     "拷贝文件 %s 失败，可能原因如下：\n\n1、CAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
 
@@ -87,13 +90,17 @@ bool VisitListing(const std::string& folder, const char* pattern, int limit,
   return true;
 }
 
-// The entries a listing gives, "." and ".." included; 0 when it cannot be
-// started.
-int CountEntries(const std::string& pattern) {
+// The entries a listing of the folder gives, "." and ".." included (0 when
+// it cannot be started). The first whose name has no GBK form (or one too
+// long for the find record) goes into `unnamed` while that is empty.
+int CountEntries(const std::string& folder, std::string* unnamed) {
   platform::FindEntry entry;
   platform::FileFinder finder;
   int count = 0;
-  for (bool more = finder.First(pattern.c_str(), &entry); more; more = finder.Next(&entry)) ++count;
+  for (bool more = finder.First((folder + "\\*.*").c_str(), &entry); more; more = finder.Next(&entry)) {
+    ++count;
+    if (unnamed->empty() && platform::HoldsUnnamedChar(entry.name)) *unnamed = folder + "\\" + entry.name;
+  }
   return count;
 }
 
@@ -132,6 +139,11 @@ bool GetPackageSource(std::string& source, CInstallSession& session) {
   const std::string exe = platform::ExecutablePath();
   const std::size_t cut = platform::FindLastChar(exe, '\\');
   const std::string folder = cut == std::string::npos ? std::string() : exe.substr(0, cut);
+  if (platform::HoldsUnnamedChar(folder)) {
+    platform::Log("package folder holds a character that GBK cannot hold: " + folder);
+    session.Tell(kUnnamedPackagePathText, kSetupCaption);
+    return false;
+  }
   if (ProbePath(folder + "\\" + kDataFolder) == kPathFolder) {
     source = folder + "\\" + kDataFolder;
     return true;
@@ -172,9 +184,16 @@ bool CopyPackageFiles(CInstallTarget& target) {
   }
   // More entries than the copies look at: not the package this installer
   // was made for (or a flat layout unpacked into a crowded folder). Counted
-  // first, so that such a package is never installed in part.
-  const int entries = CountEntries(pattern);
-  const int libraryEntries = CountEntries(source + "\\" + kLibraryFolder + "\\*.*");
+  // first, so that such a package is never installed in part. A package or
+  // library file that no GBK name can give cannot be copied under its name:
+  // refused the same way, before anything of it is copied.
+  std::string unnamed;
+  const int entries = CountEntries(source, &unnamed);
+  const int libraryEntries = CountEntries(source + "\\" + kLibraryFolder, &unnamed);
+  if (!unnamed.empty()) {
+    platform::Log("package entry without a GBK name: " + unnamed);
+    return session.Stop(kExitPackageUnusable);
+  }
   if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
     platform::Log("package not usable: " + std::to_string(entries) + " entries in " + source +
                   " (at most " + std::to_string(kPackageEntryLimit) + "), " +
@@ -182,7 +201,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
                   std::to_string(kLibraryEntryLimit) + ")");
     return session.Stop(kExitPackageUnusable);
   }
-  if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
+  if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
   return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,
                       [&](const platform::FindEntry& entry) {
     const std::string name = entry.name;
@@ -228,7 +247,7 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     target.Session().MarkPartial();
     return;
   }
-  if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
+  if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
   VisitListing(librarySource, pattern, kLibraryEntryLimit, *target.m_progress,
                [&](const platform::FindEntry& entry) {
     const std::string from = librarySource + "\\" + entry.name;

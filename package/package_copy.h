@@ -26,7 +26,9 @@ bool GetPackageSource(std::string& source, platform::WindowHandle owner);
 // target's session Abort/Retry/Ignore for every copy that fails. False when
 // the package was not found or its paths do not fit (the session stops with
 // kExitNoPackage; kExitBadPath for a target folder too long), or when the
-// answer was Abort (kExitCopyStopped). Every entry goes into the log.
+// answer was Abort (kExitCopyStopped), or when a package or library file has
+// no GBK name (kExitPackageUnusable, before anything is copied). Every entry
+// goes into the log.
 bool CopyPackageFiles(CInstallTarget& target);
 
 // Copies the top-level files of the extension drawing library into the
@@ -48,4 +50,6 @@ bool CopyOneFileLogged(const std::string& what, const std::string& from, const s
 bool RemoveZoneIdentifier(const std::string& path);
 
 extern const char* const kMissingPackageText;
+// The package folder's path holds a character that GBK cannot hold.
+extern const char* const kUnnamedPackagePathText;
 extern const char* const kCopyFailedFormat;  // "%s": the target path
