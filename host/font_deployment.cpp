@@ -6,29 +6,105 @@
 #include "package/package_layout.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/system.h"
 #include "platform/ui.h"
 
-void InstallFonts(CHostRegistry& hosts, CInstallSession& session, bool f2021, bool f2022,
-                  bool f2023, bool f2024, bool f2025, bool f2026, bool f2027) {
+namespace {
+
+// Opens the location's Fonts folder, held so that it cannot be renamed
+// while the fonts are written; false (logged) when it is missing, a link, or
+// lies anywhere else than in the location. `finalPath` is where it lies.
+bool OpenFontsFolder(const std::string& location, const std::string& fonts,
+                     platform::FileHandle& folder, std::string* finalPath) {
+  platform::FileHandle host;
+  platform::HandleFacts hostFacts, facts;
+  const std::uint32_t attributes = platform::ReadAttributes(fonts.c_str());
+  if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint)) {
+    platform::Log("no font copied to " + fonts + ": the folder is a link");
+    return false;
+  }
+  if (!host.OpenFolder(location.c_str()) || !host.Facts(&hostFacts) ||
+      !folder.OpenFolder(fonts.c_str()) || !folder.Facts(&facts)) {
+    platform::Log("no font copied to " + fonts + ": " +
+                  platform::DescribeError(platform::LastError()));
+    return false;
+  }
+  if (!platform::SamePath(facts.finalPath, hostFacts.finalPath + "\\" + kFontsFolder)) {
+    platform::Log("no font copied to " + fonts + ": the folder lies at " + facts.finalPath);
+    return false;
+  }
+  *finalPath = facts.finalPath;
+  return true;
+}
+
+// Writes one font into the held Fonts folder, by a handle that must have
+// the font's own name in that folder open (no link, one name).
+bool CopyFont(const platform::FileHandle& font, const std::string& to,
+              const std::string& expected) {
+  platform::FileHandle target;
+  bool created = false;
+  if (!target.OpenToWrite(to.c_str(), &created)) {
+    platform::Log("font not copied to " + to + ": " + platform::DescribeError(platform::LastError()));
+    return false;
+  }
+  platform::HandleFacts facts;
+  if (!target.Facts(&facts) || !platform::SamePath(facts.finalPath, expected) ||
+      (facts.attributes & platform::kAttrReparsePoint) || facts.links != 1) {
+    if (created) target.DeleteNow();
+    platform::Log("font not copied to " + to + ": the name leads to " + facts.finalPath +
+                  (facts.links > 1 ? " (a file of several names)" : ""));
+    return false;
+  }
+  if (!target.CopyFrom(font)) {
+    platform::Log("font not copied to " + to + ": " + platform::DescribeError(platform::LastError()));
+    return false;
+  }
+  platform::Log("font copied to " + to);
+  return true;
+}
+
+// The fonts of the package, opened on first use when the install did not
+// open them (a call on its own).
+const OpenedPackage* Fonts(const OpenedPackage* given, OpenedPackage& own, bool& tried,
+                           CInstallSession& session) {
+  if (given && given->fontsOpened) return given;
+  if (!tried) {
+    tried = true;
+    std::string source;
+    if (!GetPackageSource(source, session)) return nullptr;
+    if (!OpenPackageFonts(own, source, session)) return nullptr;
+  }
+  return own.fontsOpened ? &own : nullptr;
+}
+
+}  // namespace
+
+void InstallFonts(CHostRegistry& hosts, CInstallSession& session, const OpenedPackage* package,
+                  bool f2021, bool f2022, bool f2023, bool f2024, bool f2025, bool f2026,
+                  bool f2027) {
   const bool flags[kHostYearCount] = {f2021, f2022, f2023, f2024, f2025, f2026, f2027};
   for (int i = 0; i < kHostYearCount; ++i) {
     if (!flags[i]) continue;
     const StringList& locations = hosts.m_locations[i];
-    for (std::size_t j = 0; j < locations.Count(); ++j) CopyFontsToHost(locations.At(j), session);
+    for (std::size_t j = 0; j < locations.Count(); ++j)
+      CopyFontsToHost(locations.At(j), session, package);
   }
 }
 
 void InstallFonts(CHostRegistry& hosts, platform::WindowHandle owner, bool f2021, bool f2022,
                   bool f2023, bool f2024, bool f2025, bool f2026, bool f2027) {
   CDialogSession session(owner);
-  InstallFonts(hosts, session, f2021, f2022, f2023, f2024, f2025, f2026, f2027);
+  InstallFonts(hosts, session, nullptr, f2021, f2022, f2023, f2024, f2025, f2026, f2027);
 }
 
-void CopyFontsToHost(const std::string& location, CInstallSession& session) {
-  std::string source;
-  // On failure the message has been given; copying from an unset source
+void CopyFontsToHost(const std::string& location, CInstallSession& session,
+                     const OpenedPackage* package) {
+  OpenedPackage own;
+  bool tried = false;
+  // Without the package no font is copied: a copy from an unset source
   // would take the fonts from the root of the current drive.
-  if (!GetPackageSource(source, session)) {
+  const OpenedPackage* opened = Fonts(package, own, tried, session);
+  if (!opened) {
     platform::Log("no font copied to " + location + ": the package source was not found");
     return;
   }
@@ -37,14 +113,21 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session) {
     platform::Log("no font copied to " + location + ": its Fonts folder would pass 259 bytes");
     return;
   }
-  for (const char* font : kFontFiles) {
-    const std::string from = source + "\\" + font;
-    const std::string to = std::string(fonts) + "\\" + font;
-    if (CopyOneFileLogged("font", from, to)) NoteFont(to);
+  platform::FileHandle folder;
+  std::string finalFonts;
+  if (!OpenFontsFolder(location, fonts, folder, &finalFonts)) return;
+  for (int i = 0; i < 2; ++i) {
+    const std::string to = std::string(fonts) + "\\" + kFontFiles[i];
+    if (!opened->fonts[i].IsOpen()) {
+      platform::Log(std::string("font not copied to ") + to + ": the package has no " +
+                    kFontFiles[i] + " that could be opened");
+      continue;
+    }
+    if (CopyFont(opened->fonts[i], to, finalFonts + "\\" + kFontFiles[i])) NoteFont(to);
   }
 }
 
 void CopyFontsToHost(const std::string& location, platform::WindowHandle owner) {
   CDialogSession session(owner);
-  CopyFontsToHost(location, session);
+  CopyFontsToHost(location, session, nullptr);
 }

@@ -86,7 +86,7 @@ bool RunInstall(CInstallSite& site, const std::string& installFolder,
                   f[6] != 0);
   SaveRecord(book, "the loader keys");
   bar.StepIt();
-  InstallFonts(g_hostRegistry, site.Session(), f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0,
+  InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0,
                f[4] != 0, f[5] != 0, f[6] != 0);
   SaveRecord(book, "the fonts");
   bar.StepIt();
@@ -170,7 +170,11 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   if (madeChosen) book.FolderCreated(chosen);
   if (madeInstall) book.FolderCreated(installPath);
   if (!RunInstall(site, installPath, yearSelected, book)) return session.StopCode();
-  if (book.WriteEntry(g_versionNumber))
+  // No Apps & Features entry without the uninstaller it would start.
+  if (!book.UninstallerCopied()) {
+    platform::Log("Apps & Features entry not written: there is no uninstaller");
+    session.MarkPartial();
+  } else if (book.WriteEntry(g_versionNumber))
     platform::Log("Apps & Features entry written: HKLM\\" + std::string(kUninstallKeyParent) +
                   "\\" + kUninstallKeyName);
   else

@@ -8,12 +8,15 @@
 #include "package/sha256.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "uninstall/apps_entry.h"
 #include "uninstall/record_file.h"
 
 namespace {
+
+constexpr std::uint32_t kErrorFileNotFound = 2, kErrorPathNotFound = 3, kErrorSharingViolation = 32;
 
 // Runs of "\" collapsed into one, character by character.
 std::string CollapseSeparators(const std::string& path) {
@@ -113,42 +116,86 @@ class Remover {
       RemoveFile(path, what);
   }
 
+  // A recorded font, by one handle: read, compared with its digest and
+  // deleted only when it is still the font this install wrote where it
+  // wrote it.
   void RemoveFont(const RecordedFont& font) {
+    const std::size_t cut = platform::FindLastChar(font.path, '\\');
+    const std::string fonts = cut == std::string::npos ? std::string() : font.path.substr(0, cut);
+    const std::uint32_t attributes = platform::ReadAttributes(fonts.c_str());
+    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint)) {
+      Event("font kept, its Fonts folder is a link: " + font.path);
+      return;
+    }
+    // Where the font must lie: in the Fonts folder of its host location,
+    // wherever that location lies itself.
+    const std::size_t up = platform::FindLastChar(fonts, '\\');
+    platform::FileHandle location;
+    platform::HandleFacts facts;
+    const bool located = up != std::string::npos &&
+                         location.OpenFolder(fonts.substr(0, up).c_str()) && location.Facts(&facts);
+    const std::string expected =
+        located ? facts.finalPath + fonts.substr(up) + font.path.substr(cut) : font.path;
+    platform::FileHandle file;
+    if (!Open(file, font.path, "font", expected)) return;
     std::string content;
-    if (!platform::ReadWholeFile(font.path.c_str(), kFontSizeLimit, &content)) {
-      Event(platform::PathExists(font.path.c_str()) ? "font kept, it cannot be read: " + font.path
-                                                    : "font already gone: " + font.path);
+    if (!file.ReadAll(kFontSizeLimit, &content)) {
+      Event("font kept, it cannot be read: " + font.path);
       return;
     }
     if (Sha256Hex(content) != font.digest) {
       Event("font kept, its content was replaced: " + font.path);
       return;
     }
-    RemoveFile(font.path, "font");
+    Delete(file, font.path, "font", false);
   }
 
-  // Deletes a file; one that is in use is scheduled for deletion at restart.
-  void RemoveFile(const std::string& path, const char* what) {
-    const std::string kind = what;
-    const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
-    if (attributes == platform::kInvalidAttributes) {
-      Event(kind + " already gone: " + path);
-      return;
+  // Opens a recorded entry for its deletion and checks that the handle has
+  // that very entry open (`expected`: its final path). False, with the event
+  // given, when it is gone, a folder, elsewhere, or cannot be opened (in use:
+  // then scheduled for the next restart).
+  bool Open(platform::FileHandle& file, const std::string& path, const std::string& kind,
+            const std::string& expected) {
+    if (!file.OpenToDelete(path.c_str())) {
+      const std::uint32_t error = platform::LastError();
+      if (error == kErrorFileNotFound || error == kErrorPathNotFound)
+        Event(kind + " already gone: " + path);
+      else if (error == kErrorSharingViolation)
+        Schedule(path, kind);
+      else
+        Event(kind + " could not be deleted: " + path + ": " + platform::DescribeError(error));
+      return false;
     }
-    if (attributes & platform::kAttrDirectory) {
+    platform::HandleFacts facts;
+    if (!file.Facts(&facts)) {
+      Event(kind + " kept, it cannot be examined: " + path);
+      return false;
+    }
+    if (!platform::SamePath(facts.finalPath, expected)) {
+      Event(kind + " kept, its name leads to " + facts.finalPath + ": " + path);
+      return false;
+    }
+    if ((facts.attributes & platform::kAttrDirectory) &&
+        !(facts.attributes & platform::kAttrReparsePoint)) {
       Event(kind + " kept, it is a folder: " + path);
-      return;
+      return false;
     }
-    if (platform::RemoveFile(path.c_str())) {
-      Event(kind + " removed: " + path);
-      return;
-    }
-    if ((attributes & platform::kAttrReadOnly) &&
-        platform::WriteAttributes(path.c_str(), attributes & ~std::uint32_t{platform::kAttrReadOnly}) &&
-        platform::RemoveFile(path.c_str())) {
-      Event(kind + " removed (it was read-only): " + path);
-      return;
-    }
+    return true;
+  }
+
+  // Deletes through the handle; a file the system will not delete now (in
+  // use) is scheduled for deletion at restart.
+  void Delete(platform::FileHandle& file, const std::string& path, const std::string& kind,
+              bool readOnly) {
+    const bool deleted = file.DeleteNow();
+    file.Close();
+    if (deleted)
+      Event(kind + (readOnly ? " removed (it was read-only): " : " removed: ") + path);
+    else
+      Schedule(path, kind);
+  }
+
+  void Schedule(const std::string& path, const std::string& kind) {
     if (platform::DeleteAtRestart(path.c_str())) {
       scheduled_.push_back(path);
       out_.restartNeeded = true;
@@ -158,11 +205,23 @@ class Remover {
     }
   }
 
+  // Deletes a recorded file by handle, once the handle is seen to have that
+  // file open; one that is in use is scheduled for deletion at restart.
+  void RemoveFile(const std::string& path, const char* what) {
+    platform::FileHandle file;
+    if (!Open(file, path, what, path)) return;
+    platform::HandleFacts facts;
+    file.Facts(&facts);
+    Delete(file, path, what, (facts.attributes & platform::kAttrReadOnly) != 0);
+  }
+
   // The running uninstaller: renamed into the temporary folder (a running
   // image may be renamed, not deleted) and deleted there at the next
   // restart, so that its folder can go now. Where no rename works (the
   // temporary folder on another volume) it is deleted in place at restart.
   void MoveOutRunningImage(const std::string& path) {
+    // The file held since the start cannot be renamed while it is held.
+    platform::ReleaseRunningImage();
     const std::string temp = platform::TempFolder();
     for (int n = 1; !temp.empty() && n <= 100; ++n) {
       const std::string target = temp + "\\Tarnwell-Uninstall-" + std::to_string(n) + ".exe";
@@ -190,10 +249,20 @@ class Remover {
     const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
     if (attributes == platform::kInvalidAttributes || !(attributes & platform::kAttrDirectory))
       return;
-    if (platform::RemoveFolder(path.c_str())) {
-      Event("folder removed: " + path);
-      return;
+    platform::FileHandle folder;
+    platform::HandleFacts facts;
+    if (folder.OpenToDelete(path.c_str()) && folder.Facts(&facts)) {
+      if (!platform::SamePath(facts.finalPath, path)) {
+        Event("folder kept, its name leads to " + facts.finalPath + ": " + path);
+        return;
+      }
+      if (folder.DeleteNow()) {
+        folder.Close();
+        Event("folder removed: " + path);
+        return;
+      }
     }
+    folder.Close();
     bool onlyScheduled = true;
     platform::FindEntry entry;
     platform::FileFinder finder;

@@ -11,8 +11,17 @@
 namespace platform {
 namespace sim {
 
+namespace {
+// Set once the simulated file system is being destroyed at the process's
+// end: handles closed after that have nothing left to let go of.
+bool g_filesGone = false;
+}  // namespace
+
 FileSystem& FileSystem::Get() {
   static FileSystem files;
+  static struct Gone {
+    ~Gone() { g_filesGone = true; }
+  } gone;  // made after `files`, so gone before it
   return files;
 }
 
@@ -21,7 +30,10 @@ SimFiles& SimFiles::Get() { return FileSystem::Get(); }
 SimFiles::SimFiles() { Reset(); }
 
 void SimFiles::Reset() {
+  ReleaseRunningImage();
   drives_.clear();
+  mappedImage_.clear();
+  mapped_ = false;
   AddDrive('C');
   exePath_ = "C:\\SetUp.exe";
   current_ = "C:\\";
@@ -127,6 +139,12 @@ FsNode* SimFiles::Find(const std::string& path) const {
   std::string stream;
   if (!Split(path, &names, &stream) || !stream.empty()) return nullptr;
   return Walk(names);
+}
+
+std::string SimFiles::PathOf(const FsNode* node) {
+  std::string path;
+  for (; node && node->parent; node = node->parent) path = "\\" + node->name + path;
+  return node ? node->name + (path.empty() ? "\\" : path) : std::string();
 }
 
 FsNode* SimFiles::NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes) {
@@ -413,7 +431,7 @@ bool RemoveFile(const char* path) {
   if (!stream.empty())
     return node->streams.erase(sim::UpperCase(stream)) != 0 || Fail(kErrorFileNotFound);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
-  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->Busy()) return Fail(kErrorSharingViolation);
   // The running image: its section allows no deletion.
   if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);
   sim::Detach(node, nullptr);
@@ -438,7 +456,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   if (target) {
     if (failIfExists) return Fail(kErrorFileExists);
     if (target->IsFolder()) return Fail(kErrorAccessDenied);
-    if (target->heldOpen) return Fail(kErrorSharingViolation);
+    if (target->Busy()) return Fail(kErrorSharingViolation);
     if (target->attributes & (kAttrReadOnly | kAttrHidden)) return Fail(kErrorAccessDenied);
   } else {
     FsNode* parent = sim::Parent(names, false);
@@ -495,7 +513,7 @@ bool MoveOneFile(const char* from, const char* to) {
   FsNode* source = fs.Walk(sourceNames);
   if (!source) return Fail(MissingError(sourceNames));
   if (!source->parent) return Fail(kErrorAccessDenied);
-  if (source->heldOpen) return Fail(kErrorSharingViolation);
+  if (source->Busy()) return Fail(kErrorSharingViolation);
   if (!PlainNames(fs, to, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   if (!sim::SameName(names[0], sourceNames[0])) return Fail(kErrorNotSameDevice);
   if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
@@ -615,6 +633,189 @@ bool OutputFile::Write(std::string_view bytes) {
 void OutputFile::Close() {
   delete static_cast<SimOutput*>(handle_);
   handle_ = nullptr;
+}
+
+void SetLastError(std::uint32_t error) { sim::SimSystem::Get().SetLastError(error); }
+
+// A simulated FileHandle: the final path of the entry it has open, found
+// again on every use (a path without links leads to the same entry).
+struct SimHandle {
+  std::string path;
+  bool counted = false;  // holds the entry against writing, renaming, deleting
+};
+
+namespace {
+FsNode* Opened(void* handle) {
+  return handle ? FileSystem::Get().Find(static_cast<SimHandle*>(handle)->path) : nullptr;
+}
+
+void* NewHandle(FsNode* node, bool counted) {
+  if (counted) ++node->handles;
+  return new SimHandle{FileSystem::PathOf(node), counted};
+}
+
+constexpr std::uint32_t kErrorInvalidHandle = 6, kErrorFileInvalid = 1006;
+}  // namespace
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+bool FileHandle::OpenToRead(const char* path) {
+  Close();
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " GENERIC_READ FILE_FLAG_OPEN_REPARSE_POINT");
+  std::vector<std::string> names;
+  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
+  FsNode* node = fs.Walk(names);
+  if (!node) return Fail(MissingError(names));
+  if (node->IsFolder() && node->linkTarget.empty()) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  handle_ = NewHandle(node, true);
+  return true;
+}
+
+bool FileHandle::OpenFolder(const char* path) {
+  Close();
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " FILE_FLAG_BACKUP_SEMANTICS");
+  FsNode* node = fs.Follow(fs.Find(path));
+  if (!node) return Fail(kErrorPathNotFound);
+  if (!node->IsFolder()) return Fail(kErrorDirectory);
+  handle_ = NewHandle(node, true);
+  return true;
+}
+
+bool FileHandle::OpenToDelete(const char* path) {
+  Close();
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " DELETE FILE_FLAG_OPEN_REPARSE_POINT");
+  std::vector<std::string> names;
+  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
+  FsNode* node = fs.Walk(names);
+  if (!node) return Fail(MissingError(names));
+  if (!node->parent) return Fail(kErrorAccessDenied);
+  // The current folder of a process is open without delete sharing.
+  if (node->Busy() || node == fs.Find(fs.CurrentFolder())) return Fail(kErrorSharingViolation);
+  handle_ = NewHandle(node, false);
+  return true;
+}
+
+bool FileHandle::OpenToWrite(const char* path, bool* created) {
+  Close();
+  if (created) *created = false;
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " GENERIC_WRITE");
+  std::vector<std::string> names;
+  if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
+  FsNode* node = fs.Walk(names);
+  if (!node) {
+    FsNode* parent = sim::Parent(names, false);
+    if (!parent) return Fail(kErrorPathNotFound);
+    node = fs.NewChild(parent, names.back(), kAttrArchive);
+    if (created) *created = true;
+  } else if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden))) {
+    return Fail(kErrorAccessDenied);
+  } else if (node->Busy()) {
+    return Fail(kErrorSharingViolation);
+  }
+  handle_ = NewHandle(node, true);
+  return true;
+}
+
+bool FileHandle::Facts(HandleFacts* facts) const {
+  const FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  facts->finalPath = FileSystem::PathOf(node);
+  facts->attributes = Reported(node->attributes);
+  facts->links = static_cast<std::uint32_t>(node->security.use_count());
+  return true;
+}
+
+bool FileHandle::CopyFrom(const FileHandle& source) {
+  FsNode* from = Opened(source.handle_);
+  FsNode* to = Opened(handle_);
+  if (!from || !to) return Fail(kErrorInvalidHandle);
+  FileSystem::Get().Record("CopyFromHandle " + FileSystem::PathOf(from) + " " +
+                           FileSystem::PathOf(to));
+  to->data = from->data;
+  to->streams.clear();
+  return true;
+}
+
+bool FileHandle::ReadAll(std::size_t limit, std::string* data) const {
+  const FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  if (node->data.size() > limit) return Fail(kErrorFileTooLarge);
+  *data = node->data;
+  return true;
+}
+
+bool FileHandle::Truncate() {
+  FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  node->data.clear();
+  return true;
+}
+
+bool FileHandle::Write(std::string_view bytes) {
+  FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  node->data.append(bytes.data(), bytes.size());
+  return true;
+}
+
+bool FileHandle::DeleteNow() {
+  FileSystem& fs = FileSystem::Get();
+  FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  fs.Record("SetFileInformationByHandle " + FileSystem::PathOf(node) + " FileDispositionInfo");
+  if (node->IsFolder() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
+  // The running image: its section allows no deletion.
+  if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);
+  sim::Detach(node, nullptr);
+  return true;
+}
+
+void FileHandle::Close() {
+  auto* handle = static_cast<SimHandle*>(handle_);
+  if (!handle) return;
+  FsNode* node = handle->counted && !sim::g_filesGone ? Opened(handle) : nullptr;
+  if (node && node->handles > 0) --node->handles;
+  delete handle;
+  handle_ = nullptr;
+}
+
+namespace {
+FileHandle& ImageFile() {
+  static FileHandle file;
+  return file;
+}
+}  // namespace
+
+bool HoldRunningImage() {
+  FileSystem& fs = FileSystem::Get();
+  ImageFile().Close();
+  FsNode* node = fs.Find(fs.ExecutablePath());
+  if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (const std::string* mapped = fs.MappedImage(); mapped && *mapped != node->data)
+    return Fail(kErrorFileInvalid);
+  ImageFile().handle_ = NewHandle(node, true);
+  return true;
+}
+
+void ReleaseRunningImage() { ImageFile().Close(); }
+
+bool CopyRunningImage(const char* to) {
+  if (!ImageFile().IsOpen()) return Fail(kErrorInvalidHandle);
+  FileHandle target;
+  return target.OpenToWrite(to) && target.CopyFrom(ImageFile());
 }
 
 }  // namespace platform

@@ -49,6 +49,7 @@ TEST_F(UninstallSim, RunningUninstallerMovesOutAndNeverAsksForARestart) {
   ASSERT_TRUE(Install());
   const std::string self = folder_ + "\\Uninstall.exe";
   SimFiles::Get().SetExecutablePath(self);
+  ASSERT_TRUE(platform::HoldRunningImage());  // let go of before the move
   SimFiles::Get().SetCurrentFolder(folder_);  // started from its own folder
   EXPECT_EQ(RunUninstallOf(true, self), kUninstallDone);
   EXPECT_EQ(State(), kAfter);
