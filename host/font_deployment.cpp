@@ -39,27 +39,28 @@ bool OpenFontsFolder(const std::string& location, const std::string& fonts,
 
 // Writes one font into the held Fonts folder, by a handle that must have
 // the font's own name in that folder open (no link, one name).
-bool CopyFont(const platform::FileHandle& font, const std::string& to,
+bool CopyFont(const platform::FileHandle& font, const std::string& from, const std::string& to,
               const std::string& expected) {
+  const std::string copy = from + " -> " + to;
   platform::FileHandle target;
   bool created = false;
-  if (!target.OpenToWrite(to.c_str(), &created)) {
-    platform::Log("font not copied to " + to + ": " + platform::DescribeError(platform::LastError()));
+  platform::HandleFacts facts;
+  if (!target.OpenToWrite(to.c_str(), &created) || !target.Facts(&facts)) {
+    platform::Log("font not copied " + copy + ": " + platform::DescribeError(platform::LastError()));
     return false;
   }
-  platform::HandleFacts facts;
-  if (!target.Facts(&facts) || !platform::SamePath(facts.finalPath, expected) ||
+  if (!platform::SamePath(facts.finalPath, expected) ||
       (facts.attributes & platform::kAttrReparsePoint) || facts.links != 1) {
     if (created) target.DeleteNow();
-    platform::Log("font not copied to " + to + ": the name leads to " + facts.finalPath +
-                  (facts.links > 1 ? " (a file of several names)" : ""));
+    platform::Log("font not copied " + copy + ": the name leads to " + facts.finalPath + " (" +
+                  std::to_string(facts.links) + " name(s))");
     return false;
   }
   if (!target.CopyFrom(font)) {
-    platform::Log("font not copied to " + to + ": " + platform::DescribeError(platform::LastError()));
+    platform::Log("font not copied " + copy + ": " + platform::DescribeError(platform::LastError()));
     return false;
   }
-  platform::Log("font copied to " + to);
+  platform::Log("font copied " + copy);
   return true;
 }
 
@@ -117,13 +118,13 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
   std::string finalFonts;
   if (!OpenFontsFolder(location, fonts, folder, &finalFonts)) return;
   for (int i = 0; i < 2; ++i) {
+    const std::string from = opened->files.path + "\\" + kFontFiles[i];
     const std::string to = std::string(fonts) + "\\" + kFontFiles[i];
     if (!opened->fonts[i].IsOpen()) {
-      platform::Log(std::string("font not copied to ") + to + ": the package has no " +
-                    kFontFiles[i] + " that could be opened");
+      platform::Log("font not copied " + from + " -> " + to + ": not in the package, or in use");
       continue;
     }
-    if (CopyFont(opened->fonts[i], to, finalFonts + "\\" + kFontFiles[i])) NoteFont(to);
+    if (CopyFont(opened->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) NoteFont(to);
   }
 }
 

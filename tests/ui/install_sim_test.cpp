@@ -26,6 +26,7 @@
 #include "platform/sim/sim_ui.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
+#include "uninstall/apps_entry.h"
 
 using platform::sim::MessageBoxRecord;
 using platform::sim::SimFiles;
@@ -368,7 +369,21 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
   };
   EXPECT_TRUE(has("loader key not written: HKLM\\" + kKey2024 + "\\Applications\\Korvex2024: error 1018: "
                   "Illegal operation attempted on a registry key that has been marked for deletion."));
-  EXPECT_TRUE(has("font not copied to C:\\ZW2025\\Fonts\\Korvex_HZ.shx: error 5: Access is denied."));
+  EXPECT_TRUE(has("font not copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2025\\Fonts\\Korvex_HZ.shx: "
+                  "error 5: Access is denied."));
+}
+
+// The image that runs differs from the file at its path (replaced before
+// the program could open it): no uninstaller, no Apps & Features entry, and
+// the install ends as installed in part.
+TEST_F(InstallTest, ImageReplacedBeforeTheStartGivesNoUninstaller) {
+  SimFiles::Get().SetMappedImage("MZ the image that runs");
+  EXPECT_EQ(RunWith("/S"), kExitPartial);
+  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.exe"));
+  EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.dat"));
+  EXPECT_FALSE(testing_support::KeyExists(std::string(kUninstallKeyParent) + "\\" + kUninstallKeyName));
+  const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
+  EXPECT_EQ(lines.at(2).rfind("the running image cannot be held", 0), 0u) << lines.at(2);
 }
 
 // Who held the install folders before the install, and the owner and DACL

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_system.h"
+#include "uninstall/removal.h"
 #include "uninstall_fixture.h"
 
 namespace ts = testing_support;
@@ -124,5 +125,40 @@ TEST_P(LinkedFolder, NothingIsDeletedThroughIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, LinkedFolder, testing::ValuesIn(kLinks), CaseName());
+
+}  // namespace
+
+namespace {
+
+// Windows reaches a recorded name through a junction made above the install
+// after it: each handle then has another file open than the one recorded,
+// and nothing is deleted through it (Wine cannot make a junction).
+TEST_F(UninstallSim, EntryWhoseFinalPathDiffersIsKept) {
+  ASSERT_TRUE(Install());
+  InstallRecord record;
+  int ignored = 0;
+  ASSERT_TRUE(LoadRecord(ScopeOf(CHostRegistry(), folder_), &record, &ignored));
+  ASSERT_TRUE(platform::MoveOneFile(root_.c_str(), "C:\\moved"));
+  ASSERT_TRUE(SimFiles::Get().AddLink(root_, "C:\\moved", true));
+  const std::vector<std::string> before = ts::Tree("C:\\moved");
+  const RemovalOutcome out = RemoveRecorded(record, folder_, "");
+  EXPECT_EQ(ts::Tree("C:\\moved"), before);
+  const std::string file = folder_ + "\\Korvex2021.ZRX";
+  EXPECT_NE(std::find(out.events.begin(), out.events.end(),
+                      "file kept, its name leads to C:\\moved\\K\\Tarnwell\\Korvex2021.ZRX: " + file),
+            out.events.end());
+  EXPECT_NE(std::find(out.events.begin(), out.events.end(),
+                      "folder kept, its name leads to C:\\moved\\K\\Tarnwell: " + folder_),
+            out.events.end());
+}
+
+// The image file, held since the start, cannot be renamed until it is let
+// go of (Wine shows the same: tests/e2e_install).
+TEST_F(UninstallSim, HeldImageCannotBeRenamedUntilLetGo) {
+  ASSERT_TRUE(platform::HoldRunningImage());
+  EXPECT_FALSE(platform::MoveOneFile(platform::ExecutablePath().c_str(), "C:\\aside.exe"));
+  platform::ReleaseRunningImage();
+  EXPECT_TRUE(platform::MoveOneFile(platform::ExecutablePath().c_str(), "C:\\aside.exe"));
+}
 
 }  // namespace
