@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/file_tree.h"
+#include "common/win_process.h"
 #include "platform/codepage.h"
 
 namespace testing_support {
@@ -23,6 +24,26 @@ bool MakeFolders(const std::string& path) {
 
 bool MakeHardLink(const std::string& existing, const std::string& path) {
   return CreateHardLinkA(path.c_str(), existing.c_str(), nullptr) != 0;
+}
+
+bool MakeLink(const std::string& path, const std::string& target, bool) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  std::wstring wide(target.begin(), target.end());  // the tests' paths are ASCII
+  char* unixTarget = unixName ? unixName(wide.c_str()) : nullptr;
+  if (!unixTarget) return false;
+  const std::string name = path.substr(platform::FindLastChar(path, '\\') + 1);
+  const std::string line = std::string("ln -s ") + unixTarget + " " + name;
+  HeapFree(GetProcessHeap(), 0, unixTarget);
+  return RunUnix(ParentOf(path), line,
+                 [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+bool RemoveLink(const std::string& path) {
+  const std::string name = path.substr(platform::FindLastChar(path, '\\') + 1);
+  return RunUnix(ParentOf(path), "rm " + name,
+                 [&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 bool WriteFile(const std::string& path, const std::string& data, std::uint32_t attributes) {
@@ -55,6 +76,7 @@ bool RemoveTree(const std::string& path) {
   if (a == INVALID_FILE_ATTRIBUTES) return true;
   SetFileAttributesA(path.c_str(), (a & FILE_ATTRIBUTE_DIRECTORY) ? FILE_ATTRIBUTE_DIRECTORY
                                                                   : FILE_ATTRIBUTE_NORMAL);
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveLink(path);
   if (!(a & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path.c_str()) != 0;
   for (const std::string& name : ListNames(path)) RemoveTree(path + "\\" + name);
   return RemoveDirectoryA(path.c_str()) != 0;

@@ -119,6 +119,22 @@ inline const std::string kVictim = "C:\\victim\\keep.txt";
 inline const std::string kLinkedEntry = kPkg + "\\Data\\a.txt";
 inline const std::string kLinkedLogFolder = "C:\\logs";
 
+// Makes the attack of a row on the package or the log's folder (the same
+// on both sides; under Wine as Unix links).
+inline void PrepareAttack(Prepare prepare) {
+  if (prepare < Prepare::kEntryLinkedOut) return;
+  ASSERT_TRUE(WriteFile(kVictim, "keep"));
+  ASSERT_TRUE(RemoveTree(kLinkedEntry));
+  if (prepare == Prepare::kEntryLinkedOut) {
+    ASSERT_TRUE(MakeLink(kLinkedEntry, kVictim, false));
+  } else if (prepare == Prepare::kEntrySecondName) {
+    ASSERT_TRUE(MakeHardLink(kVictim, kLinkedEntry));
+  } else {
+    ASSERT_TRUE(WriteFile(kLinkedEntry, "a.txt"));
+    ASSERT_TRUE(MakeLink(kLinkedLogFolder, "C:\\victim", true));
+  }
+}
+
 struct SwitchRun {
   const char* name;
   std::string arguments;  // after the quoted program name

@@ -93,31 +93,13 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   if (c.prepare == Prepare::kHostRunning) {
     RunHost();
   }
-  // Wine shows a Unix symbolic link to a file as that file, and follows a
-  // link to a folder whatever the flags: the attacks are made as Unix links.
-  const auto exists = [](const std::string& path) {
-    return [path] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
-  };
-  if (c.prepare >= Prepare::kEntryLinkedOut) {
-    MayMake({"C:\\victim"});
-    ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));
-    ASSERT_TRUE(DeleteFileA(ts::kLinkedEntry.c_str()));
-  }
-  if (c.prepare == Prepare::kEntryLinkedOut) {
-    ASSERT_TRUE(ts::RunUnix(kPkg + "\\Data", "ln -s ../../victim/keep.txt a.txt", exists(ts::kLinkedEntry)));
-  } else if (c.prepare == Prepare::kEntrySecondName) {
-    ASSERT_TRUE(CreateHardLinkA(ts::kLinkedEntry.c_str(), ts::kVictim.c_str(), nullptr));
-  } else if (c.prepare == Prepare::kLogFolderLinked) {
-    ASSERT_TRUE(ts::WriteFile(ts::kLinkedEntry, "a.txt"));
-    ASSERT_TRUE(ts::RunUnix("C:\\", "ln -s victim logs", exists(ts::kLinkedLogFolder)));
-  }
+  if (c.prepare >= Prepare::kEntryLinkedOut) MayMake({"C:\\victim", ts::kLinkedLogFolder});
+  ts::PrepareAttack(c.prepare);
   const RunSeen seen = RunWith(c.arguments, exe);
   Release();
   ts::ExpectRun(c, seen);
   if (c.prepare == Prepare::kEntryLinkedOut) {
-    ASSERT_TRUE(ts::RunUnix(kPkg + "\\Data", "rm a.txt", [&] { return !exists(ts::kLinkedEntry)(); }));
-  } else if (c.prepare == Prepare::kLogFolderLinked) {
-    ASSERT_TRUE(ts::RunUnix("C:\\", "rm logs", [&] { return !exists(ts::kLinkedLogFolder)(); }));
+    EXPECT_TRUE(ts::RemoveLink(ts::kLinkedEntry));
   }
 }
 

@@ -42,18 +42,7 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
     ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));
     ASSERT_TRUE(SimFiles::Get().AddLink(ts::SilentLogFile(), ts::kVictim, false));
   }
-  if (c.prepare >= ts::Prepare::kEntryLinkedOut) {
-    ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));
-    ASSERT_TRUE(ts::RemoveTree(ts::kLinkedEntry));
-  }
-  if (c.prepare == ts::Prepare::kEntryLinkedOut) {
-    ASSERT_TRUE(SimFiles::Get().AddLink(ts::kLinkedEntry, ts::kVictim, false));
-  } else if (c.prepare == ts::Prepare::kEntrySecondName) {
-    ASSERT_TRUE(SimFiles::Get().AddHardLink(ts::kVictim, ts::kLinkedEntry));
-  } else if (c.prepare == ts::Prepare::kLogFolderLinked) {
-    ASSERT_TRUE(ts::WriteFile(ts::kLinkedEntry, "a.txt"));
-    ASSERT_TRUE(SimFiles::Get().AddLink(ts::kLinkedLogFolder, "C:\\victim", true));
-  }
+  ts::PrepareAttack(c.prepare);
   if (c.prepare == ts::Prepare::kHeldModule) {
     ASSERT_TRUE(ts::WriteFile("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", "old"));
     SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", true);
