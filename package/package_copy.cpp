@@ -49,9 +49,9 @@ const char* ExclusionReason(const std::string& name) {
 }
 
 // Lists `folder` (pattern: folder\*.*) into `into`, at most `limit`
-// entries, "." and ".." included, and marks the ones to copy.
-template <class Copied>
-void ReadListing(const char* pattern, int limit, PackageFolder& into, Copied copied) {
+// entries, "." and ".." included, and marks the ones to copy (`filtered`:
+// the package's name rules apply).
+void ReadListing(const char* pattern, int limit, PackageFolder& into, bool filtered) {
   platform::FindEntry entry;
   platform::FileFinder finder;
   into.entries.clear();
@@ -66,14 +66,14 @@ void ReadListing(const char* pattern, int limit, PackageFolder& into, Copied cop
       into.ended = false;
       break;
     }
-    PackageEntry e;
+    into.entries.emplace_back();
+    PackageEntry& e = into.entries.back();
     e.name = entry.name;
     e.attributes = entry.attributes;
     // Exactly the folder bit, no other: a folder with any further attribute
     // (read-only, hidden, ...) is taken like a file and fails its copy.
     e.copied = !IsDotEntry(entry.name) && entry.attributes != platform::kAttrDirectory &&
-               copied(e.name);
-    into.entries.push_back(std::move(e));
+               !(filtered && ExclusionReason(e.name));
   }
 }
 
@@ -118,7 +118,11 @@ OpenResult OpenPackageFile(const std::string& folder, const std::string& folderF
 bool OpenPackageFolder(PackageFolder& folder, const std::string& path, const char* expectedFinal) {
   folder.path = path;
   platform::HandleFacts facts;
-  if (!folder.handle.OpenFolder(path.c_str()) || !folder.handle.Facts(&facts)) return false;
+  if (!folder.handle.OpenFolder(path.c_str()) || !folder.handle.Facts(&facts)) {
+    platform::Log("package folder not usable: " + path + ": " +
+                  platform::DescribeError(platform::LastError()));
+    return false;
+  }
   folder.finalPath = facts.finalPath;
   if (expectedFinal && !platform::SamePath(facts.finalPath, expectedFinal)) {
     platform::Log("package entry not usable: " + path + ": it lies at " + facts.finalPath);
@@ -217,11 +221,8 @@ bool CopyFromHandle(const platform::FileHandle& source, const std::string& to) {
 bool OpenPackageFonts(OpenedPackage& package, const std::string& source,
                       CInstallSession& session) {
   if (package.fontsOpened) return true;
-  if (package.files.finalPath.empty() && !OpenPackageFolder(package.files, source, nullptr)) {
-    platform::Log("package folder not usable: " + source + ": " +
-                  platform::DescribeError(platform::LastError()));
+  if (package.files.finalPath.empty() && !OpenPackageFolder(package.files, source, nullptr))
     return Unusable(session);
-  }
   for (int i = 0; i < 2; ++i) {
     if (ProbePath(source + "\\" + kFontFiles[i]) == kPathNone) continue;
     if (OpenPackageFile(source, package.files.finalPath, kFontFiles[i], package.fonts[i]) ==
@@ -244,13 +245,8 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
     return session.Stop(kExitNoPackage);
   }
   platform::Log("package source: " + source);
-  if (!OpenPackageFolder(package.files, source, nullptr)) {
-    platform::Log("package folder not usable: " + source + ": " +
-                  platform::DescribeError(platform::LastError()));
-    return Unusable(session);
-  }
-  ReadListing(pattern, kPackageEntryLimit, package.files,
-              [](const std::string& name) { return ExclusionReason(name) == nullptr; });
+  if (!OpenPackageFolder(package.files, source, nullptr)) return Unusable(session);
+  ReadListing(pattern, kPackageEntryLimit, package.files, true);
   if (!OpenListed(package.files)) return Unusable(session);
   const std::string library = source + "\\" + kLibraryFolder;
   PathBuffer libraryPattern;
@@ -259,8 +255,7 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
     if (!OpenPackageFolder(package.library, library,
                            (package.files.finalPath + "\\" + kLibraryFolder).c_str()))
       return Unusable(session);
-    ReadListing(libraryPattern, kLibraryEntryLimit, package.library,
-                [](const std::string&) { return true; });
+    ReadListing(libraryPattern, kLibraryEntryLimit, package.library, false);
     if (!OpenListed(package.library)) return Unusable(session);
   } else {
     platform::Log("nothing to copy: " + library + " cannot be listed");

@@ -144,12 +144,13 @@ bool FileHandle::CopyFrom(const FileHandle& source) {
     return false;
   }
   if (!Rewind(Raw(source.handle_)) || !Truncate()) return false;
-  std::vector<char> buffer(kChunk);
+  // One buffer for every copy of the run (the program has one thread).
+  static char* const buffer = new char[kChunk];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(Raw(source.handle_), buffer.data(), kChunk, &got, nullptr)) return false;
+    if (!ReadFile(Raw(source.handle_), buffer, kChunk, &got, nullptr)) return false;
     if (got == 0) break;
-    if (!WriteAllBytes(Raw(handle_), buffer.data(), got)) return false;
+    if (!WriteAllBytes(Raw(handle_), buffer, got)) return false;
   }
   FILETIME written;
   if (GetFileTime(Raw(source.handle_), nullptr, nullptr, &written))
