@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -11,17 +12,8 @@
 namespace platform {
 namespace sim {
 
-namespace {
-// Set once the simulated file system is being destroyed at the process's
-// end: handles closed after that have nothing left to let go of.
-bool g_filesGone = false;
-}  // namespace
-
 FileSystem& FileSystem::Get() {
   static FileSystem files;
-  static struct Gone {
-    ~Gone() { g_filesGone = true; }
-  } gone;  // made after `files`, so gone before it
   return files;
 }
 
@@ -638,42 +630,50 @@ void OutputFile::Close() {
 void SetLastError(std::uint32_t error) { sim::SimSystem::Get().SetLastError(error); }
 
 // A simulated FileHandle: the final path of the entry it has open, found
-// again on every use (a path without links leads to the same entry).
+// again on every use (a path without links leads to the same entry), and
+// whether it holds the entry against writing, renaming and deleting.
 struct SimHandle {
   std::string path;
-  bool counted = false;  // holds the entry against writing, renaming, deleting
+  bool counted;
 };
 
 namespace {
+constexpr std::uint32_t kErrorInvalidHandle = 6, kErrorFileInvalid = 1006;
+
 FsNode* Opened(void* handle) {
   return handle ? FileSystem::Get().Find(static_cast<SimHandle*>(handle)->path) : nullptr;
 }
 
 void* NewHandle(FsNode* node, bool counted) {
-  if (counted) ++node->handles;
+  node->handles += counted;
   return new SimHandle{FileSystem::PathOf(node), counted};
 }
 
-constexpr std::uint32_t kErrorInvalidHandle = 6, kErrorFileInvalid = 1006;
+// The entry a CreateFileW without following a final link would open
+// (null: LastError set); `names` its path's names.
+FsNode* EntryOf(const char* path, const char* how, std::vector<std::string>* names) {
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " " + how);
+  if (!PlainNames(fs, path, names) || names->size() < 2) return Fail(kErrorInvalidName), nullptr;
+  FsNode* node = fs.Walk(*names);
+  if (!node) Fail(MissingError(*names));
+  return node;
+}
 }  // namespace
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   if (this != &other) {
     Close();
-    handle_ = other.handle_;
-    other.handle_ = nullptr;
+    handle_ = std::exchange(other.handle_, nullptr);
   }
   return *this;
 }
 
 bool FileHandle::OpenToRead(const char* path) {
   Close();
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("CreateFileW ") + path + " GENERIC_READ FILE_FLAG_OPEN_REPARSE_POINT");
   std::vector<std::string> names;
-  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
-  FsNode* node = fs.Walk(names);
-  if (!node) return Fail(MissingError(names));
+  FsNode* node = EntryOf(path, "GENERIC_READ", &names);
+  if (!node) return false;
   if (node->IsFolder() && node->linkTarget.empty()) return Fail(kErrorAccessDenied);
   if (node->heldOpen) return Fail(kErrorSharingViolation);
   handle_ = NewHandle(node, true);
@@ -685,40 +685,32 @@ bool FileHandle::OpenFolder(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateFileW ") + path + " FILE_FLAG_BACKUP_SEMANTICS");
   FsNode* node = fs.Follow(fs.Find(path));
-  if (!node) return Fail(kErrorPathNotFound);
-  if (!node->IsFolder()) return Fail(kErrorDirectory);
+  if (!node || !node->IsFolder()) return Fail(node ? kErrorDirectory : kErrorPathNotFound);
   handle_ = NewHandle(node, true);
   return true;
 }
 
 bool FileHandle::OpenToDelete(const char* path) {
   Close();
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("CreateFileW ") + path + " DELETE FILE_FLAG_OPEN_REPARSE_POINT");
   std::vector<std::string> names;
-  if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
-  FsNode* node = fs.Walk(names);
-  if (!node) return Fail(MissingError(names));
-  if (!node->parent) return Fail(kErrorAccessDenied);
+  FsNode* node = EntryOf(path, "DELETE", &names);
+  if (!node) return false;
   // The current folder of a process is open without delete sharing.
-  if (node->Busy() || node == fs.Find(fs.CurrentFolder())) return Fail(kErrorSharingViolation);
+  if (node->Busy() || node == FileSystem::Get().Find(FileSystem::Get().CurrentFolder()))
+    return Fail(kErrorSharingViolation);
   handle_ = NewHandle(node, false);
   return true;
 }
 
 bool FileHandle::OpenToWrite(const char* path, bool* created) {
   Close();
-  if (created) *created = false;
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("CreateFileW ") + path + " GENERIC_WRITE");
   std::vector<std::string> names;
-  if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
-  FsNode* node = fs.Walk(names);
+  FsNode* node = EntryOf(path, "GENERIC_WRITE", &names);
+  if (created) *created = !node;
   if (!node) {
-    FsNode* parent = sim::Parent(names, false);
+    FsNode* parent = names.size() < 2 ? nullptr : sim::Parent(names, false);
     if (!parent) return Fail(kErrorPathNotFound);
-    node = fs.NewChild(parent, names.back(), kAttrArchive);
-    if (created) *created = true;
+    node = FileSystem::Get().NewChild(parent, names.back(), kAttrArchive);
   } else if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden))) {
     return Fail(kErrorAccessDenied);
   } else if (node->Busy()) {
@@ -750,17 +742,15 @@ bool FileHandle::CopyFrom(const FileHandle& source) {
 
 bool FileHandle::ReadAll(std::size_t limit, std::string* data) const {
   const FsNode* node = Opened(handle_);
-  if (!node) return Fail(kErrorInvalidHandle);
-  if (node->data.size() > limit) return Fail(kErrorFileTooLarge);
+  if (!node || node->data.size() > limit) return Fail(node ? kErrorFileTooLarge : kErrorInvalidHandle);
   *data = node->data;
   return true;
 }
 
 bool FileHandle::Truncate() {
   FsNode* node = Opened(handle_);
-  if (!node) return Fail(kErrorInvalidHandle);
-  node->data.clear();
-  return true;
+  if (node) node->data.clear();
+  return node || Fail(kErrorInvalidHandle);
 }
 
 bool FileHandle::Write(std::string_view bytes) {
@@ -785,15 +775,16 @@ bool FileHandle::DeleteNow() {
 void FileHandle::Close() {
   auto* handle = static_cast<SimHandle*>(handle_);
   if (!handle) return;
-  FsNode* node = handle->counted && !sim::g_filesGone ? Opened(handle) : nullptr;
+  FsNode* node = handle->counted ? Opened(handle) : nullptr;
   if (node && node->handles > 0) --node->handles;
   delete handle;
   handle_ = nullptr;
 }
 
 namespace {
+// Never destroyed: the file system it refers to may be gone by then.
 FileHandle& ImageFile() {
-  static FileHandle file;
+  static FileHandle& file = *new FileHandle;
   return file;
 }
 }  // namespace

@@ -152,13 +152,4 @@ TEST_F(UninstallSim, EntryWhoseFinalPathDiffersIsKept) {
             out.events.end());
 }
 
-// The image file, held since the start, cannot be renamed until it is let
-// go of (Wine shows the same: tests/e2e_install).
-TEST_F(UninstallSim, HeldImageCannotBeRenamedUntilLetGo) {
-  ASSERT_TRUE(platform::HoldRunningImage());
-  EXPECT_FALSE(platform::MoveOneFile(platform::ExecutablePath().c_str(), "C:\\aside.exe"));
-  platform::ReleaseRunningImage();
-  EXPECT_TRUE(platform::MoveOneFile(platform::ExecutablePath().c_str(), "C:\\aside.exe"));
-}
-
 }  // namespace
