@@ -91,6 +91,31 @@ bool SameName(std::string_view name, const char* wanted) {
   return i == name.size() && !wanted[i];
 }
 
+const Switch* SwitchNamed(std::string_view name) {
+  for (const Switch& s : kSwitches)
+    if (SameName(name, s.name)) return &s;
+  return nullptr;
+}
+
+// The switch that starts at text[pos], quoted as a whole or not: "/" and
+// its name, then "=" for a switch with a value, a blank, a quote or the end
+// for one without; null when none does.
+const Switch* SwitchAt(std::string_view text, std::size_t pos) {
+  if (pos < text.size() && text[pos] == '"') ++pos;
+  if (pos >= text.size() || text[pos] != '/') return nullptr;
+  std::size_t end = pos + 1;
+  while (end < text.size() && !IsBlank(text[end]) && text[end] != '=' && text[end] != '"') ++end;
+  const Switch* s = SwitchNamed(text.substr(pos + 1, end - pos - 1));
+  const bool equals = end < text.size() && text[end] == '=';
+  return s && (s->value == Value::kNone) != equals ? s : nullptr;
+}
+
+// True when a switch follows the blanks that start at text[pos].
+bool SwitchAfterBlanks(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsBlank(text[pos])) ++pos;
+  return SwitchAt(text, pos) != nullptr;
+}
+
 }  // namespace
 
 std::string_view ArgumentsOf(std::string_view line) {
@@ -108,51 +133,67 @@ std::string_view ArgumentsOf(std::string_view line) {
 bool ParseCommandLine(std::string_view text, CommandLine* out, Error* error) {
   *out = CommandLine();
   *error = Error();
+  constexpr std::size_t npos = std::string_view::npos;
   std::size_t pos = 0;
   for (;;) {
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     if (pos == text.size()) return true;
-    std::size_t end = pos;
-    while (end < text.size() && !IsBlank(text[end]) && text[end] != '=') ++end;
-    const std::string_view word = text.substr(pos, end - pos);
-    if (word.empty() || word[0] != '/') {
-      while (end < text.size() && !IsBlank(text[end])) ++end;
-      return Fail(error, Error::kNotASwitch, text.substr(pos, end - pos));
+    // A whole switch in double quotes ("/D=C:\Program Files\T", as
+    // PowerShell and .NET write it) reads like the switch unquoted, its
+    // value running to the closing quote.
+    std::string_view item = text.substr(pos);
+    const bool whole = text[pos] == '"' && pos + 1 < text.size() && text[pos + 1] == '/';
+    if (whole) {
+      const std::size_t close = text.find('"', pos + 1);
+      if (close == npos || (close + 1 < text.size() && !IsBlank(text[close + 1])))
+        return Fail(error, Error::kBadQuote, item);
+      item = text.substr(pos + 1, close - pos - 1);
+      pos = close + 1;
     }
-    const Switch* found = nullptr;
-    for (const Switch& s : kSwitches)
-      if (SameName(word.substr(1), s.name)) found = &s;
+    std::size_t end = 0;
+    while (end < item.size() && !IsBlank(item[end]) && item[end] != '=') ++end;
+    const std::string_view word = item.substr(0, end);
+    if (word.empty() || word[0] != '/') {
+      while (end < item.size() && !IsBlank(item[end])) ++end;
+      return Fail(error, Error::kNotASwitch, item.substr(0, end));
+    }
+    const Switch* found = SwitchNamed(word.substr(1));
     if (!found) return Fail(error, Error::kUnknown, word);
     if (out->*found->given) return Fail(error, Error::kRepeated, word);
     out->*found->given = true;
-    const bool hasValue = end < text.size() && text[end] == '=';
+    const bool hasValue = end < item.size() && item[end] == '=';
     if (found->value == Value::kNone) {
       if (hasValue) return Fail(error, Error::kTakesNoValue, word);
-      pos = end;
+      if (whole && end != item.size()) return Fail(error, Error::kBadQuote, item);
+      if (!whole) pos += end;
       continue;
     }
     if (!hasValue) return Fail(error, Error::kNoValue, word);
-    std::size_t start = end + 1;
+    const std::size_t start = end + 1;
     std::string_view value;
-    if (start < text.size() && text[start] == '"') {
-      const std::size_t close = text.find('"', start + 1);
-      if (close == std::string_view::npos || (close + 1 < text.size() && !IsBlank(text[close + 1])))
-        return Fail(error, Error::kBadQuote, text.substr(pos));
-      value = text.substr(start + 1, close - start - 1);
-      pos = close + 1;
+    if (whole) {
+      value = item.substr(start);
+    } else if (start < item.size() && item[start] == '"') {
+      const std::size_t close = item.find('"', start + 1);
+      if (close == npos || (close + 1 < item.size() && !IsBlank(item[close + 1])))
+        return Fail(error, Error::kBadQuote, item);
+      value = item.substr(start + 1, close - start - 1);
+      pos += close + 1;
     } else {
       std::size_t stop = start;
       if (found->value == Value::kToEnd) {
-        stop = text.size();
-        while (stop > start && IsBlank(text[stop - 1])) --stop;  // trailing blanks
+        // To the end of the line, or to a blank that one of the switches
+        // follows: a folder name cannot hold "/", so no real path is cut.
+        while (stop < item.size() && !(IsBlank(item[stop]) && SwitchAfterBlanks(item, stop))) ++stop;
+        while (stop > start && IsBlank(item[stop - 1])) --stop;
       } else {
-        while (stop < text.size() && !IsBlank(text[stop])) ++stop;
+        while (stop < item.size() && !IsBlank(item[stop])) ++stop;
       }
-      value = text.substr(start, stop - start);
-      pos = found->value == Value::kToEnd ? text.size() : stop;
+      value = item.substr(start, stop - start);
+      pos += stop;
       // A quote cannot be part of a file name: it is a quote in the wrong
       // place, not a value.
-      if (value.find('"') != std::string_view::npos) return Fail(error, Error::kBadQuote, value);
+      if (value.find('"') != npos) return Fail(error, Error::kBadQuote, value);
     }
     if (value.empty()) return Fail(error, Error::kNoValue, word);
     // No file name holds a control character, and a NUL would cut the path
@@ -163,12 +204,33 @@ bool ParseCommandLine(std::string_view text, CommandLine* out, Error* error) {
   }
 }
 
+bool FindLogSwitch(std::string_view text, std::string* file) {
+  int found = 0;
+  bool quoted = false;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const bool starts = !quoted && !IsBlank(text[pos]) && (pos == 0 || IsBlank(text[pos - 1]));
+    if (text[pos] == '"') quoted = !quoted;
+    const Switch* s = starts ? SwitchAt(text, pos) : nullptr;
+    if (!s || s->given != &CommandLine::hasLog) continue;
+    // Parsed from here, /LOG= comes first: its value is stored before
+    // anything after it can fail.
+    CommandLine one;
+    Error ignored;
+    ParseCommandLine(text.substr(pos), &one, &ignored);
+    if (one.logFile.empty()) return false;
+    *file = one.logFile;
+    ++found;
+  }
+  return found == 1;
+}
+
 bool AsksForSilence(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     std::size_t end = pos;
     while (end < text.size() && !IsBlank(text[end])) ++end;
-    if (SameName(text.substr(pos, end - pos), "/S")) return true;
+    const std::string_view word = text.substr(pos, end - pos);
+    if (SameName(word, "/S") || SameName(word, "\"/S\"")) return true;
     pos = end;
   }
   return false;

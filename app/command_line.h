@@ -2,9 +2,10 @@
 // The switches of SetUp.exe, read from the command line as GetCommandLineA
 // gives it (GBK text, the program's name first). Switch names start with
 // "/" and are matched ignoring case; blanks separate them; a value follows
-// "=" and may stand in double quotes. Unquoted, the value of /D= runs to the
-// end of the line (so it may hold blanks, and must come last); any other
-// value runs to the next blank. Portable: a pure function of the text.
+// "=" and may stand in double quotes, or the whole switch may ("/D=C:\x y").
+// Unquoted, the value of /D= runs to the end of the line or to a blank that
+// one of the switches follows (so it may hold blanks); any other value runs
+// to the next blank. Portable: a pure function of the text.
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,11 @@ std::string_view ArgumentsOf(std::string_view commandLine);
 // Parses the arguments into `out`. False, with `error` set, when they are
 // not understood; `out` is then not to be used.
 bool ParseCommandLine(std::string_view arguments, CommandLine* out, CommandLineError* error);
+
+// The value of the one /LOG= of arguments that are not understood
+// otherwise, when that switch itself is: false when there is none, or more
+// than one, or its value is not understood.
+bool FindLogSwitch(std::string_view arguments, std::string* file);
 
 // Whether one of the blank-separated words is /S (any case), even in
 // arguments that are not understood otherwise: a command line with a typing

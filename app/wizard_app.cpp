@@ -18,7 +18,7 @@
 const char* const kUsageText =
     "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n"
     "/S\t静默安装：不显示窗口和消息框\n"
-    "/D=路径\t安装路径（其下建立Tarnwell文件夹）；不加引号时须放在最后\n"
+    "/D=路径\t安装路径（其下建立Tarnwell文件夹）；不加引号时到行尾或其后的开关为止\n"
     "/YEARS=年份,...\t只为这些年份的中望CAD安装（2021至2027，以逗号分隔）\n"
     "/LOG=文件\t日志写入该文件\n"
     "/?\t显示本说明\n"
@@ -34,7 +34,7 @@ const char* const kUsageText =
     "7\t静默：安装路径不可用，未建立任何文件夹\n"
     "8\t部分安装：有必需的内容无法写入，详见日志\n"
     "9\t安装文件不完整或已损坏：未安装任何内容，CAD未作更改\n"
-    "卸载：0 完成，1 无安装记录（未删除任何内容），2 未卸载，6 CAD正在运行，3010 需重启以删除正在使用的文件";
+    "卸载：0 完成，1 无安装记录（未删除任何内容），2 未卸载，6 CAD正在运行，8 部分内容未能删除（详见日志，保留“应用和功能”中的记录），3010 需重启以删除正在使用的文件";
 const char* const kCommandLineErrorText = "命令行无法识别：";
 
 namespace {
@@ -58,10 +58,11 @@ int RunUninstallMode(bool silent, bool asUninstaller) {
   run.silent = silent;
   run.runningImage = platform::ExecutablePath();
   run.log = [](const std::string& event) { platform::Log(event); };
+  run.byAppsEntry = !asUninstaller;
   if (asUninstaller)
     run.installFolder = run.runningImage.substr(0, platform::FindLastChar(run.runningImage, '\\'));
-  else if (!ReadAppsEntryFolder(&run.installFolder))
-    platform::Log("no Apps & Features entry names an install folder");
+  else
+    ReadAppsEntryFolder(&run.installFolder);
   return RunUninstall(run, g_hostRegistry);
 }
 
@@ -86,9 +87,17 @@ int RunWithSwitches(const char** meaning) {
     error.kind = CommandLineError::kNotForUninstall;
     error.text = line.hasPath ? "/D" : "/YEARS";
   }
-  if (!OpenRunLog(understood ? &line : nullptr, silent,
-                  g_uninstallRun ? kUninstallLogName : kSetupLogName, &error))
+  // A line not understood still writes the log its /LOG= names, when that
+  // switch itself was understood: those are the runs an administrator reads.
+  CommandLine logOnly;
+  if (!understood) logOnly.hasLog = FindLogSwitch(arguments, &logOnly.logFile);
+  CommandLineError logError;
+  if (!OpenRunLog(understood ? &line : &logOnly, silent,
+                  g_uninstallRun ? kUninstallLogName : kSetupLogName, &logError) &&
+      understood) {
     understood = false;
+    error = logError;
+  }
   LogRunStart(commandLine);
   if (!imageHeld)
     platform::Log("the running image cannot be held (no uninstaller can be written): " +
@@ -118,7 +127,7 @@ int RunWithSwitches(const char** meaning) {
   LogHostsFound(g_hostRegistry);
   bool listed[kHostYearCount];
   for (int y = 0; y < kHostYearCount; ++y) listed[y] = !line.hasYears || line.years[y];
-  if (silent) return RunSilentInstall(line.hasPath ? line.path : kDefaultInstallPath, listed);
+  if (silent) return RunSilentInstall(line.hasPath ? line.path : DefaultInstallPath(), listed);
 
   Dlg_Setup dialog(nullptr);
   // The switches preset the dialog: the path box, and the boxes of the

@@ -107,24 +107,32 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
   const OpenedPackage* opened = Fonts(package, own, tried, session);
   if (!opened) {
     platform::Log("no font copied to " + location + ": the package source was not found");
+    session.MarkPartial();
     return;
   }
   PathBuffer fonts;
   if (!ComposePath(fonts, {location, "\\", kFontsFolder})) {
     platform::Log("no font copied to " + location + ": its Fonts folder would pass 259 bytes");
+    session.MarkPartial();
     return;
   }
   platform::FileHandle folder;
   std::string finalFonts;
-  if (!OpenFontsFolder(location, fonts, folder, &finalFonts)) return;
+  if (!OpenFontsFolder(location, fonts, folder, &finalFonts)) {
+    session.MarkPartial();
+    return;
+  }
   for (int i = 0; i < 2; ++i) {
     const std::string from = opened->files.path + "\\" + kFontFiles[i];
     const std::string to = std::string(fonts) + "\\" + kFontFiles[i];
     if (!opened->fonts[i].IsOpen()) {
       platform::Log("font not copied " + from + " -> " + to + ": not in the package, or in use");
-      continue;
+      session.MarkPartial();
+    } else if (CopyFont(opened->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) {
+      NoteFont(to);
+    } else {
+      session.MarkPartial();
     }
-    if (CopyFont(opened->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) NoteFont(to);
   }
 }
 

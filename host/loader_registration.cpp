@@ -10,17 +10,19 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 
-void RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
+bool RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
                      bool f2025, bool f2026, bool f2027) {
   const bool flags[kHostYearCount] = {f2021, f2022, f2023, f2024, f2025, f2026, f2027};
+  bool written = true;
   for (int i = 0; i < kHostYearCount; ++i)
-    if (flags[i]) RegisterLoaderForYear(hosts, HostYearAt(i));
+    if (flags[i]) written = RegisterLoaderForYear(hosts, HostYearAt(i)) && written;
+  return written;
 }
 
-void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
-  if (!IsHostYear(year)) return;
+bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
+  if (!IsHostYear(year)) return true;
   const StringList& keyPaths = hosts.m_keyPaths[HostYearIndex(year)];
-  if (keyPaths.Count() == 0) return;
+  if (keyPaths.Count() == 0) return true;
 
   std::string keyName = kLoaderKeyFormat;
   keyName.replace(keyName.find("%d"), 2, platform::Decimal(year));
@@ -30,18 +32,20 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
   if (!ComposePath(loader, {hosts.m_installFolder, "\\", moduleName})) {
     platform::Log("no loader key written for " + std::to_string(year) +
                   ": the module path would pass 259 bytes");
-    return;
+    return false;
   }
   const std::string loaderText = loader;
 
   platform::RegKey root;
-  if (!root.OpenLocalMachine()) return;
+  if (!root.OpenLocalMachine()) return false;
+  bool written = true;
   for (std::size_t i = 0; i < keyPaths.Count(); ++i) {
     const std::string key = "HKLM\\" + keyPaths.At(i) + keyName;
     platform::RegKey host;
     if (!host.Open(root, keyPaths.At(i).c_str())) {
       platform::Log("loader key not written: " + key + ": the host key cannot be opened, " +
                     platform::DescribeError(platform::LastError()));
+      written = false;
       continue;
     }
     host.DeleteSubKey(keyName.c_str());
@@ -49,6 +53,7 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
     if (!loaderKey.Create(host, keyName.c_str())) {
       platform::Log("loader key not written: " + key + ": " +
                     platform::DescribeError(platform::LastError()));
+      written = false;
       continue;
     }
     NoteLoaderKey(keyPaths.At(i) + keyName);
@@ -62,5 +67,7 @@ void RegisterLoaderForYear(CHostRegistry& hosts, int year) {
       failed += std::string(", ") + kLoaderValue + " not set: " +
                 platform::DescribeError(platform::LastError());
     platform::Log("loader key written: " + key + ", LOADER = " + loaderText + failed);
+    written = written && failed.empty();
   }
+  return written;
 }

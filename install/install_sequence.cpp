@@ -4,6 +4,8 @@
 // message. The same sequence runs silently, without a window.
 #include "install/install_sequence.h"
 
+#include <algorithm>
+
 #include "host/font_deployment.h"
 #include "host/host_process.h"
 #include "host/host_registry.h"
@@ -20,6 +22,7 @@
 #include "ui/version.h"
 #include "uninstall/apps_entry.h"
 #include "uninstall/install_book.h"
+#include "uninstall/record_file.h"
 
 bool g_warnHostRunning = true;
 std::int32_t g_versionNumber = TARNWELL_VERSION_NUMBER;
@@ -47,11 +50,35 @@ std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
 
 // Writes the install record (and, the first time, the uninstaller) after a
 // phase, so that an install that stops later leaves a record of what it did.
-void SaveRecord(CInstallBook& book, const char* phase) {
-  if (book.Save())
+bool SaveRecord(CInstallBook& book, const char* phase) {
+  if (book.Save()) {
     platform::Log(std::string("install record written after ") + phase);
-  else
-    platform::Log(std::string("install record not written after ") + phase + ": " +
+    return true;
+  }
+  platform::Log(std::string("install record not written after ") + phase + ": " +
+                platform::DescribeError(platform::LastError()));
+  return false;
+}
+
+// An uninstall that found a file of this folder in use may have left it to
+// be deleted at the next restart: such deletes of what this install now
+// holds (the chosen folder, the install folder and everything below it, the
+// fonts it copied) are taken back, so that the restart keeps the install.
+void KeepFromRestartDeletes(const std::string& chosen, const std::string& installFolder,
+                            const InstallRecord& written) {
+  const std::string inside = platform::LowerCase(installFolder + "\\");
+  const int cancelled = platform::CancelDeletesAtRestart([&](const std::string& path) {
+    const std::string full = FullForm(path);
+    const bool ours =
+        SamePath(full, chosen) || SamePath(full, installFolder) ||
+        platform::LowerCase(full).compare(0, inside.size(), inside) == 0 ||
+        std::any_of(written.m_fonts.begin(), written.m_fonts.end(),
+                    [&](const RecordedFont& font) { return SamePath(font.path, full); });
+    if (ours) platform::Log("delete at the next restart taken back: " + path);
+    return ours;
+  });
+  if (cancelled < 0)
+    platform::Log("the deletes pending for the next restart cannot be read or changed: " +
                   platform::DescribeError(platform::LastError()));
 }
 
@@ -86,9 +113,13 @@ bool RunInstall(CInstallSite& site, const std::string& installFolder,
                   f[6] != 0);
   SaveRecord(book, "the loader keys");
   bar.StepIt();
-  InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0,
-               f[4] != 0, f[5] != 0, f[6] != 0);
-  SaveRecord(book, "the fonts");
+  InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0, f[2] != 0,
+               f[3] != 0, f[4] != 0, f[5] != 0, f[6] != 0);
+  if (!SaveRecord(book, "the fonts")) site.Session().MarkPartial();
+  if (!book.UninstallerCopied()) {
+    platform::Log("uninstaller not copied into " + installFolder);
+    site.Session().MarkPartial();
+  }
   bar.StepIt();
   bar.SetPos(kProgressMax);
   return true;
@@ -111,6 +142,14 @@ class CSilentSite : public CInstallSite {
 };
 
 }  // namespace
+
+std::string DefaultInstallPath() {
+  std::string chosen;
+  if (!EarlierChosenFolder(&chosen)) return kDefaultInstallPath;
+  platform::Log("an earlier install in " + chosen + "\\" + kInstallSubfolder +
+                ": the install path is " + chosen + " unless given");
+  return chosen;
+}
 
 bool IsRootedPath(const std::string& path) {
   const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
@@ -135,6 +174,16 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     return kExitBadPath;
   }
   if (installPath.empty()) throw platform::InvalidArgumentError();
+  // The full form, once, before anything is created: the same folders as
+  // typed, and every path the install writes (the loader, the record, the
+  // Apps & Features entry) names them as the uninstall will find them.
+  std::string full;
+  if (!platform::FullPath(installPath, &full)) {
+    platform::Log("install path has no full form that fits: \"" + installPath + "\"");
+    session.Tell(kInstallPathTooLongText, kSetupCaption);
+    return session.Silent() ? kExitBadPath : kInstallNotRun;
+  }
+  installPath = full;
   DropTrailingSeparator(installPath);
   // Every path made from the install folder must fit its buffer (kPathBuffer):
   // refuse a folder that is too long before anything is created.
@@ -169,17 +218,20 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   CInstallBook book(installPath, g_hostRegistry);
   if (madeChosen) book.FolderCreated(chosen);
   if (madeInstall) book.FolderCreated(installPath);
-  if (!RunInstall(site, installPath, yearSelected, book)) return session.StopCode();
+  const bool ran = RunInstall(site, installPath, yearSelected, book);
+  KeepFromRestartDeletes(chosen, installPath, book.Current());
+  if (!ran) return session.StopCode();
   // No Apps & Features entry without the uninstaller it would start.
   if (!book.UninstallerCopied()) {
     platform::Log("Apps & Features entry not written: there is no uninstaller");
-    session.MarkPartial();
-  } else if (book.WriteEntry(g_versionNumber))
+  } else if (book.WriteEntry(g_versionNumber)) {
     platform::Log("Apps & Features entry written: HKLM\\" + std::string(kUninstallKeyParent) +
                   "\\" + kUninstallKeyName);
-  else
+  } else {
     platform::Log("Apps & Features entry not written: " +
                   platform::DescribeError(platform::LastError()));
+    session.MarkPartial();
+  }
   session.Tell(kDoneText, kDoneCaption);
   site.CloseOk();
   return session.Partial() ? kExitPartial : kExitInstalled;

@@ -52,5 +52,10 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
 // path, every question answered by the silent rules. Gives the exit code.
 int RunSilentInstall(const std::string& path, const bool (&listed)[kHostYearCount]);
 
+// The install path a run starts with: where the Apps & Features entry names
+// an install folder that still holds its record, that install's chosen
+// folder (an upgrade in place); otherwise kDefaultInstallPath.
+std::string DefaultInstallPath();
+
 // True for a path that starts at a drive's root: a letter, ":" and "\".
 bool IsRootedPath(const std::string& path);

@@ -48,24 +48,19 @@ const char* ExclusionReason(const std::string& name) {
   return nullptr;
 }
 
-// Lists `folder` (pattern: folder\*.*) into `into`, at most `limit`
-// entries, "." and ".." included, and marks the ones to copy (`filtered`:
-// the package's name rules apply).
+// Lists `folder` (pattern: folder\*.*) into `into`, every entry, "." and
+// ".." included, and marks the ones to copy (`filtered`: the package's name
+// rules apply). `ended`: fewer entries than `limit`.
 void ReadListing(const char* pattern, int limit, PackageFolder& into, bool filtered) {
   platform::FindEntry entry;
   platform::FileFinder finder;
   into.entries.clear();
-  into.ended = true;
   if (!finder.First(pattern, &entry)) {
     platform::Log("nothing to copy: " + into.path + " cannot be listed (" +
                   platform::DescribeError(platform::LastError()) + ")");
     return;
   }
   for (bool more = true; more; more = finder.Next(&entry)) {
-    if (static_cast<int>(into.entries.size()) == limit) {
-      into.ended = false;
-      break;
-    }
     into.entries.emplace_back();
     PackageEntry& e = into.entries.back();
     e.name = entry.name;
@@ -75,6 +70,7 @@ void ReadListing(const char* pattern, int limit, PackageFolder& into, bool filte
     e.copied = !IsDotEntry(entry.name) && entry.attributes != platform::kAttrDirectory &&
                !(filtered && ExclusionReason(e.name));
   }
+  into.ended = static_cast<int>(into.entries.size()) < limit;
 }
 
 // Why an opened file is not the package's own plain file; null when it is.
@@ -244,10 +240,8 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
   }
-  platform::Log("package source: " + source);
   if (!OpenPackageFolder(package.files, source, nullptr)) return Unusable(session);
   ReadListing(pattern, kPackageEntryLimit, package.files, true);
-  if (!OpenListed(package.files)) return Unusable(session);
   const std::string library = source + "\\" + kLibraryFolder;
   PathBuffer libraryPattern;
   package.library.path = library;
@@ -256,11 +250,24 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
                            (package.files.finalPath + "\\" + kLibraryFolder).c_str()))
       return Unusable(session);
     ReadListing(libraryPattern, kLibraryEntryLimit, package.library, false);
-    if (!OpenListed(package.library)) return Unusable(session);
   } else {
     platform::Log("nothing to copy: " + library + " cannot be listed");
   }
-  if (!OpenPackageFonts(package, source, session)) return false;
+  // More entries than the copies look at: not the package this installer
+  // was made for (or a flat layout unpacked into a crowded folder). Counted
+  // first, so that such a package is never installed in part.
+  const std::size_t entries = package.files.entries.size();
+  const std::size_t libraryEntries = package.library.entries.size();
+  if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
+    platform::Log("package not usable: " + std::to_string(entries) + " entries in " + source +
+                  " (at most " + std::to_string(kPackageEntryLimit) + "), " +
+                  std::to_string(libraryEntries) + " in its library (at most " +
+                  std::to_string(kLibraryEntryLimit) + ")");
+    return Unusable(session);
+  }
+  if (!OpenListed(package.files) || !OpenListed(package.library) ||
+      !OpenPackageFonts(package, source, session))
+    return Unusable(session);
   package.listed = true;
   return true;
 }
@@ -269,6 +276,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
   CInstallSession& session = target.Session();
   std::string source;
   if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
+  platform::Log("package source: " + source);
   PathBuffer targetFolder;
   if (!ComposePath(targetFolder, {target.m_folder})) {
     platform::Log("install folder too long: " + target.m_folder);
@@ -299,6 +307,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
       platform::Log(std::string("answer: ") + AnswerName(answer));
       if (answer == platform::kIdAbort) return session.Stop(kExitCopyStopped);
       if (answer != platform::kIdRetry) {
+        session.MarkPartial();
         ClearReadOnly(to);
         return true;
       }
@@ -314,11 +323,14 @@ void CopyExtensionLibrary(CInstallTarget& target) {
   OpenedPackage& package = target.m_package;
   std::string source;
   if (!package.listed &&
-      (!GetPackageSource(source, target.Session()) || !OpenPackage(package, source, target.Session())))
+      (!GetPackageSource(source, target.Session()) || !OpenPackage(package, source, target.Session()))) {
+    target.Session().MarkPartial();
     return;
+  }
   PathBuffer libraryTarget;
   if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder})) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
+    target.Session().MarkPartial();
     return;
   }
   if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
@@ -334,6 +346,7 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     } else {
       platform::Log("library file not copied " + from + " -> " + to + ": " +
                     platform::DescribeError(platform::LastError()));
+      target.Session().MarkPartial();
     }
     ClearReadOnly(to);
     return true;

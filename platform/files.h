@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <functional>
 
 namespace platform {
 
@@ -79,6 +80,16 @@ bool MoveOneFile(const char* from, const char* to);
 // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file, or an empty
 // folder, is deleted at the next restart. Needs administrator rights.
 bool DeleteAtRestart(const char* path);
+// The deletes at the next restart that are still pending (the
+// PendingFileRenameOperations value that MoveFileEx writes): removes those
+// whose path (full form, without the "\??\" prefix) `cancel` accepts;
+// renames and every other entry stay. Gives how many were removed, or -1
+// when the list could not be read or written back.
+int CancelDeletesAtRestart(const std::function<bool(const std::string&)>& cancel);
+// GetFullPathNameW: the path made absolute against the current folder, "."
+// and ".." resolved, "/" read as "\" and runs of separators collapsed. False
+// when the system cannot make it, or when it would not fit kPathBuffer.
+bool FullPath(const std::string& path, std::string* full);
 // The size in bytes of a file (GetFileAttributesExA); false when it is
 // missing or a folder.
 bool FileSize(const char* path, std::uint64_t* size);

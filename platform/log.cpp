@@ -15,16 +15,6 @@ std::unique_ptr<FileHandle>& File() {
   return file;
 }
 
-// The path as the system completes it: from a drive's root, or else below
-// the current folder (a leading "\": its drive's root).
-std::string Completed(const std::string& path) {
-  const bool rooted = path.size() >= 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\'));
-  if (rooted) return path;
-  const std::string current = CurrentFolder();
-  if (!path.empty() && path[0] == '\\') return current.substr(0, 2) + path;
-  return current + (EndsWithChar(current, '\\') ? "" : "\\") + path;
-}
-
 // True when no folder between the drive's root and the file is a link.
 bool NoLinkOnTheWay(const std::string& path) {
   for (std::size_t pos = 3; pos < path.size(); pos += CharLength(path, pos)) {
@@ -54,7 +44,8 @@ bool Refuse(std::uint32_t error) {
 
 bool OpenLog(const std::string& path) {
   CloseLog();
-  const std::string full = Completed(path);
+  std::string full;
+  if (!FullPath(path, &full)) return false;
   if (!NoLinkOnTheWay(full)) return Refuse(kErrorUnsafePath);
   // What has the name goes first (a link, a further name of another file, an
   // old log), but only the entry at that very path.

@@ -19,7 +19,7 @@ platform::GdiObject LineFont(int height, int weight) {
 
 Dlg_Setup::Dlg_Setup(framework::Window* parent)
     : framework::Dialog(kSetupDialogTemplate, parent),
-      m_installPath(kDefaultInstallPath),
+      m_installPath(DefaultInstallPath()),
       m_exitCode(kExitClosed) {
   for (std::int32_t& selected : m_yearSelected) selected = 1;
 }

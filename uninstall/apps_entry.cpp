@@ -1,5 +1,6 @@
 #include "uninstall/apps_entry.h"
 
+#include "package/package_layout.h"
 #include "platform/decimal.h"
 #include "platform/system.h"
 #include "platform/codepage.h"
@@ -84,7 +85,21 @@ EntryRemoval RemoveAppsEntry(const std::string& installFolder) {
   platform::RegKey key;
   if (!key.OpenForRead(parent, kUninstallKeyName)) return kEntryAbsent;
   key.Close();
-  if (!ReadAppsEntryFolder(&named) || !platform::EqualsIgnoreCase(named, installFolder))
+  if (!ReadAppsEntryFolder(&named) || !SamePath(named, installFolder))
     return kEntryOfAnotherFolder;
   return parent.DeleteSubKey(kUninstallKeyName) ? kEntryRemoved : kEntryNotRemoved;
+}
+
+bool EarlierChosenFolder(std::string* chosen) {
+  std::string folder;
+  if (!ReadAppsEntryFolder(&folder)) return false;
+  folder = FullForm(folder);
+  const std::size_t cut = platform::FindLastChar(folder, '\\');
+  if (cut == std::string::npos || !platform::EqualsIgnoreCase(folder.substr(cut + 1), kInstallSubfolder) ||
+      !platform::PathExists((folder + "\\" + kRecordFile).c_str()))
+    return false;
+  // A drive's root keeps its separator: "D:" alone names the drive's current
+  // folder.
+  *chosen = folder.substr(0, cut == 2 ? cut + 1 : cut);
+  return true;
 }

@@ -34,6 +34,11 @@ bool WriteAppsEntry(const AppsEntry& entry);
 // The install folder the entry names (InstallLocation); false without one.
 bool ReadAppsEntryFolder(std::string* installFolder);
 
+// The chosen folder (the folder above "Tarnwell") of the install that the
+// entry names, when that install folder still holds its record: where an
+// upgrade installs by default. False without one.
+bool EarlierChosenFolder(std::string* chosen);
+
 enum EntryRemoval : int {
   kEntryRemoved = 0,
   kEntryAbsent = 1,

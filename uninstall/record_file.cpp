@@ -5,6 +5,7 @@
 #include "package/install_paths.h"
 #include "package/package_layout.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -42,11 +43,23 @@ bool SplitLast(std::string_view path, std::string_view* parent, std::string_view
   return true;
 }
 
+// A name that Windows takes for a device whatever folder it stands in:
+// CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with any extension.
+bool DeviceName(std::string_view name) {
+  std::string base(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 // One file name, as Windows would take it literally: no separator, no
-// wildcard, no stream or drive, not "." or "..", and no trailing dot or
-// blank (Windows would strip it and name another file).
+// wildcard, no stream or drive, not "." or "..", no device name, and no
+// trailing dot or blank (Windows would strip it and name another file).
 bool PlainName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name == "." || name == ".." || DeviceName(name)) return false;
   for (std::size_t pos = 0; pos < name.size(); pos += platform::CharLength(name, pos)) {
     if (platform::CharLength(name, pos) != 1) continue;
     if (std::string_view("\\/:*?\"<>|").find(name[pos]) != std::string_view::npos) return false;
@@ -57,23 +70,32 @@ bool PlainName(std::string_view name) {
 
 bool SameText(std::string_view a, std::string_view b) { return platform::EqualsIgnoreCase(a, b); }
 
+// A "." or "..", or a name that ends in a dot or a blank (which the full
+// form drops), among the names of a path: the record names each place
+// plainly, never by a way round.
+bool HasDotName(std::string_view path) {
+  for (const std::string& name : platform::SplitAtChar(path, '\\'))
+    if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return true;
+  return false;
+}
+
 std::string LibraryFolderOf(const std::string& installFolder) {
   return installFolder + "\\" + kLibraryFolder;
 }
 
 bool ValidCreatedFolder(std::string_view path, const RecordScope& scope) {
-  if (SameText(path, scope.installFolder) || SameText(path, LibraryFolderOf(scope.installFolder)))
+  if (SamePath(path, scope.installFolder) || SamePath(path, LibraryFolderOf(scope.installFolder)))
     return true;
   // The chosen folder: the install folder's parent, never a drive's root.
   std::string_view parent, name;
   if (!SplitLast(scope.installFolder, &parent, &name) || !SameText(name, kInstallSubfolder))
     return false;
-  return SameText(path, parent) && platform::FindLastChar(parent, '\\') != std::string_view::npos;
+  return SamePath(path, parent) && platform::FindLastChar(parent, '\\') != std::string_view::npos;
 }
 
 bool ValidFileIn(std::string_view path, std::string_view folder) {
   std::string_view parent, name;
-  return SplitLast(path, &parent, &name) && SameText(parent, folder) && PlainName(name);
+  return SplitLast(path, &parent, &name) && SamePath(parent, folder) && PlainName(name);
 }
 
 bool ValidLoaderKey(std::string_view keyPath, const RecordScope& scope) {
@@ -102,7 +124,7 @@ bool ValidFont(std::string_view path, const RecordScope& scope) {
   if (!SplitLast(path, &fonts, &name)) return false;
   if (!SameText(name, kFontFiles[0]) && !SameText(name, kFontFiles[1])) return false;
   for (const std::string& location : scope.hostLocations)
-    if (SameText(fonts, location + "\\" + kFontsFolder)) return true;
+    if (SamePath(fonts, location + "\\" + kFontsFolder)) return true;
   return false;
 }
 
@@ -124,27 +146,27 @@ std::vector<std::string_view> Fields(std::string_view line) {
 bool TakeLine(const std::vector<std::string_view>& f, const RecordScope& scope,
               InstallRecord* record) {
   const std::string_view kind = f[0];
-  if (f.size() < 2 || f[1].size() > kMaxPathText) return false;
+  if (f.size() < 2 || f[1].size() > kMaxPathText || HasDotName(f[1])) return false;
   const std::string path(f[1]);
   if (kind == "font") {
     if (f.size() != 3 || !IsDigestText(std::string(f[2])) || !ValidFont(path, scope)) return false;
-    record->AddFont(path, std::string(f[2]));
+    record->AddFont(FullForm(path), std::string(f[2]));
     return true;
   }
   if (f.size() != 2) return false;
   if (kind == "created") {
     if (!ValidCreatedFolder(path, scope)) return false;
-    record->AddCreatedFolder(path);
+    record->AddCreatedFolder(FullForm(path));
   } else if (kind == "file") {
     std::string_view parent, name;
     SplitLast(path, &parent, &name);
     if (!ValidFileIn(path, scope.installFolder) || SameText(name, kRecordFile) ||
         SameText(name, kUninstallerFile))
       return false;
-    record->AddFile(path);
+    record->AddFile(FullForm(path));
   } else if (kind == "library") {
     if (!ValidFileIn(path, LibraryFolderOf(scope.installFolder))) return false;
-    record->AddLibraryFile(path);
+    record->AddLibraryFile(FullForm(path));
   } else if (kind == "loader") {
     if (!ValidLoaderKey(path, scope)) return false;
     record->AddLoaderKey(path);
@@ -155,6 +177,24 @@ bool TakeLine(const std::vector<std::string_view>& f, const RecordScope& scope,
 }
 
 }  // namespace
+
+std::string FullForm(std::string_view path) {
+  std::string full;
+  if (!platform::FullPath(std::string(path), &full)) {
+    full.clear();
+    for (std::size_t pos = 0; pos < path.size(); pos += platform::CharLength(path, pos)) {
+      const std::size_t len = platform::CharLength(path, pos);
+      if (len == 1 && path[pos] == '\\' && platform::EndsWithChar(full, '\\')) continue;
+      full.append(path.substr(pos, len));
+    }
+  }
+  // "C:\" stays whole: without its separator it would name the current
+  // folder of the drive.
+  if (platform::EndsWithChar(full, '\\') && full.size() > 3) full.pop_back();
+  return full;
+}
+
+bool SamePath(std::string_view a, std::string_view b) { return SameText(FullForm(a), FullForm(b)); }
 
 std::string FormatRecord(const InstallRecord& record) {
   std::string out = std::string(kRecordHeader) + "\r\n";
@@ -196,9 +236,9 @@ RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallR
     }
     if (lineNumber == 2) {
       const auto f = Fields(line);
-      if (!readable || f.size() != 2 || f[0] != "folder" || !SameText(f[1], scope.installFolder))
+      if (!readable || f.size() != 2 || f[0] != "folder" || !SamePath(f[1], scope.installFolder))
         return kRecordUnreadable;
-      record->m_installFolder = std::string(f[1]);
+      record->m_installFolder = FullForm(f[1]);
       continue;
     }
     if (line == "end") break;

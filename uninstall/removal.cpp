@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/security.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "uninstall/apps_entry.h"
@@ -16,20 +17,9 @@
 
 namespace {
 
-constexpr std::uint32_t kErrorFileNotFound = 2, kErrorPathNotFound = 3, kErrorSharingViolation = 32;
-
-// Runs of "\" collapsed into one, character by character.
-std::string CollapseSeparators(const std::string& path) {
-  std::string out;
-  for (std::size_t pos = 0; pos < path.size(); pos += platform::CharLength(path, pos)) {
-    const std::size_t len = platform::CharLength(path, pos);
-    if (len == 1 && path[pos] == '\\' && !out.empty() && out.back() == '\\' &&
-        platform::EndsWithChar(out, '\\'))
-      continue;
-    out.append(path, pos, len);
-  }
-  return out;
-}
+// The Win32 errors the removal tells apart.
+constexpr std::uint32_t kErrorPathNotFound = 3, kErrorSharingViolation = 32, kErrorFileExists = 80,
+                        kErrorAlreadyExists = 183;
 
 bool SameText(const std::string& a, const std::string& b) {
   return platform::EqualsIgnoreCase(a, b);
@@ -37,8 +27,9 @@ bool SameText(const std::string& a, const std::string& b) {
 
 class Remover {
  public:
-  Remover(const std::string& installFolder, const std::string& runningImage)
-      : folder_(installFolder), image_(runningImage) {}
+  Remover(const std::string& installFolder, const std::string& runningImage,
+          const std::vector<std::string>& sharedFonts)
+      : folder_(installFolder), image_(runningImage), sharedFonts_(sharedFonts) {}
 
   RemovalOutcome Run(const InstallRecord& record) {
     // A folder that is this process's current folder cannot be removed.
@@ -58,7 +49,7 @@ class Remover {
     RemoveUnlessLinked(folder_ + "\\" + kRecordFile, "record", folderLinked);
     const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
     if (!folderLinked && !image_.empty() &&
-        SameText(CollapseSeparators(uninstaller), CollapseSeparators(image_)))
+        SamePath(uninstaller, image_))
       MoveOutRunningImage(uninstaller);
     else
       RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
@@ -66,19 +57,27 @@ class Remover {
     RemoveFolder(folder_);
     if (!chosen.empty() &&
         std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
-                    [&](const std::string& f) { return SameText(f, chosen); }))
+                    [&](const std::string& f) { return SamePath(f, chosen); }))
       RemoveFolder(chosen);
+    if (out_.leftBehind) {
+      Event("Apps & Features entry kept: something of the install could not be removed");
+      return std::move(out_);
+    }
     switch (RemoveAppsEntry(folder_)) {
       case kEntryRemoved: Event("Apps & Features entry removed"); break;
       case kEntryAbsent: Event("Apps & Features entry: none"); break;
       case kEntryOfAnotherFolder: Event("Apps & Features entry kept: it names another install folder"); break;
-      case kEntryNotRemoved: Event("Apps & Features entry could not be removed"); break;
+      case kEntryNotRemoved: LeftBehind("Apps & Features entry could not be removed"); break;
     }
     return std::move(out_);
   }
 
  private:
   void Event(std::string text) { out_.events.push_back(std::move(text)); }
+  void LeftBehind(std::string text) {
+    out_.leftBehind = true;
+    Event(std::move(text));
+  }
 
   void RemoveLoaderKey(const std::string& keyPath) {
     const std::size_t cut = platform::FindLastChar(keyPath, '\\');
@@ -101,7 +100,7 @@ class Remover {
     if (parent.DeleteSubKey(name.c_str()))
       Event("loader key removed: " + keyPath);
     else
-      Event("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
+      LeftBehind("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
   }
 
   static bool IsLink(const std::string& path) {
@@ -121,10 +120,14 @@ class Remover {
   // wrote it.
   void RemoveFont(const RecordedFont& font) {
     const std::size_t cut = platform::FindLastChar(font.path, '\\');
-    const std::string fonts = cut == std::string::npos ? std::string() : font.path.substr(0, cut);
-    const std::uint32_t attributes = platform::ReadAttributes(fonts.c_str());
-    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint)) {
-      Event("font kept, its Fonts folder is a link: " + font.path);
+    const std::string fonts = font.path.substr(0, cut);
+    for (const std::string& shared : sharedFonts_) {
+      if (!SamePath(fonts, shared)) continue;
+      Event("font kept, another install is registered with its host: " + font.path);
+      return;
+    }
+    if (IsLink(fonts)) {
+      LeftBehind("font kept, its Fonts folder is a link: " + font.path);
       return;
     }
     // Where the font must lie: in the Fonts folder of its host location,
@@ -134,10 +137,9 @@ class Remover {
     platform::HandleFacts facts;
     const bool located = up != std::string::npos &&
                          location.OpenFolder(fonts.substr(0, up).c_str()) && location.Facts(&facts);
-    const std::string expected =
-        located ? facts.finalPath + fonts.substr(up) + font.path.substr(cut) : font.path;
     platform::FileHandle file;
-    if (!Open(file, font.path, "font", expected)) return;
+    if (!Open(file, font.path, "font", located ? facts.finalPath + font.path.substr(up) : font.path))
+      return;
     std::string content;
     if (!file.ReadAll(kFontSizeLimit, &content)) {
       Event("font kept, it cannot be read: " + font.path);
@@ -152,27 +154,21 @@ class Remover {
 
   // Opens a recorded entry for its deletion and checks that the handle has
   // that very entry open (`expected`: its final path). False, with the event
-  // given, when it is gone, a folder, elsewhere, or cannot be opened (in use:
-  // then scheduled for the next restart).
+  // given, when it is gone, a folder or elsewhere, or cannot be opened (in
+  // use: then moved aside or scheduled for the next restart).
   bool Open(platform::FileHandle& file, const std::string& path, const std::string& kind,
             const std::string& expected) {
     if (!file.OpenToDelete(path.c_str())) {
       const std::uint32_t error = platform::LastError();
-      if (error == kErrorFileNotFound || error == kErrorPathNotFound)
+      if (error == platform::kErrorFileNotFound || error == kErrorPathNotFound)
         Event(kind + " already gone: " + path);
-      else if (error == kErrorSharingViolation)
-        Schedule(path, kind);
       else
-        Event(kind + " could not be deleted: " + path + ": " + platform::DescribeError(error));
+        InUse(path, kind, error);
       return false;
     }
     platform::HandleFacts facts;
-    if (!file.Facts(&facts)) {
-      Event(kind + " kept, it cannot be examined: " + path);
-      return false;
-    }
-    if (!platform::SamePath(facts.finalPath, expected)) {
-      Event(kind + " kept, its name leads to " + facts.finalPath + ": " + path);
+    if (!file.Facts(&facts) || !SamePath(facts.finalPath, expected)) {
+      LeftBehind(kind + " kept, its name leads to " + facts.finalPath + ": " + path);
       return false;
     }
     if ((facts.attributes & platform::kAttrDirectory) &&
@@ -183,36 +179,67 @@ class Remover {
     return true;
   }
 
-  // Deletes through the handle; a file the system will not delete now (in
-  // use) is scheduled for deletion at restart.
-  void Delete(platform::FileHandle& file, const std::string& path, const std::string& kind,
-              bool readOnly) {
-    const bool deleted = file.DeleteNow();
-    file.Close();
-    if (deleted)
-      Event(kind + (readOnly ? " removed (it was read-only): " : " removed: ") + path);
-    else
-      Schedule(path, kind);
-  }
-
-  void Schedule(const std::string& path, const std::string& kind) {
-    if (platform::DeleteAtRestart(path.c_str())) {
-      scheduled_.push_back(path);
-      out_.restartNeeded = true;
-      Event(kind + " in use, deleted at the next restart: " + path);
-    } else {
-      Event(kind + " could not be deleted: " + path);
-    }
-  }
-
   // Deletes a recorded file by handle, once the handle is seen to have that
-  // file open; one that is in use is scheduled for deletion at restart.
+  // file open.
   void RemoveFile(const std::string& path, const char* what) {
     platform::FileHandle file;
     if (!Open(file, path, what, path)) return;
     platform::HandleFacts facts;
     file.Facts(&facts);
     Delete(file, path, what, (facts.attributes & platform::kAttrReadOnly) != 0);
+  }
+
+  // Deletes through the handle (a read-only file too); one the system will
+  // not delete now is in use.
+  void Delete(platform::FileHandle& file, const std::string& path, const std::string& kind,
+              bool readOnly) {
+    const bool deleted = file.DeleteNow();
+    const std::uint32_t error = platform::LastError();
+    file.Close();
+    if (deleted)
+      Event(kind + (readOnly ? " removed (it was read-only): " : " removed: ") + path);
+    else
+      InUse(path, kind, error);
+  }
+
+  // A file in use: moved aside into the temporary folder and deleted there at
+  // the next restart, so that nothing waits under the install's own names; a
+  // file that cannot move is deleted in place at the restart.
+  void InUse(const std::string& path, const std::string& kind, std::uint32_t error) {
+    const bool inUse = error == kErrorSharingViolation || error == platform::kErrorAccessDenied;
+    if (inUse) {
+      const std::string aside = MoveAside(path, "Tarnwell-Removed-", ".tmp");
+      if (!aside.empty()) {
+        out_.restartNeeded = true;
+        Event(kind + " in use, moved to " + aside + " and deleted there at the next restart: " + path);
+        return;
+      }
+    }
+    if (error == kErrorSharingViolation && platform::DeleteAtRestart(path.c_str())) {
+      scheduled_.push_back(path);
+      out_.restartNeeded = true;
+      Event(kind + " in use, deleted at the next restart: " + path);
+    } else {
+      LeftBehind(kind + " could not be deleted: " + path + ": " + platform::DescribeError(error));
+    }
+  }
+
+  // Moves a file into the temporary folder under a new name
+  // (<prefix><n><suffix>) and schedules it there for deletion at the next
+  // restart; the new path, or empty when no move worked (the temporary
+  // folder on another volume).
+  static std::string MoveAside(const std::string& path, const char* prefix, const char* suffix) {
+    const std::string temp = platform::TempFolder();
+    for (int n = 1; !temp.empty() && n <= 100; ++n) {
+      const std::string target = temp + "\\" + prefix + std::to_string(n) + suffix;
+      if (platform::MoveOneFile(path.c_str(), target.c_str())) {
+        platform::DeleteAtRestart(target.c_str());
+        return target;
+      }
+      const std::uint32_t error = platform::LastError();
+      if (error != kErrorFileExists && error != kErrorAlreadyExists) break;
+    }
+    return std::string();
   }
 
   // The running uninstaller: renamed into the temporary folder (a running
@@ -222,12 +249,9 @@ class Remover {
   void MoveOutRunningImage(const std::string& path) {
     // The file held since the start cannot be renamed while it is held.
     platform::ReleaseRunningImage();
-    const std::string temp = platform::TempFolder();
-    for (int n = 1; !temp.empty() && n <= 100; ++n) {
-      const std::string target = temp + "\\Tarnwell-Uninstall-" + std::to_string(n) + ".exe";
-      if (!platform::MoveOneFile(path.c_str(), target.c_str())) continue;
-      platform::DeleteAtRestart(target.c_str());
-      Event("uninstaller moved to " + target + ", deleted at the next restart");
+    const std::string aside = MoveAside(path, "Tarnwell-Uninstall-", ".exe");
+    if (!aside.empty()) {
+      Event("uninstaller moved to " + aside + ", deleted at the next restart");
       return;
     }
     if (platform::DeleteAtRestart(path.c_str())) {
@@ -252,8 +276,8 @@ class Remover {
     platform::FileHandle folder;
     platform::HandleFacts facts;
     if (folder.OpenToDelete(path.c_str()) && folder.Facts(&facts)) {
-      if (!platform::SamePath(facts.finalPath, path)) {
-        Event("folder kept, its name leads to " + facts.finalPath + ": " + path);
+      if (!SamePath(facts.finalPath, path)) {
+        LeftBehind("folder kept, its name leads to " + facts.finalPath + ": " + path);
         return;
       }
       if (folder.DeleteNow()) {
@@ -283,6 +307,7 @@ class Remover {
 
   const std::string folder_;
   const std::string image_;
+  const std::vector<std::string>& sharedFonts_;
   std::vector<std::string> scheduled_;
   RemovalOutcome out_;
 };
@@ -290,13 +315,15 @@ class Remover {
 }  // namespace
 
 bool LoaderNamesModuleIn(const std::string& loader, const std::string& folder) {
-  const std::string path = CollapseSeparators(loader);
+  const std::string path = FullForm(loader);
   const std::size_t cut = platform::FindLastChar(path, '\\');
-  if (cut == std::string::npos || cut + 1 == path.size()) return false;
-  return SameText(path.substr(0, cut), CollapseSeparators(folder));
+  if (cut == std::string::npos || cut + 1 == path.size() || platform::EndsWithChar(loader, '\\'))
+    return false;
+  return SamePath(path.substr(0, cut), folder);
 }
 
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
-                              const std::string& runningImage) {
-  return Remover(installFolder, runningImage).Run(record);
+                              const std::string& runningImage,
+                              const std::vector<std::string>& sharedFonts) {
+  return Remover(installFolder, runningImage, sharedFonts).Run(record);
 }

@@ -10,6 +10,10 @@ struct RemovalOutcome {
   // A file that could not be deleted now was scheduled for deletion at the
   // next restart (the uninstaller's own running image does not count).
   bool restartNeeded = false;
+  // Something the record lists could not be removed (a delete that failed
+  // other than for a file in use, a key that could not be deleted): the
+  // Apps & Features entry stays, so that the uninstall can run again.
+  bool leftBehind = false;
   // What happened, one event a line, for the log.
   std::vector<std::string> events;
 };
@@ -19,14 +23,17 @@ struct RemovalOutcome {
 // whose content still has the recorded digest; each recorded file; the
 // record and the uninstaller; then the library folder, the install folder
 // and a created chosen folder, each only when empty; the Apps & Features
-// entry last, when it names this install folder.
+// entry last, when it names this install folder and nothing was left behind.
+// A font in one of `sharedFonts` (Fonts folders of hosts that another
+// install is registered with) stays.
 //
 // `runningImage` is the executable of this process: when it is the install
 // folder's uninstaller it cannot be deleted while it runs, so it is moved
 // into the temporary folder and deleted there at the next restart.
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
-                              const std::string& runningImage);
+                              const std::string& runningImage,
+                              const std::vector<std::string>& sharedFonts = {});
 
-// True when the LOADER text names a file directly inside the folder
-// (ignoring case; a doubled "\" counts as one, as Windows reads paths).
+// True when the LOADER text names a file directly inside the folder (both in
+// full form, ignoring case).
 bool LoaderNamesModuleIn(const std::string& loader, const std::string& folder);

@@ -1,7 +1,9 @@
 #include "uninstall/uninstaller.h"
 
 #include "host/host_process.h"
+#include "host/host_contract.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "platform/ui.h"
 #include "uninstall/removal.h"
 
@@ -14,6 +16,7 @@ const char* UninstallExitMeaning(int code) {
     case kUninstallNoRecord: return "the command line was not understood, or the install record is missing or unreadable: nothing removed";
     case kUninstallDeclined: return "the uninstall was declined: nothing removed";
     case kUninstallHostRunning: return "the host program is running: nothing removed";
+    case kUninstallPartial: return "removed in part; the log names what stays";
     case kUninstallRestart: return "uninstalled; a file in use is deleted at the next restart";
     default: return "unknown";
   }
@@ -21,7 +24,7 @@ const char* UninstallExitMeaning(int code) {
 
 RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder) {
   RecordScope scope;
-  scope.installFolder = installFolder;
+  scope.installFolder = FullForm(installFolder);
   for (int i = 0; i < kHostYearCount; ++i) {
     for (std::size_t j = 0; j < hosts.m_keyPaths[i].Count(); ++j)
       scope.hostKeys[i].push_back(hosts.m_keyPaths[i].At(j));
@@ -38,6 +41,29 @@ bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored) {
   return ParseRecord(text, scope, record, ignored) == kRecordOk;
 }
 
+namespace {
+
+// The Fonts folders of the hosts whose loader key names a module outside
+// `folder`: another install is registered with them and needs their fonts.
+std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts, const std::string& folder) {
+  std::vector<std::string> out;
+  platform::RegKey root;
+  if (!root.OpenLocalMachine()) return out;
+  for (int y = 0; y < kHostYearCount; ++y) {
+    const std::string name = "Applications\\Korvex" + std::to_string(HostYearAt(y));
+    for (std::size_t i = 0; i < hosts.m_keyPaths[y].Count(); ++i) {
+      platform::RegKey key;
+      char loader[platform::kRegValueBuffer];
+      if (key.OpenForRead(root, (hosts.m_keyPaths[y].At(i) + name).c_str()) &&
+          key.QueryValue(kLoaderValue, loader) && !LoaderNamesModuleIn(loader, folder))
+        out.push_back(hosts.m_locations[y].At(i) + "\\" + kFontsFolder);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
   auto log = [&](const std::string& line) {
     if (run.log) run.log(line);
@@ -51,10 +77,15 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     if (!run.silent) box(kUninstallHostRunningText, platform::kMbOk);
     return kUninstallHostRunning;
   }
+  if (run.byAppsEntry && run.installFolder.empty()) {
+    log("no Apps & Features entry names an install: nothing removed");
+    if (!run.silent) box(kUninstallNoEntryText, platform::kMbOk);
+    return kUninstallNoRecord;
+  }
   InstallRecord record;
   int ignored = 0;
-  if (run.installFolder.empty() ||
-      !LoadRecord(ScopeOf(hosts, run.installFolder), &record, &ignored)) {
+  const RecordScope scope = ScopeOf(hosts, run.installFolder);
+  if (run.installFolder.empty() || !LoadRecord(scope, &record, &ignored)) {
     log("the install record is missing or unreadable: nothing removed");
     if (!run.silent) box(kUninstallNoRecordText, platform::kMbOk);
     return kUninstallNoRecord;
@@ -66,8 +97,17 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     log("the user answered No: nothing removed");
     return kUninstallDeclined;
   }
-  const RemovalOutcome outcome = RemoveRecorded(record, run.installFolder, run.runningImage);
+  const RemovalOutcome outcome =
+      RemoveRecorded(record, scope.installFolder, run.runningImage,
+                     FontsOfOtherInstalls(hosts, scope.installFolder));
   for (const std::string& event : outcome.events) log(event);
-  if (!run.silent) box(kUninstallDoneText, platform::kMbOk);
-  return outcome.restartNeeded ? kUninstallRestart : kUninstallDone;
+  const int code = outcome.leftBehind      ? kUninstallPartial
+                   : outcome.restartNeeded ? kUninstallRestart
+                                           : kUninstallDone;
+  if (!run.silent)
+    box(code == kUninstallPartial   ? kUninstallPartialText
+        : code == kUninstallRestart ? kUninstallRestartText
+                                    : kUninstallDoneText,
+        platform::kMbOk);
+  return code;
 }

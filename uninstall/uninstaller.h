@@ -12,6 +12,9 @@ constexpr const char* kUninstallCaption = "Tarnwell软件卸载";
 constexpr const char* kUninstallHostRunningText = "请关闭CAD后再进行卸载 !";
 constexpr const char* kUninstallConfirmText = "确定要卸载Tarnwell软件吗 ?";
 constexpr const char* kUninstallDoneText = "卸载完成 !";
+constexpr const char* kUninstallRestartText = "卸载完成，部分文件将在重启后删除 !";
+constexpr const char* kUninstallPartialText = "卸载未全部完成，部分文件或注册表项未能删除 !";
+constexpr const char* kUninstallNoEntryText = "未找到Tarnwell软件的安装 !";
 extern const char* const kUninstallNoRecordText;
 
 // Exit codes of the uninstall.
@@ -20,6 +23,7 @@ enum UninstallExit : int {
   kUninstallNoRecord = 1,     // the record is missing or unreadable: nothing removed
   kUninstallDeclined = 2,     // No: nothing removed
   kUninstallHostRunning = 6,  // the host program runs: nothing removed
+  kUninstallPartial = 8,      // removed in part; the log names what stays (the entry stays)
   kUninstallRestart = 3010,   // done; a file is deleted at the next restart
 };
 
@@ -29,6 +33,7 @@ const char* UninstallExitMeaning(int code);
 struct UninstallRun {
   bool silent = false;         // no box; the host check still holds
   std::string installFolder;   // where the record lies, without trailing "\"
+  bool byAppsEntry = false;    // the folder came from the Apps & Features entry (empty: none)
   std::string runningImage;    // this process's executable
   std::function<void(const std::string&)> log;  // one event a line; may be empty
 };

@@ -15,6 +15,7 @@ class FileSystem : public SimFiles {
   const std::string* MappedImage() const { return mapped_ ? &mappedImage_ : nullptr; }
   void Record(std::string call) { log_.push_back(std::move(call)); }
   void AddPendingDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
+  std::vector<std::string>& PendingDeleteList() { return pendingDeletes_; }
   void ListingOpened() { ++openListings_; }
   void ListingClosed() { --openListings_; }
 };

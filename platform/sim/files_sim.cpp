@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "platform/codepage.h"
@@ -525,6 +526,38 @@ bool DeleteAtRestart(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("MoveFileExA ") + path + " NULL MOVEFILE_DELAY_UNTIL_REBOOT");
   fs.AddPendingDelete(path);
+  return true;
+}
+
+int CancelDeletesAtRestart(const std::function<bool(const std::string&)>& cancel) {
+  std::vector<std::string>& pending = FileSystem::Get().PendingDeleteList();
+  const std::size_t before = pending.size();
+  const auto cancelled = [&](const std::string& path) {
+    std::string full;
+    return cancel(FullPath(path, &full) ? full : path);
+  };
+  pending.erase(std::remove_if(pending.begin(), pending.end(), cancelled), pending.end());
+  return static_cast<int>(before - pending.size());
+}
+
+// As GetFullPathNameW: "/" read as "\", "." and ".." resolved against the
+// current folder, trailing dots and blanks of the last name dropped, a
+// trailing separator kept.
+bool FullPath(const std::string& path, std::string* full) {
+  std::string text = path;
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos))
+    if (text[pos] == '/') text[pos] = '\\';
+  std::vector<std::string> names;
+  std::string stream;
+  if (text.empty() || !FileSystem::Get().Split(text, &names, &stream)) return false;
+  std::string& last = names.back();
+  while (names.size() > 1 && !last.empty() && (last.back() == '.' || last.back() == ' ')) last.pop_back();
+  std::string out = names[0];
+  for (std::size_t i = 1; i < names.size(); ++i) out += "\\" + names[i];
+  if (names.size() == 1 || EndsWithChar(text, '\\')) out += "\\";
+  if (!stream.empty()) out += ":" + stream;
+  if (out.size() >= kPathBuffer) return false;
+  *full = out;
   return true;
 }
 

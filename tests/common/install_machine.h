@@ -63,6 +63,11 @@ inline void PrepareMachine() {
   ASSERT_TRUE(WriteTree(hosts));
 }
 
+// 150 more entries in the package: over its limit.
+inline void CrowdPackage() {
+  for (int i = 0; i < 150; ++i) ASSERT_TRUE(WriteFile(kPkg + "\\Data\\f" + std::to_string(i) + ".txt", "f"));
+}
+
 inline void CleanMachine() {
   EXPECT_TRUE(DeleteTree("SOFTWARE\\ZWSOFT"));
   EXPECT_TRUE(DeleteTree(kEntryKey));
@@ -108,11 +113,12 @@ inline void ExpectHostsUntouched() {
 // C:\Korvex\Tarnwell\Korvex2021.ZRX ("old") held open by another process,
 // SetUp.exe started from C:\nopkg, where no package lies, or the name of the
 // silent log taken by a link to kVictim ("keep"), which another user could
-// leave in a temporary folder that all may write. The attacks on the
-// package: its entry a.txt a symbolic link to kVictim, or a second name of
-// it; and on /LOG=: C:\logs a link to kVictim's folder.
+// leave in a temporary folder that all may write; or a package of 150
+// entries. The attacks on the package: its entry a.txt a symbolic link to
+// kVictim, or a second name of it; and on /LOG=: C:\logs a link to kVictim's
+// folder.
 enum class Prepare {
-  kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked,
+  kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked, kCrowdedPackage,
   kEntryLinkedOut, kEntrySecondName, kLogFolderLinked
 };
 inline const std::string kVictim = "C:\\victim\\keep.txt";
@@ -145,6 +151,7 @@ struct SwitchRun {
   std::vector<int> years;              // the years whose loader keys and fonts are written
   std::vector<std::string> made;       // folders the run may make; absent after exit 1, 3, 6, 7
   std::string box;                     // without /S: how the one box starts; "": no box
+  std::string logFile = "";            // the log that ends with the code; "": the silent default
 };
 
 // What a side saw of one run; every box was answered with OK.
@@ -196,6 +203,12 @@ inline std::vector<SwitchRun> SwitchRuns() {
        {"C:\\" + std::string(231, 'k')}, ""},
       {"SilentHelp", "/? /S", Prepare::kNothing, 0, "", {}, {}, {"C:\\Korvex"}, ""},
       {"Help", "/?", Prepare::kNothing, 0, "", {}, {}, {"C:\\Korvex"}, kUsageStart},
+      {"CrowdedPackage", "/S", Prepare::kCrowdedPackage, 9, "C:\\Korvex\\Tarnwell", nothingCopied, {},
+       {"C:\\Korvex"}, ""},
+      {"PathEndedByASwitch", "/D=C:\\x /S", Prepare::kNothing, 0, "C:\\x\\Tarnwell", kInstalled,
+       {2021, 2024, 2025}, {"C:\\x"}, ""},
+      {"LogOfALineNotUnderstood", "/S /LOG=C:\\pkg\\t.log /YEARS=2028", Prepare::kNothing, 1, "", {}, {},
+       {"C:\\Korvex"}, "", "C:\\pkg\\t.log"},
       {"BadYearShown", "/YEARS=2020", Prepare::kNothing, 1, "", {}, {}, {"C:\\Korvex"},
        std::string("命令行无法识别：“2020”不是2021至2027之间的年份\n\n") + kUsageStart},
   };
@@ -240,25 +253,26 @@ inline void ExpectRun(const SwitchRun& c, const RunSeen& seen) {
   if (c.exitCode == 0 && !c.years.empty()) {
     ExpectHostsSetUp(c.folder, c.years);
   }
-  const bool nothingCreated = c.exitCode == 1 || c.exitCode == 3 || c.exitCode == 6 || c.exitCode == 7;
+  const bool nothingCreated =
+      c.exitCode == 1 || c.exitCode == 3 || c.exitCode == 6 || c.exitCode == 7;
   for (const std::string& folder : c.made) {
     EXPECT_TRUE(!nothingCreated || !Exists(folder)) << folder;
   }
   // Silent: the log in the temporary folder ends with the exit code; a run
   // with /S but /LOG= writes none there.
-  const std::vector<std::string> log = LogEvents(SilentLogFile());
+  const std::vector<std::string> log = LogEvents(c.logFile.empty() ? SilentLogFile() : c.logFile);
   const bool silent = c.box.empty();
   EXPECT_EQ(!log.empty(), silent);
   if (!log.empty()) {
     EXPECT_EQ(log.back().rfind("exit code " + std::to_string(c.exitCode) + ": ", 0), 0u) << log.back();
   }
-  if (c.prepare >= Prepare::kLogLinked) {
+  if (c.prepare == Prepare::kLogLinked || c.prepare >= Prepare::kEntryLinkedOut) {
     std::string victim;
     EXPECT_TRUE(ReadFile(kVictim, &victim));
     EXPECT_EQ(victim, "keep") << "written through the link";
     EXPECT_EQ(Tree("C:\\victim"), std::vector<std::string>{"keep.txt"}) << "written at the link's target";
   }
-  if (c.exitCode == 9) {
+  if (c.prepare == Prepare::kEntryLinkedOut || c.prepare == Prepare::kEntrySecondName) {
     const std::string why = "package entry not usable: " + kLinkedEntry + ": ";
     EXPECT_TRUE(std::any_of(log.begin(), log.end(),
                             [&](const std::string& line) { return line.rfind(why, 0) == 0; }));

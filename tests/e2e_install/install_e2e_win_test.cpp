@@ -22,7 +22,7 @@ std::string InvalidArgumentText() {
 struct PathCase {
   const char* name;
   std::string typed;                 // into the path box; "-": the default
-  std::string folder;                // install folder as the sequence forms it
+  std::string folder;                // install folder as the sequence forms it (full form)
   std::string files;                 // where its files are, as Windows names it
   std::vector<std::string> made;     // folders the case may create (removed after)
   std::vector<std::string> absent;   // folders that must not exist afterwards
@@ -37,13 +37,13 @@ const PathCase kPaths[] = {
     {"Default", "-", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell", {"C:\\Korvex"}, {}},
     {"TrailingSeparator", "C:\\Korvex\\", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell",
      {"C:\\Korvex"}, {}},
-    {"TwoTrailingSeparators", "C:\\Korvex\\\\", "C:\\Korvex\\\\Tarnwell", "C:\\Korvex\\Tarnwell",
+    {"TwoTrailingSeparators", "C:\\Korvex\\\\", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell",
      {"C:\\Korvex"}, {}},
     {"DriveRoot", "D:\\", "D:\\Tarnwell", "D:\\Tarnwell", {"D:\\Tarnwell"}, {}},
     {"MissingParent", "C:\\NoSuch\\Deep", "C:\\NoSuch\\Deep\\Tarnwell", "", {"C:\\NoSuch"},
      {"C:\\NoSuch"}, false},
     {"MissingDrive", "E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell", "", {}, {}, false},
-    {"Relative", "relinst", "relinst\\Tarnwell", "C:\\cwd\\relinst\\Tarnwell", {"C:\\cwd"},
+    {"Relative", "relinst", "C:\\cwd\\relinst\\Tarnwell", "C:\\cwd\\relinst\\Tarnwell", {"C:\\cwd"},
      {"C:\\pkg\\relinst"}, true, false, "C:\\cwd"},
     {"EndsInDoubleByteWith5C", "C:\\Korvex" + k5C, "C:\\Korvex" + k5C + "\\Tarnwell",
      "C:\\Korvex" + k5C + "\\Tarnwell", {"C:\\Korvex" + k5C, "C:\\Korvex"}, {"C:\\Korvex"}},
@@ -71,7 +71,8 @@ TEST_P(InstallPathE2e, InstallsWhereTheSequencePutsIt) {
   const Outcome o = PressAndFinish(IDIGNORE);
   EXPECT_TRUE(o.ended);
   EXPECT_TRUE(o.done);
-  EXPECT_EQ(o.exitCode, 0u);
+  // A file given up with Ignore: installed in part.
+  EXPECT_EQ(o.exitCode, c.hold || !c.reachable ? 8u : 0u);
   EXPECT_EQ(o.position, 50);
   EXPECT_EQ(o.low, 0);
   EXPECT_EQ(o.high, 50);

@@ -85,6 +85,7 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
     exe = "C:\\nopkg\\SetUp.exe";
     ASSERT_TRUE(CopyFileA(e2e::SetupExePath().c_str(), exe.c_str(), FALSE));
   }
+  if (c.prepare == ts::Prepare::kCrowdedPackage) ts::CrowdPackage();
   if (c.prepare == Prepare::kHeldModule) Hold("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX");
   if (c.prepare == Prepare::kLogLinked) {
     ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));

@@ -163,7 +163,9 @@ TEST_F(UninstallE2e, QuietUninstallStringRemovesOnlyWhatTheInstallWrote) {
   std::vector<std::string> after = State();
   std::sort(expected.begin(), expected.end());
   std::sort(after.begin(), after.end());
-  std::vector<std::string> kept = {rewritten, other, font};
+  // The 2021 host is registered with another install now: its fonts stay.
+  const std::string fonts21 = kInstalls[0].location + "\\Fonts\\";
+  std::vector<std::string> kept = {rewritten, other, font, fonts21 + "Korvex_EN.shx", fonts21 + "Korvex_HZ.shx"};
   for (const std::string& k : kept) expected.push_back(k);
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(after, expected);
@@ -234,6 +236,36 @@ TEST_F(UninstallE2e, FileHeldOpenIsDeletedAtRestart) {
   ASSERT_TRUE(ts::ReadValue(kSessionManager, "PendingFileRenameOperations", &type, &pending));
   EXPECT_NE(pending.find("\\??\\" + kFolder + "\\a.txt"), std::string::npos);
   EXPECT_NE(pending.find(std::string("\\??\\") + "C:\\Korvex" + std::string(1, '\0')), std::string::npos);
+  // Installed again before the restart: the restart deletes nothing of it.
+  Release();
+  ASSERT_EQ(SilentInstall(), 0u);
+  pending.clear();
+  ts::ReadValue(kSessionManager, "PendingFileRenameOperations", &type, &pending);
+  EXPECT_EQ(pending.find("\\??\\C:\\Korvex"), std::string::npos) << pending;
+}
+
+TEST_F(UninstallE2e, DoubledSeparatorInstallIsUninstalledWhole) {
+  const std::vector<std::string> before = State();
+  ASSERT_EQ(RunCommandLine("\"" + kPkg + "\\SetUp.exe\" /S /D=C:\\Korvex\\\\"), 0u);
+  EXPECT_EQ(EntryText("InstallLocation"), kFolder);
+  EXPECT_EQ(RunCommandLine(EntryText("QuietUninstallString")), 0u);
+  EXPECT_EQ(State(), before);
+}
+
+// Install into A, then into B, then uninstall A: B keeps its keys, fonts
+// and entry. Then an upgrade without /D= goes where B is.
+TEST_F(UninstallE2e, TwoInstallsThenAnUpgradeInPlace) {
+  MayMake({"C:\\KorvexB"});
+  ASSERT_EQ(SilentInstall(), 0u);
+  ASSERT_EQ(RunCommandLine("\"" + kPkg + "\\SetUp.exe\" /S /D=C:\\KorvexB"), 0u);
+  EXPECT_EQ(RunCommandLine("\"" + kFolder + "\\Uninstall.exe\" /S"), 0u);
+  EXPECT_FALSE(Exists("C:\\Korvex"));
+  ts::ExpectHostsSetUp("C:\\KorvexB\\Tarnwell");
+  EXPECT_EQ(EntryText("InstallLocation"), "C:\\KorvexB\\Tarnwell");
+  ASSERT_TRUE(DeleteFileA("C:\\KorvexB\\Tarnwell\\a.txt"));
+  ASSERT_EQ(SilentInstall(), 0u);
+  EXPECT_FALSE(Exists("C:\\Korvex"));
+  EXPECT_TRUE(Exists("C:\\KorvexB\\Tarnwell\\a.txt"));
 }
 
 TEST_F(UninstallE2e, InstallUninstallInstallIsOneInstallAndASecondUninstallFindsNothing) {

@@ -22,6 +22,7 @@ struct CopyCase {
   std::vector<std::string> tree;  // the target folder afterwards
   int packageSteps;
   int librarySteps;
+  bool usable = true;  // false: over an entry limit, nothing copied (exit 9)
 };
 
 std::vector<Item> Numbered(int count) {
@@ -57,15 +58,17 @@ const CopyCase kCases[] = {
      // ".", "..", l1.dat, noext, inner, and the end
      6},
     {"EmptyPackage", {}, {}, {kLib + "\\"}, 3, 0},
-    {"OnlyTheFirst101EntriesOf150", Numbered(150), {}, [] {
+    // 99 files, "." and "..": exactly the 101 entries the copy looks at.
+    {"All101Entries", Numbered(99), {}, [] {
        std::vector<std::string> t = NumberedNames(99);
        t.push_back(kLib + "\\");
        return t;
      }(), 101, 0},
-    {"LibraryStopsAfter81Entries",
+    {"PackageOver101EntriesUnusable", Numbered(150), {}, {}, 0, 0, false},
+    {"All81LibraryEntries",
      [] {
        std::vector<Item> items = {{kLib, kDir}};
-       for (const Item& f : Numbered(100)) items.push_back({kLib + "\\" + f.path});
+       for (const Item& f : Numbered(79)) items.push_back({kLib + "\\" + f.path});
        return items;
      }(),
      {},
@@ -75,6 +78,13 @@ const CopyCase kCases[] = {
        return t;
      }(),
      4, 81},
+    {"LibraryOver81EntriesUnusable",
+     [] {
+       std::vector<Item> items = {{"a.txt"}, {kLib, kDir}};
+       for (const Item& f : Numbered(80)) items.push_back({kLib + "\\" + f.path});
+       return items;
+     }(),
+     {}, {}, 0, 0, false},
     {"ReadOnlyFilesReplacedAndLeftWritable",
      {{"mod.zrx", kRo}, {kLib, kDir}, {kLib + "\\lib.dat", kRo}},
      {{"mod.zrx", kRo}, {kLib, kDir}, {kLib + "\\lib.dat", kRo}},
@@ -99,8 +109,14 @@ TEST_P(PackageCopy, CopiesExactlyTheInstalledEntries) {
   testing_support::BoxAnswerer boxes;
   CInstallTarget t(target + "\\", progress_.Bar());
   EXPECT_EQ(t.m_folder, target);
-  EXPECT_TRUE(CopyPackageFiles(t));
+  EXPECT_EQ(CopyPackageFiles(t), c.usable);
   EXPECT_EQ(progress_.Bar().GetPos(), c.packageSteps);
+  if (!c.usable) {
+    // Counted before anything is copied: nothing reaches the target.
+    EXPECT_EQ(t.Session().StopCode(), kExitPackageUnusable);
+    EXPECT_EQ(testing_support::Tree(target), std::vector<std::string>{});
+    return;
+  }
   CopyExtensionLibrary(t);
   EXPECT_EQ(progress_.Bar().GetPos(), c.packageSteps + c.librarySteps);
   EXPECT_TRUE(boxes.Boxes().empty());

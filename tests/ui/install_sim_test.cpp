@@ -24,6 +24,7 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
+#include "package/install_paths.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
 #include "uninstall/apps_entry.h"
@@ -247,7 +248,7 @@ TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
   // E:\New does not exist: neither level is created and every copy fails.
   const Outcome out = Run(Install("E:\\New\\Deep"), platform::kIdIgnore);
   EXPECT_EQ(out.result, 1);
-  EXPECT_EQ(out.exitCode, kExitPartial);  // no file, no uninstaller
+  EXPECT_EQ(out.exitCode, 8);  // installed in part: files given up with Ignore
   ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
   for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
   EXPECT_EQ(out.boxes[3].text, kDone);
@@ -267,6 +268,16 @@ TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
   EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
   EXPECT_EQ(out.boxes[0].text.rfind("未找到安装所需的Data文件夹 !", 0), 0u);
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+}
+
+TEST_F(InstallTest, CrowdedPackageClosesAsCancelledAfterItsMessage) {
+  for (int i = 0; i < 100; ++i) SimFiles::Get().AddFile("C:\\pkg\\Data\\f" + std::to_string(i) + ".txt");
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); });
+  EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.exitCode, 9);
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].text, kPackageDamagedText);
+  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\readme.txt"));
 }
 
 // The path the user typed, and where the install went.
@@ -304,10 +315,15 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"TrailingSeparator", "C:\\Korvex\\", {"C:\\Korvex", "C:\\Korvex\\Tarnwell"},
                  "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
         PathCase{"DriveRoot", "D:\\", {"D:", "D:\\Tarnwell"}, "D:\\Tarnwell", "D:\\Tarnwell"},
+        // Made full once: the same folders, named in one form everywhere.
         PathCase{"TwoTrailingSeparators", "C:\\Korvex\\\\",
-                 {"C:\\Korvex\\", "C:\\Korvex\\\\Tarnwell"}, "C:\\Korvex\\\\Tarnwell",
+                 {"C:\\Korvex", "C:\\Korvex\\Tarnwell"}, "C:\\Korvex\\Tarnwell",
                  "C:\\Korvex\\Tarnwell"},
-        PathCase{"Relative", "Kx", {"Kx", "Kx\\Tarnwell"}, "Kx\\Tarnwell", "C:\\Kx\\Tarnwell"},
+        PathCase{"SlashesAndDots", "C:/Korvex/./sub/..//",
+                 {"C:\\Korvex", "C:\\Korvex\\Tarnwell"}, "C:\\Korvex\\Tarnwell",
+                 "C:\\Korvex\\Tarnwell"},
+        PathCase{"Relative", "Kx", {"C:\\Kx", "C:\\Kx\\Tarnwell"}, "C:\\Kx\\Tarnwell",
+                 "C:\\Kx\\Tarnwell"},
         PathCase{"EndsInSecondByte5C", "C:\\Korvex" + k5C,
                  {"C:\\Korvex" + k5C, "C:\\Korvex" + k5C + "\\Tarnwell"},
                  "C:\\Korvex" + k5C + "\\Tarnwell", "C:\\Korvex" + k5C + "\\Tarnwell"},
@@ -362,7 +378,7 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
   platform::sim::SimRegistry::Get().SetCallHook([](const char* operation) {
     if (std::string(operation) == "RegDeleteKeyA") platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
   });
-  EXPECT_EQ(RunWith("/S"), 0);  // as the dialog would, the install completes
+  EXPECT_EQ(RunWith("/S"), 8);  // the install goes to its end, in part
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
   const auto has = [&](const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();

@@ -36,6 +36,7 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   const ts::SwitchRun& c = GetParam();
   std::string exe = ts::kPkg + "\\SetUp.exe";
   if (c.prepare == ts::Prepare::kNoPackage) exe = "C:\\nopkg\\SetUp.exe";
+  if (c.prepare == ts::Prepare::kCrowdedPackage) ts::CrowdPackage();
   if (c.prepare == ts::Prepare::kHostRunning)
     platform::sim::SimProcesses::Get().SetProcesses({"System", "ZWCAD.EXE"});
   if (c.prepare == ts::Prepare::kLogLinked) {

@@ -123,8 +123,8 @@ const RunCase kRuns[] = {
      {"请关闭CAD后再进行卸载 !"}, ""},
     {"HostRunningSilent", Before::kInstalledHostRunning, kUninstaller, "/S", 0, 6, false, {}, kDefaultLog},
     {"NoEntry", Before::kNothing, kSetUp, "/UNINSTALL /S", 0, 1, false, {}, kDefaultLog},
-    {"NoRecordShown", Before::kNothing, kSetUp, "/UNINSTALL", 0, 1, false,
-     {"未找到安装记录 Uninstall.dat，或它已损坏 !\n\n没有删除任何文件。"}, ""},
+    {"NoEntryShown", Before::kNothing, kSetUp, "/UNINSTALL", 0, 1, false,
+     {"未找到Tarnwell软件的安装 !"}, ""},
     {"InstallSwitchRefused", Before::kInstalled, kUninstaller, "/S /D=C:\\x", 0, 1, false, {}, kDefaultLog},
 };
 
@@ -194,6 +194,34 @@ TEST_F(UninstallRunTest, UninstallTwiceFindsNoRecordTheSecondTime) {
   const std::vector<std::string> once = Everything();
   EXPECT_EQ(Run(kSetUp, "/UNINSTALL /S"), 1);
   EXPECT_EQ(Everything(), once);
+}
+
+// A file held open: 3010 and its box. Installed again before the restart,
+// the install takes back the deletes of what it holds: the restart keeps it.
+TEST_F(UninstallRunTest, HeldFileThenReinstallSurvivesTheRestart) {
+  ASSERT_EQ(Run(kSetUp, "/S"), 0);
+  SimFiles::Get().SetHeldOpen(kFolder + "\\readme.txt", true);
+  SimUi::Get().SetAnswerer([](const platform::sim::MessageBoxRecord& box) {
+    return (box.type & 0x0F) == platform::kMbYesNo ? platform::kIdYes : platform::kIdOk;
+  });
+  EXPECT_EQ(Run(kUninstaller, ""), 3010);
+  ASSERT_EQ(SimUi::Get().Boxes().size(), 2u);
+  EXPECT_EQ(SimUi::Get().Boxes()[1].text, "卸载完成，部分文件将在重启后删除 !");
+  SimFiles::Get().SetHeldOpen(kFolder + "\\readme.txt", false);
+  EXPECT_EQ(SimFiles::Get().PendingDeletes().size(), 4u);  // the uninstaller, the file, two folders
+  ASSERT_EQ(Run(kSetUp, "/S"), 0);
+  const std::vector<std::string> installed = Everything();
+  SimFiles::Get().Restart();
+  EXPECT_EQ(Everything(), installed);
+}
+
+// Where the entry names an install that still holds its record, the dialog
+// starts with that install's chosen folder.
+TEST_F(UninstallRunTest, AnEarlierInstallIsTheDefaultPath) {
+  ASSERT_EQ(Run(kSetUp, "/S /D=C:\\K2"), 0);
+  EXPECT_EQ(Dlg_Setup().m_installPath, "C:\\K2");
+  ASSERT_TRUE(platform::RemoveFile("C:\\K2\\Tarnwell\\Uninstall.dat"));
+  EXPECT_EQ(Dlg_Setup().m_installPath, "C:\\Korvex");
 }
 
 // The record and the entry for each end of an install: the entry only for

@@ -158,6 +158,13 @@ const TamperCase kTampered[] = {
           "file\t" + kFolder + "\\d\xb2.txt\r\n" + "file\t" + kFolder + "\\e\x7f.txt\r\n" + kFile + "\r\n"),
      kRecordOk, {kFile}, 5},
     {"UnknownKindAndExtraFields", Head("delete\tC:\\Windows\r\n" + kFile + "\textra\r\n"), kRecordOk, {}, 2},
+    {"DeviceNames", Head("file\t" + kFolder + "\\CON\r\nfile\t" + kFolder + "\\nul.txt\r\nfile\t" + kFolder +
+                         "\\Com1.dat\r\nfile\t" + kFolder + "\\LPT9 .log\r\n" + kFile + "\r\nfile\t" + kFolder + "\\COM10.txt\r\n"),
+     kRecordOk, {kFile, "file\t" + kFolder + "\\COM10.txt"}, 4},
+    // Another spelling of the folder is the same folder; what is read is in full form.
+    {"FolderInAnotherForm",
+     std::string(kRecordHeader) + "\r\nfolder\t" + kFolder + "\\.\r\nfile\t" + kFolder + "\\\\a.txt\r\n",
+     kRecordOk, {kFile}, 0},
     {"BlankLinesPassOver", Head("\r\n\r\n" + kFile + "\r\n" + kFile + "\r\n"), kRecordOk, {kFile}, 0},
 };
 

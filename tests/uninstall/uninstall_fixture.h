@@ -1,23 +1,18 @@
 #pragma once
-// An install through the same operations and record keeping that the
-// install sequence uses (package, library, loaders, fonts, the record after
-// each phase, the Apps & Features entry), into <test root>\K\Tarnwell with a
-// 2024 host at <test root>\H24, and what a test looks at afterwards.
+// A silent install through the install sequence itself, into
+// <test root>\K\Tarnwell for a 2024 host at <test root>\H24, and what a
+// test looks at afterwards.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "common/registry_tree.h"
-#include "host/font_deployment.h"
 #include "host/host_registry.h"
-#include "host/loader_registration.h"
 #include "install/install_fixture.h"
-#include "package/install_target.h"
-#include "package/package_copy.h"
+#include "install/install_sequence.h"
 #include "platform/files.h"
 #include "uninstall/apps_entry.h"
-#include "uninstall/install_book.h"
 #include "uninstall/uninstaller.h"
 
 namespace testing_support {
@@ -56,24 +51,15 @@ class UninstallFixture : public InstallFixture {
     InstallFixture::TearDown();
   }
 
-  // The install of the 2024 host; false when the record was not written.
-  bool Install() {
-    CHostRegistry hosts;
-    hosts.ScanInstalledHosts();
-    CInstallBook book(folder_, hosts);
-    if (platform::MakeFolder(chosen_.c_str())) book.FolderCreated(chosen_);
-    if (platform::MakeFolder(folder_.c_str())) book.FolderCreated(folder_);
-    CInstallTarget target(folder_, progress_.Bar());
-    bool saved = CopyPackageFiles(target) && book.Save();
-    CopyExtensionLibrary(target);
-    saved = book.Save() && saved;
-    hosts.m_installFolder = folder_;
-    RegisterLoaders(hosts, false, false, false, true, false, false, false);
-    saved = book.Save() && saved;
-    InstallFonts(hosts, progress_.Dialog(), false, false, false, true, false, false, false);
-    saved = book.Save() && saved;
-    return book.WriteEntry(20260512) && saved;
+  // The silent install of the 2024 host into `chosen` (the test's own folder
+  // unless given); its exit code.
+  int InstallInto(const std::string& chosen) {
+    g_hostRegistry = CHostRegistry();
+    g_hostRegistry.ScanInstalledHosts();
+    const bool years[kHostYearCount] = {false, false, false, true, false, false, false};
+    return RunSilentInstall(chosen, years);
   }
+  bool Install() { return InstallInto(chosen_) == kExitInstalled; }
 
   // An uninstall of the install folder (silent unless told); its exit code.
   int RunUninstallOf(bool silent = true, std::string runningImage = std::string()) {
