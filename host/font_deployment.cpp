@@ -11,28 +11,30 @@
 
 namespace {
 
+std::string LastErrorText() { return platform::DescribeError(platform::LastError()); }
+
+// Logs why the fonts of a Fonts folder, or one font, were not copied; false.
+bool NotCopied(const char* what, const std::string& path, const std::string& why) {
+  platform::Log(what + path + ": " + why);
+  return false;
+}
+
 // Opens the location's Fonts folder, held so that it cannot be renamed
 // while the fonts are written; false (logged) when it is missing, a link, or
 // lies anywhere else than in the location. `finalPath` is where it lies.
 bool OpenFontsFolder(const std::string& location, const std::string& fonts,
                      platform::FileHandle& folder, std::string* finalPath) {
+  constexpr const char* kWhat = "no font copied to ";
   platform::FileHandle host;
   platform::HandleFacts hostFacts, facts;
   const std::uint32_t attributes = platform::ReadAttributes(fonts.c_str());
-  if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint)) {
-    platform::Log("no font copied to " + fonts + ": the folder is a link");
-    return false;
-  }
+  if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint))
+    return NotCopied(kWhat, fonts, "the folder is a link");
   if (!host.OpenFolder(location.c_str()) || !host.Facts(&hostFacts) ||
-      !folder.OpenFolder(fonts.c_str()) || !folder.Facts(&facts)) {
-    platform::Log("no font copied to " + fonts + ": " +
-                  platform::DescribeError(platform::LastError()));
-    return false;
-  }
-  if (!platform::SamePath(facts.finalPath, hostFacts.finalPath + "\\" + kFontsFolder)) {
-    platform::Log("no font copied to " + fonts + ": the folder lies at " + facts.finalPath);
-    return false;
-  }
+      !folder.OpenFolder(fonts.c_str()) || !folder.Facts(&facts))
+    return NotCopied(kWhat, fonts, LastErrorText());
+  if (!platform::SamePath(facts.finalPath, hostFacts.finalPath + "\\" + kFontsFolder))
+    return NotCopied(kWhat, fonts, "the folder lies at " + facts.finalPath);
   *finalPath = facts.finalPath;
   return true;
 }
@@ -41,41 +43,22 @@ bool OpenFontsFolder(const std::string& location, const std::string& fonts,
 // the font's own name in that folder open (no link, one name).
 bool CopyFont(const platform::FileHandle& font, const std::string& from, const std::string& to,
               const std::string& expected) {
+  constexpr const char* kWhat = "font not copied ";
   const std::string copy = from + " -> " + to;
   platform::FileHandle target;
   bool created = false;
   platform::HandleFacts facts;
-  if (!target.OpenToWrite(to.c_str(), &created) || !target.Facts(&facts)) {
-    platform::Log("font not copied " + copy + ": " + platform::DescribeError(platform::LastError()));
-    return false;
-  }
+  if (!target.OpenToWrite(to.c_str(), &created) || !target.Facts(&facts))
+    return NotCopied(kWhat, copy, LastErrorText());
   if (!platform::SamePath(facts.finalPath, expected) ||
       (facts.attributes & platform::kAttrReparsePoint) || facts.links != 1) {
     if (created) target.DeleteNow();
-    platform::Log("font not copied " + copy + ": the name leads to " + facts.finalPath + " (" +
-                  std::to_string(facts.links) + " name(s))");
-    return false;
+    return NotCopied(kWhat, copy, "the name leads to " + facts.finalPath + ", a file of " +
+                                      std::to_string(facts.links) + " name(s)");
   }
-  if (!target.CopyFrom(font)) {
-    platform::Log("font not copied " + copy + ": " + platform::DescribeError(platform::LastError()));
-    return false;
-  }
+  if (!target.CopyFrom(font)) return NotCopied(kWhat, copy, LastErrorText());
   platform::Log("font copied " + copy);
   return true;
-}
-
-// The fonts of the package, opened on first use when the install did not
-// open them (a call on its own).
-const OpenedPackage* Fonts(const OpenedPackage* given, OpenedPackage& own, bool& tried,
-                           CInstallSession& session) {
-  if (given && given->fontsOpened) return given;
-  if (!tried) {
-    tried = true;
-    std::string source;
-    if (!GetPackageSource(source, session)) return nullptr;
-    if (!OpenPackageFonts(own, source, session)) return nullptr;
-  }
-  return own.fontsOpened ? &own : nullptr;
 }
 
 }  // namespace
@@ -100,15 +83,17 @@ void InstallFonts(CHostRegistry& hosts, platform::WindowHandle owner, bool f2021
 
 void CopyFontsToHost(const std::string& location, CInstallSession& session,
                      const OpenedPackage* package) {
-  OpenedPackage own;
-  bool tried = false;
   // Without the package no font is copied: a copy from an unset source
   // would take the fonts from the root of the current drive.
-  const OpenedPackage* opened = Fonts(package, own, tried, session);
-  if (!opened) {
-    platform::Log("no font copied to " + location + ": the package source was not found");
-    session.MarkPartial();
-    return;
+  OpenedPackage own;
+  std::string source;
+  if (!package || !package->fontsOpened) {
+    if (!GetPackageSource(source, session) || !OpenPackageFonts(own, source, session)) {
+      platform::Log("no font copied to " + location + ": the package source was not found");
+      session.MarkPartial();
+      return;
+    }
+    package = &own;
   }
   PathBuffer fonts;
   if (!ComposePath(fonts, {location, "\\", kFontsFolder})) {
@@ -123,12 +108,12 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
     return;
   }
   for (int i = 0; i < 2; ++i) {
-    const std::string from = opened->files.path + "\\" + kFontFiles[i];
+    const std::string from = package->files.path + "\\" + kFontFiles[i];
     const std::string to = std::string(fonts) + "\\" + kFontFiles[i];
-    if (!opened->fonts[i].IsOpen()) {
+    if (!package->fonts[i].IsOpen()) {
       platform::Log("font not copied " + from + " -> " + to + ": not in the package, or in use");
       session.MarkPartial();
-    } else if (CopyFont(opened->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) {
+    } else if (CopyFont(package->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) {
       NoteFont(to);
     } else {
       session.MarkPartial();
