@@ -116,6 +116,11 @@ struct HandleFacts {
   std::uint32_t links = 0;       // its number of names (nNumberOfLinks)
 };
 
+// GetLongPathNameW: the path with each short (8.3) name of an existing
+// entry in its long form, as a final path names it; the path itself where
+// the system cannot make it.
+std::string LongPath(const std::string& path);
+
 // True when `a` and `b` name the same path: ignoring case, a run of "\" read
 // as one, one trailing "\" ignored (character by character in the code page).
 bool SamePath(const std::string& a, const std::string& b);

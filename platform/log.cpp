@@ -47,6 +47,9 @@ bool OpenLog(const std::string& path) {
   std::string full;
   if (!FullPath(path, &full)) return false;
   if (!NoLinkOnTheWay(full)) return Refuse(kErrorUnsafePath);
+  // A final path names every folder by its long name.
+  const std::size_t cut = FindLastChar(full, '\\');
+  full = LongPath(full.substr(0, cut + 1)) + full.substr(cut + 1);
   // What has the name goes first (a link, a further name of another file, an
   // old log), but only the entry at that very path.
   FileHandle old;

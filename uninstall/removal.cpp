@@ -183,7 +183,7 @@ class Remover {
   // file open.
   void RemoveFile(const std::string& path, const char* what) {
     platform::FileHandle file;
-    if (!Open(file, path, what, path)) return;
+    if (!Open(file, path, what, platform::LongPath(path))) return;
     platform::HandleFacts facts;
     file.Facts(&facts);
     Delete(file, path, what, (facts.attributes & platform::kAttrReadOnly) != 0);
@@ -276,7 +276,7 @@ class Remover {
     platform::FileHandle folder;
     platform::HandleFacts facts;
     if (folder.OpenToDelete(path.c_str()) && folder.Facts(&facts)) {
-      if (!SamePath(facts.finalPath, path)) {
+      if (!SamePath(facts.finalPath, platform::LongPath(path))) {
         LeftBehind("folder kept, its name leads to " + facts.finalPath + ": " + path);
         return;
       }

@@ -662,6 +662,8 @@ void OutputFile::Close() {
 
 void SetLastError(std::uint32_t error) { sim::SimSystem::Get().SetLastError(error); }
 
+std::string LongPath(const std::string& path) { return path; }  // no short names here
+
 // A simulated FileHandle: the final path of the entry it has open, found
 // again on every use (a path without links leads to the same entry), and
 // whether it holds the entry against writing, renaming and deleting.

@@ -51,6 +51,18 @@ bool Rewind(HANDLE h) {
 
 }  // namespace
 
+std::string LongPath(const std::string& path) {
+  std::vector<wchar_t> wide, longer(MAX_PATH + 1);
+  if (!Widen(path, &wide)) return path;
+  DWORD n = GetLongPathNameW(wide.data(), longer.data(), static_cast<DWORD>(longer.size()));
+  if (n >= longer.size()) {
+    longer.resize(n + 1);
+    n = GetLongPathNameW(wide.data(), longer.data(), static_cast<DWORD>(longer.size()));
+  }
+  std::string narrow;
+  return n != 0 && n < longer.size() && Narrow(longer.data(), n, &narrow) ? narrow : path;
+}
+
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   if (this != &other) {
     Close();

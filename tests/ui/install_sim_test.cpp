@@ -389,6 +389,16 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
                   "error 5: Access is denied."));
 }
 
+// The default log's name held by another process (a temporary folder that
+// all may write): the log takes a name of its own beside it.
+TEST_F(InstallTest, DefaultLogHeldTakesANameBesideIt) {
+  SimFiles::Get().AddFile("C:\\Temp\\TarnwellSetup.log", "theirs");
+  SimFiles::Get().SetHeldOpen("C:\\Temp\\TarnwellSetup.log", true);
+  EXPECT_EQ(RunWith("/S"), 0);
+  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup-1.log").back(), "exit code 0: installed");
+  SimFiles::Get().SetHeldOpen("C:\\Temp\\TarnwellSetup.log", false);
+}
+
 // The image that runs differs from the file at its path (replaced before
 // the program could open it): no uninstaller, no Apps & Features entry, and
 // the install ends as installed in part.
