@@ -1,5 +1,8 @@
+#include <utility>
+
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/system.h"
 
 namespace platform {
 namespace {
@@ -24,6 +27,36 @@ std::string Normal(const std::string& path) {
 
 bool SamePath(const std::string& a, const std::string& b) {
   return EqualsIgnoreCase(Normal(a), Normal(b));
+}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+namespace {
+// Never destroyed: at the process's end the simulated file system it
+// refers to may be gone.
+FileHandle& ImageFile() {
+  static FileHandle& file = *new FileHandle;
+  return file;
+}
+}  // namespace
+
+bool HoldRunningImage() { return OpenRunningImage(ImageFile()); }
+
+void ReleaseRunningImage() { ImageFile().Close(); }
+
+bool CopyRunningImage(const char* to) {
+  if (!ImageFile().IsOpen()) {
+    SetLastError(6);  // ERROR_INVALID_HANDLE
+    return false;
+  }
+  FileHandle target;
+  return target.OpenToWrite(to) && target.CopyFrom(ImageFile());
 }
 
 }  // namespace platform

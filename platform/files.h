@@ -170,7 +170,9 @@ class FileHandle {
   bool IsOpen() const { return handle_ != nullptr; }
 
  private:
-  friend bool HoldRunningImage();
+  // Opens the running image's file into `image` and checks it (each
+  // platform's own; HoldRunningImage keeps it).
+  friend bool OpenRunningImage(FileHandle& image);
   void* handle_ = nullptr;  // the file handle, or the simulated entry
 };
 

@@ -696,14 +696,6 @@ FsNode* EntryOf(const char* path, const char* how, std::vector<std::string>* nam
 }
 }  // namespace
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, nullptr);
-  }
-  return *this;
-}
-
 bool FileHandle::OpenToRead(const char* path) {
   Close();
   std::vector<std::string> names;
@@ -816,32 +808,16 @@ void FileHandle::Close() {
   handle_ = nullptr;
 }
 
-namespace {
-// Never destroyed: the file system it refers to may be gone by then.
-FileHandle& ImageFile() {
-  static FileHandle& file = *new FileHandle;
-  return file;
-}
-}  // namespace
-
-bool HoldRunningImage() {
+bool OpenRunningImage(FileHandle& image) {
   FileSystem& fs = FileSystem::Get();
-  ImageFile().Close();
+  image.Close();
   FsNode* node = fs.Find(fs.ExecutablePath());
   if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
   if (node->heldOpen) return Fail(kErrorSharingViolation);
   if (const std::string* mapped = fs.MappedImage(); mapped && *mapped != node->data)
     return Fail(kErrorFileInvalid);
-  ImageFile().handle_ = NewHandle(node, true);
+  image.handle_ = NewHandle(node, true);
   return true;
-}
-
-void ReleaseRunningImage() { ImageFile().Close(); }
-
-bool CopyRunningImage(const char* to) {
-  if (!ImageFile().IsOpen()) return Fail(kErrorInvalidHandle);
-  FileHandle target;
-  return target.OpenToWrite(to) && target.CopyFrom(ImageFile());
 }
 
 }  // namespace platform

@@ -63,15 +63,6 @@ std::string LongPath(const std::string& path) {
   return n != 0 && n < longer.size() && Narrow(longer.data(), n, &narrow) ? narrow : path;
 }
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = nullptr;
-  }
-  return *this;
-}
-
 bool FileHandle::OpenToRead(const char* path) {
   Close();
   handle_ = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
@@ -232,11 +223,6 @@ void FileHandle::Close() {
 
 namespace {
 
-FileHandle& ImageFile() {
-  static FileHandle file;
-  return file;
-}
-
 // The bytes of the file at `offset`, through the handle.
 bool ReadAt(HANDLE h, std::uint64_t offset, std::size_t size, std::vector<char>* out) {
   LARGE_INTEGER at;
@@ -283,8 +269,7 @@ bool IsMappedImage(HANDLE file, const unsigned char* base) {
 
 }  // namespace
 
-bool HoldRunningImage() {
-  FileHandle& image = ImageFile();
+bool OpenRunningImage(FileHandle& image) {
   image.Close();
   std::vector<wchar_t> path(MAX_PATH + 1);
   DWORD n = 0;
@@ -305,17 +290,6 @@ bool HoldRunningImage() {
   }
   image.handle_ = h;
   return true;
-}
-
-void ReleaseRunningImage() { ImageFile().Close(); }
-
-bool CopyRunningImage(const char* to) {
-  if (!ImageFile().IsOpen()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return false;
-  }
-  FileHandle target;
-  return target.OpenToWrite(to) && target.CopyFrom(ImageFile());
 }
 
 }  // namespace platform
