@@ -73,8 +73,8 @@ void ReadListing(const char* pattern, int limit, PackageFolder& into, bool filte
   into.ended = static_cast<int>(into.entries.size()) < limit;
 }
 
-// Why an opened file is not the package's own plain file; null when it is.
-// `reason` receives the details.
+// True when the handle has the package's own plain file open; otherwise
+// `reason` says why not.
 bool IsPackageFile(const platform::FileHandle& file, const std::string& folderFinal,
                    const std::string& name, std::string* reason) {
   platform::HandleFacts facts;
@@ -338,9 +338,10 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     const std::string from = package.library.path + "\\" + e.name;
     const std::string to = std::string(libraryTarget) + "\\" + e.name;
     ClearReadOnly(to);
-    const OpenResult copied = CopyEntry(package.library, e, to);
-    if (copied == kNotUsable) return Unusable(target.Session());
-    if (copied == kOpened) {
+    // A file that could not be opened before and is no longer the
+    // package's own is not copied; the hosts are changed after this all
+    // the same, so the install goes on, in part.
+    if (CopyEntry(package.library, e, to) == kOpened) {
       platform::Log("library file copied " + from + " -> " + to);
       NoteLibraryFile(to);
     } else {
