@@ -15,7 +15,7 @@ std::string LastErrorText() { return platform::DescribeError(platform::LastError
 
 // Logs why the fonts of a Fonts folder, or one font, were not copied; false.
 bool NotCopied(const char* what, const std::string& path, const std::string& why) {
-  platform::Log(what + path + ": " + why);
+  platform::Log({what, path, ": ", why});
   return false;
 }
 
@@ -89,7 +89,7 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
   std::string source;
   if (!package || !package->fontsOpened) {
     if (!GetPackageSource(source, session) || !OpenPackageFonts(own, source, session)) {
-      platform::Log("no font copied to " + location + ": the package source was not found");
+      platform::Log({"no font copied to ", location, ": the package source was not found"});
       session.MarkPartial();
       return;
     }
@@ -97,7 +97,7 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
   }
   PathBuffer fonts;
   if (!ComposePath(fonts, {location, "\\", kFontsFolder})) {
-    platform::Log("no font copied to " + location + ": its Fonts folder would pass 259 bytes");
+    platform::Log({"no font copied to ", location, ": its Fonts folder would pass 259 bytes"});
     session.MarkPartial();
     return;
   }
@@ -111,7 +111,7 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
     const std::string from = package->files.path + "\\" + kFontFiles[i];
     const std::string to = std::string(fonts) + "\\" + kFontFiles[i];
     if (!package->fonts[i].IsOpen()) {
-      platform::Log("font not copied " + from + " -> " + to + ": not in the package, or in use");
+      platform::Log({"font not copied ", from, " -> ", to, ": not in the package, or in use"});
       session.MarkPartial();
     } else if (CopyFont(package->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) {
       NoteFont(to);

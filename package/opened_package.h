@@ -31,6 +31,11 @@ struct PackageFolder {
 };
 
 struct OpenedPackage {
+  OpenedPackage();
+  ~OpenedPackage();  // closes every handle (out of line: one copy of the code)
+  OpenedPackage(const OpenedPackage&) = delete;
+  OpenedPackage& operator=(const OpenedPackage&) = delete;
+
   bool fontsOpened = false;  // the fonts looked at (OpenPackageFonts)
   bool listed = false;       // the package and its library listed and opened (OpenPackage)
   PackageFolder files;       // the package folder

@@ -56,8 +56,8 @@ void ReadListing(const char* pattern, int limit, PackageFolder& into, bool filte
   platform::FileFinder finder;
   into.entries.clear();
   if (!finder.First(pattern, &entry)) {
-    platform::Log("nothing to copy: " + into.path + " cannot be listed (" +
-                  platform::DescribeError(platform::LastError()) + ")");
+    platform::Log({"nothing to copy: ", into.path, " cannot be listed (",
+                   platform::DescribeError(platform::LastError()), ")"});
     return;
   }
   for (bool more = true; more; more = finder.Next(&entry)) {
@@ -105,7 +105,7 @@ OpenResult OpenPackageFile(const std::string& folder, const std::string& folderF
   std::string reason;
   if (IsPackageFile(file, folderFinal, name, &reason)) return kOpened;
   file.Close();
-  platform::Log("package entry not usable: " + path + ": " + reason);
+  platform::Log({"package entry not usable: ", path, ": ", reason});
   return kNotUsable;
 }
 
@@ -115,13 +115,13 @@ bool OpenPackageFolder(PackageFolder& folder, const std::string& path, const cha
   folder.path = path;
   platform::HandleFacts facts;
   if (!folder.handle.OpenFolder(path.c_str()) || !folder.handle.Facts(&facts)) {
-    platform::Log("package folder not usable: " + path + ": " +
-                  platform::DescribeError(platform::LastError()));
+    platform::Log({"package folder not usable: ", path, ": ",
+                   platform::DescribeError(platform::LastError())});
     return false;
   }
   folder.finalPath = facts.finalPath;
   if (expectedFinal && !platform::SamePath(facts.finalPath, expectedFinal)) {
-    platform::Log("package entry not usable: " + path + ": it lies at " + facts.finalPath);
+    platform::Log({"package entry not usable: ", path, ": it lies at ", facts.finalPath});
     return false;
   }
   return true;
@@ -147,7 +147,7 @@ bool VisitListed(PackageFolder& folder, int limit, platform::ProgressBar& bar, V
     bar.StepIt();
     if (IsDotEntry(e.name.c_str())) continue;
     if (e.attributes == platform::kAttrDirectory) {
-      platform::Log("skipped " + folder.path + "\\" + e.name + ": a folder");
+      platform::Log({"skipped ", folder.path, "\\", e.name, ": a folder"});
     } else if (!visit(e)) {
       return false;
     }
@@ -155,8 +155,8 @@ bool VisitListed(PackageFolder& folder, int limit, platform::ProgressBar& bar, V
   if (folder.ended)
     bar.StepIt();
   else
-    platform::Log("the first " + std::to_string(limit) + " entries of " + folder.path +
-                  " examined; no further entry is looked at");
+    platform::Log({"the first ", std::to_string(limit), " entries of ", folder.path,
+                   " examined; no further entry is looked at"});
   return true;
 }
 
@@ -198,8 +198,8 @@ bool GetPackageSource(std::string& source, CInstallSession& session) {
     source = folder;
     return true;
   }
-  platform::Log("package source not found: neither the folder " + folder + "\\" + kDataFolder +
-                " nor the file " + folder + "\\" + kFlatLayoutMarker);
+  platform::Log({"package source not found: neither the folder ", folder, "\\", kDataFolder,
+                 " nor the file ", folder, "\\", kFlatLayoutMarker});
   session.Tell(kMissingPackageText, kSetupCaption);
   return false;
 }
@@ -208,6 +208,9 @@ bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
   CDialogSession session(owner);
   return GetPackageSource(source, session);
 }
+
+OpenedPackage::OpenedPackage() = default;
+OpenedPackage::~OpenedPackage() = default;
 
 bool CopyFromHandle(const platform::FileHandle& source, const std::string& to) {
   platform::FileHandle target;
@@ -251,7 +254,7 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
       return Unusable(session);
     ReadListing(libraryPattern, kLibraryEntryLimit, package.library, false);
   } else {
-    platform::Log("nothing to copy: " + library + " cannot be listed");
+    platform::Log({"nothing to copy: ", library, " cannot be listed"});
   }
   // More entries than the copies look at: not the package this installer
   // was made for (or a flat layout unpacked into a crowded folder). Counted
@@ -259,10 +262,10 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
   const std::size_t entries = package.files.entries.size();
   const std::size_t libraryEntries = package.library.entries.size();
   if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
-    platform::Log("package not usable: " + std::to_string(entries) + " entries in " + source +
-                  " (at most " + std::to_string(kPackageEntryLimit) + "), " +
-                  std::to_string(libraryEntries) + " in its library (at most " +
-                  std::to_string(kLibraryEntryLimit) + ")");
+    platform::Log({"package not usable: ", std::to_string(entries), " entries in ", source,
+                   " (at most ", std::to_string(kPackageEntryLimit), "), ",
+                   std::to_string(libraryEntries), " in its library (at most ",
+                   std::to_string(kLibraryEntryLimit), ")"});
     return Unusable(session);
   }
   if (!OpenListed(package.files) || !OpenListed(package.library) ||
@@ -290,7 +293,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
   return VisitListed(package.files, kPackageEntryLimit, *target.m_progress, [&](PackageEntry& e) {
     const std::string from = source + "\\" + e.name;
     if (!e.copied) {
-      platform::Log("skipped " + from + ": " + ExclusionReason(e.name));
+      platform::Log({"skipped ", from, ": ", ExclusionReason(e.name)});
       return true;
     }
     const std::string to = std::string(targetFolder) + "\\" + e.name;
@@ -301,8 +304,8 @@ bool CopyPackageFiles(CInstallTarget& target) {
       const OpenResult copied = CopyEntry(package.files, e, to);
       if (copied == kNotUsable) return Unusable(session);
       if (copied == kOpened) break;
-      platform::Log("copy failed (" + std::to_string(failures) + "): " + from + " -> " + to + ": " +
-                    platform::DescribeError(platform::LastError()));
+      platform::Log({"copy failed (", std::to_string(failures), "): ", from, " -> ", to, ": ",
+                     platform::DescribeError(platform::LastError())});
       const int answer = session.AskCopyFailed(CopyFailedText(to).c_str(), kSetupCaption, failures);
       platform::Log(std::string("answer: ") + AnswerName(answer));
       if (answer == platform::kIdAbort) return session.Stop(kExitCopyStopped);
@@ -312,7 +315,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
         return true;
       }
     }
-    platform::Log("copied " + from + " -> " + to);
+    platform::Log({"copied ", from, " -> ", to});
     NoteFile(to);
     ClearReadOnly(to);
     return true;
@@ -321,16 +324,17 @@ bool CopyPackageFiles(CInstallTarget& target) {
 
 void CopyExtensionLibrary(CInstallTarget& target) {
   OpenedPackage& package = target.m_package;
+  CInstallSession& session = target.Session();
   std::string source;
   if (!package.listed &&
-      (!GetPackageSource(source, target.Session()) || !OpenPackage(package, source, target.Session()))) {
-    target.Session().MarkPartial();
+      (!GetPackageSource(source, session) || !OpenPackage(package, source, session))) {
+    session.MarkPartial();
     return;
   }
   PathBuffer libraryTarget;
   if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder})) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
-    target.Session().MarkPartial();
+    session.MarkPartial();
     return;
   }
   if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
@@ -342,12 +346,12 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     // package's own is not copied; the hosts are changed after this all
     // the same, so the install goes on, in part.
     if (CopyEntry(package.library, e, to) == kOpened) {
-      platform::Log("library file copied " + from + " -> " + to);
+      platform::Log({"library file copied ", from, " -> ", to});
       NoteLibraryFile(to);
     } else {
-      platform::Log("library file not copied " + from + " -> " + to + ": " +
-                    platform::DescribeError(platform::LastError()));
-      target.Session().MarkPartial();
+      platform::Log({"library file not copied ", from, " -> ", to, ": ",
+                     platform::DescribeError(platform::LastError())});
+      session.MarkPartial();
     }
     ClearReadOnly(to);
     return true;

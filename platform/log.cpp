@@ -90,6 +90,13 @@ void Log(std::string_view event) {
   File()->Write(line);
 }
 
+void Log(std::initializer_list<std::string_view> parts) {
+  if (!File()) return;
+  std::string event;
+  for (std::string_view part : parts) event += part;
+  Log(event);
+}
+
 std::string DescribeError(std::uint32_t error) {
   std::string text = "error " + std::to_string(error);
   const std::string system = ErrorText(error);
