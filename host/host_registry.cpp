@@ -2,6 +2,7 @@
 
 #include "package/install_paths.h"
 #include "platform/codepage.h"
+#include "platform/log.h"
 
 namespace {
 constexpr const char* kYearTexts[kHostYearCount] = {"2021", "2022", "2023", "2024",
@@ -34,6 +35,13 @@ void CHostRegistry::ScanProductKey(const std::string& product) {
     const std::string versionName = version;
     for (std::size_t j = 0; j < m_foundKeyPaths.Count(); ++j) {
       const std::string location = RemoveTrailingSeparatorUnlessAlone(m_foundLocations.At(j));
+      // A folder name with a character that GBK cannot hold names nothing
+      // the install could write to: that location is left out.
+      if (platform::HoldsUnnamedChar(location)) {
+        platform::Log("host location skipped: HKLM\\" + m_foundKeyPaths.At(j) + " " + kLocationValue +
+                      " holds a character that GBK cannot hold: " + location);
+        continue;
+      }
       for (int y = 0; y < kHostYearCount; ++y) {
         if (versionName.find(kYearTexts[y]) == std::string::npos) continue;
         m_keyPaths[y].Append(m_foundKeyPaths.At(j));

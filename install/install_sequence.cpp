@@ -33,6 +33,7 @@ constexpr const char* kCloseHostText = "请关闭CAD后再进行安装 !";
 constexpr const char* kCloseHostCaption = "Tarnwell软件安装";
 constexpr const char* kDoneText = "安装完成，重启CAD即可使用 !";
 constexpr const char* kDoneCaption = "Tarnwell工具箱安装";
+constexpr const char* kUnnamedPathText = "安装路径含有系统无法识别的字符 !\n\n请选择其他安装路径 !";
 
 constexpr int kProgressMax = 50;
 
@@ -174,6 +175,13 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     return kExitBadPath;
   }
   if (installPath.empty()) throw platform::InvalidArgumentError();
+  // Typed, picked or given with /D=: a character that GBK cannot hold came
+  // in as kUnnamedChar, and no folder of that name can be made or used.
+  if (platform::HoldsUnnamedChar(installPath)) {
+    platform::Log("install path holds a character that GBK cannot hold: \"" + installPath + "\"");
+    session.Tell(kUnnamedPathText, kSetupCaption);
+    return session.Silent() ? kExitBadPath : kInstallNotRun;
+  }
   // The full form, once, before anything is created: the same folders as
   // typed, and every path the install writes (the loader, the record, the
   // Apps & Features entry) names them as the uninstall will find them.

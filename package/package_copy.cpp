@@ -11,6 +11,8 @@
 
 const char* const kMissingPackageText =
     "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
+const char* const kUnnamedPackagePathText =
+    "安装文件所在的路径含有系统无法识别的字符 !\n\n请将安装文件解压到其他路径后再执行SetUp.exe !";
 const char* const kCopyFailedFormat =
     "拷贝文件 %s 失败，可能原因如下：\n\n1、CAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
 
@@ -190,6 +192,11 @@ bool GetPackageSource(std::string& source, CInstallSession& session) {
   const std::string exe = platform::ExecutablePath();
   const std::size_t cut = platform::FindLastChar(exe, '\\');
   const std::string folder = cut == std::string::npos ? std::string() : exe.substr(0, cut);
+  if (platform::HoldsUnnamedChar(folder)) {
+    platform::Log("package folder holds a character that GBK cannot hold: " + folder);
+    session.Tell(kUnnamedPackagePathText, kSetupCaption);
+    return false;
+  }
   if (ProbePath(folder + "\\" + kDataFolder) == kPathFolder) {
     source = folder + "\\" + kDataFolder;
     return true;
@@ -258,7 +265,16 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
   }
   // More entries than the copies look at: not the package this installer
   // was made for (or a flat layout unpacked into a crowded folder). Counted
-  // first, so that such a package is never installed in part.
+  // first, so that such a package is never installed in part. A package or
+  // library file that no GBK name can give cannot be copied under its name:
+  // refused the same way, before anything of it is copied.
+  for (const PackageFolder* folder : {&package.files, &package.library}) {
+    for (const PackageEntry& e : folder->entries) {
+      if (!platform::HoldsUnnamedChar(e.name)) continue;
+      platform::Log({"package entry without a GBK name: ", folder->path, "\\", e.name});
+      return Unusable(session);
+    }
+  }
   const std::size_t entries = package.files.entries.size();
   const std::size_t libraryEntries = package.library.entries.size();
   if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {

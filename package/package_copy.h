@@ -30,7 +30,9 @@ bool GetPackageSource(std::string& source, platform::WindowHandle owner);
 // The package itself is never changed. False when the package was not found
 // or its paths do not fit (the session stops with kExitNoPackage;
 // kExitBadPath for a target folder too long), when it is not usable
-// (kExitPackageUnusable: nothing copied), or when the answer was Abort
+// (kExitPackageUnusable, before anything is copied: an entry that is not
+// the package's own plain file, a package or library file without a GBK
+// name, more entries than the copies look at), or when the answer was Abort
 // (kExitCopyStopped). Every entry goes into the log.
 bool CopyPackageFiles(CInstallTarget& target);
 
@@ -62,4 +64,6 @@ bool OpenPackageFonts(OpenedPackage& package, const std::string& source,
                       CInstallSession& session);
 
 extern const char* const kMissingPackageText;
+// The package folder's path holds a character that GBK cannot hold.
+extern const char* const kUnnamedPackagePathText;
 extern const char* const kCopyFailedFormat;  // "%s": the target path

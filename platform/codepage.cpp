@@ -33,6 +33,12 @@ std::size_t FindText(std::string_view text, std::string_view needle) {
   return std::string_view::npos;
 }
 
+bool HoldsUnnamedChar(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos))
+    if (text[pos] == kUnnamedChar) return true;
+  return false;
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && LowerCase(a) == LowerCase(b);
 }

@@ -1,9 +1,10 @@
 #pragma once
-// Text in the system's ANSI code page (GBK, code page 936, on the systems the
-// installer is made for). A double-byte character is a lead byte followed by
-// one more byte, and that second byte may have the code of "\" or of an ASCII
-// letter: every search and comparison here walks the text character by
-// character so that it never matches from a second byte.
+// Text in GBK (code page 936), the program's narrow text on every system,
+// whatever code page the system runs with: the Win32 layer turns it into
+// UTF-16 at each call (platform/win32/wide.h). A double-byte character is a
+// lead byte followed by one more byte, and that second byte may have the code
+// of "\" or of an ASCII letter: every search and comparison here walks the
+// text character by character so that it never matches from a second byte.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,19 +12,29 @@
 
 namespace platform {
 
-// GetACP().
+// GetACP(): the system's code page, which the program's text does not
+// depend on.
 unsigned ActiveCodePage();
 
-// IsDBCSLeadByte(): true when the byte starts a double-byte character.
+// True when the byte starts a double-byte character of GBK (0x81 to 0xFE),
+// whatever the system's code page.
 bool IsLeadByte(unsigned char byte);
 
-// Lower-cases character by character: single bytes through the code page's
-// case table, double-byte characters through the system's lower-case mapping
-// of that character. Never changes one byte of a double-byte character on its
+// Stands, in text that came from the system, for a character that GBK
+// cannot hold (or a surrogate without its pair): a byte that no GBK text
+// holds, neither as a character nor as a second byte, and that the Win32
+// layer never hands back to the system as a name.
+constexpr char kUnnamedChar = '\xFF';
+// True when the text holds kUnnamedChar as a character: it came from the
+// system with a character that has no GBK form.
+bool HoldsUnnamedChar(std::string_view text);
+
+// Lower-cases character by character: ASCII letters, and double-byte
+// characters through the system's lower-case mapping of that character. Never changes one byte of a double-byte character on its
 // own and never changes the length.
 std::string LowerCase(std::string_view text);
 
-// The text in UTF-8 (MultiByteToWideChar from the code page, then
+// The text in UTF-8 (MultiByteToWideChar from code page 936, then
 // WideCharToMultiByte to CP_UTF8): always well-formed UTF-8, of any input. A
 // byte that is no character of the code page still gives one character;
 // which one is the system's choice.

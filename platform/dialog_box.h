@@ -92,14 +92,15 @@ class MessageTarget {
   ~MessageTarget() = default;
 };
 
-// DialogBoxParamA of the template's resource, owned by `owner`: registers
+// DialogBoxParamW of the template's resource (a Unicode window: its texts are the
+// template's UTF-16 whatever the system code page), owned by `owner`: registers
 // the common control classes first, calls `target` from the dialog
 // procedure, centres the dialog in the work area of the primary screen once
 // it is initialised, and runs it modally until EndDialog. Gives EndDialog's
 // result, or -1 when the window cannot be created.
 int RunModalDialog(const DialogTemplate& layout, WindowHandle owner, MessageTarget& target);
 
-// Takes over a window that exists already (SetPropA, then SetWindowLongPtrA
+// Takes over a window that exists already (SetPropW, then SetWindowLongPtrW
 // with GWLP_WNDPROC): commands that `target` handles end there, WM_NCDESTROY
 // reaches OnWindowGone, and every message then goes on to the window's own
 // procedure. False when the window is taken over already.
@@ -107,11 +108,11 @@ bool SubclassWindow(WindowHandle window, MessageTarget& target);
 // Gives the window its own procedure back; nothing when it is not taken over.
 void UnsubclassWindow(WindowHandle window);
 
-// DefWindowProcA of a WM_CTLCOLOR* request to `window`: the system's colours.
+// DefWindowProcW of a WM_CTLCOLOR* request to `window`: the system's colours.
 GdiObject DefaultControlColor(WindowHandle window, DrawContext dc, WindowHandle control,
                               int kind);
 
-// GetMessageA / TranslateMessage / DispatchMessageA until WM_QUIT; gives its
+// GetMessageW / TranslateMessage / DispatchMessageW until WM_QUIT; gives its
 // exit code.
 int RunMessageLoop();
 

@@ -1,5 +1,5 @@
 #pragma once
-// The file system through the narrow (code page) API: listings, attributes,
+// The file system, GBK names through the wide (W) API: listings, attributes,
 // copies, folders, and the executable's own path.
 #include <cstddef>
 #include <cstdint>
@@ -19,19 +19,20 @@ enum FileAttribute : std::uint32_t {
   kAttrNormal = 0x80,
   kAttrReparsePoint = 0x400,  // a junction or a symbolic link, reported without following it
 };
-// GetFileAttributesA's answer for a path that cannot be read.
+// GetFileAttributesW's answer for a path that cannot be read.
 constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
 // MAX_PATH: a path buffer of 260 bytes holds at most 259 bytes and a NUL.
 constexpr std::size_t kPathBuffer = 260;
 
-// The two fields of a find record (WIN32_FIND_DATAA) that the installer reads.
+// The two fields of a find record (WIN32_FIND_DATAW, the name
+// in GBK; a name without a GBK form holds kUnnamedChar) that the installer reads.
 struct FindEntry {
   std::uint32_t attributes = 0;  // dwFileAttributes
   char name[kPathBuffer] = {};   // cFileName
 };
 
-// One listing: FindFirstFileA, FindNextFileA, FindClose. Closed by Close()
+// One listing: FindFirstFileW, FindNextFileW, FindClose. Closed by Close()
 // or by the destructor.
 class FileFinder {
  public:
@@ -40,10 +41,10 @@ class FileFinder {
   FileFinder(const FileFinder&) = delete;
   FileFinder& operator=(const FileFinder&) = delete;
 
-  // FindFirstFileA(pattern): "folder\*.*" lists every entry of the folder,
+  // FindFirstFileW(pattern): "folder\*.*" lists every entry of the folder,
   // "." and ".." first; a path without wildcards yields that path's entry.
   bool First(const char* pattern, FindEntry* entry);
-  // FindNextFileA: false when no entry is left.
+  // FindNextFileW: false when no entry is left.
   bool Next(FindEntry* entry);
   // FindClose; nothing when not open.
   void Close();
@@ -53,31 +54,31 @@ class FileFinder {
   void* handle_ = nullptr;  // the find handle, or the simulated listing
 };
 
-// GetFileAttributesA: the attribute word, or kInvalidAttributes.
+// GetFileAttributesW: the attribute word, or kInvalidAttributes.
 std::uint32_t ReadAttributes(const char* path);
-// SetFileAttributesA.
+// SetFileAttributesW.
 bool WriteAttributes(const char* path, std::uint32_t attributes);
-// DeleteFileA. With "file:stream" it deletes that alternate data stream.
+// DeleteFileW. With "file:stream" it deletes that alternate data stream.
 bool RemoveFile(const char* path);
-// CopyFileA(from, to, failIfExists): the copy takes the source's attributes
+// CopyFileW(from, to, failIfExists): the copy takes the source's attributes
 // and streams.
 bool CopyOneFile(const char* from, const char* to, bool failIfExists);
-// CreateDirectoryA(path, NULL): one level.
+// CreateDirectoryW(path, NULL): one level.
 bool MakeFolder(const char* path);
-// RemoveDirectoryA: an empty folder, or a link to a folder (the link only,
+// RemoveDirectoryW: an empty folder, or a link to a folder (the link only,
 // whatever its target holds); fails for a process's current folder.
 bool RemoveFolder(const char* path);
 // The number of names of a file (hard links; GetFileInformationByHandle
-// through CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT, no data access), 0
+// through CreateFileW with FILE_FLAG_OPEN_REPARSE_POINT, no data access), 0
 // when it cannot be opened.
 std::uint32_t LinkCount(const char* path);
 // True when the path names an existing file or folder.
 bool PathExists(const char* path);
-// MoveFileExA(from, to, 0): renames a file or moves it on the same volume;
+// MoveFileExW(from, to, 0): renames a file or moves it on the same volume;
 // fails when the target exists or lies on another volume. A running
 // executable can be renamed, not deleted.
 bool MoveOneFile(const char* from, const char* to);
-// MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file, or an empty
+// MoveFileExW(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file, or an empty
 // folder, is deleted at the next restart. Needs administrator rights.
 bool DeleteAtRestart(const char* path);
 // The deletes at the next restart that are still pending (the
@@ -90,21 +91,21 @@ int CancelDeletesAtRestart(const std::function<bool(const std::string&)>& cancel
 // and ".." resolved, "/" read as "\" and runs of separators collapsed. False
 // when the system cannot make it, or when it would not fit kPathBuffer.
 bool FullPath(const std::string& path, std::string* full);
-// The size in bytes of a file (GetFileAttributesExA); false when it is
+// The size in bytes of a file (GetFileAttributesExW); false when it is
 // missing or a folder.
 bool FileSize(const char* path, std::uint64_t* size);
-// Reads a whole file (CreateFileA with read sharing, ReadFile). False when
+// Reads a whole file (CreateFileW with read sharing, ReadFile). False when
 // it cannot be opened or read, or when it is longer than `limit` bytes.
 bool ReadWholeFile(const char* path, std::size_t limit, std::string* data);
-// Creates or replaces a file with the bytes (CreateFileA CREATE_ALWAYS,
+// Creates or replaces a file with the bytes (CreateFileW CREATE_ALWAYS,
 // WriteFile); false when any step fails.
 bool WriteWholeFile(const char* path, const std::string& data);
-// SetCurrentDirectoryA. A folder that is a process's current folder cannot
+// SetCurrentDirectoryW. A folder that is a process's current folder cannot
 // be removed.
 bool ChangeCurrentFolder(const char* path);
-// GetModuleFileNameA(NULL) into a buffer of 261 bytes.
+// GetModuleFileNameW(NULL) into a buffer of 261 bytes.
 std::string ExecutablePath();
-// GetCurrentDirectoryA.
+// GetCurrentDirectoryW.
 std::string CurrentFolder();
 
 // What an open handle tells of the entry it has open.
@@ -188,7 +189,7 @@ void ReleaseRunningImage();
 bool CopyRunningImage(const char* to);
 
 // A new file written from its start: what had the name is removed first
-// (DeleteFileA; a link goes, not what it leads to), then CreateFileA with
+// (DeleteFileW; a link goes, not what it leads to), then CreateFileW with
 // CREATE_NEW, so that the program never writes through a link or a further
 // name of another file planted under the name (it runs as administrator, and
 // the temporary folder is writable by others). Others may read the file while

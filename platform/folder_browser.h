@@ -1,5 +1,5 @@
 #pragma once
-// The shell's folder browser (SHBrowseForFolderA); the window operations
+// The shell's folder browser (SHBrowseForFolderW); the window operations
 // that change the browser's window while it runs are platform/window.h.
 #include <cstdint>
 
@@ -25,7 +25,7 @@ constexpr int kBrowserStatusId = 14147;
 using BrowseCallbackProc = int (*)(WindowHandle browser, unsigned event, std::intptr_t eventData,
                                    std::intptr_t param);
 
-// The fields of BROWSEINFOA.
+// The fields of BROWSEINFOW, with GBK texts.
 struct BrowseInfo {
   WindowHandle owner = nullptr;
   ItemList root = nullptr;
@@ -55,12 +55,12 @@ class ShellAllocator {
   void* malloc_ = nullptr;
 };
 
-// SHBrowseForFolderA: shows the browser modally; the chosen item list, or
+// SHBrowseForFolderW: shows the browser modally; the chosen item list, or
 // none.
 ItemList BrowseForFolder(BrowseInfo& info);
-// SHGetPathFromIDListA into kPathBuffer bytes: false for items without a path.
+// SHGetPathFromIDListW into kPathBuffer bytes: false for items without a path.
 bool PathFromItemList(ItemList items, char (&path)[kPathBuffer]);
-// BFFM_ENABLEOK and BFFM_SETSELECTIONA (the selection given as path text).
+// BFFM_ENABLEOK and BFFM_SETSELECTIONW (the selection given as path text).
 void BrowserEnableOk(WindowHandle browser, bool enable);
 void BrowserSetSelection(WindowHandle browser, const char* path);
 

@@ -33,7 +33,8 @@ bool IsPlainFileAt(const FileHandle& file, const std::string& path) {
          !(facts.attributes & (kAttrReparsePoint | kAttrDirectory)) && facts.links == 1;
 }
 
-constexpr std::uint32_t kErrorFileExists = 80, kErrorUnsafePath = 1921;  // ERROR_CANT_RESOLVE_FILENAME
+// ERROR_FILE_EXISTS, ERROR_CANT_RESOLVE_FILENAME
+constexpr std::uint32_t kErrorFileExists = 80, kErrorUnsafePath = 1921;
 
 bool Refuse(std::uint32_t error) {
   SetLastError(error);
@@ -55,7 +56,8 @@ bool OpenLog(const std::string& path) {
   FileHandle old;
   if (old.OpenToDelete(full.c_str())) {
     HandleFacts facts;
-    if (old.Facts(&facts) && SamePath(facts.finalPath, full) && !(facts.attributes & kAttrDirectory))
+    if (old.Facts(&facts) && SamePath(facts.finalPath, full) &&
+        !(facts.attributes & kAttrDirectory))
       old.DeleteNow();
     old.Close();
   }

@@ -1,6 +1,6 @@
 #pragma once
 // The registry below HKEY_LOCAL_MACHINE, native 64-bit view, through the
-// narrow (code page) API. RegKey is one open key handle; it is closed by
+// wide (W) API with GBK names and text data. RegKey is one open key handle; it is closed by
 // Close() or by the destructor. The opening and writing calls that fail
 // leave the registry's error code as LastError() (platform/system.h).
 #include <cstdint>
@@ -31,37 +31,37 @@ class RegKey {
   RegKey(RegKey&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
   RegKey& operator=(RegKey&& other) noexcept;
 
-  // RegOpenKeyA(HKEY_LOCAL_MACHINE, NULL).
+  // RegOpenKeyW(HKEY_LOCAL_MACHINE, NULL).
   bool OpenLocalMachine();
-  // RegOpenKeyExA(parent, name, 0, KEY_READ). An empty name opens the parent
+  // RegOpenKeyExW(parent, name, 0, KEY_READ). An empty name opens the parent
   // once more, as a handle of its own.
   bool OpenForRead(const RegKey& parent, const char* name);
-  // RegOpenKeyA(parent, path): the widest access the caller has. A trailing
+  // RegOpenKeyW(parent, path): the widest access the caller has. A trailing
   // "\" in the path is accepted.
   bool Open(const RegKey& parent, const char* path);
-  // RegCreateKeyA(parent, path): opens the key, creating it and any missing
+  // RegCreateKeyW(parent, path): opens the key, creating it and any missing
   // parent on the way.
   bool Create(const RegKey& parent, const char* path);
   // RegCloseKey; nothing when not open.
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }
 
-  // RegQueryInfoKeyA, number of subkeys only; 0 when the query fails.
+  // RegQueryInfoKeyW, number of subkeys only; 0 when the query fails.
   std::uint32_t SubKeyCount() const;
-  // RegEnumKeyExA into a 256-byte buffer: the name of subkey `index`, or
+  // RegEnumKeyExW into a 256-byte buffer: the name of subkey `index`, or
   // false (no such index, or a name of 256 bytes or more).
   bool EnumSubKey(std::uint32_t index, char (&name)[kRegNameBuffer]) const;
-  // RegQueryValueExA into `data`, which is zero-filled first. True only when
+  // RegQueryValueExW into `data`, which is zero-filled first. True only when
   // the value's data fits together with a terminating NUL, so `data` always
   // holds a NUL-terminated text; its type is not looked at.
   bool QueryValue(const char* name, char (&data)[kRegValueBuffer]) const;
-  // RegQueryValueExA of any size: the type and the raw bytes.
+  // RegQueryValueExW of any size: the type and the raw bytes.
   bool QueryValueRaw(const char* name, std::uint32_t* type, std::string* data) const;
-  // RegSetValueExA.
+  // RegSetValueExW.
   bool SetValue(const char* name, std::uint32_t type, const void* data, std::uint32_t size);
-  // RegDeleteKeyA(this, name): fails for a key that has subkeys.
+  // RegDeleteKeyW(this, name): fails for a key that has subkeys.
   bool DeleteSubKey(const char* name);
-  // RegDeleteValueA.
+  // RegDeleteValueW.
   bool DeleteValue(const char* name);
 
  private:

@@ -27,11 +27,11 @@ std::uint32_t LastError();
 // leaves for LastError().
 void SetLastError(std::uint32_t error);
 
-// FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM) of a Win32 error code, in the
+// FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM) of a Win32 error code, in the
 // system's language and code page, without the trailing line break; empty
 // when the system has no text for the code.
 std::string ErrorText(std::uint32_t error);
-// FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM) of E_INVALIDARG as the system
+// FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM) of E_INVALIDARG as the system
 // gives it, line break included.
 std::string InvalidArgumentText();
 
@@ -44,10 +44,10 @@ std::string WindowsVersion();
 // Whether the process runs with an elevated token (TokenElevation).
 bool IsElevated();
 
-// GetTempPathA without its trailing "\"; empty when there is none.
+// GetTempPathW without its trailing "\"; empty when there is none.
 std::string TempFolder();
 
-// GetCommandLineA: the whole command line, the program's name first.
+// GetCommandLineW: the whole command line, the program's name first.
 std::string CommandLineText();
 
 // The program's start routine: the entry point (WinMain) runs it and ends

@@ -9,7 +9,7 @@ namespace platform {
 
 using WindowHandle = void*;  // HWND, or the simulated window
 
-// MessageBoxA types and results, numbered as Windows numbers them.
+// MessageBoxW types and results, numbered as Windows numbers them.
 enum MessageBoxType : unsigned {
   kMbOk = 0x00,
   kMbOkCancel = 0x01,
@@ -30,7 +30,7 @@ enum MessageBoxResult : int {
   kIdNo = 7,
 };
 
-// MessageBoxA(owner, text, caption, type): modal; returns the button pressed.
+// MessageBoxW(owner, text, caption, type): modal; returns the button pressed.
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned type);
 
 // The window that owns `window` (GetParent), or none.

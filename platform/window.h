@@ -26,7 +26,7 @@ constexpr int kBkOpaque = 2;
 
 // CreateSolidBrush; DeleteObject releases it.
 GdiObject CreateSolidBrush(Color color);
-// CreateFontA with the arguments in the API's order.
+// CreateFontW with the arguments in the API's order.
 GdiObject CreateFont(int height, int width, int escapement, int orientation, int weight,
                      bool italic, bool underline, bool strikeOut, unsigned charSet,
                      unsigned outPrecision, unsigned clipPrecision, unsigned quality,
@@ -36,7 +36,7 @@ bool DeleteObject(GdiObject object);
 GdiObject SelectObject(DrawContext dc, GdiObject object);
 Color SetTextColor(DrawContext dc, Color color);
 int SetBkMode(DrawContext dc, int mode);
-// LoadIconA of an icon resource of this program; none when it is missing.
+// LoadIconW of an icon resource of this program; none when it is missing.
 IconHandle LoadProgramIcon(int resourceId);
 
 // ---------------------------------------------------------------------------
@@ -57,7 +57,7 @@ constexpr int kSwHide = 0;
 constexpr int kSwShowNormal = 1;
 constexpr int kIconSmall = 0;
 constexpr int kIconBig = 1;
-// SendMessageA(window, WM_SETICON, which, icon).
+// SendMessageW(window, WM_SETICON, which, icon).
 void SetWindowIcon(WindowHandle window, int which, IconHandle icon);
 
 struct Rect {
@@ -67,7 +67,7 @@ struct Rect {
 Rect WindowRect(WindowHandle window);
 // ScreenToClient of both corners.
 Rect ScreenToClientRect(WindowHandle window, Rect rect);
-// CreateWindowExA of a child window, then SetWindowLongA(GWL_ID, id).
+// CreateWindowExW of a child window, then SetWindowLongW(GWL_ID, id).
 WindowHandle CreateChildWindow(std::uint32_t exStyle, const char* className, const char* text,
                                std::uint32_t style, const Rect& rect, WindowHandle parent, int id);
 // WM_GETFONT from one window, WM_SETFONT (with redraw) to another.
@@ -78,7 +78,7 @@ void EndDialog(WindowHandle dialog, int result);
 bool IsChildWindow(WindowHandle window);
 // GetLastActivePopup.
 WindowHandle LastActivePopup(WindowHandle window);
-// SendMessageA with BM_GETCHECK and BM_SETCHECK.
+// SendMessageW with BM_GETCHECK and BM_SETCHECK.
 int GetButtonCheck(WindowHandle button);
 void SetButtonCheck(WindowHandle button, int check);
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian 12 machine, where it
 # is missing: the native and the MinGW-w64 compilers, CMake and Ninja,
-# GoogleTest's sources, Wine, a virtual X display, the zh_CN.UTF-8 locale, a
-# Chinese font, Wine's own fonts (the caption buttons' glyphs), and
-# osslsigncode and openssl for signing SetUp.exe. Runs as root, or through
-# sudo.
+# GoogleTest's sources, Wine, a virtual X display, the UTF-8 locales of the
+# code-page runs (zh_CN, zh_TW, ja_JP, en_US, hi_IN), a Chinese font, Wine's
+# own fonts (the caption buttons' glyphs), and osslsigncode and openssl for
+# signing SetUp.exe. Runs as root, or through sudo.
 set -euo pipefail
 
 sudo_cmd=
@@ -37,10 +37,19 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-  echo "install-prereqs: generating the zh_CN.UTF-8 locale"
-  if ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    echo 'zh_CN.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
-  fi
+# zh_CN.UTF-8 (code page 936) for every Wine run; the others for the runs
+# on the code pages of Hong Kong and Taiwan (950), Japan (932), the West
+# (1252) and UTF-8 (65001, through hi_IN), see tools/wine-run.sh.
+missing=()
+for loc in zh_CN zh_TW ja_JP en_US hi_IN; do
+  locale -a 2>/dev/null | grep -qix "$loc.utf8" || missing+=("$loc")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-prereqs: generating the locales ${missing[*]} (UTF-8)"
+  for loc in "${missing[@]}"; do
+    if ! grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "$loc.UTF-8 UTF-8" | $sudo_cmd tee -a /etc/locale.gen >/dev/null
+    fi
+  done
   $sudo_cmd locale-gen >/dev/null
 fi

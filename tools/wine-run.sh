@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine in a fresh 64-bit prefix with the
-# Chinese locale (ANSI code page 936) and a virtual display of its own, then
-# removes the prefix. CMake uses it as the cross-compiling emulator, so ctest
+# Chinese locale (ANSI code page 936, or the locale asked for) and a virtual
+# display of its own, then removes the prefix. CMake uses it as the cross-compiling emulator, so ctest
 # runs the Windows test programs through it.
 #
 #   tools/wine-run.sh PROGRAM.exe [ARGS...]
@@ -11,6 +11,14 @@
 #                          it is made from the template when missing
 #   TARNWELL_WINE_TEMPLATE where the ready-made template prefix lives
 #   TARNWELL_DISPLAY       use this X display instead of starting Xvfb
+#   TARNWELL_WINE_LOCALE   the Unix locale of the run, which gives Wine its
+#                          system code page: zh_CN.UTF-8 (936, the default),
+#                          zh_TW.UTF-8 (950), ja_JP.UTF-8 (932), en_US.UTF-8
+#                          (1252), hi_IN.UTF-8 (65001: Hindi has no ANSI code
+#                          page, so Wine takes UTF-8, as Windows does with
+#                          "Beta: Use Unicode UTF-8"). The whole Wine session
+#                          runs on it: a process started from inside with
+#                          another LANG keeps the session's code page.
 set -u
 if [ $# -lt 1 ]; then
   echo "usage: $0 PROGRAM.exe [ARGS...]" >&2
@@ -21,11 +29,12 @@ cache=${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell
 template=${TARNWELL_WINE_TEMPLATE:-$cache/wine-template}
 mkdir -p "$cache"
 
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-  echo "wine-run: the locale zh_CN.UTF-8 is not generated; run tools/install-prereqs.sh" >&2
+locale=${TARNWELL_WINE_LOCALE:-zh_CN.UTF-8}
+if ! locale -a 2>/dev/null | grep -qix "${locale%.*}.utf8"; then
+  echo "wine-run: the locale $locale is not generated; run tools/install-prereqs.sh" >&2
   exit 2
 fi
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+export LANG=$locale LC_ALL=$locale
 export WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: the programs here need neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

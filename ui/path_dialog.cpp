@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "ui/folder_path.h"
 
@@ -41,7 +42,9 @@ void CPathDialogSub::OnFolderEditChange() {
 
 void CPathDialogSub::OnBrowserOk() {
   ReadEdit(*m_picker);
-  if (EnsureFolderExists(m_picker->m_path) != 0) {
+  // A folder whose name GBK cannot hold is taken as it is: the install
+  // refuses it with its own message, before anything is created.
+  if (!platform::HoldsUnnamedChar(m_picker->m_path) && EnsureFolderExists(m_picker->m_path) != 0) {
     platform::SetFocus(platform::GetDlgItem(m_picker->m_browserHandle, kFolderEditId));
     return;
   }

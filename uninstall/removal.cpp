@@ -138,8 +138,8 @@ class Remover {
     const bool located = up != std::string::npos &&
                          location.OpenFolder(fonts.substr(0, up).c_str()) && location.Facts(&facts);
     platform::FileHandle file;
-    if (!Open(file, font.path, "font", located ? facts.finalPath + font.path.substr(up) : font.path))
-      return;
+    const std::string expected = located ? facts.finalPath + font.path.substr(up) : font.path;
+    if (!Open(file, font.path, "font", expected)) return;
     std::string content;
     if (!file.ReadAll(kFontSizeLimit, &content)) {
       Event("font kept, it cannot be read: " + font.path);

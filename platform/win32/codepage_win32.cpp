@@ -3,33 +3,33 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
 unsigned ActiveCodePage() { return GetACP(); }
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
 std::string LowerCase(std::string_view text) {
   std::string out(text);
   for (std::size_t pos = 0; pos < out.size();) {
     const std::size_t len = CharLength(out, pos);
-    if (len == 1 && IsLeadByte(static_cast<unsigned char>(out[pos]))) {
-      // A lead byte without its second byte: no character to lower.
-    } else if (len == 1) {
-      char one[2] = {out[pos], 0};
-      CharLowerBuffA(one, 1);
-      out[pos] = one[0];
+    if (len == 1) {
+      // ASCII letters; any other single byte (a lead byte without its second
+      // byte, the euro sign 0x80) has no lower case.
+      if (out[pos] >= 'A' && out[pos] <= 'Z') out[pos] = static_cast<char>(out[pos] + 32);
     } else {
-      // One double-byte character, through UTF-16 and back. A character the
-      // system cannot map, or whose lower case has no two-byte form in the
-      // code page, stays as it is.
+      // One double-byte character, through UTF-16 and back. A character that
+      // code page 936 does not map, or whose lower case has no two-byte form
+      // there, stays as it is.
       wchar_t wide[2] = {0, 0};
-      if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &out[pos], 2, wide, 2) == 1) {
+      if (MultiByteToWideChar(kTextCodePage, MB_ERR_INVALID_CHARS, &out[pos], 2, wide, 2) == 1) {
         CharLowerBuffW(wide, 1);
         char back[4] = {0, 0, 0, 0};
         BOOL lossy = FALSE;
-        if (WideCharToMultiByte(CP_ACP, 0, wide, 1, back, sizeof back, nullptr, &lossy) == 2 &&
+        if (WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, wide, 1, back, sizeof back,
+                                nullptr, &lossy) == 2 &&
             !lossy) {
           out[pos] = back[0];
           out[pos + 1] = back[1];
@@ -50,11 +50,12 @@ std::string ToUtf8(std::string_view text) {
   while (pos < text.size()) {
     std::size_t end = pos;
     while (end < text.size() && end - pos < 0x100000) end += CharLength(text, end);
-    const int n = static_cast<int>(end - pos);
     // A vector, not std::wstring: the library's wide string would add
-    // about 100 KB to the image.
-    std::vector<wchar_t> wide(static_cast<std::size_t>(n));
-    const int units = MultiByteToWideChar(CP_ACP, 0, text.data() + pos, n, wide.data(), n);
+    // about 100 KB to the image. A byte that is no GBK character (the
+    // unnamed-character byte among them) becomes U+FFFD.
+    std::vector<wchar_t> wide;
+    WidenShown(text.substr(pos, end - pos), &wide);
+    const int units = static_cast<int>(wide.size() - 1);
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
     std::string piece(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
     if (bytes > 0)

@@ -12,8 +12,8 @@ namespace {
 HWND W(WindowHandle window) { return static_cast<HWND>(window); }
 
 // The properties of a taken-over window: its object, and its own procedure.
-const char kTargetProp[] = "TarnwellWindowObject";
-const char kProcProp[] = "TarnwellWindowProc";
+const wchar_t kTargetProp[] = L"TarnwellWindowObject";
+const wchar_t kProcProp[] = L"TarnwellWindowProc";
 
 constexpr UINT kFirstCtlColor = WM_CTLCOLORMSGBOX;
 constexpr UINT kLastCtlColor = WM_CTLCOLORSTATIC;
@@ -21,7 +21,7 @@ constexpr UINT kLastCtlColor = WM_CTLCOLORSTATIC;
 // Centres the window in the work area of the primary screen.
 void CentreInWorkArea(HWND hwnd) {
   RECT work{};
-  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return;
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) return;
   RECT r{};
   GetWindowRect(hwnd, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
@@ -55,12 +55,12 @@ void RegisterCommonControls() {
 INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* target = reinterpret_cast<MessageTarget*>(lParam);
-    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     const bool focusFirst = target->OnInitDialog(hwnd);
     CentreInWorkArea(hwnd);
     return focusFirst ? TRUE : FALSE;
   }
-  auto* target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  auto* target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (!target) return FALSE;
   if (message == WM_COMMAND) {
     return target->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
@@ -72,50 +72,50 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return reinterpret_cast<INT_PTR>(brush);
   }
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     target->OnWindowGone();
   }
   return FALSE;
 }
 
 LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* target = static_cast<MessageTarget*>(GetPropA(hwnd, kTargetProp));
-  auto previous = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kProcProp));
-  if (!target || !previous) return DefWindowProcA(hwnd, message, wParam, lParam);
+  auto* target = static_cast<MessageTarget*>(GetPropW(hwnd, kTargetProp));
+  auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kProcProp));
+  if (!target || !previous) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_COMMAND && target->OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
   // The take-over ends with the window.
   if (message == WM_NCDESTROY) target->OnWindowGone();
-  return CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  return CallWindowProcW(previous, hwnd, message, wParam, lParam);
 }
 }  // namespace
 
 int RunModalDialog(const DialogTemplate& layout, WindowHandle owner, MessageTarget& target) {
   RegisterCommonControls();
-  return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr),
-                                          MAKEINTRESOURCEA(layout.resourceId), W(owner),
+  return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr),
+                                          MAKEINTRESOURCEW(layout.resourceId), W(owner),
                                           &DialogProc, reinterpret_cast<LPARAM>(&target)));
 }
 
 bool SubclassWindow(WindowHandle window, MessageTarget& target) {
-  if (!window || GetPropA(W(window), kTargetProp)) return false;
-  if (!SetPropA(W(window), kTargetProp, &target)) return false;
+  if (!window || GetPropW(W(window), kTargetProp)) return false;
+  if (!SetPropW(W(window), kTargetProp, &target)) return false;
   const LONG_PTR previous =
-      SetWindowLongPtrA(W(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc));
-  SetPropA(W(window), kProcProp, reinterpret_cast<HANDLE>(previous));
+      SetWindowLongPtrW(W(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc));
+  SetPropW(W(window), kProcProp, reinterpret_cast<HANDLE>(previous));
   return true;
 }
 
 void UnsubclassWindow(WindowHandle window) {
-  const HANDLE previous = GetPropA(W(window), kProcProp);
+  const HANDLE previous = GetPropW(W(window), kProcProp);
   if (!previous) return;
-  SetWindowLongPtrA(W(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-  RemovePropA(W(window), kProcProp);
-  RemovePropA(W(window), kTargetProp);
+  SetWindowLongPtrW(W(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  RemovePropW(W(window), kProcProp);
+  RemovePropW(W(window), kTargetProp);
 }
 
 GdiObject DefaultControlColor(WindowHandle window, DrawContext dc, WindowHandle control,
                               int kind) {
-  return reinterpret_cast<GdiObject>(DefWindowProcA(W(window),
+  return reinterpret_cast<GdiObject>(DefWindowProcW(W(window),
                                                     kFirstCtlColor + static_cast<UINT>(kind),
                                                     reinterpret_cast<WPARAM>(dc),
                                                     reinterpret_cast<LPARAM>(control)));
@@ -123,9 +123,9 @@ GdiObject DefaultControlColor(WindowHandle window, DrawContext dc, WindowHandle 
 
 int RunMessageLoop() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

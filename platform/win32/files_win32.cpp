@@ -2,21 +2,43 @@
 
 #include <cstring>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 namespace {
-void Fill(const WIN32_FIND_DATAA& data, FindEntry* entry) {
+// The name in GBK; one whose GBK form does not fit the record is given as
+// the unnamed-character byte alone, never cut short.
+void Fill(const WIN32_FIND_DATAW& data, FindEntry* entry) {
   entry->attributes = data.dwFileAttributes;
-  std::memcpy(entry->name, data.cFileName, sizeof entry->name);
-  entry->name[sizeof entry->name - 1] = '\0';
+  const std::string name = FromWide(data.cFileName);
+  const std::size_t n = name.size() < sizeof entry->name ? name.size() : 1;
+  std::memcpy(entry->name, n == name.size() ? name.data() : &kUnnamedChar, n);
+  entry->name[n] = '\0';
+}
+
+// A GBK text of at most 259 bytes from a call that wrote `n` units into a
+// buffer of MAX_PATH + 1: empty when the call failed or the text does not
+// fit.
+std::string PathText(const wchar_t* buffer, DWORD n) {
+  if (n == 0 || n > MAX_PATH) return std::string();
+  std::string text = FromWide(buffer, n);
+  return text.size() < kPathBuffer ? text : std::string();
+}
+// One wide call that takes the path alone.
+bool OnPath(const char* path, BOOL(WINAPI* call)(LPCWSTR)) {
+  const WideName name(path);
+  return name.ok() && call(name.c_str()) != 0;
 }
 }  // namespace
 
 bool FileFinder::First(const char* pattern, FindEntry* entry) {
   Close();
-  WIN32_FIND_DATAA data;
-  HANDLE h = FindFirstFileA(pattern, &data);
+  const WideName name(pattern);
+  if (!name.ok()) return false;
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(name.c_str(), &data);
   if (h == INVALID_HANDLE_VALUE) return false;
   handle_ = h;
   Fill(data, entry);
@@ -25,8 +47,8 @@ bool FileFinder::First(const char* pattern, FindEntry* entry) {
 
 bool FileFinder::Next(FindEntry* entry) {
   if (!handle_) return false;
-  WIN32_FIND_DATAA data;
-  if (!FindNextFileA(static_cast<HANDLE>(handle_), &data)) return false;
+  WIN32_FIND_DATAW data;
+  if (!FindNextFileW(static_cast<HANDLE>(handle_), &data)) return false;
   Fill(data, entry);
   return true;
 }
@@ -36,24 +58,35 @@ void FileFinder::Close() {
   handle_ = nullptr;
 }
 
-std::uint32_t ReadAttributes(const char* path) { return GetFileAttributesA(path); }
+std::uint32_t ReadAttributes(const char* path) {
+  const WideName name(path);
+  return name.ok() ? GetFileAttributesW(name.c_str()) : INVALID_FILE_ATTRIBUTES;
+}
 
 bool WriteAttributes(const char* path, std::uint32_t attributes) {
-  return SetFileAttributesA(path, attributes) != 0;
+  const WideName name(path);
+  return name.ok() && SetFileAttributesW(name.c_str(), attributes) != 0;
 }
 
-bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
+bool RemoveFile(const char* path) { return OnPath(path, &DeleteFileW); }
 
 bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
-  return CopyFileA(from, to, failIfExists ? TRUE : FALSE) != 0;
+  const WideName source(from), target(to);
+  return source.ok() && target.ok() &&
+         CopyFileW(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
-bool MakeFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+bool MakeFolder(const char* path) {
+  const WideName name(path);
+  return name.ok() && CreateDirectoryW(name.c_str(), nullptr) != 0;
+}
 
-bool RemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }
+bool RemoveFolder(const char* path) { return OnPath(path, &RemoveDirectoryW); }
 
 std::uint32_t LinkCount(const char* path) {
-  HANDLE h = CreateFileA(path, FILE_READ_ATTRIBUTES,
+  const WideName name(path);
+  if (!name.ok()) return 0;
+  HANDLE h = CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                          nullptr);
@@ -64,27 +97,33 @@ std::uint32_t LinkCount(const char* path) {
   return ok ? info.nNumberOfLinks : 0;
 }
 
-bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
+bool PathExists(const char* path) { return ReadAttributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 // Without MOVEFILE_COPY_ALLOWED: a move to another volume fails instead of
 // becoming a copy and a delete, which a running executable would not allow.
-bool MoveOneFile(const char* from, const char* to) { return MoveFileExA(from, to, 0) != 0; }
+bool MoveOneFile(const char* from, const char* to) {
+  const WideName source(from), target(to);
+  return source.ok() && target.ok() && MoveFileExW(source.c_str(), target.c_str(), 0) != 0;
+}
 
 bool DeleteAtRestart(const char* path) {
-  return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  const WideName name(path);
+  return name.ok() && MoveFileExW(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 bool FileSize(const char* path, std::uint64_t* size) {
+  const WideName name(path);
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+  if (!name.ok() || !GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return false;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return true;
 }
 
 bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  const WideName name(path);
+  if (!name.ok()) return false;
+  HANDLE h = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size;
@@ -107,8 +146,10 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
 }
 
 bool WriteWholeFile(const char* path, const std::string& data) {
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+  const WideName name(path);
+  if (!name.ok()) return false;
+  HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   std::size_t done = 0;
@@ -123,19 +164,20 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   return ok;
 }
 
-bool ChangeCurrentFolder(const char* path) { return SetCurrentDirectoryA(path) != 0; }
+bool ChangeCurrentFolder(const char* path) { return OnPath(path, &SetCurrentDirectoryW); }
 
 std::string ExecutablePath() {
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  return std::string(buffer, n < sizeof buffer ? n : sizeof buffer - 1);
+  // As many units as the narrow call had bytes; a character without a GBK
+  // form comes back as the unnamed-character byte, which the package
+  // source refuses.
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
+  return FromWide(buffer, n < MAX_PATH + 1 ? n : MAX_PATH);
 }
 
 std::string CurrentFolder() {
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-  if (n == 0 || n >= sizeof buffer) return std::string();
-  return std::string(buffer, n);
+  wchar_t buffer[MAX_PATH + 1] = {};
+  return PathText(buffer, GetCurrentDirectoryW(MAX_PATH + 1, buffer));
 }
 
 bool OutputFile::Create(const char* path) {
@@ -143,8 +185,10 @@ bool OutputFile::Create(const char* path) {
   // Not CREATE_ALWAYS, which writes through a link or a further name of
   // another file that somebody left under this name: the name goes first,
   // and the file made is a new one, or none when the name came back.
-  DeleteFileA(path);
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+  const WideName name(path);
+  if (!name.ok()) return false;
+  DeleteFileW(name.c_str());
+  HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   handle_ = h;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -22,12 +23,9 @@ HANDLE Raw(void* h) { return static_cast<HANDLE>(h); }
 // CreateFileW with a GBK path; null when the path does not convert or the
 // call fails (the last error says why).
 void* Open(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
-  std::vector<wchar_t> wide;
-  if (!Widen(path, &wide)) {
-    SetLastError(ERROR_INVALID_NAME);
-    return nullptr;
-  }
-  HANDLE h = CreateFileW(wide.data(), access, share, nullptr, disposition, flags, nullptr);
+  const WideName name(path);
+  if (!name.ok()) return nullptr;
+  HANDLE h = CreateFileW(name.c_str(), access, share, nullptr, disposition, flags, nullptr);
   return h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 
@@ -52,15 +50,10 @@ bool Rewind(HANDLE h) {
 }  // namespace
 
 std::string LongPath(const std::string& path) {
-  std::vector<wchar_t> wide, longer(MAX_PATH + 1);
-  if (!Widen(path, &wide)) return path;
-  DWORD n = GetLongPathNameW(wide.data(), longer.data(), static_cast<DWORD>(longer.size()));
-  if (n >= longer.size()) {
-    longer.resize(n + 1);
-    n = GetLongPathNameW(wide.data(), longer.data(), static_cast<DWORD>(longer.size()));
-  }
-  std::string narrow;
-  return n != 0 && n < longer.size() && Narrow(longer.data(), n, &narrow) ? narrow : path;
+  const WideName name(path);
+  wchar_t longer[MAX_PATH * 4];
+  const DWORD n = name.ok() ? GetLongPathNameW(name.c_str(), longer, MAX_PATH * 4) : 0;
+  return n != 0 && n < MAX_PATH * 4 ? FromWide(longer, n) : path;
 }
 
 bool FileHandle::OpenToRead(const char* path) {
@@ -109,33 +102,18 @@ bool FileHandle::Facts(HandleFacts* facts) const {
   }
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(Raw(handle_), &info)) return false;
-  std::vector<wchar_t> path(MAX_PATH + 1);
-  DWORD n = GetFinalPathNameByHandleW(Raw(handle_), path.data(), static_cast<DWORD>(path.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (n >= path.size()) {
-    path.resize(n + 1);
-    n = GetFinalPathNameByHandleW(Raw(handle_), path.data(), static_cast<DWORD>(path.size()),
-                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  }
-  if (n == 0 || n >= path.size()) return false;
-  const wchar_t* text = path.data();
-  std::size_t length = n;
-  std::wstring_view view(text, length);
-  if (view.substr(0, 8) == L"\\\\?\\UNC\\") {
-    // "\\?\UNC\server\share" is "\\server\share": keep "\\", drop "?\UNC".
-    path[6] = L'\\';
-    text += 6;
-    length -= 6;
-  } else if (view.substr(0, 4) == L"\\\\?\\") {
-    text += 4;
-    length -= 4;
-  }
-  std::string narrow;
-  if (!Narrow(text, length, &narrow)) {
-    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-    return false;
-  }
-  facts->finalPath = std::move(narrow);
+  wchar_t path[MAX_PATH * 4];
+  const DWORD n = GetFinalPathNameByHandleW(Raw(handle_), path, MAX_PATH * 4,
+                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n >= MAX_PATH * 4) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  if (n == 0 || n >= MAX_PATH * 4) return false;
+  // "\\?\UNC\server\share" is "\\server\share"; "\\?\C:\..." is "C:\...".
+  const std::wstring_view view(path, n);
+  const std::size_t skip = view.substr(0, 8) == L"\\\\?\\UNC\\" ? 6
+                           : view.substr(0, 4) == L"\\\\?\\"     ? 4
+                                                                  : 0;
+  if (skip == 6) path[6] = L'\\';
+  facts->finalPath = FromWide(path + skip, n - skip);
   facts->attributes = info.dwFileAttributes;
   facts->links = info.nNumberOfLinks;
   return true;

@@ -4,17 +4,18 @@
 #include <cstring>
 
 #include "platform/processes.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 namespace {
 bool Read(HANDLE snapshot, bool first, std::string* exeName) {
-  PROCESSENTRY32 entry;
+  PROCESSENTRY32W entry;
   std::memset(&entry, 0, sizeof entry);
   entry.dwSize = sizeof entry;
-  const BOOL ok = first ? Process32First(snapshot, &entry) : Process32Next(snapshot, &entry);
+  const BOOL ok = first ? Process32FirstW(snapshot, &entry) : Process32NextW(snapshot, &entry);
   if (!ok) return false;
-  entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
-  exeName->assign(entry.szExeFile);
+  entry.szExeFile[MAX_PATH - 1] = L'\0';
+  *exeName = FromWide(entry.szExeFile);
   return true;
 }
 }  // namespace

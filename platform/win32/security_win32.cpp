@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/security.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
@@ -15,10 +16,11 @@ struct LocalFreer {
 };
 using LocalSid = std::unique_ptr<void, LocalFreer>;
 
-// ConvertStringSidToSidA; null for a text that is no SID.
+// ConvertStringSidToSidW; null for a text that is no SID.
 LocalSid ToSid(const std::string& text) {
+  const WideName name(text);
   PSID sid = nullptr;
-  if (!ConvertStringSidToSidA(text.c_str(), &sid)) return nullptr;
+  if (!name.ok() || !ConvertStringSidToSidW(name.c_str(), &sid)) return nullptr;
   return LocalSid(sid);
 }
 
@@ -29,7 +31,9 @@ namespace {
 // followed; backup semantics open a folder and let SeRestorePrivilege count.
 std::uint32_t SetOnEntry(const char* path, DWORD access, SECURITY_INFORMATION what,
                          SECURITY_DESCRIPTOR* sd) {
-  HANDLE h = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  const WideName name(path);
+  if (!name.ok()) return GetLastError();
+  HANDLE h = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return GetLastError();
@@ -82,7 +86,10 @@ std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool p
 std::uint32_t EnablePrivilege(const char* name, bool enable) {
   TOKEN_PRIVILEGES privileges = {};
   privileges.PrivilegeCount = 1;
-  if (!LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid)) return GetLastError();
+  const WideName privilege(name);
+  if (!privilege.ok() ||
+      !LookupPrivilegeValueW(nullptr, privilege.c_str(), &privileges.Privileges[0].Luid))
+    return GetLastError();
   privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token))

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/system.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
@@ -17,12 +18,13 @@ void Pause(unsigned milliseconds) { Sleep(milliseconds); }
 std::uint32_t LastError() { return GetLastError(); }
 
 namespace {
-// FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM) of a code, as the system gives it.
+// FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM) of a code, as the system gives
+// it, in GBK.
 std::string SystemText(DWORD code) {
-  char buffer[512] = {};
-  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, buffer, sizeof buffer, nullptr);
-  return std::string(buffer, n);
+  wchar_t buffer[512] = {};
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, buffer, 512, nullptr);
+  return FromWide(buffer, n);
 }
 }  // namespace
 
@@ -37,10 +39,10 @@ std::string InvalidArgumentText() { return SystemText(static_cast<DWORD>(E_INVAL
 
 namespace {
 // A value of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion, as text.
-bool CurrentVersionValue(HKEY key, const char* name, std::string* text) {
-  char data[256] = {};
-  DWORD type = 0, size = sizeof data - 1;
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+bool CurrentVersionValue(HKEY key, const wchar_t* name, std::string* text) {
+  wchar_t data[256] = {};
+  DWORD type = 0, size = sizeof data - sizeof data[0];
+  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
       ERROR_SUCCESS)
     return false;
   if (type == REG_DWORD && size == sizeof(DWORD)) {
@@ -50,7 +52,7 @@ bool CurrentVersionValue(HKEY key, const char* name, std::string* text) {
     return true;
   }
   if (type != REG_SZ) return false;
-  *text = data;
+  *text = FromWide(data);
   return !text->empty();
 }
 }  // namespace
@@ -59,21 +61,21 @@ std::string WindowsVersion() {
   // GetVersionExA answers no more than the manifest declares support for; the
   // system's own record does not bend, and needs no DLL beyond advapi32.
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
                     KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return "Windows (version unknown)";
   std::string major, minor, version, build, revision, product, release;
   // Windows 10 and later keep "CurrentVersion" at 6.3 for old programs.
-  if (CurrentVersionValue(key, "CurrentMajorVersionNumber", &major) &&
-      CurrentVersionValue(key, "CurrentMinorVersionNumber", &minor))
+  if (CurrentVersionValue(key, L"CurrentMajorVersionNumber", &major) &&
+      CurrentVersionValue(key, L"CurrentMinorVersionNumber", &minor))
     version = major + "." + minor;
   else
-    CurrentVersionValue(key, "CurrentVersion", &version);
-  CurrentVersionValue(key, "CurrentBuildNumber", &build);
-  CurrentVersionValue(key, "UBR", &revision);
-  CurrentVersionValue(key, "ProductName", &product);
-  if (!CurrentVersionValue(key, "DisplayVersion", &release))
-    CurrentVersionValue(key, "CSDVersion", &release);
+    CurrentVersionValue(key, L"CurrentVersion", &version);
+  CurrentVersionValue(key, L"CurrentBuildNumber", &build);
+  CurrentVersionValue(key, L"UBR", &revision);
+  CurrentVersionValue(key, L"ProductName", &product);
+  if (!CurrentVersionValue(key, L"DisplayVersion", &release))
+    CurrentVersionValue(key, L"CSDVersion", &release);
   RegCloseKey(key);
   std::string text = "Windows " + version;
   if (!build.empty()) text += "." + build;
@@ -94,16 +96,20 @@ bool IsElevated() {
 }
 
 std::string TempFolder() {
-  char buffer[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathA(sizeof buffer, buffer);
-  if (n == 0 || n >= sizeof buffer) return std::string();
-  if (buffer[n - 1] == '\\') --n;
-  return std::string(buffer, n);
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  if (n == 0 || n > MAX_PATH) return std::string();
+  if (buffer[n - 1] == L'\\') --n;
+  // A folder whose GBK form does not fit a path buffer, as the narrow call.
+  std::string text = FromWide(buffer, n);
+  return text.size() < MAX_PATH ? text : std::string();
 }
 
 std::string CommandLineText() {
-  const char* line = GetCommandLineA();
-  return line ? line : "";
+  // The switches' values (a path after /D=, a log file) keep a character
+  // without a GBK form as kUnnamedChar, which the install path refuses.
+  const wchar_t* line = GetCommandLineW();
+  return line ? FromWide(line) : std::string();
 }
 
 }  // namespace platform

@@ -6,7 +6,9 @@
 #undef GetWindowText
 #undef SetWindowText
 
+#include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/win32/wide.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -23,9 +25,10 @@ GdiObject CreateFont(int height, int width, int escapement, int orientation, int
                      bool italic, bool underline, bool strikeOut, unsigned charSet,
                      unsigned outPrecision, unsigned clipPrecision, unsigned quality,
                      unsigned pitchAndFamily, const char* face) {
-  return ::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
+  // The face by its Unicode name ("宋体" is SimSun on every system).
+  return ::CreateFontW(height, width, escapement, orientation, weight, italic, underline,
                        strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
-                       face);
+                       face ? WideName(face).c_str() : nullptr);
 }
 
 bool DeleteObject(GdiObject object) {
@@ -43,7 +46,7 @@ Color SetTextColor(DrawContext dc, Color color) {
 int SetBkMode(DrawContext dc, int mode) { return ::SetBkMode(static_cast<HDC>(dc), mode); }
 
 IconHandle LoadProgramIcon(int resourceId) {
-  return ::LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
+  return ::LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId));
 }
 
 // --- Windows ----------------------------------------------------------------
@@ -58,20 +61,26 @@ int GetDlgCtrlID(WindowHandle window) { return ::GetDlgCtrlID(W(window)); }
 WindowHandle GetDlgItem(WindowHandle dialog, int id) { return ::GetDlgItem(W(dialog), id); }
 
 std::string GetWindowText(WindowHandle window) {
-  char buffer[kPathBuffer] = {};
-  const int n = ::GetWindowTextA(W(window), buffer, sizeof buffer);
-  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+  wchar_t buffer[kPathBuffer] = {};
+  const int n = ::GetWindowTextW(W(window), buffer, kPathBuffer);
+  std::string text = FromWide(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+  // At most 259 bytes, as the narrow call gives, ending on a whole character.
+  std::size_t keep = 0;
+  while (keep < text.size() && keep + CharLength(text, keep) < kPathBuffer)
+    keep += CharLength(text, keep);
+  text.resize(keep);
+  return text;
 }
 
 void SetWindowText(WindowHandle window, const std::string& text) {
-  ::SetWindowTextA(W(window), text.c_str());
+  ::SetWindowTextW(W(window), Shown(text).c_str());
 }
 
 void SetFocus(WindowHandle window) { ::SetFocus(W(window)); }
 WindowHandle GetFocus() { return ::GetFocus(); }
 
 void SetWindowIcon(WindowHandle window, int which, IconHandle icon) {
-  SendMessageA(W(window), WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(icon));
+  SendMessageW(W(window), WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(icon));
 }
 
 Rect WindowRect(WindowHandle window) {
@@ -89,32 +98,33 @@ Rect ScreenToClientRect(WindowHandle window, Rect rect) {
 
 WindowHandle CreateChildWindow(std::uint32_t exStyle, const char* className, const char* text,
                                std::uint32_t style, const Rect& rect, WindowHandle parent, int id) {
-  HWND child = CreateWindowExA(exStyle, className, text, style, rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, W(parent), nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-  if (child) SetWindowLongA(child, GWL_ID, id);
+  HWND child = CreateWindowExW(exStyle, WideName(className).c_str(), WideName(text ? text : "").c_str(),
+                               style, rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top, W(parent), nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+  if (child) SetWindowLongW(child, GWL_ID, id);
   return child;
 }
 
 void CopyWindowFont(WindowHandle from, WindowHandle to) {
-  const LRESULT font = SendMessageA(W(from), WM_GETFONT, 0, 0);
-  SendMessageA(W(to), WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+  const LRESULT font = SendMessageW(W(from), WM_GETFONT, 0, 0);
+  SendMessageW(W(to), WM_SETFONT, static_cast<WPARAM>(font), TRUE);
 }
 
 void EndDialog(WindowHandle dialog, int result) { ::EndDialog(W(dialog), result); }
 
 bool IsChildWindow(WindowHandle window) {
-  return window && (GetWindowLongA(W(window), GWL_STYLE) & WS_CHILD) != 0;
+  return window && (GetWindowLongW(W(window), GWL_STYLE) & WS_CHILD) != 0;
 }
 
 WindowHandle LastActivePopup(WindowHandle window) { return GetLastActivePopup(W(window)); }
 
 int GetButtonCheck(WindowHandle button) {
-  return static_cast<int>(SendMessageA(W(button), BM_GETCHECK, 0, 0));
+  return static_cast<int>(SendMessageW(W(button), BM_GETCHECK, 0, 0));
 }
 
 void SetButtonCheck(WindowHandle button, int check) {
-  SendMessageA(W(button), BM_SETCHECK, static_cast<WPARAM>(check), 0);
+  SendMessageW(W(button), BM_SETCHECK, static_cast<WPARAM>(check), 0);
 }
 
 }  // namespace platform

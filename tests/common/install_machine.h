@@ -152,6 +152,7 @@ struct SwitchRun {
   std::vector<std::string> made;       // folders the run may make; absent after exit 1, 3, 6, 7
   std::string box;                     // without /S: how the one box starts; "": no box
   std::string logFile = "";            // the log that ends with the code; "": the silent default
+  std::vector<unsigned> codePages = {936};  // the system code pages of its runs under Wine
 };
 
 // What a side saw of one run; every box was answered with OK.
@@ -173,7 +174,10 @@ inline std::vector<SwitchRun> SwitchRuns() {
   const std::vector<std::string> korvex = {"C:\\Korvex"};
   return {
       {"Default", "/S", Prepare::kNothing, 0, "C:\\Korvex\\Tarnwell", kInstalled, {2021, 2024, 2025},
-       {"C:\\Korvex"}, ""},
+       {"C:\\Korvex"}, "", "", {936, 932, 1252}},
+      // "表" is 0x95 0x5C in Shift-JIS (code page 932): a "\" to the narrow API.
+      {"IntoAFolderEndingInBiao", "/S /D=C:\\Korvex表", Prepare::kNothing, 0, "C:\\Korvex表\\Tarnwell",
+       kInstalled, {2021, 2024, 2025}, {"C:\\Korvex表"}, "", "", {936, 932}},
       {"OneYearIntoAPathWithBlanks", "/S /YEARS=2024 /D=C:\\Program Files\\Tarnwell Test",
        Prepare::kNothing, 0, "C:\\Program Files\\Tarnwell Test\\Tarnwell", kInstalled, {2024},
        {"C:\\Program Files\\Tarnwell Test"}, ""},
@@ -214,6 +218,15 @@ inline std::vector<SwitchRun> SwitchRuns() {
   };
 }
 
+// The rows that run on a system code page.
+inline std::vector<SwitchRun> SwitchRunsOn(unsigned codePage) {
+  std::vector<SwitchRun> chosen;
+  for (const SwitchRun& c : SwitchRuns())
+    if (std::find(c.codePages.begin(), c.codePages.end(), codePage) != c.codePages.end())
+      chosen.push_back(c);
+  return chosen;
+}
+
 // The default log of a silent run.
 inline std::string SilentLogFile() { return platform::TempFolder() + "\\TarnwellSetup.log"; }
 
@@ -252,6 +265,13 @@ inline void ExpectRun(const SwitchRun& c, const RunSeen& seen) {
   }
   if (c.exitCode == 0 && !c.years.empty()) {
     ExpectHostsSetUp(c.folder, c.years);
+    // The Apps & Features entry as the system's own list shows it.
+    std::uint32_t type = 0;
+    std::string name, publisher;
+    EXPECT_TRUE(ReadValue(kEntryKey, "DisplayName", &type, &name) &&
+                ReadValue(kEntryKey, "Publisher", &type, &publisher));
+    EXPECT_EQ(name, std::string("Tarnwell软件", 13));
+    EXPECT_EQ(publisher, std::string("Korvex", 7));
   }
   const bool nothingCreated =
       c.exitCode == 1 || c.exitCode == 3 || c.exitCode == 6 || c.exitCode == 7;

@@ -58,16 +58,27 @@ struct Step {
   std::vector<std::pair<int, std::string>> texts;
 };
 
+// No scenario installs: SetUp.exe ends with exit code 2 after most.
+constexpr int kClosedExitCode = 2;
+
+// The system code pages the real SetUp.exe shows the dialog on under Wine,
+// one run of the test program on each (tools/wine-run.sh): Chinese (PRC),
+// Hong Kong and Taiwan, Japanese, Western, and Windows' UTF-8 option. The
+// simulation models a system on 936 and runs each scenario once.
+inline const std::vector<unsigned> kEveryCodePage = {936, 950, 932, 1252, 65001};
+
+using ShownBoxes = std::vector<std::pair<std::string, std::string>>;  // caption, text
+
 struct SetupScenario {
   const char* name;
   std::vector<RegEntry> hosts;
   std::vector<Step> steps;  // the last one closes the dialog
   int result;               // how it closed: 1 CloseOk, 2 CloseCancel
   std::string arguments = "";  // SetUp.exe's command line after its name
+  ShownBoxes boxes = {};       // the boxes the last step brings up, each answered with OK
+  int exitCode = kClosedExitCode;
+  std::vector<unsigned> codePages = kEveryCodePage;  // under Wine
 };
-
-// No scenario installs: SetUp.exe ends with exit code 2 after each.
-constexpr int kClosedExitCode = 2;
 
 inline RegEntry Host(const std::string& version, const std::string& folder) {
   return Sz(kZwcad + version + "\\zh-CN", folder);
@@ -169,7 +180,25 @@ inline std::vector<SetupScenario> SetupScenarios() {
        {Check(Years("---e---"), 0), Do(Act::kCloseBox)},
        2,
        "/YEARS=2021"},
+      // Nothing beside SetUp.exe: Install ends with the missing-package box.
+      {"NoPackage_InstallShowsTheMessage",
+       {Host("2024", "C:\\ZW2024")},
+       {Check(Years("---T---"), 1), Do(Act::kClick, kIdInstall)},
+       2,
+       "",
+       {{"Tarnwell软件安装",
+         "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !"}},
+       4},
   };
+}
+
+// The scenarios that run on a code page.
+inline std::vector<SetupScenario> SetupScenariosOn(unsigned codePage) {
+  std::vector<SetupScenario> chosen;
+  for (const SetupScenario& c : SetupScenarios())
+    for (unsigned page : c.codePages)
+      if (page == codePage) chosen.push_back(c);
+  return chosen;
 }
 
 // Runs the steps against an open dialog; the last step closes it.

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win32/wide.h"
+
 #ifndef TARNWELL_SETUP_EXE
 #error "TARNWELL_SETUP_EXE names the SetUp.exe under test"
 #endif
@@ -17,23 +19,25 @@ constexpr UINT kSendTimeout = 5000;
 
 bool Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
   DWORD_PTR r = 0;
-  const LRESULT ok = SendMessageTimeoutA(hwnd, message, wParam, lParam,
+  const LRESULT ok = SendMessageTimeoutW(hwnd, message, wParam, lParam,
                                          SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeout, &r);
   if (result) *result = r;
   return ok != 0;
 }
 
+// Window texts are read as UTF-16 and compared as GBK, whatever the system's
+// code page.
 std::string ClassOf(HWND hwnd) {
-  char name[64] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return platform::FromWide(name);
 }
 
 std::string TextOf(HWND hwnd) {
-  char text[1024] = {};
+  wchar_t text[1024] = {};
   DWORD_PTR n = 0;
-  if (!Send(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), &n)) return "<hung>";
-  return std::string(text, n < sizeof text ? n : 0);
+  if (!Send(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), &n)) return "<hung>";
+  return platform::FromWide(text, n < 1024 ? n : 0);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -74,9 +78,9 @@ BOOL CALLBACK MatchCaption(HWND hwnd, LPARAM lParam) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid != f->pid || !IsWindowVisible(hwnd)) return TRUE;
-  char text[256] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  if (f->caption == text) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  if (f->caption == platform::FromWide(text)) {
     f->found = hwnd;
     return FALSE;
   }
@@ -113,14 +117,24 @@ SetupProcess::~SetupProcess() {
 
 bool SetupProcess::Start(const std::string& exe, std::string* error, const std::string& folder,
                          const std::string& arguments) {
-  STARTUPINFOA si{};
+  const auto wide = [](const std::string& text) {
+    std::vector<wchar_t> units;
+    platform::WidenShown(text, &units);
+    return std::wstring(units.data());
+  };
+  return StartWide(wide(exe), error, wide(folder), wide(arguments));
+}
+
+bool SetupProcess::StartWide(const std::wstring& exe, std::string* error, const std::wstring& folder,
+                             const std::wstring& arguments) {
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::string command = "\"" + exe + "\"";
-  if (!arguments.empty()) command += " " + arguments;
-  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+  std::wstring line = L"\"" + exe + L"\"";
+  if (!arguments.empty()) line += L" " + arguments;
+  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
-    if (error) *error = "CreateProcessA failed, error " + std::to_string(GetLastError());
+    if (error) *error = "CreateProcessW failed, error " + std::to_string(GetLastError());
     return false;
   }
   CloseHandle(pi.hThread);
@@ -178,7 +192,7 @@ Rect SetupProcess::DialogRect() const {
 
 Rect SetupProcess::WorkArea() const {
   RECT r{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
   return {r.left, r.top, r.right, r.bottom};
 }
 
@@ -198,7 +212,7 @@ void SetupProcess::Settle() const {
   if ((!self_ && WaitForSingleObject(process_, 30) == WAIT_OBJECT_0) || Closed()) return;
   if (self_) Sleep(30);
   DWORD_PTR r = 0;
-  SendMessageTimeoutA(W(dialog_), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &r);
+  SendMessageTimeoutW(W(dialog_), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &r);
   WaitForSingleObject(process_, 20);
 }
 
@@ -207,7 +221,7 @@ bool SetupProcess::Click(int id) {
   if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h)) return false;
   // BM_CLICK presses the button as the mouse does. Posted, so that a
   // handler that shows a message box does not hold the driver.
-  if (!PostMessageA(h, BM_CLICK, 0, 0)) return false;
+  if (!PostMessageW(h, BM_CLICK, 0, 0)) return false;
   Settle();
   return true;
 }
@@ -220,7 +234,7 @@ bool SetupProcess::FocusOn(int id) {
 
 bool SetupProcess::Type(int id, const std::string& text) {
   if (!FocusOn(id)) return false;
-  return Send(W(Hwnd(id)), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  return Send(W(Hwnd(id)), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(platform::Shown(text).c_str()));
 }
 
 bool SetupProcess::Key(unsigned vk) {
@@ -229,9 +243,9 @@ bool SetupProcess::Key(unsigned vk) {
   info.cbSize = sizeof info;
   HWND target = W(dialog_);
   if (GetGUIThreadInfo(thread_, &info) && info.hwndFocus) target = info.hwndFocus;
-  const UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-  if (!PostMessageA(target, WM_KEYDOWN, vk, 1 | (scan << 16))) return false;
-  PostMessageA(target, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+  const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  if (!PostMessageW(target, WM_KEYDOWN, vk, 1 | (scan << 16))) return false;
+  PostMessageW(target, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
   Settle();
   return true;
 }
@@ -241,14 +255,14 @@ bool SetupProcess::Escape() { return Key(VK_ESCAPE); }
 
 bool SetupProcess::CloseBox() {
   if (Closed()) return false;
-  if (!PostMessageA(W(dialog_), WM_SYSCOMMAND, SC_CLOSE, 0)) return false;
+  if (!PostMessageW(W(dialog_), WM_SYSCOMMAND, SC_CLOSE, 0)) return false;
   Settle();
   return true;
 }
 
 bool SetupProcess::Command(int id) {
   if (Closed()) return false;
-  if (!PostMessageA(W(dialog_), WM_COMMAND, static_cast<WPARAM>(id), 0)) return false;
+  if (!PostMessageW(W(dialog_), WM_COMMAND, static_cast<WPARAM>(id), 0)) return false;
   Settle();
   return true;
 }
@@ -278,7 +292,7 @@ Rect SetupProcess::ItemRectIn(void* window, int id) const {
 bool SetupProcess::ClickIn(void* window, int id) {
   HWND h = GetDlgItem(W(window), id);
   if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h)) return false;
-  if (!PostMessageA(h, BM_CLICK, 0, 0)) return false;
+  if (!PostMessageW(h, BM_CLICK, 0, 0)) return false;
   Settle();
   return true;
 }
@@ -287,7 +301,7 @@ bool SetupProcess::TypeIn(void* window, int id, const std::string& text) {
   HWND h = GetDlgItem(W(window), id);
   if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h)) return false;
   if (!Send(W(window), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE)) return false;
-  return Send(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  return Send(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(platform::Shown(text).c_str()));
 }
 
 long long SetupProcess::SendTo(void* window, int id, unsigned message, unsigned long long wParam,
@@ -339,14 +353,14 @@ bool SetupProcess::WaitForBox(int timeoutMs, BoxInfo* box) const {
 
 bool SetupProcess::AnswerBox(const BoxInfo& box, int buttonId) {
   HWND button = GetDlgItem(W(box.window), buttonId);
-  if (!PostMessageA(W(box.window), WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+  if (!PostMessageW(W(box.window), WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                     reinterpret_cast<LPARAM>(button)))
     return false;
   return WaitUntil(5000, [&] { return !IsWindow(W(box.window)); });
 }
 
 std::uint32_t SetupProcess::BoxStyle(const BoxInfo& box) const {
-  return static_cast<std::uint32_t>(GetWindowLongA(W(box.window), GWL_STYLE));
+  return static_cast<std::uint32_t>(GetWindowLongW(W(box.window), GWL_STYLE));
 }
 
 bool SetupProcess::CaptureDialog(Capture* capture) const {

@@ -61,6 +61,9 @@ class SetupProcess {
   // `arguments` follow the quoted program name on its command line.
   bool Start(const std::string& exe, std::string* error, const std::string& folder = "",
              const std::string& arguments = "");
+  // The same with UTF-16 texts, for names that GBK cannot hold.
+  bool StartWide(const std::wstring& exe, std::string* error, const std::wstring& folder = L"",
+                 const std::wstring& arguments = L"");
   // Drives a dialog of this very process (run by another thread); nothing is
   // killed or waited for then.
   void AttachToSelf();

@@ -3,10 +3,14 @@
 // the centring, and repainting.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "common/case_name.h"
+#include "common/file_tree.h"
 #include "common/registry_tree.h"
 #include "common/setup_scenarios.h"
 #include "e2e/driver.h"
+#include "platform/codepage.h"
 #include "ui/setup_template.h"
 
 using testing_support::ControlState;
@@ -45,6 +49,7 @@ class SetupExeTest : public testing::Test {
   void TearDown() override {
     process_.Kill();
     testing_support::DeleteTree("SOFTWARE\\ZWSOFT");
+    testing_support::RemoveTree("C:\\Korvex");  // what an Install without a package leaves
   }
   void Open(const std::vector<testing_support::RegEntry>& hosts, const std::string& arguments = "") {
     ASSERT_TRUE(testing_support::WriteTree(hosts));
@@ -52,10 +57,10 @@ class SetupExeTest : public testing::Test {
     ASSERT_TRUE(process_.Start(e2e::SetupExePath(), &error, "", arguments)) << error;
     ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs)) << "no dialog captioned Tarnwell安装";
   }
-  void ExpectExit() {
+  void ExpectExit(int expected = testing_support::kClosedExitCode) {
     std::uint32_t code = 99;
     ASSERT_TRUE(process_.WaitForExit(kTimeoutMs, &code)) << "SetUp.exe did not end";
-    EXPECT_EQ(code, static_cast<std::uint32_t>(testing_support::kClosedExitCode));
+    EXPECT_EQ(code, static_cast<std::uint32_t>(expected));
   }
   e2e::SetupProcess process_;
 };
@@ -68,12 +73,22 @@ TEST_P(SetupExeScenarioTest, ShowsAndCloses) {
   Open(c.hosts, c.arguments);
   DriverUi ui(process_);
   testing_support::RunSteps(ui, c);
+  // Each box read back as UTF-16, whatever the system's code page.
+  for (const auto& expected : c.boxes) {
+    e2e::BoxInfo box;
+    ASSERT_TRUE(process_.WaitForBox(kTimeoutMs, &box)) << expected.second;
+    EXPECT_EQ(box.caption, expected.first);
+    EXPECT_EQ(box.text, expected.second);
+    EXPECT_TRUE(process_.AnswerBox(box, IDOK));
+  }
   EXPECT_TRUE(process_.Boxes().empty());
-  ExpectExit();
+  ExpectExit(c.exitCode);
 }
 
+// The rows of the table for the code page this run has (tools/wine-run.sh).
 INSTANTIATE_TEST_SUITE_P(Setup, SetupExeScenarioTest,
-                         testing::ValuesIn(testing_support::SetupScenarios()), CaseName());
+                         testing::ValuesIn(testing_support::SetupScenariosOn(platform::ActiveCodePage())),
+                         CaseName());
 
 bool Near(const e2e::Pixel& p, int r, int g, int b) {
   return std::abs(p.r - r) <= 2 && std::abs(p.g - g) <= 2 && std::abs(p.b - b) <= 2;

@@ -11,3 +11,7 @@ if(TARGET e2e_tests)
   add_executable(DemoInstall ${CMAKE_CURRENT_LIST_DIR}/demo_install.cpp)
   target_link_libraries(DemoInstall PRIVATE tarnwell_e2e_driver)
 endif()
+
+# The setup-dialog scenarios once more on the other system code pages.
+tarnwell_code_page_runs(e2e FILTER Setup/SetupExeScenarioTest.* TIMEOUT 180
+                        PAGES 950:zh_TW 932:ja_JP 1252:en_US 65001:hi_IN)

@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "common/case_name.h"
 #include "e2e_install/install_e2e_fixture.h"
+#include "platform/codepage.h"
+#include "platform/win32/wide.h"
 
 namespace {
 
@@ -37,10 +40,13 @@ class SilentE2e : public InstallE2e {
   // ends, watches its windows: a message box (a dialog with the static
   // 0xFFFF) is read and answered with OK, any other window is noted.
   RunSeen RunWith(const std::string& arguments, const std::string& exe = kPkg + "\\SetUp.exe") {
-    RunSeen seen;
     std::string error;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(process_.Start(exe, &error, kPkg, arguments)) << error;
+    return Watch(start);
+  }
+  RunSeen Watch(std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now()) {
+    RunSeen seen;
     std::uint32_t code = 99;
     for (int i = 0; i < 3000 && !seen.ended; ++i) {
       std::pair<DWORD, std::vector<HWND>> found{process_.Pid(), {}};
@@ -104,7 +110,9 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(CommandLine, SwitchTable, testing::ValuesIn(ts::SwitchRuns()), CaseName());
+// The rows of the table for the code page of this run (tools/wine-run.sh).
+INSTANTIATE_TEST_SUITE_P(CommandLine, SwitchTable,
+                         testing::ValuesIn(ts::SwitchRunsOn(platform::ActiveCodePage())), CaseName());
 
 // The log of a silent default install, line by line: the time stamps, then
 // every event (UTF-8, so the Chinese names are compared as u8 text).
@@ -171,5 +179,77 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
   EXPECT_EQ(lines[1].second.rfind("Windows ", 0), 0u);
   RecordProperty("windows_line", lines[1].second);
 }
+
+// Names that GBK cannot hold (Hangul here), wherever they come from, are
+// refused each its own way, never turned into "?" and used.
+struct Refusal {
+  const char* name;
+  const wchar_t* folder;  // SetUp.exe is copied there and started from there
+  const wchar_t* arguments;
+  const wchar_t* extra;   // a further package file, or the Location of a host 2022
+  const char* box;        // without /S: the box of Install (caption "Tarnwell软件安装")
+  int exitCode;
+  const char* logged;     // with /S: the start of a line of the log
+};
+
+class RefusalTable : public SilentE2e, public testing::WithParamInterface<Refusal> {};
+
+TEST_P(RefusalTable, RefusesTheName) {
+  const Refusal& c = GetParam();
+  const std::wstring exe = std::wstring(c.folder) + L"\\SetUp.exe";
+  CreateDirectoryW(c.folder, nullptr);
+  ASSERT_TRUE(CopyFileW(platform::Wide(e2e::SetupExePath()).c_str(), exe.c_str(), FALSE));
+  HKEY key = nullptr;
+  if (c.exitCode == 9) CloseHandle(CreateFileW(c.extra, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  if (c.exitCode == 0 && RegCreateKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\ZWSOFT\\ZWCAD\\2022\\zh-CN", &key) == 0) {
+    RegSetValueExW(key, L"Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.extra),
+                   static_cast<DWORD>((wcslen(c.extra) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  MayMake({"C:\\Korvex"});
+  std::string error;
+  ASSERT_TRUE(process_.StartWide(exe, &error, c.folder, c.arguments)) << error;
+  std::uint32_t code = 99;
+  if (*c.box) {
+    ASSERT_TRUE(process_.WaitForDialog(kCaption, kTimeoutMs));
+    const e2e::BoxInfo box = PressForBox();
+    EXPECT_EQ(box.caption + ": " + box.text, std::string(kSetupCaption) + ": " + c.box);
+    process_.AnswerBox(box, IDOK);
+    if (c.exitCode == 2) {  // the dialog stays, nothing created
+      ExpectInputMode();
+      EXPECT_FALSE(Exists("C:\\Korvex"));
+      EXPECT_TRUE(process_.Escape());
+    }
+    EXPECT_TRUE(process_.WaitForExit(kTimeoutMs, &code));
+  } else {
+    const RunSeen seen = Watch();
+    code = static_cast<std::uint32_t>(seen.exitCode);
+    const auto log = ts::LogEvents(ts::SilentLogFile());
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+      return line.rfind(c.logged, 0) == 0;
+    })) << c.logged;
+  }
+  EXPECT_EQ(code, static_cast<std::uint32_t>(c.exitCode));
+  if (c.exitCode == 9) ExpectHostsUntouched();
+  if (c.exitCode == 0) ExpectHostsSetUp("C:\\Korvex\\Tarnwell");
+  // What the tree helpers cannot name goes here.
+  const bool removed = c.exitCode == 9   ? DeleteFileW(c.extra)
+                       : c.exitCode == 4 ? DeleteFileW(exe.c_str()) && RemoveDirectoryW(c.folder)
+                                         : true;
+  EXPECT_TRUE(removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NoGbkName, RefusalTable,
+    testing::Values(
+        Refusal{"PackageFolder", L"C:\\pkg\\\uD55C", L"", nullptr,
+                "安装文件所在的路径含有系统无法识别的字符 !\n\n请将安装文件解压到其他路径后再执行SetUp.exe !", 4, ""},
+        Refusal{"InstallPath", L"C:\\pkg", L"/D=C:\\\uD55C", nullptr,
+                "安装路径含有系统无法识别的字符 !\n\n请选择其他安装路径 !", 2, ""},
+        Refusal{"PackageFile", L"C:\\pkg", L"/S", L"C:\\pkg\\Data\\\uD55C.txt", "", 9,
+                "package entry without a GBK name: C:\\pkg\\Data\\"},
+        Refusal{"HostLocation", L"C:\\pkg", L"/S", L"C:\\hosts\\\uD55C", "", 0,
+                "host location skipped: HKLM\\SOFTWARE\\ZWSOFT\\ZWCAD\\2022\\zh-CN\\ Location"}),
+    CaseName());
 
 }  // namespace

@@ -75,8 +75,10 @@ TEST_P(SetupScenarioTest, ShowsAndCloses) {
   ASSERT_EQ(SimUi::Get().Runs().size(), 1u);
   EXPECT_FALSE(SimUi::Get().Runs()[0].leftOpen);
   EXPECT_EQ(SimUi::Get().Runs()[0].result, c.result);
-  EXPECT_EQ(theApp.ExitCode(), testing_support::kClosedExitCode);
-  EXPECT_TRUE(SimUi::Get().Boxes().empty());
+  EXPECT_EQ(theApp.ExitCode(), c.exitCode);
+  testing_support::ShownBoxes boxes;
+  for (const auto& box : SimUi::Get().Boxes()) boxes.emplace_back(box.caption, box.text);
+  EXPECT_EQ(boxes, c.boxes);
   // Brush and fonts are gone with the dialog object.
   EXPECT_EQ(SimUi::Get().LiveGdiObjects(), 0);
   EXPECT_EQ(SimUi::Get().BadDeletes(), 0);
