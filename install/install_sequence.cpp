@@ -23,6 +23,7 @@
 #include "uninstall/apps_entry.h"
 #include "uninstall/install_book.h"
 #include "uninstall/record_file.h"
+#include "uninstall/uninstaller.h"
 
 bool g_warnHostRunning = true;
 std::int32_t g_versionNumber = TARNWELL_VERSION_NUMBER;
@@ -200,16 +201,28 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     session.Tell(kInstallPathTooLongText, kSetupCaption);
     return session.Silent() ? kExitBadPath : kInstallNotRun;
   }
-  // Below a drive's root every signed-in user may change a new folder: lock
-  // the chosen folder when this run made it (an existing one may be the
-  // user's own and stays as it is), and the install folder whether it is new
-  // or was there before, all before anything is copied.
+  // Nothing is created or copied before every folder on the way is one that
+  // only administrators can rename or re-own, and the install folder is
+  // locked to them: a new folder is born locked, an existing one that is not
+  // locked is replaced.
+  const auto refuse = [&](const std::string& reason) {
+    platform::Log("install path not safe: " + reason);
+    session.Tell(kInstallPathUnsafeText, kSetupCaption);
+    return session.Silent() ? kExitBadPath : kInstallNotRun;
+  };
   const std::string chosen = installPath;
-  const bool madeChosen = platform::MakeFolder(chosen.c_str());
-  if (madeChosen) LockNewFolder(chosen);
+  std::string reason;
+  if (!SecureTheWay(chosen, &reason)) return refuse(reason);
+  const bool picked = TakePickedFolder(chosen);
+  const bool madeChosen = MakeLockedFolder(chosen) == 0 || picked;
   installPath += "\\";
   installPath += kInstallSubfolder;
-  const bool madeInstall = platform::MakeFolder(installPath.c_str());
+  CInstallFolder folder;
+  if (folder.Prepare(installPath, &reason) == CInstallFolder::kRefused) {
+    if (madeChosen) platform::RemoveFolder(chosen.c_str());  // "Tarnwell" planted meanwhile
+    return refuse(reason);
+  }
+  const bool madeInstall = folder.Created();
   const std::uint32_t error = madeInstall ? 0 : platform::LastError();
   // A person gets the copy prompts for a folder that is not there; a silent
   // install stops, and leaves nothing behind.
@@ -219,11 +232,20 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
                   platform::DescribeError(error));
     return kExitBadPath;
   }
-  TakeOverFolder(installPath);
   platform::Log("install folder: " + installPath);
   // The record of this install, merged into what an earlier install into
-  // the same folder recorded.
+  // the same folder recorded (in a folder moved aside, its record too).
   CInstallBook book(installPath, g_hostRegistry);
+  if (!folder.MovedAside().empty()) {
+    std::string text;
+    InstallRecord earlier;
+    int ignored = 0;
+    const std::string record = folder.MovedAside() + "\\" + kRecordFile;
+    if (platform::ReadWholeFile(record.c_str(), kRecordSizeLimit, &text) &&
+        ParseRecord(text, ScopeOf(g_hostRegistry, installPath), &earlier, &ignored) == kRecordOk)
+      book.MergeEarlier(earlier);
+    folder.RemoveMovedAside();
+  }
   if (madeChosen) book.FolderCreated(chosen);
   if (madeInstall) book.FolderCreated(installPath);
   const bool ran = RunInstall(site, installPath, yearSelected, book);

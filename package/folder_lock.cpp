@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
 
-std::vector<LockStep> g_lockSteps;
+using namespace platform;
 
-const std::vector<platform::Ace>& LockedDacl() {
-  using namespace platform;
+const std::vector<Ace>& LockedDacl() {
   static const std::vector<Ace> dacl = {
       {kAceAllow, kAceInheritAll, kAccessFull, kSidAdministrators},
       {kAceAllow, kAceInheritAll, kAccessFull, kSidSystem},
@@ -16,147 +16,267 @@ const std::vector<platform::Ace>& LockedDacl() {
   return dacl;
 }
 
-std::vector<platform::Ace> InheritedDacl(bool folder) {
-  std::vector<platform::Ace> dacl = LockedDacl();
-  for (platform::Ace& ace : dacl)
-    ace.flags =
-        folder ? platform::kAceInherited | platform::kAceInheritAll : platform::kAceInherited;
-  return dacl;
+namespace {
+
+// Rights that let their holder change what the folder is or holds.
+constexpr std::uint32_t kWriteRights = kAccessAddFile | kAccessAddSubfolder | kAccessWriteEa |
+                                       kAccessDeleteChild | kAccessWriteAttributes |
+                                       kAccessDelete | kAccessWriteDac | kAccessWriteOwner;
+// Rights with which a folder on the way can be renamed: DELETE on it, and
+// FILE_DELETE_CHILD on its folder for what it holds.
+constexpr std::uint32_t kRenameRights = kAccessDelete | kAccessDeleteChild;
+
+bool Among(const std::string& sid, std::initializer_list<const char*> sids) {
+  return std::any_of(sids.begin(), sids.end(), [&](const char* s) { return sid == s; });
+}
+
+// Administrators, SYSTEM, the account the process runs as, and (for a folder
+// on the way, which Windows itself may own) TrustedInstaller.
+struct Trusted {
+  std::string user;
+  bool installer;
+  bool operator()(const std::string& sid) const {
+    return sid == user || Among(sid, {kSidAdministrators, kSidSystem}) ||
+           (installer && sid == kSidTrustedInstaller);
+  }
+};
+
+// The rights the DACL grants to anyone not trusted, on the entry itself or,
+// with `inheritOnly`, also through what it passes on. The creator and
+// owner-rights SIDs (S-1-3-x) stand for the owner, judged on its own, or
+// for nobody.
+std::uint32_t OthersRights(const FileSecurity& s, const Trusted& trusted, bool inheritOnly) {
+  std::uint32_t rights = 0;
+  for (const Ace& ace : s.dacl)
+    if (ace.type == kAceAllow && ace.sid.rfind("S-1-3-", 0) != 0 && !trusted(ace.sid) &&
+        (inheritOnly || !(ace.flags & kAceInheritOnly)))
+      rights |= FileRights(ace.mask);
+  return rights;
+}
+
+// Privileges that open what the DACL keeps the administrator out of
+// (backup semantics): enabled at the first refusal, disabled at the end.
+class Privileges {
+ public:
+  Privileges() = default;
+  Privileges(const Privileges&) = delete;
+  Privileges& operator=(const Privileges&) = delete;
+  ~Privileges() {
+    for (const char* p : enabled_) EnablePrivilege(p, false);
+  }
+  std::uint32_t Open(HeldEntry& entry, const std::string& path, std::uint32_t access) {
+    std::uint32_t r = entry.Open(path.c_str(), access);
+    if (r != kErrorAccessDenied || tried_) return r;
+    return Enable() ? entry.Open(path.c_str(), access) : r;
+  }
+  // False when none could be enabled (or it was tried before).
+  bool Enable() {
+    if (tried_) return false;
+    tried_ = true;
+    for (const char* p : {kPrivilegeBackup, kPrivilegeRestore})
+      if (EnablePrivilege(p, true) == 0) enabled_.push_back(p);
+    return !enabled_.empty();
+  }
+
+ private:
+  bool tried_ = false;
+  std::vector<const char*> enabled_;
+};
+
+
+// "X:\a", "X:\a\b", ... down to the folder, from its full form (as Windows
+// resolves it: "." and ".." gone, separators collapsed); false for a path
+// that does not lead from a drive's root (a network path).
+bool FoldersOnWay(const std::string& folder, std::vector<std::string>* way) {
+  std::string full;
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  // "X:" is the root the install path "X:\" leaves, not the drive's current folder.
+  const bool root = folder.size() == 2 && folder[1] == ':';
+  if (!FullPath(root ? folder + "\\" : folder, &full) || full.size() < 3 || !letter(full[0]) ||
+      full[1] != ':' || full[2] != '\\')
+    return false;
+  for (std::size_t pos = 3; pos < full.size(); pos += CharLength(full, pos))
+    if (CharLength(full, pos) == 1 && full[pos] == '\\') way->push_back(full.substr(0, pos));
+  if (full.size() > 3 && !EndsWithChar(full, '\\')) way->push_back(full);
+  return true;
+}
+
+// One folder on the way: trusted, tightened, or refused (false).
+bool SecureFolder(const std::string& path, Privileges& privileges, bool* missing,
+                  std::string* reason) {
+  reason->clear();
+  HeldEntry entry;
+  std::uint32_t error = privileges.Open(entry, path, kAccessReadControl | kAccessWriteDac);
+  if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
+    *missing = true;
+    return true;
+  }
+  std::uint32_t attributes = 0;
+  FileSecurity s;
+  if (!error) error = entry.Attributes(&attributes);
+  if (!error) error = entry.ReadSecurity(&s);
+  const Trusted trusted{ProcessUserSid(), true};
+  const std::uint32_t others = OthersRights(s, trusted, false);
+  if (error == kErrorHeldOpen)
+    *reason = "held open by another process for deletion or renaming";
+  else if (error)
+    *reason = "cannot be read: " + DescribeError(error);
+  else if (attributes & kAttrReparsePoint)
+    *reason = "a link";
+  else if (!trusted(s.owner))
+    *reason = "owned by " + s.owner;
+  else if (others & (kAccessWriteDac | kAccessWriteOwner))
+    *reason = "others may change its owner or DACL";
+  else if ((others & kRenameRights) && (error = entry.SetDacl(TightenedDacl(s.dacl), true)))
+    *reason = "others may delete it, and it cannot be tightened: " + DescribeError(error);
+  else if (others & kRenameRights)
+    Log("tightened " + path + ": only Administrators and SYSTEM may delete it");
+  if (reason->empty()) return true;
+  *reason = path + ": " + *reason;
+  return false;
+}
+
+}  // namespace
+
+std::uint32_t MakeLockedFolder(const std::string& path) {
+  return MakeSecuredFolder(path.c_str(), {kSidAdministrators, true, LockedDacl()});
+}
+
+namespace {
+std::vector<std::string> g_picked;
+}  // namespace
+
+std::uint32_t MakePickedFolder(const std::string& path) {
+  const std::uint32_t r = MakeLockedFolder(path);
+  if (r == 0) g_picked.push_back(path);
+  return r;
+}
+
+bool TakePickedFolder(const std::string& path) {
+  const bool picked = std::any_of(g_picked.begin(), g_picked.end(),
+                                  [&](const std::string& p) { return EqualsIgnoreCase(p, path); });
+  g_picked.clear();
+  return picked;
+}
+
+std::vector<Ace> TightenedDacl(const std::vector<Ace>& dacl) {
+  std::vector<Ace> out;
+  for (Ace ace : dacl) {
+    ace.flags &= static_cast<std::uint8_t>(~kAceInherited);
+    const std::uint32_t rights = FileRights(ace.mask);
+    if (ace.type != kAceAllow || Among(ace.sid, {kSidAdministrators, kSidSystem}) ||
+        (ace.flags & kAceInheritOnly) || !(rights & kRenameRights)) {
+      out.push_back(ace);
+      continue;
+    }
+    if (ace.flags & kAceInheritAll)
+      out.push_back({kAceAllow, static_cast<std::uint8_t>(ace.flags | kAceInheritOnly), ace.mask,
+                     ace.sid});
+    if (rights & ~kRenameRights) out.push_back({kAceAllow, 0, rights & ~kRenameRights, ace.sid});
+  }
+  return out;
+}
+
+bool SecureTheWay(const std::string& folder, std::string* reason) {
+  std::vector<std::string> way;
+  if (!FoldersOnWay(folder, &way)) {
+    *reason = folder + ": not a path from a drive's root";
+    return false;
+  }
+  Privileges privileges;
+  for (const std::string& path : way) {
+    bool missing = false;
+    if (!SecureFolder(path, privileges, &missing, reason)) return false;
+    if (missing) break;
+  }
+  return true;
+}
+
+CInstallFolder::Result CInstallFolder::Prepare(const std::string& folder, std::string* reason) {
+  Privileges privileges;
+  const std::uint32_t opened = privileges.Open(held_, folder, kAccessReadControl | kAccessDelete);
+  std::uint32_t attributes = 0;
+  FileSecurity s;
+  const Trusted trusted{ProcessUserSid(), false};
+  Result result = kCreated;
+  std::uint32_t error = 0;
+  if (opened == 0 && held_.Attributes(&attributes) == 0 && held_.ReadSecurity(&s) == 0 &&
+      (attributes & (kAttrReparsePoint | kAttrDirectory)) == kAttrDirectory && trusted(s.owner) &&
+      !(OthersRights(s, trusted, true) & kWriteRights)) {
+    held_.Close();
+    return kUsed;
+  }
+  if (opened == 0) {
+    error = kErrorNameExists;
+    for (int n = 1; n <= 20 && error == kErrorNameExists; ++n)
+      error = held_.Rename((aside_ = folder + ".old" + (n > 1 ? std::to_string(n) : "")).c_str());
+    if (error) aside_.clear();
+    result = kReplaced;
+  } else if (opened != kErrorFileNotFound && opened != kErrorPathNotFound) {
+    error = opened;
+  }
+  if (error) {
+    held_.Close();
+    *reason = folder + ": cannot be moved aside: " + DescribeError(error);
+    return kRefused;
+  }
+  if (!aside_.empty())
+    Log("moved aside: " + folder + " -> " + aside_ + " (not locked to administrators)");
+  error = MakeLockedFolder(folder);
+  created_ = error == 0;
+  if (error == kErrorNameExists) {
+    *reason = folder + ": made by somebody else meanwhile";
+    return kRefused;
+  }
+  return result;
 }
 
 namespace {
 
-// Every step is kept; the log gets what an administrator would want to
-// know: a step that failed, and a link or further name that was removed.
-void Record(LockAction action, const std::string& path, std::uint32_t error) {
-  g_lockSteps.push_back({action, path, error});
-  if (error != 0 || action == LockAction::kUnlink || action == LockAction::kMakeFolder)
-    platform::Log("install folder lock: " + DescribeLockStep(g_lockSteps.back()));
-}
+// More entries in one folder than any package holds: the rest stays.
+constexpr std::size_t kListLimit = 100000;
 
-bool IsLink(std::uint32_t attributes) {
-  return attributes != platform::kInvalidAttributes &&
-         (attributes & platform::kAttrReparsePoint) != 0;
-}
-
-// Removes a link or a file's name, never what it leads to.
-void Unlink(const std::string& path, bool folder) {
-  const bool done =
-      folder ? platform::RemoveFolder(path.c_str()) : platform::RemoveFile(path.c_str());
-  Record(LockAction::kUnlink, path, done ? 0 : kLockStepFailed);
-}
-
-// One locking run: the privileges it enabled are disabled when it ends.
-class LockRun {
- public:
-  LockRun() = default;
-  LockRun(const LockRun&) = delete;
-  LockRun& operator=(const LockRun&) = delete;
-  ~LockRun() {
-    for (const char* privilege : enabled_) platform::EnablePrivilege(privilege, false);
-  }
-
-  void Owner(const std::string& path) {
-    Step(LockAction::kOwner, path, platform::kPrivilegeTakeOwnership,
-         [&] { return platform::SetFileOwner(path.c_str(), platform::kSidAdministrators); });
-  }
-  void Dacl(const std::string& path) {
-    Step(LockAction::kDacl, path, platform::kPrivilegeRestore,
-         [&] { return platform::SetFileDacl(path.c_str(), LockedDacl(), true); });
-  }
-  void Inherit(const std::string& path, bool folder) {
-    Step(LockAction::kInherit, path, platform::kPrivilegeRestore,
-         [&] { return platform::SetFileDacl(path.c_str(), InheritedDacl(folder), false); });
-  }
-
-  // Everything below `folder`, which is locked already: nobody else can add
-  // an entry while it is listed. Each folder below is locked before it is
-  // listed in turn.
-  void ResetBelow(const std::string& folder) {
-    std::vector<platform::FindEntry> entries;
-    {
-      platform::FileFinder finder;
-      platform::FindEntry e;
-      if (!finder.First((folder + "\\*.*").c_str(), &e)) {
-        Record(LockAction::kList, folder, kLockStepFailed);
-        return;
-      }
-      do {
-        const std::string name = e.name;
-        if (name != "." && name != "..") entries.push_back(e);
-      } while (finder.Next(&e));
-    }
-    for (const platform::FindEntry& e : entries) {
-      const std::string path = folder + "\\" + e.name;
-      const bool isFolder = (e.attributes & platform::kAttrDirectory) != 0;
-      // A link, or a name that shares its file with a path elsewhere (or
-      // whose count cannot be read): what is done to it would be done there.
-      if (IsLink(e.attributes) || (!isFolder && platform::LinkCount(path.c_str()) != 1)) {
-        Unlink(path, isFolder);
-        continue;
-      }
-      Owner(path);
-      Inherit(path, isFolder);
-      if (isFolder) ResetBelow(path);
+// Removes the held entry at `path` (its final path): a folder with what it
+// holds, each entry opened by handle without following it and checked to be
+// where it was listed; a link or a file as itself.
+void RemoveHeld(HeldEntry& held, const std::string& path, Privileges& privileges) {
+  std::uint32_t attributes = 0;
+  std::uint32_t error = held.Attributes(&attributes);
+  if (!error && (attributes & (kAttrDirectory | kAttrReparsePoint)) == kAttrDirectory) {
+    // Listed through the handle: a listing by path would be refused while
+    // the folder is held without delete sharing.
+    std::vector<std::string> names;
+    if (const std::uint32_t listed = held.List(&names, kListLimit))
+      Log("not listed " + path + ": " + DescribeError(listed));
+    for (const std::string& name : names) {
+      const std::string child = path + "\\" + name;
+      HeldEntry entry;
+      std::string final;
+      std::uint32_t opened = privileges.Open(entry, child, kAccessDelete | kAccessWriteAttributes);
+      if (!opened) opened = entry.FinalPath(&final);
+      if (opened)
+        Log("kept " + child + ": " + DescribeError(opened));
+      else if (!EqualsIgnoreCase(final, child))
+        Log("kept " + child + ": it now leads to " + final);
+      else
+        RemoveHeld(entry, child, privileges);
     }
   }
-
- private:
-  // Runs a call; when it is refused, enables the privilege (once per run)
-  // and runs it again.
-  template <class Call>
-  void Step(LockAction action, const std::string& path, const char* privilege, Call call) {
-    std::uint32_t error = call();
-    if (error == platform::kErrorAccessDenied &&
-        std::find(tried_.begin(), tried_.end(), privilege) == tried_.end()) {
-      tried_.push_back(privilege);
-      const std::uint32_t enabled = platform::EnablePrivilege(privilege, true);
-      Record(LockAction::kPrivilege, privilege, enabled);
-      if (enabled == 0) {
-        enabled_.push_back(privilege);
-        error = call();
-      }
-    }
-    Record(action, path, error);
-  }
-
-  std::vector<const char*> tried_;  // the privilege names of platform/security.h
-  std::vector<const char*> enabled_;
-};
+  if (!error) error = held.Delete();
+  if (error) Log("kept " + path + ": " + DescribeError(error));
+}
 
 }  // namespace
 
-void LockNewFolder(const std::string& folder) {
-  if (IsLink(platform::ReadAttributes(folder.c_str()))) {
-    Record(LockAction::kOwner, folder, kLockRefusedLink);
-    return;
-  }
-  LockRun run;
-  run.Owner(folder);
-  run.Dacl(folder);
-}
-
-void TakeOverFolder(const std::string& folder) {
-  const std::uint32_t attributes = platform::ReadAttributes(folder.c_str());
-  if (IsLink(attributes)) {
-    Unlink(folder, (attributes & platform::kAttrDirectory) != 0);
-    if (g_lockSteps.back().error != 0) return;
-    Record(LockAction::kMakeFolder, folder,
-           platform::MakeFolder(folder.c_str()) ? 0 : kLockStepFailed);
-    if (IsLink(platform::ReadAttributes(folder.c_str()))) {  // put back meanwhile
-      Record(LockAction::kOwner, folder, kLockRefusedLink);
-      return;
-    }
-  }
-  LockRun run;
-  run.Owner(folder);
-  run.Dacl(folder);
-  run.ResetBelow(folder);
-}
-
-std::string DescribeLockStep(const LockStep& step) {
-  static const char* const kNames[] = {"privilege", "unlink",  "mkdir", "owner",
-                                       "dacl",      "inherit", "list"};
-  return std::string(kNames[static_cast<int>(step.action)]) + " " + step.path + ": " +
-         std::to_string(step.error);
+void CInstallFolder::RemoveMovedAside() {
+  if (aside_.empty() || !held_.IsOpen()) return;
+  // Its owner may have shut the administrators out of listing it.
+  Privileges privileges;
+  privileges.Enable();
+  std::string final;
+  if (const std::uint32_t error = held_.FinalPath(&final))
+    Log("kept " + aside_ + ": " + DescribeError(error));
+  else
+    RemoveHeld(held_, final, privileges);
+  held_.Close();
 }

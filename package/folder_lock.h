@@ -1,70 +1,82 @@
 #pragma once
-// Locks the install folder to administrators. A folder made below a drive's
-// root takes the root's "Authenticated Users: Modify", so any user could
-// replace the module that every host program loads. The locked folder gets
-// owner BUILTIN\Administrators and a protected DACL (Administrators and
-// SYSTEM full control, Users read and execute) that every file and folder
-// below inherits.
+// The install folder and the folders on its way, made safe before anything
+// is copied. The installer runs as administrator or SYSTEM; anybody who can
+// rename, replace or change the descriptor of a folder on the way could swap
+// the module every host program loads.
 //
-// Every step is recorded with its Win32 result; a failed step is passed
-// over (the install goes on as it would without the lock).
+// - Every folder the installer makes is born locked: owner
+//   BUILTIN\Administrators and a protected DACL (Administrators and SYSTEM
+//   full control, Users read and execute, passed on to everything below),
+//   given in the creating call itself.
+// - Every existing folder from below the drive root down to the install
+//   folder is trusted as it is, tightened (nobody but Administrators and
+//   SYSTEM may delete or rename it any more), or refused.
+// - An existing install folder that is not locked so is moved aside and
+//   replaced by a new one; the old one is removed by handle, never through a
+//   link.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/security.h"
 
-enum class LockAction : std::uint8_t {
-  kPrivilege,   // a privilege enabled after a refusal (path: its name)
-  kUnlink,      // a link, or a further name of a file, removed
-  kMakeFolder,  // the folder made again where a link stood
-  kOwner,       // owner set to Administrators
-  kDacl,        // the protected DACL set
-  kInherit,     // reset to exactly what its folder passes on
-  kList,        // a folder that could not be listed (only failures are recorded)
-};
-
-struct LockStep {
-  LockAction action;
-  std::string path;
-  std::uint32_t error;  // 0, a Win32 error, or kLockStepFailed
-  bool operator==(const LockStep& o) const {
-    return action == o.action && path == o.path && error == o.error;
-  }
-};
-// The result of a call that reports only failure (a removal, a listing).
-constexpr std::uint32_t kLockStepFailed = 0xFFFFFFFFu;
-// ERROR_REPARSE_POINT_ENCOUNTERED: a folder to be locked was found to be a
-// link (put in place of the folder this run made), and was left alone.
-constexpr std::uint32_t kLockRefusedLink = 4395;
-
-// Every lock step of this process, in order.
-extern std::vector<LockStep> g_lockSteps;
-
 // The DACL of a locked folder: Administrators and SYSTEM full control, Users
 // read and execute, each passed on to files and folders below.
 const std::vector<platform::Ace>& LockedDacl();
 
-// What a locked folder passes on to a file (folder = false) or a folder
-// below it: the same entries, marked inherited.
-std::vector<platform::Ace> InheritedDacl(bool folder);
+// Makes one folder level, born locked: 0, or the Win32 error
+// (platform::kErrorNameExists when the name exists).
+std::uint32_t MakeLockedFolder(const std::string& path);
+// The folder picker's: MakeLockedFolder, and the folder is remembered, since
+// a folder made on the picker's "create?" Yes counts as made by the install.
+std::uint32_t MakePickedFolder(const std::string& path);
+// True when the picker made this folder since the last install; the install
+// that asks takes them all (the next one starts afresh).
+bool TakePickedFolder(const std::string& path);
 
-// A folder this run has just made: owner, then the protected DACL. Nothing
-// is done through a link.
-void LockNewFolder(const std::string& folder);
+// Checks every existing folder from below the drive root down to `folder`
+// (included), top down. Refused (false, with the reason): a link; an owner
+// other than Administrators, SYSTEM, TrustedInstaller or the account the
+// process runs as; WRITE_DAC or WRITE_OWNER granted to anyone else; a
+// folder held open by somebody for deletion or renaming; a path that does
+// not resolve to one from a drive's root. Where anyone else may delete the
+// folder (DELETE on it, or FILE_DELETE_CHILD, with which a folder on the way
+// can be renamed), it is tightened while it is held open without delete
+// sharing: TightenedDacl, logged. A folder that does not exist ends the walk.
+bool SecureTheWay(const std::string& folder, std::string* reason);
 
-// The install folder, new or found (an earlier install, or made by somebody
-// else before the installer ran). A link in its place is removed and the
-// folder made anew. Then the owner (with SeTakeOwnershipPrivilege when the
-// DACL does not grant WRITE_OWNER), then the protected DACL (with
-// SeRestorePrivilege when not even the new owner may write it), then every
-// entry below, top down, each folder locked before it is listed: links and
-// further names of files are removed without being followed (their targets
-// lie outside the folder), every other entry gets owner Administrators and
-// exactly what its folder passes on. Nothing is passed on by the system
-// itself (see platform/security.h), so nothing outside the folder changes.
-// Privileges enabled here are disabled again at the end.
-void TakeOverFolder(const std::string& folder);
+// The DACL that takes DELETE and FILE_DELETE_CHILD away from everyone but
+// Administrators and SYSTEM on the folder itself: each entry that grants
+// them becomes an inherit-only copy (what files and folders below inherit is
+// unchanged) and, for the folder itself, an entry without them; inherited
+// entries become explicit, in their order. Set with SE_DACL_PROTECTED.
+std::vector<platform::Ace> TightenedDacl(const std::vector<platform::Ace>& dacl);
 
-// "owner C:\Korvex\Tarnwell: 0".
-std::string DescribeLockStep(const LockStep& step);
+// The install folder ("...\Tarnwell") for one install.
+class CInstallFolder {
+ public:
+  enum Result { kUsed, kCreated, kReplaced, kRefused };
+  // An existing folder owned by Administrators, SYSTEM or the running
+  // account that grants nobody else any write, delete or descriptor right is
+  // used as it is (kUsed). Any other entry of that name (a folder of an
+  // earlier installer, a planted folder, a link, a file) is renamed aside by
+  // handle and a new folder is made born locked (kReplaced); a missing one
+  // is made so (kCreated). A rename that fails, or a name taken again before
+  // the new folder is made: kRefused, with the reason. A folder that cannot
+  // be made for another reason (a missing parent) gives kCreated with
+  // Created() false.
+  Result Prepare(const std::string& folder, std::string* reason);
+  bool Created() const { return created_; }
+  // Where the replaced folder now lies; empty when nothing was moved aside.
+  const std::string& MovedAside() const { return aside_; }
+  // Removes the folder moved aside and everything below it by handle: links
+  // go as links and are never entered, and an entry whose final path is not
+  // the one listed (turned into a link meanwhile) is left. What cannot be
+  // removed stays and is logged.
+  void RemoveMovedAside();
+
+ private:
+  platform::HeldEntry held_;  // the moved-aside folder, held since the check
+  std::string aside_;
+  bool created_ = false;
+};

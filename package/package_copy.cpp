@@ -1,5 +1,6 @@
 #include "package/package_copy.h"
 
+#include "package/folder_lock.h"
 #include "package/install_paths.h"
 #include "package/install_record.h"
 #include "package/package_layout.h"
@@ -305,7 +306,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
   // Every file is opened and checked before the first is copied.
   OpenedPackage& package = target.m_package;
   if (!OpenPackage(package, source, session)) return false;
-  if (platform::MakeFolder(targetFolder)) NoteCreatedFolder(targetFolder);
+  if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
   return VisitListed(package.files, kPackageEntryLimit, *target.m_progress, [&](PackageEntry& e) {
     const std::string from = source + "\\" + e.name;
     if (!e.copied) {
@@ -353,7 +354,7 @@ void CopyExtensionLibrary(CInstallTarget& target) {
     session.MarkPartial();
     return;
   }
-  if (platform::MakeFolder(libraryTarget)) NoteCreatedFolder(libraryTarget);
+  if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
   VisitListed(package.library, kLibraryEntryLimit, *target.m_progress, [&](PackageEntry& e) {
     const std::string from = package.library.path + "\\" + e.name;
     const std::string to = std::string(libraryTarget) + "\\" + e.name;

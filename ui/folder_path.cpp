@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/dialog.h"
+#include "package/folder_lock.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 
@@ -64,7 +65,8 @@ int CheckFolderPath(const char* path, bool checkOnly) {
     copy[end] = '\0';
     if (!IsValidFolderName(copy + start)) return kFolderInvalid;
     if (!checkOnly) {
-      platform::MakeFolder(copy);
+      // Born locked, and counted as made by the install that follows.
+      MakePickedFolder(copy);
       if (!platform::PathExists(copy)) return kFolderNotCreated;
     }
     if (last) return kFolderValid;

@@ -19,6 +19,9 @@ class CInstallBook {
   CInstallBook(const CInstallBook&) = delete;
   CInstallBook& operator=(const CInstallBook&) = delete;
 
+  // The record of an earlier install into this folder that lay elsewhere
+  // (its folder was moved aside and replaced).
+  void MergeEarlier(const InstallRecord& record) { earlier_.Merge(record); }
   // A folder the install sequence created before the copies.
   void FolderCreated(const std::string& path) { current_.AddCreatedFolder(path); }
 

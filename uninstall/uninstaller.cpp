@@ -1,7 +1,8 @@
 #include "uninstall/uninstaller.h"
 
-#include "host/host_process.h"
 #include "host/host_contract.h"
+#include "host/host_process.h"
+#include "package/folder_lock.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
@@ -9,11 +10,13 @@
 
 const char* const kUninstallNoRecordText =
     "未找到安装记录 Uninstall.dat，或它已损坏 !\n\n没有删除任何文件。";
+const char* const kUninstallUnsafeText =
+    "安装文件夹所在的路径不安全 !\n\n没有删除任何文件。";
 
 const char* UninstallExitMeaning(int code) {
   switch (code) {
     case kUninstallDone: return "uninstalled";
-    case kUninstallNoRecord: return "the command line was not understood, or the install record is missing or unreadable: nothing removed";
+    case kUninstallNoRecord: return "the command line was not understood, the install record is missing or unreadable, or a folder on the way is not safe: nothing removed";
     case kUninstallDeclined: return "the uninstall was declined: nothing removed";
     case kUninstallHostRunning: return "the host program is running: nothing removed";
     case kUninstallPartial: return "removed in part; the log names what stays";
@@ -80,6 +83,14 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
   if (run.byAppsEntry && run.installFolder.empty()) {
     log("no Apps & Features entry names an install: nothing removed");
     if (!run.silent) box(kUninstallNoEntryText, platform::kMbOk);
+    return kUninstallNoRecord;
+  }
+  // Nothing is removed through a folder that somebody else could rename
+  // or re-own meanwhile.
+  std::string reason;
+  if (!run.installFolder.empty() && !SecureTheWay(run.installFolder, &reason)) {
+    log("install path not safe: " + reason + ": nothing removed");
+    if (!run.silent) box(kUninstallUnsafeText, platform::kMbOk);
     return kUninstallNoRecord;
   }
   InstallRecord record;

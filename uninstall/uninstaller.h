@@ -16,6 +16,8 @@ constexpr const char* kUninstallRestartText = "卸载完成，部分文件将在
 constexpr const char* kUninstallPartialText = "卸载未全部完成，部分文件或注册表项未能删除 !";
 constexpr const char* kUninstallNoEntryText = "未找到Tarnwell软件的安装 !";
 extern const char* const kUninstallNoRecordText;
+// A folder on the way to the install folder is not safe (exit 1).
+extern const char* const kUninstallUnsafeText;
 
 // Exit codes of the uninstall.
 enum UninstallExit : int {

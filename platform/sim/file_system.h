@@ -27,9 +27,8 @@ std::vector<Ace> InheritedAces(const FileSecurity& parent, bool folder);
 // The rights `token` has on an entry with descriptor `s`: what the DACL
 // grants in order (a deny takes away what no earlier entry granted), the
 // owner's READ_CONTROL and WRITE_DAC unless an OWNER RIGHTS entry is
-// present, and what enabled privileges give (SeTakeOwnershipPrivilege:
-// WRITE_OWNER; SeRestorePrivilege: WRITE_DAC and WRITE_OWNER;
-// SeBackupPrivilege: listing).
+// present, and what enabled privileges give (SeRestorePrivilege: WRITE_DAC,
+// WRITE_OWNER and DELETE; SeBackupPrivilege: listing).
 std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token);
 
 }  // namespace platform::sim

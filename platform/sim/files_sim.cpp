@@ -702,7 +702,7 @@ bool FileHandle::OpenToRead(const char* path) {
   FsNode* node = EntryOf(path, "GENERIC_READ", &names);
   if (!node) return false;
   if (node->IsFolder() && node->linkTarget.empty()) return Fail(kErrorAccessDenied);
-  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->heldOpen || node->heldForDelete) return Fail(kErrorSharingViolation);
   handle_ = NewHandle(node, true);
   return true;
 }
@@ -713,6 +713,7 @@ bool FileHandle::OpenFolder(const char* path) {
   fs.Record(std::string("CreateFileW ") + path + " FILE_FLAG_BACKUP_SEMANTICS");
   FsNode* node = fs.Follow(fs.Find(path));
   if (!node || !node->IsFolder()) return Fail(node ? kErrorDirectory : kErrorPathNotFound);
+  if (node->heldForDelete) return Fail(kErrorSharingViolation);  // no delete sharing
   handle_ = NewHandle(node, true);
   return true;
 }

@@ -1,17 +1,17 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/files.h"
 #include "platform/security.h"
 #include "platform/sim/file_system.h"
+#include "platform/system.h"
 
 namespace platform {
 
 namespace sim {
 
 namespace {
-const char* const kSidEveryone = "S-1-1-0";
 const char* const kUserSid = "S-1-5-21-1-2-3-1001";
-const char* const kPrivilegeBackup = "SeBackupPrivilege";
 }  // namespace
 
 bool SimToken::Has(const std::string& sid) const {
@@ -24,7 +24,7 @@ SimToken ElevatedAdministrator() {
   t.groups = {kSidAdministrators, kSidUsers, kSidAuthenticatedUsers, kSidEveryone};
   t.owners = {kUserSid, kSidAdministrators};
   t.defaultOwner = kSidAdministrators;
-  t.held = {kPrivilegeTakeOwnership, kPrivilegeRestore, kPrivilegeBackup};
+  t.held = {kPrivilegeRestore, kPrivilegeBackup};
   return t;
 }
 
@@ -75,8 +75,8 @@ std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token) {
       granted |= ace.mask & ~denied;
   }
   const auto on = [&](const char* p) { return token.enabled.count(p) != 0; };
-  if (on(kPrivilegeTakeOwnership)) granted |= kAccessWriteOwner;
-  if (on(kPrivilegeRestore)) granted |= kAccessWriteOwner | kAccessWriteDac;
+  if (on(kPrivilegeRestore))
+    granted |= kAccessWriteOwner | kAccessWriteDac | kAccessDelete | kAccessWriteAttributes;
   if (on(kPrivilegeBackup)) granted |= kAccessListFolder | kAccessReadControl;
   return granted;
 }
@@ -107,34 +107,6 @@ std::uint32_t Target(const char* path, bool follow, FsNode** node) {
 using sim::FsNode;
 using sim::FileSystem;
 
-std::uint32_t SetFileOwner(const char* path, const char* ownerSid) {
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("SetKernelObjectSecurity ") + path + " owner " + ownerSid);
-  FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
-  const sim::SimToken& token = fs.Token();
-  if (!(sim::GrantedAccess(*node->security, token) & kAccessWriteOwner)) return kErrorAccessDenied;
-  const bool anyOwner = token.enabled.count(kPrivilegeRestore) != 0;
-  if (!anyOwner &&
-      std::find(token.owners.begin(), token.owners.end(), ownerSid) == token.owners.end())
-    return kErrorInvalidOwner;
-  node->security->owner = ownerSid;
-  return 0;
-}
-
-std::uint32_t SetFileDacl(const char* path, const std::vector<Ace>& aces, bool protect) {
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("SetKernelObjectSecurity ") + path +
-            (protect ? " protected dacl" : " dacl"));
-  FsNode* node = nullptr;
-  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
-  if (!(sim::GrantedAccess(*node->security, fs.Token()) & kAccessWriteDac))
-    return kErrorAccessDenied;
-  node->security->dacl = aces;
-  node->security->protectedDacl = protect;
-  return 0;
-}
-
 std::uint32_t EnablePrivilege(const char* name, bool enable) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("AdjustTokenPrivileges ") + name + (enable ? " on" : " off"));
@@ -154,5 +126,101 @@ std::uint32_t EnablePrivilege(const char* name, bool enable) {
     token.enabled.erase(privilege);
   return 0;
 }
+
+std::string ProcessUserSid() { return FileSystem::Get().Token().user; }
+
+// The folder is made by the simulated CreateDirectory, then given its
+// descriptor: nothing runs in between.
+std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) {
+  const sim::SimToken& token = FileSystem::Get().Token();
+  if (std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
+    return kErrorInvalidOwner;
+  if (!MakeFolder(path)) return LastError();
+  *FileSystem::Get().Find(path)->security = security;
+  return 0;
+}
+
+namespace {
+FsNode* Node(void* handle) { return static_cast<FsNode*>(handle); }
+
+bool HeldBelow(const FsNode& node) {
+  for (const auto& child : node.children)
+    if (child->heldOpen || child->heldForDelete || HeldBelow(*child)) return true;
+  return false;
+}
+}  // namespace
+
+std::uint32_t HeldEntry::Open(const char* path, std::uint32_t access) {
+  Close();
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " no delete sharing");
+  FsNode* node = nullptr;
+  if (const std::uint32_t r = sim::Target(path, false, &node)) return r;
+  std::uint32_t granted = sim::GrantedAccess(*node->security, fs.Token());
+  // FILE_DELETE_CHILD on the folder gives DELETE on what it holds.
+  if (node->parent && (sim::GrantedAccess(*node->parent->security, fs.Token()) & 0x40))
+    granted |= kAccessDelete;
+  access |= kAccessListFolder;
+  if (!node->IsFolder()) granted |= kAccessListFolder;  // reading a file's data: not modelled
+  if ((access & granted) != access) return kErrorAccessDenied;
+  if (node->heldForDelete || (node->heldOpen && (access & kAccessDelete)))
+    return kErrorHeldOpen;
+  handle_ = node;
+  return 0;
+}
+
+std::uint32_t HeldEntry::Attributes(std::uint32_t* attributes) const {
+  *attributes = Node(handle_)->attributes;
+  return 0;
+}
+
+std::uint32_t HeldEntry::ReadSecurity(FileSecurity* security) const {
+  *security = *Node(handle_)->security;
+  return 0;
+}
+
+std::uint32_t HeldEntry::SetDacl(const std::vector<Ace>& aces, bool protect) const {
+  FsNode* node = Node(handle_);
+  FileSystem::Get().Record("SetKernelObjectSecurity " + node->name + " by handle" +
+                           (protect ? " protected dacl" : " dacl"));
+  node->security->dacl = aces;
+  node->security->protectedDacl = protect;
+  return 0;
+}
+
+std::uint32_t HeldEntry::List(std::vector<std::string>* names, std::size_t limit) const {
+  names->clear();
+  for (const auto& child : Node(handle_)->children)
+    if (names->size() < limit) names->push_back(child->name);
+  return 0;
+}
+
+std::uint32_t HeldEntry::FinalPath(std::string* path) const {
+  std::string out;
+  for (const FsNode* n = Node(handle_); n; n = n->parent)
+    out = n->parent ? "\\" + n->name + out : n->name + (out.empty() ? "\\" : out);
+  *path = out;
+  return 0;
+}
+
+std::uint32_t HeldEntry::Rename(const char* newPath) const {
+  std::string from;
+  FinalPath(&from);
+  if (HeldBelow(*Node(handle_))) return kErrorAccessDenied;
+  return MoveOneFile(from.c_str(), newPath) ? 0 : LastError();
+}
+
+std::uint32_t HeldEntry::Delete() {
+  std::string path;
+  FinalPath(&path);
+  FsNode* node = Node(handle_);
+  node->attributes &= ~std::uint32_t{kAttrReadOnly};
+  if (!(node->IsFolder() ? RemoveFolder(path.c_str()) : RemoveFile(path.c_str())))
+    return LastError();
+  handle_ = nullptr;
+  return 0;
+}
+
+void HeldEntry::Close() { handle_ = nullptr; }
 
 }  // namespace platform

@@ -14,7 +14,7 @@
 // access to descriptors and listings is checked against it. Links
 // (junctions, symbolic links) are followed on the way to an entry, by
 // listings, copies and descriptor reads, not by attribute reads, removal
-// and the descriptor setters (which open the link itself).
+// and entries held by handle (which open the link itself).
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -38,7 +38,7 @@ struct SimToken {
 };
 // An elevated administrator: the user S-1-5-21-1-2-3-1001 with
 // Administrators, Users, Authenticated Users and Everyone, default owner
-// Administrators, holding SeTakeOwnershipPrivilege, SeRestorePrivilege and
+// Administrators, holding SeRestorePrivilege and
 // SeBackupPrivilege, none enabled.
 SimToken ElevatedAdministrator();
 // The same user without elevation: no Administrators, no privileges, owner
@@ -55,6 +55,9 @@ struct FsNode {
   std::string data;                            // files only
   std::map<std::string, std::string> streams;  // alternate data streams, by upper-cased name
   bool heldOpen = false;  // another process holds it open without write sharing
+  // Another process holds it open for deletion or renaming (DELETE access):
+  // an open that does not share deletion fails.
+  bool heldForDelete = false;
   int handles = 0;        // this program's FileHandles open on it (read sharing at most)
   // Nobody may write, rename or delete it now.
   bool Busy() const { return heldOpen || handles > 0; }

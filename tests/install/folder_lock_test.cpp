@@ -1,9 +1,12 @@
-// Taking over an install folder: the steps taken and their results,
-// natively against the simulation and under Wine on a real tree (where every
-// call succeeds and nothing is stored). The owners and DACLs left behind are
-// checked with the whole install in tests/ui/install_sim_test.cpp.
+// The install folder made, used or replaced, and a folder on the way
+// tightened: natively against the simulation and under Wine on a real tree.
+// Wine keeps no descriptor of its own: it reports one made from the Unix mode
+// and turns a DACL it is given into a mode, so a folder opened to Everyone
+// reads back as Everyone "Modify" there too. The exact descriptors Windows
+// keeps are checked in tests/ui/install_sim_test.cpp.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,74 +17,87 @@
 
 namespace {
 
-const std::string kRoot = std::string(testing_support::kTestRoot) + "\\lock";
+namespace ts = testing_support;
+using namespace platform;
+
+const std::string kRoot = std::string(ts::kTestRoot) + "\\lock";
 const std::string kOutside = kRoot + "\\outside.dll";
+const std::string kT = kRoot + "\\Tarnwell";
 
-struct TakeOverCase {
+// Everyone may modify the folder and what it will hold.
+void OpenToEveryone(const std::string& path) {
+  HeldEntry entry;
+  ASSERT_EQ(entry.Open(path.c_str(), kAccessReadControl | kAccessWriteDac), 0u);
+  ASSERT_EQ(entry.SetDacl({{kAceAllow, kAceInheritAll, kAccessFull, kSidAdministrators},
+                           {kAceAllow, kAceInheritAll, kAccessFull, kSidSystem},
+                           {kAceAllow, kAceInheritAll, kAccessModify, kSidEveryone}},
+                          false),
+            0u);
+}
+
+struct PrepareCase {
   const char* name;
-  std::string folder;                // below kRoot, made unless its parent is missing
-  std::vector<std::string> files;    // below the folder
-  std::vector<std::string> aliases;  // below the folder: further names of kOutside
-  std::vector<std::string> steps;    // every step, the folder written as "T"
+  std::function<void()> plant;  // what lies at kT before
+  CInstallFolder::Result result;
+  std::vector<std::string> kept;  // what kT holds afterwards
 };
-void PrintTo(const TakeOverCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PrepareCase& c, std::ostream* os) { *os << c.name; }
 
-class TakeOver : public testing::TestWithParam<TakeOverCase> {
+class InstallFolder : public testing::TestWithParam<PrepareCase> {
  protected:
   void SetUp() override {
-    g_lockSteps.clear();
-    ASSERT_TRUE(testing_support::RemoveTree(kRoot));
-    ASSERT_TRUE(testing_support::WriteFile(kOutside, "outside"));
+    ASSERT_TRUE(ts::RemoveTree(kRoot));
+    ASSERT_TRUE(ts::WriteFile(kOutside, "outside"));
   }
-  void TearDown() override { EXPECT_TRUE(testing_support::RemoveTree(kRoot)); }
-  static std::vector<std::string> Steps(const std::string& folder) {
-    std::vector<std::string> out;
-    for (const LockStep& step : g_lockSteps) {
-      std::string text = DescribeLockStep(step);
-      const std::size_t at = text.find(folder);
-      if (at != std::string::npos) text.replace(at, folder.size(), "T");
-      out.push_back(text);
-    }
-    return out;
-  }
+  void TearDown() override { EXPECT_TRUE(ts::RemoveTree(kRoot)); }
 };
 
-TEST_P(TakeOver, LocksTheFolderAndResetsWhatItHolds) {
-  const TakeOverCase& c = GetParam();
-  const std::string folder = kRoot + "\\" + c.folder;
-  if (c.folder == "T") {
-    ASSERT_TRUE(testing_support::MakeFolders(folder));
-  }
-  for (const std::string& f : c.files)
-    ASSERT_TRUE(testing_support::WriteFile(folder + "\\" + f, f));
-  for (const std::string& a : c.aliases)
-    ASSERT_TRUE(testing_support::MakeHardLink(kOutside, folder + "\\" + a));
-  TakeOverFolder(folder);
-  EXPECT_EQ(Steps(folder), c.steps);
+TEST_P(InstallFolder, IsUsedMadeOrReplacedAndTheOldOneRemovedByHandle) {
+  const PrepareCase& c = GetParam();
+  c.plant();
+  CInstallFolder folder;
+  std::string reason;
+  EXPECT_EQ(folder.Prepare(kT, &reason), c.result) << reason;
+  EXPECT_EQ(folder.Created(), c.result != CInstallFolder::kUsed);
+  EXPECT_EQ(folder.MovedAside().empty(), c.result != CInstallFolder::kReplaced);
+  folder.RemoveMovedAside();
+  EXPECT_EQ(ts::ListNames(kRoot), (std::vector<std::string>{"outside.dll", "Tarnwell"}));
+  EXPECT_EQ(ts::Tree(kT), c.kept);
   std::string data;
-  EXPECT_TRUE(testing_support::ReadFile(kOutside, &data) && data == "outside");
+  EXPECT_TRUE(ts::ReadFile(kOutside, &data) && data == "outside");
+  CInstallFolder again;
+  EXPECT_EQ(again.Prepare(kT, &reason), CInstallFolder::kUsed) << "born locked: " << reason;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Folders, TakeOver,
+    Cases, InstallFolder,
     testing::Values(
-        TakeOverCase{"Empty", "T", {}, {}, {"owner T: 0", "dacl T: 0"}},
-        TakeOverCase{"EarlierInstall",
-                     "T",
-                     {"Korvex2021.ZRX", "lib\\a.dwg", "old.dll"},
-                     {},
-                     {"owner T: 0", "dacl T: 0", "owner T\\Korvex2021.ZRX: 0",
-                      "inherit T\\Korvex2021.ZRX: 0", "owner T\\lib: 0", "inherit T\\lib: 0",
-                      "owner T\\lib\\a.dwg: 0", "inherit T\\lib\\a.dwg: 0", "owner T\\old.dll: 0",
-                      "inherit T\\old.dll: 0"}},
-        TakeOverCase{"SecondNameOfAFileOutside",
-                     "T",
-                     {"a.txt"},
-                     {"x.dll"},
-                     {"owner T: 0", "dacl T: 0", "owner T\\a.txt: 0", "inherit T\\a.txt: 0",
-                      "unlink T\\x.dll: 0"}},
-        TakeOverCase{
-            "MissingParent", "none\\T", {}, {}, {"owner T: 3", "dacl T: 3", "list T: 4294967295"}}),
+        PrepareCase{"Missing", [] {}, CInstallFolder::kCreated, {}},
+        PrepareCase{"LockedByAnEarlierInstall",
+                    [] {
+                      ASSERT_EQ(MakeLockedFolder(kT), 0u);
+                      ASSERT_TRUE(ts::WriteFile(kT + "\\a.dll", "a"));
+                    },
+                    CInstallFolder::kUsed, {"a.dll"}},
+        PrepareCase{"OpenToEveryone",
+                    [] {
+                      ASSERT_TRUE(ts::WriteFile(kT + "\\sub\\deep\\f.txt", "f", kAttrReadOnly));
+                      ASSERT_TRUE(ts::WriteFile(kT + "\\Uninstall.dat", "x"));
+                      ASSERT_TRUE(ts::MakeHardLink(kOutside, kT + "\\x.dll"));
+                      OpenToEveryone(kT);
+                    },
+                    CInstallFolder::kReplaced, {}},
+        PrepareCase{"AFileOfThatName", [] { ASSERT_TRUE(ts::WriteFile(kT, "x")); },
+                    CInstallFolder::kReplaced, {}}),
     CaseName());
+
+TEST_F(InstallFolder, FolderOpenToEveryoneOnTheWayIsTightenedNotRefused) {
+  const std::string chosen = kRoot + "\\open";
+  ASSERT_TRUE(ts::MakeFolders(chosen));
+  OpenToEveryone(chosen);
+  std::string reason;
+  EXPECT_TRUE(SecureTheWay(chosen + "\\Tarnwell", &reason)) << reason;
+  EXPECT_TRUE(SecureTheWay(chosen + "\\..\\open\\.\\\\none\\deeper", &reason)) << reason;
+}
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "package/install_paths.h"
+#include "ui/folder_path.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
 #include "uninstall/apps_entry.h"
@@ -61,7 +63,6 @@ class InstallTest : public testing::Test {
   void SetUp() override {
     g_hostRegistry = CHostRegistry();
     g_warnHostRunning = true;
-    g_lockSteps.clear();
     SimFiles& fs = SimFiles::Get();
     fs.AddDrive('D');
     fs.AddDrive('E');
@@ -230,6 +231,8 @@ TEST_F(InstallTest, EmptyPathIsAnInvalidArgumentAndInstallStaysUsable) {
 TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
   SimFiles::Get().AddFile("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", "old");
   SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX", true);
+  // An earlier install's folder, locked: used as it is.
+  *SimFiles::Get().Security("C:\\Korvex\\Tarnwell") = {platform::kSidAdministrators, true, LockedDacl()};
   const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); }, platform::kIdAbort);
   EXPECT_EQ(out.result, 2);
   EXPECT_EQ(out.exitCode, 5);
@@ -412,163 +415,185 @@ TEST_F(InstallTest, ImageReplacedBeforeTheStartGivesNoUninstaller) {
   EXPECT_EQ(lines.at(2).rfind("the running image cannot be held", 0), 0u) << lines.at(2);
 }
 
-// Who held the install folders before the install, and the owner and DACL
-// the install leaves. Only the simulation can show them: Wine accepts the
-// calls and stores nothing.
-enum class Held { kLocked, kInheritedFolder, kInheritedFile, kAsBefore };
-
+// Who held the folders on the way and the install folder before the install,
+// and the owner and DACL the install leaves. Only the simulation can show
+// them: Wine accepts the calls and stores nothing. One row per attack.
+struct Kept {
+  std::string path;
+  std::optional<platform::FileSecurity> security;  // none: as it was before
+};
 struct LockCase {
   const char* name;
   std::function<void()> before;
-  std::string typed;                                  // the chosen folder
-  std::vector<std::pair<std::string, Held>> after;    // descriptors afterwards
-  std::vector<std::string> absent;                    // paths that must not exist afterwards
-  std::vector<std::string> notable;                   // privileges, removals and failures
+  std::string typed;  // the chosen folder
+  bool installs;      // or refused, nothing created, the dialog left open
+  std::vector<Kept> after;
+  std::vector<std::string> absent;   // paths that must not exist afterwards
+  std::string recorded;              // a line the install record holds
 };
 void PrintTo(const LockCase& c, std::ostream* os) { *os << c.name; }
 
 class InstallLock : public InstallTest, public testing::WithParamInterface<LockCase> {};
 
+using namespace platform;
 const char* const kOther = "S-1-5-21-9-9-9-1002";  // another user of the machine
 const std::string kTw = "C:\\Korvex\\Tarnwell";
+const std::string kEvil = "C:\\Users\\evil\\t";
+const std::string kConfig = "C:\\Windows\\System32\\config";
+const FileSecurity kLocked = {kSidAdministrators, true, LockedDacl()};
 
-void SetSecurity(const std::string& path, const std::string& owner,
-                 std::vector<platform::Ace> dacl) {
+void SetSecurity(const std::string& path, const std::string& owner, std::vector<Ace> dacl) {
   *SimFiles::Get().Security(path) = {owner, true, std::move(dacl)};
 }
-platform::Ace Full(const char* sid, std::uint8_t flags = platform::kAceInheritAll) {
-  return {platform::kAceAllow, flags, platform::kAccessFull, sid};
+Ace Full(const char* sid, std::uint8_t flags = kAceInheritAll) {
+  return {kAceAllow, flags, kAccessFull, sid};
 }
-
-// The position in the call log of the first (or last) call that starts so.
-long Call(const std::string& start, bool last = false) {
-  const std::vector<std::string>& log = SimFiles::Get().Log();
-  long found = -1;
-  for (long i = 0; i < static_cast<long>(log.size()) && (last || found < 0); ++i)
-    if (log[i].rfind(start, 0) == 0) found = i;
-  return found;
-}
-
-TEST_P(InstallLock, LocksTarnwellBeforeTheFirstCopyAndGoesOn) {
-  const LockCase& c = GetParam();
-  c.before();
-  std::vector<platform::FileSecurity> expected;
-  for (const auto& [path, kind] : c.after) {
-    const bool folder = kind == Held::kInheritedFolder;
-    if (kind == Held::kAsBefore)
-      expected.push_back(*SimFiles::Get().Security(path));
-    else if (kind == Held::kLocked)
-      expected.push_back({platform::kSidAdministrators, true, LockedDacl()});
-    else
-      expected.push_back({platform::kSidAdministrators, false, InheritedDacl(folder)});
-  }
-  const Outcome out = Run(Install(c.typed));
-  EXPECT_EQ(out.result, 1);
-  ASSERT_FALSE(out.boxes.empty());
-  EXPECT_EQ(out.boxes.back().text, kDone) << "a lock that fails does not stop the install";
-
-  const std::string tarnwell = (c.typed.back() == '\\' ? c.typed : c.typed + "\\") + "Tarnwell";
-  const std::string set = "SetKernelObjectSecurity " + tarnwell;
-  EXPECT_LT(Call("SetKernelObjectSecurity ", true), Call("CopyFromHandle ")) << "before the first copy";
-  EXPECT_LT(Call(set + " owner "), Call(set + " protected dacl")) << "owner first";
-  EXPECT_TRUE(SimFiles::Get().Token().enabled.empty()) << "privileges disabled again";
-  for (std::size_t i = 0; i < c.after.size(); ++i) {
-    ASSERT_TRUE(SimFiles::Get().Security(c.after[i].first)) << c.after[i].first;
-    EXPECT_EQ(*SimFiles::Get().Security(c.after[i].first), expected[i]) << c.after[i].first;
-  }
-  for (const std::string& path : c.absent) EXPECT_FALSE(Exists(path)) << path;
-  std::vector<std::string> notable;
-  for (const LockStep& step : g_lockSteps)
-    if (step.error != 0 || step.action == LockAction::kPrivilege ||
-        step.action == LockAction::kUnlink || step.action == LockAction::kMakeFolder)
-      notable.push_back(DescribeLockStep(step));
-  EXPECT_EQ(notable, c.notable);
-}
-
-void EarlierInstall() {
-  SimFiles& fs = SimFiles::Get();
-  fs.AddFile(kTw + "\\Korvex2021.ZRX", "old");
-  fs.AddFile(kTw + "\\old.dll", "old");
-  fs.AddFile(kTw + "\\sub\\x.dat", "old");
-}
-
-void OtherUsersTarnwell(std::vector<platform::Ace> dacl) {
+void OtherUsersTarnwell() {
   SimFiles::Get().AddFile(kTw + "\\planted.dll", "evil");
-  SetSecurity(kTw, kOther, dacl);
+  SetSecurity(kTw, kOther, {Full(kOther)});
   SetSecurity(kTw + "\\planted.dll", kOther, {Full(kOther, 0)});
 }
 
-using H = Held;
-const std::string kLib = kTw + "\\" + kLibrary;
-const std::string kEvil = "C:\\Users\\evil\\t";
-const std::string kConfig = "C:\\Windows\\System32\\config";
+TEST_P(InstallLock, TrustsTightensOrRefusesBeforeAnythingIsCreated) {
+  const LockCase& c = GetParam();
+  c.before();
+  std::vector<FileSecurity> expected;
+  for (const Kept& k : c.after)
+    expected.push_back(k.security ? *k.security : *SimFiles::Get().Security(k.path));
+  const std::vector<std::string> tree = testing_support::Tree("C:\\");
+  const Outcome out = Run([&] {
+    Install(c.typed)();
+    if (!c.installs) {
+      EXPECT_EQ(testing_support::Tree("C:\\"), tree) << "nothing created";
+      EXPECT_TRUE(SimUi::Get().Control(kIdInstallPath)->visible);
+      EXPECT_TRUE(SimUi::Get().Escape());
+    }
+  });
+  ASSERT_FALSE(out.boxes.empty());
+  EXPECT_EQ(out.boxes.back().text, c.installs ? kDone : "安装路径不安全，请选择其他安装路径 !");
+  EXPECT_EQ(out.result, c.installs ? 1 : 2);
+  for (std::size_t i = 0; i < c.after.size(); ++i) {
+    ASSERT_TRUE(SimFiles::Get().Security(c.after[i].path)) << c.after[i].path;
+    EXPECT_EQ(*SimFiles::Get().Security(c.after[i].path), expected[i]) << c.after[i].path;
+  }
+  for (const std::string& path : c.absent) EXPECT_FALSE(Exists(path)) << path;
+  EXPECT_TRUE(SimFiles::Get().Token().enabled.empty()) << "privileges disabled again";
+  std::string record;
+  if (!c.recorded.empty()) {
+    const std::string folder = c.typed + "\\Tarnwell\\Uninstall.dat";
+    EXPECT_TRUE(testing_support::ReadFile(folder, &record));
+    EXPECT_NE(record.find(c.recorded + "\r\n"), std::string::npos) << record;
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, InstallLock,
     testing::Values(
-        LockCase{"NewFolders", [] {}, "C:\\Korvex",
-                 {{"C:\\Korvex", H::kLocked}, {kTw, H::kLocked},
-                  {kTw + "\\Korvex2021.ZRX", H::kInheritedFile}, {kLib, H::kInheritedFolder},
-                  {kLib + "\\a.dwg", H::kInheritedFile}, {"C:\\", H::kAsBefore}},
-                 {}, {}},
-        LockCase{"ExistingChosenFolderKeepsItsOwn",
-                 [] { SimFiles::Get().AddFolder("C:\\Korvex"); }, "C:\\Korvex",
-                 {{"C:\\Korvex", H::kAsBefore}, {kTw, H::kLocked}}, {}, {}},
-        LockCase{"EarlierInstall", EarlierInstall, "C:\\Korvex",
-                 {{"C:\\Korvex", H::kAsBefore}, {kTw, H::kLocked},
-                  {kTw + "\\Korvex2021.ZRX", H::kInheritedFile},
-                  {kTw + "\\old.dll", H::kInheritedFile}, {kTw + "\\sub", H::kInheritedFolder},
-                  {kTw + "\\sub\\x.dat", H::kInheritedFile}},
-                 {}, {}},
-        LockCase{"OtherUsersTarnwellIsTakenOver",
-                 [] { OtherUsersTarnwell({Full(kOther)}); }, "C:\\Korvex",
-                 {{kTw, H::kLocked}, {kTw + "\\planted.dll", H::kInheritedFile}}, {},
-                 {"privilege SeTakeOwnershipPrivilege: 0"}},
-        LockCase{"OwnerRightsKeepTheNewOwnerOut",
+        LockCase{"NewFoldersAreBornLocked", [] {}, "C:\\Korvex", true,
+                 {{"C:\\Korvex", kLocked}, {kTw, kLocked}, {kTw + "\\" + kLibrary, kLocked},
+                  {"C:\\", {}}},
+                 {}, "created\tC:\\Korvex"},
+        LockCase{"PickerFolderIsLockedAndCountsAsMade",
+                 [] { ASSERT_EQ(CheckFolderPath("C:\\Picked\\New", false), kFolderValid); },
+                 "C:\\Picked\\New", true,
+                 {{"C:\\Picked", kLocked}, {"C:\\Picked\\New", kLocked}}, {},
+                 "created\tC:\\Picked\\New"},
+        LockCase{"TrustedChosenFolderStaysAsItIs",
                  [] {
-                   OtherUsersTarnwell({Full(kOther), {platform::kAceAllow, 0,
-                                                      platform::kAccessReadExecute,
-                                                      platform::kSidOwnerRights}});
+                   SimFiles::Get().AddFolder("C:\\Korvex");
+                   SetSecurity("C:\\Korvex", kSidTrustedInstaller,
+                               {Full(kSidSystem), Full(kSidAdministrators),
+                                {kAceAllow, kAceInheritAll, kAccessReadExecute, kSidUsers}});
                  },
-                 "C:\\Korvex", {{kTw, H::kLocked}, {kTw + "\\planted.dll", H::kInheritedFile}}, {},
-                 {"privilege SeTakeOwnershipPrivilege: 0", "privilege SeRestorePrivilege: 0"}},
-        LockCase{"NoPrivilegeHeldLeavesItAndGoesOn",
+                 "C:\\Korvex", true, {{"C:\\Korvex", {}}}, {}, ""},
+        LockCase{"FolderOfTheEarlierInstallerIsTightened",
+                 [] { SimFiles::Get().AddFolder("C:\\Korvex"); }, "C:\\Korvex", true,
+                 {{"C:\\Korvex",
+                   FileSecurity{kSidAdministrators, true,
+                                {Full(kSidAdministrators), Full(kSidSystem),
+                                 {kAceAllow, kAceInheritAll, kAccessReadExecute, kSidUsers},
+                                 {kAceAllow, kAceInheritAll | kAceInheritOnly, kAccessModify,
+                                  kSidAuthenticatedUsers},
+                                 {kAceAllow, 0, 0x1201BF, kSidAuthenticatedUsers}}}}},
+                 {}, ""},
+        LockCase{"OwnedByAnotherUser",
                  [] {
-                   OtherUsersTarnwell({Full(kOther), {platform::kAceAllow, platform::kAceInheritAll,
-                                                      platform::kAccessModify,
-                                                      platform::kSidAdministrators}});
-                   SimFiles::Get().Token().held.clear();
+                   SimFiles::Get().AddFolder("C:\\Korvex");
+                   SetSecurity("C:\\Korvex", kOther, {Full(kSidAdministrators)});
                  },
-                 "C:\\Korvex", {{kTw, H::kAsBefore}}, {},
-                 {"privilege SeTakeOwnershipPrivilege: 1300", "owner " + kTw + ": 5",
-                  "privilege SeRestorePrivilege: 1300", "dacl " + kTw + ": 5",
-                  "owner " + kTw + "\\planted.dll: 5", "inherit " + kTw + "\\planted.dll: 5"}},
+                 "C:\\Korvex", false, {}, {kTw}, ""},
+        LockCase{"AnotherUserMayWriteTheDacl",
+                 [] {
+                   SimFiles::Get().AddFolder("C:\\Korvex");
+                   SetSecurity("C:\\Korvex", kSidAdministrators,
+                               {Full(kSidAdministrators), {kAceAllow, 0, kAccessWriteDac, kOther}});
+                 },
+                 "C:\\Korvex", false, {}, {kTw}, ""},
+        LockCase{"HeldOpenForRenaming",
+                 [] { SimFiles::Get().AddFolder("C:\\Korvex")->heldForDelete = true; },
+                 "C:\\Korvex", false, {}, {kTw}, ""},
+        LockCase{"OwnedByAnotherUserHigherUp",
+                 [] {
+                   SimFiles::Get().AddFolder("C:\\a\\b");
+                   SetSecurity("C:\\a", kOther, {Full(kOther)});
+                   SetSecurity("C:\\a\\b", kSidAdministrators, LockedDacl());
+                 },
+                 "C:\\a\\b", false, {}, {"C:\\a\\b\\Tarnwell"}, ""},
+        LockCase{"LinkOnTheWay", [] { SimFiles::Get().AddLink("C:\\Korvex", kEvil, true); },
+                 "C:\\Korvex", false, {}, {kEvil + "\\Tarnwell"}, ""},
+        LockCase{"LockedEarlierInstallIsUsed",
+                 [] {
+                   SimFiles::Get().AddFile(kTw + "\\old.dll", "old");
+                   SetSecurity("C:\\Korvex", kSidAdministrators, LockedDacl());
+                   SetSecurity(kTw, kSidAdministrators, LockedDacl());
+                 },
+                 "C:\\Korvex", true, {{kTw, {}}, {kTw + "\\old.dll", {}}}, {kTw + ".old"}, ""},
+        LockCase{"OtherUsersTarnwellIsReplaced", OtherUsersTarnwell, "C:\\Korvex", true,
+                 {{kTw, kLocked}}, {kTw + "\\planted.dll", kTw + ".old"}, ""},
+        LockCase{"EarlierInstallersTarnwellIsReplacedAndItsRecordKept",
+                 [] {
+                   SimFiles::Get().AddFile(kTw + "\\Uninstall.dat",
+                                           "Tarnwell install record 1\r\nfolder\t" + kTw +
+                                               "\r\ncreated\tC:\\Korvex\r\nend\r\n");
+                 },
+                 "C:\\Korvex", true, {{kTw, kLocked}}, {kTw + ".old"}, "created\tC:\\Korvex"},
         LockCase{"LinkInPlaceOfTarnwell",
                  [] {
                    SimFiles::Get().AddFile(kEvil + "\\keep.txt");
                    SimFiles::Get().AddLink(kTw, kEvil, true);
                  },
-                 "C:\\Korvex", {{kTw, H::kLocked}, {kEvil, H::kAsBefore}},
-                 {kEvil + "\\Korvex2021.ZRX"},
-                 {"unlink " + kTw + ": 0", "mkdir " + kTw + ": 0"}},
-        LockCase{"LinksBelowTarnwell",
+                 "C:\\Korvex", true, {{kTw, kLocked}, {kEvil + "\\keep.txt", {}}},
+                 {kEvil + "\\Korvex2021.ZRX", kTw + ".old"}, ""},
+        LockCase{"LinksInsideAreRemovedAsLinks",
                  [] {
                    SimFiles& fs = SimFiles::Get();
                    fs.AddFile(kConfig + "\\SAM", "hive");
-                   SetSecurity(kConfig, platform::kSidSystem, {Full(platform::kSidSystem)});
-                   SetSecurity(kConfig + "\\SAM", platform::kSidSystem,
-                               {Full(platform::kSidSystem, 0)});
-                   EarlierInstall();
+                   SetSecurity(kConfig, kSidSystem, {Full(kSidSystem)});
+                   OtherUsersTarnwell();
                    fs.AddLink(kTw + "\\cfg", kConfig, true);
                    fs.AddHardLink(kConfig + "\\SAM", kTw + "\\sub\\sam");
                  },
-                 "C:\\Korvex",
-                 {{kTw, H::kLocked}, {kConfig, H::kAsBefore}, {kConfig + "\\SAM", H::kAsBefore},
-                  {kTw + "\\sub\\x.dat", H::kInheritedFile}},
-                 {kTw + "\\cfg", kTw + "\\sub\\sam"},
-                 {"unlink " + kTw + "\\cfg: 0", "unlink " + kTw + "\\sub\\sam: 0"}},
-        LockCase{"DriveRootIsNeverLocked", [] {}, "D:\\",
-                 {{"D:\\", H::kAsBefore}, {"D:\\Tarnwell", H::kLocked}}, {}, {}}),
+                 "C:\\Korvex", true,
+                 {{kTw, kLocked}, {kConfig, {}}, {kConfig + "\\SAM", {}}}, {kTw + ".old"}, ""},
+        LockCase{"HandleHeldInsideTarnwell",
+                 [] {
+                   OtherUsersTarnwell();
+                   SimFiles::Get().SetHeldOpen(kTw + "\\planted.dll", true);
+                 },
+                 "C:\\Korvex", false, {{kTw, {}}}, {kTw + ".old", kTw + "\\Korvex2021.ZRX"}, ""},
+        LockCase{"DriveRootIsTrusted", [] {}, "D:\\", true, {{"D:\\", {}}, {"D:\\Tarnwell", kLocked}},
+                 {}, ""}),
     CaseName());
+
+TEST_F(InstallTest, SilentRefusalIsExitSevenWithTheReasonInTheLog) {
+  SimFiles::Get().AddFolder("C:\\Korvex");
+  SetSecurity("C:\\Korvex", kOther, {Full(kOther)});
+  EXPECT_EQ(RunWith("/S"), 7);
+  EXPECT_FALSE(Exists(kTw));
+  const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "install path not safe: C:\\Korvex: owned by " + std::string(kOther)),
+            lines.end());
+}
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/wizard_app.h"
 #include "common/case_name.h"
 #include "common/install_machine.h"
+#include "package/folder_lock.h"
 #include "host/host_registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
@@ -47,6 +48,10 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   if (c.prepare == ts::Prepare::kHeldModule) {
     ASSERT_TRUE(ts::WriteFile("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", "old"));
     SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", true);
+    // As an earlier install left it, locked: used as it is. (Under Wine the
+    // test account's folder is trusted as its own.)
+    *SimFiles::Get().Security("C:\\Korvex\\Tarnwell") = {platform::kSidAdministrators, true,
+                                                         LockedDacl()};
   }
   SimFiles::Get().SetExecutablePath(exe);
   ASSERT_TRUE(ts::WriteFile(exe, "MZ SetUp"));  // the running program, copied as the uninstaller

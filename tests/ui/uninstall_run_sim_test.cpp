@@ -11,6 +11,7 @@
 #include "common/case_name.h"
 #include "common/file_tree.h"
 #include "common/registry_tree.h"
+#include "package/folder_lock.h"
 #include "host/host_registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
@@ -250,6 +251,8 @@ TEST_P(InstallLeaves, RecordAndEntry) {
   if (e.exitCode == 5) {
     SimFiles::Get().AddFile(kFolder + "\\readme.txt", "old");
     SimFiles::Get().SetHeldOpen(kFolder + "\\readme.txt", true);
+    // As an earlier install left it, locked: used as it is.
+    *SimFiles::Get().Security(kFolder) = {platform::kSidAdministrators, true, LockedDacl()};
   }
   if (e.exitCode == 6) platform::sim::SimProcesses::Get().SetProcesses({"zwcad.exe"});
   EXPECT_EQ(Run(kSetUp, "/S"), e.exitCode);

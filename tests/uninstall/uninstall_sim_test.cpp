@@ -90,6 +90,23 @@ TEST_F(UninstallSim, HostRunningRemovesNothing) {
   EXPECT_EQ(State(), before);
 }
 
+// Windows alone keeps owners: a folder on the way that another user owns
+// could be renamed and refilled while the uninstall deletes.
+TEST_F(UninstallSim, FolderOnTheWayOwnedByAnotherUserRemovesNothing) {
+  ASSERT_TRUE(Install());
+  const std::vector<std::string> before = State();
+  SimFiles::Get().Security(root_)->owner = "S-1-5-21-9-9-9-1002";
+  ts::BoxAnswerer boxes;
+  EXPECT_EQ(RunUninstallOf(false), kUninstallNoRecord);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, kUninstallUnsafeText);
+  EXPECT_EQ(RunUninstallOf(true), kUninstallNoRecord);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(log_.back(), "install path not safe: " + root_ +
+                             ": owned by S-1-5-21-9-9-9-1002: nothing removed");
+  EXPECT_EQ(State(), before);
+}
+
 }  // namespace
 
 namespace {
@@ -100,9 +117,11 @@ namespace {
 struct LinkCase {
   const char* name;
   std::string link;  // below the install folder's parent; "" the install folder itself
+  int code;          // a link on the way to the install folder stops the uninstall at once
 };
 
-const LinkCase kLinks[] = {{"LibraryFolder", "Tarnwell\\Korvex扩展绘图库"}, {"InstallFolder", "Tarnwell"}};
+const LinkCase kLinks[] = {{"LibraryFolder", "Tarnwell\\Korvex扩展绘图库", kUninstallDone},
+                           {"InstallFolder", "Tarnwell", kUninstallNoRecord}};
 
 class LinkedFolder : public ts::UninstallFixture, public testing::WithParamInterface<LinkCase> {};
 
@@ -119,7 +138,7 @@ TEST_P(LinkedFolder, NothingIsDeletedThroughIt) {
     ASSERT_TRUE(ts::WriteFile(root_ + "\\other\\" + name, "other"));
   ASSERT_TRUE(ts::WriteFile(root_ + "\\other\\Uninstall.dat", record));
   ASSERT_NE(SimFiles::Get().AddLink(linked, root_ + "\\other", true), nullptr);
-  EXPECT_EQ(RunUninstallOf(), kUninstallDone);
+  EXPECT_EQ(RunUninstallOf(), GetParam().code);
   EXPECT_EQ(SimFiles::Get().List(root_ + "\\other"),
             (std::vector<std::string>{"Korvex2021.ZRX", "Uninstall.dat", "门窗.dwg"}));
 }
