@@ -13,8 +13,16 @@ bool OpenRunLog(const CommandLine* line, bool silent, const char* defaultName,
     error->text = line->logFile + " (" + platform::DescribeError(platform::LastError()) + ")";
   }
   if (silent) {
+    // The temporary folder (under SYSTEM the system's, which others can
+    // write): where the name cannot be replaced, a name of its own beside it.
     const std::string folder = platform::TempFolder();
-    if (!folder.empty()) platform::OpenLog(folder + "\\" + defaultName);
+    const std::string name = defaultName;
+    const std::size_t dot = name.rfind('.');
+    for (int n = 0; !folder.empty() && n <= 100; ++n) {
+      const std::string file =
+          n == 0 ? name : name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
+      if (platform::OpenLog(folder + "\\" + file)) break;
+    }
   }
   return error->kind != CommandLineError::kLogNotCreated;
 }

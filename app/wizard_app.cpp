@@ -69,6 +69,10 @@ int RunUninstallMode(bool silent, bool asUninstaller) {
 // The run behind the start routine; gives the exit code, and sets
 // `meaning` when the code means something else than ExitCodeMeaning says.
 int RunWithSwitches(const char** meaning) {
+  // The image file, held from the start: the uninstaller is copied from it,
+  // whatever is put where it was started from while the program runs.
+  const bool imageHeld = platform::HoldRunningImage();
+  const std::uint32_t imageError = imageHeld ? 0 : platform::LastError();
   const std::string commandLine = platform::CommandLineText();
   const std::string_view arguments = ArgumentsOf(commandLine);
   CommandLine line;
@@ -95,6 +99,9 @@ int RunWithSwitches(const char** meaning) {
     error = logError;
   }
   LogRunStart(commandLine);
+  if (!imageHeld)
+    platform::Log("the running image cannot be held (no uninstaller can be written): " +
+                  platform::ExecutablePath() + ": " + platform::DescribeError(imageError));
 
   if (!understood) {
     platform::Log("command line not understood: " + DescribeCommandLineError(error, false));

@@ -6,50 +6,122 @@
 #include "package/package_layout.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/system.h"
 #include "platform/ui.h"
 
-void InstallFonts(CHostRegistry& hosts, CInstallSession& session, bool f2021, bool f2022,
-                  bool f2023, bool f2024, bool f2025, bool f2026, bool f2027) {
+namespace {
+
+std::string LastErrorText() { return platform::DescribeError(platform::LastError()); }
+
+// Logs why the fonts of a Fonts folder, or one font, were not copied; false.
+bool NotCopied(const char* what, const std::string& path, const std::string& why) {
+  platform::Log({what, path, ": ", why});
+  return false;
+}
+
+// Opens the location's Fonts folder, held so that it cannot be renamed
+// while the fonts are written; false (logged) when it is missing, a link, or
+// lies anywhere else than in the location. `finalPath` is where it lies.
+bool OpenFontsFolder(const std::string& location, const std::string& fonts,
+                     platform::FileHandle& folder, std::string* finalPath) {
+  constexpr const char* kWhat = "no font copied to ";
+  platform::FileHandle host;
+  platform::HandleFacts hostFacts, facts;
+  const std::uint32_t attributes = platform::ReadAttributes(fonts.c_str());
+  if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint))
+    return NotCopied(kWhat, fonts, "the folder is a link");
+  if (!host.OpenFolder(location.c_str()) || !host.Facts(&hostFacts) ||
+      !folder.OpenFolder(fonts.c_str()) || !folder.Facts(&facts))
+    return NotCopied(kWhat, fonts, LastErrorText());
+  if (!platform::SamePath(facts.finalPath, hostFacts.finalPath + "\\" + kFontsFolder))
+    return NotCopied(kWhat, fonts, "the folder lies at " + facts.finalPath);
+  *finalPath = facts.finalPath;
+  return true;
+}
+
+// Writes one font into the held Fonts folder, by a handle that must have
+// the font's own name in that folder open (no link, one name).
+bool CopyFont(const platform::FileHandle& font, const std::string& from, const std::string& to,
+              const std::string& expected) {
+  constexpr const char* kWhat = "font not copied ";
+  const std::string copy = from + " -> " + to;
+  platform::FileHandle target;
+  bool created = false;
+  platform::HandleFacts facts;
+  if (!target.OpenToWrite(to.c_str(), &created) || !target.Facts(&facts))
+    return NotCopied(kWhat, copy, LastErrorText());
+  if (!platform::SamePath(facts.finalPath, expected) ||
+      (facts.attributes & platform::kAttrReparsePoint) || facts.links != 1) {
+    if (created) target.DeleteNow();
+    return NotCopied(kWhat, copy, "the name leads to " + facts.finalPath + ", a file of " +
+                                      std::to_string(facts.links) + " name(s)");
+  }
+  if (!target.CopyFrom(font)) return NotCopied(kWhat, copy, LastErrorText());
+  platform::Log("font copied " + copy);
+  return true;
+}
+
+}  // namespace
+
+void InstallFonts(CHostRegistry& hosts, CInstallSession& session, const OpenedPackage* package,
+                  bool f2021, bool f2022, bool f2023, bool f2024, bool f2025, bool f2026,
+                  bool f2027) {
   const bool flags[kHostYearCount] = {f2021, f2022, f2023, f2024, f2025, f2026, f2027};
   for (int i = 0; i < kHostYearCount; ++i) {
     if (!flags[i]) continue;
     const StringList& locations = hosts.m_locations[i];
-    for (std::size_t j = 0; j < locations.Count(); ++j) CopyFontsToHost(locations.At(j), session);
+    for (std::size_t j = 0; j < locations.Count(); ++j)
+      CopyFontsToHost(locations.At(j), session, package);
   }
 }
 
 void InstallFonts(CHostRegistry& hosts, platform::WindowHandle owner, bool f2021, bool f2022,
                   bool f2023, bool f2024, bool f2025, bool f2026, bool f2027) {
   CDialogSession session(owner);
-  InstallFonts(hosts, session, f2021, f2022, f2023, f2024, f2025, f2026, f2027);
+  InstallFonts(hosts, session, nullptr, f2021, f2022, f2023, f2024, f2025, f2026, f2027);
 }
 
-void CopyFontsToHost(const std::string& location, CInstallSession& session) {
-  std::string source;
-  // On failure the message has been given; copying from an unset source
+void CopyFontsToHost(const std::string& location, CInstallSession& session,
+                     const OpenedPackage* package) {
+  // Without the package no font is copied: a copy from an unset source
   // would take the fonts from the root of the current drive.
-  if (!GetPackageSource(source, session)) {
-    platform::Log("no font copied to " + location + ": the package source was not found");
-    session.MarkPartial();
-    return;
+  OpenedPackage own;
+  std::string source;
+  if (!package || !package->fontsOpened) {
+    if (!GetPackageSource(source, session) || !OpenPackageFonts(own, source, session)) {
+      platform::Log({"no font copied to ", location, ": the package source was not found"});
+      session.MarkPartial();
+      return;
+    }
+    package = &own;
   }
   PathBuffer fonts;
   if (!ComposePath(fonts, {location, "\\", kFontsFolder})) {
-    platform::Log("no font copied to " + location + ": its Fonts folder would pass 259 bytes");
+    platform::Log({"no font copied to ", location, ": its Fonts folder would pass 259 bytes"});
     session.MarkPartial();
     return;
   }
-  for (const char* font : kFontFiles) {
-    const std::string from = source + "\\" + font;
-    const std::string to = std::string(fonts) + "\\" + font;
-    if (CopyOneFileLogged("font", from, to))
-      NoteFont(to);
-    else
+  platform::FileHandle folder;
+  std::string finalFonts;
+  if (!OpenFontsFolder(location, fonts, folder, &finalFonts)) {
+    session.MarkPartial();
+    return;
+  }
+  for (int i = 0; i < 2; ++i) {
+    const std::string from = package->files.path + "\\" + kFontFiles[i];
+    const std::string to = std::string(fonts) + "\\" + kFontFiles[i];
+    if (!package->fonts[i].IsOpen()) {
+      platform::Log({"font not copied ", from, " -> ", to, ": not in the package, or in use"});
       session.MarkPartial();
+    } else if (CopyFont(package->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) {
+      NoteFont(to);
+    } else {
+      session.MarkPartial();
+    }
   }
 }
 
 void CopyFontsToHost(const std::string& location, platform::WindowHandle owner) {
   CDialogSession session(owner);
-  CopyFontsToHost(location, session);
+  CopyFontsToHost(location, session, nullptr);
 }

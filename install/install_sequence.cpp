@@ -115,8 +115,8 @@ bool RunInstall(CInstallSite& site, const std::string& installFolder,
                   f[6] != 0);
   SaveRecord(book, "the loader keys");
   bar.StepIt();
-  InstallFonts(g_hostRegistry, site.Session(), f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0,
-               f[4] != 0, f[5] != 0, f[6] != 0);
+  InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0, f[2] != 0,
+               f[3] != 0, f[4] != 0, f[5] != 0, f[6] != 0);
   if (!SaveRecord(book, "the fonts")) site.Session().MarkPartial();
   if (!book.UninstallerCopied()) {
     platform::Log("uninstaller not copied into " + installFolder);
@@ -251,7 +251,10 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   const bool ran = RunInstall(site, installPath, yearSelected, book);
   KeepFromRestartDeletes(chosen, installPath, book.Current());
   if (!ran) return session.StopCode();
-  if (book.WriteEntry(g_versionNumber)) {
+  // No Apps & Features entry without the uninstaller it would start.
+  if (!book.UninstallerCopied()) {
+    platform::Log("Apps & Features entry not written: there is no uninstaller");
+  } else if (book.WriteEntry(g_versionNumber)) {
     platform::Log("Apps & Features entry written: HKLM\\" + std::string(kUninstallKeyParent) +
                   "\\" + kUninstallKeyName);
   } else {

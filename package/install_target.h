@@ -6,6 +6,7 @@
 
 #include "package/install_paths.h"
 #include "package/install_session.h"
+#include "package/opened_package.h"
 #include "platform/codepage.h"
 #include "platform/ui.h"
 
@@ -33,6 +34,9 @@ class CInstallTarget {
   std::string m_folder;                // without trailing "\"
   platform::ProgressBar* m_progress;  // not owned
   CInstallSession* m_session;          // not owned
+  // What CopyPackageFiles opened of the package, for the library copy and
+  // the fonts that follow.
+  OpenedPackage m_package;
 
  private:
   void DropSeparator() {

@@ -51,57 +51,126 @@ const char* ExclusionReason(const std::string& name) {
   return nullptr;
 }
 
-// Visits the listing of `folder` (pattern: folder\*.*) one entry at a time,
-// stepping the bar before every fetch, for at most `limit` entries. Pure
-// folder entries are passed over (and logged). `visit` returns false to
-// stop at once; then so does this.
-template <class Visit>
-bool VisitListing(const std::string& folder, const char* pattern, int limit,
-                  platform::ProgressBar& bar, Visit visit) {
+// Lists `folder` (pattern: folder\*.*) into `into`, every entry, "." and
+// ".." included, and marks the ones to copy (`filtered`: the package's name
+// rules apply). `ended`: fewer entries than `limit`.
+void ReadListing(const char* pattern, int limit, PackageFolder& into, bool filtered) {
   platform::FindEntry entry;
   platform::FileFinder finder;
+  into.entries.clear();
   if (!finder.First(pattern, &entry)) {
-    platform::Log("nothing to copy: " + folder + " cannot be listed (" +
-                  platform::DescribeError(platform::LastError()) + ")");
-    return true;
+    platform::Log({"nothing to copy: ", into.path, " cannot be listed (",
+                   platform::DescribeError(platform::LastError()), ")"});
+    return;
   }
-  // `counter`: the entries fetched so far, "." and ".." and skipped folders
-  // included. The first comes from First, so Next is called only from the
-  // second round on; the bar steps once more for the fetch that ends the
-  // listing.
-  for (int counter = 0;;) {
-    bar.StepIt();
-    if (counter != 0 && !finder.Next(&entry)) break;
-    if (IsDotEntry(entry.name)) {
-    } else if (entry.attributes == platform::kAttrDirectory) {
-      // Exactly the folder bit, no other: a folder with any further
-      // attribute (read-only, hidden, ...) is handed to `visit` like a file;
-      // unless the filter excludes it, its copy fails into the prompt.
-      platform::Log("skipped " + folder + "\\" + entry.name + ": a folder");
-    } else if (!visit(entry)) {
-      return false;
-    }
-    if (++counter > limit - 1) {
-      platform::Log("the first " + std::to_string(limit) + " entries of " + folder +
-                    " examined; no further entry is looked at");
-      break;
-    }
+  for (bool more = true; more; more = finder.Next(&entry)) {
+    into.entries.emplace_back();
+    PackageEntry& e = into.entries.back();
+    e.name = entry.name;
+    e.attributes = entry.attributes;
+    // Exactly the folder bit, no other: a folder with any further attribute
+    // (read-only, hidden, ...) is taken like a file and fails its copy.
+    e.copied = !IsDotEntry(entry.name) && entry.attributes != platform::kAttrDirectory &&
+               !(filtered && ExclusionReason(e.name));
+  }
+  into.ended = static_cast<int>(into.entries.size()) < limit;
+}
+
+// True when the handle has the package's own plain file open; otherwise
+// `reason` says why not.
+bool IsPackageFile(const platform::FileHandle& file, const std::string& folderFinal,
+                   const std::string& name, std::string* reason) {
+  platform::HandleFacts facts;
+  if (!file.Facts(&facts)) {
+    *reason = "it cannot be examined (" + platform::DescribeError(platform::LastError()) + ")";
+    return false;
+  }
+  if (facts.attributes & platform::kAttrReparsePoint)
+    *reason = "it is a link";
+  else if (!platform::SamePath(facts.finalPath, folderFinal + "\\" + name))
+    *reason = "it lies outside the package folder, at " + facts.finalPath;
+  else if (facts.links != 1)
+    *reason = "it has " + std::to_string(facts.links) + " names";
+  else
+    return true;
+  return false;
+}
+
+enum OpenResult { kOpened, kNotOpened, kNotUsable };
+
+// Opens a file of a package folder and checks it. kNotOpened (LastError()
+// set) when it cannot be opened; kNotUsable, logged, when what was opened is
+// not the package's own file.
+OpenResult OpenPackageFile(const std::string& folder, const std::string& folderFinal,
+                           const std::string& name, platform::FileHandle& file) {
+  const std::string path = folder + "\\" + name;
+  if (!file.OpenToRead(path.c_str())) return kNotOpened;
+  std::string reason;
+  if (IsPackageFile(file, folderFinal, name, &reason)) return kOpened;
+  file.Close();
+  platform::Log({"package entry not usable: ", path, ": ", reason});
+  return kNotUsable;
+}
+
+// Opens a listed folder of the package (the package folder itself, or the
+// library below it, which must lie where its name says).
+bool OpenPackageFolder(PackageFolder& folder, const std::string& path, const char* expectedFinal) {
+  folder.path = path;
+  platform::HandleFacts facts;
+  if (!folder.handle.OpenFolder(path.c_str()) || !folder.handle.Facts(&facts)) {
+    platform::Log({"package folder not usable: ", path, ": ",
+                   platform::DescribeError(platform::LastError())});
+    return false;
+  }
+  folder.finalPath = facts.finalPath;
+  if (expectedFinal && !platform::SamePath(facts.finalPath, expectedFinal)) {
+    platform::Log({"package entry not usable: ", path, ": it lies at ", facts.finalPath});
+    return false;
   }
   return true;
 }
 
-// The entries a listing of the folder gives, "." and ".." included (0 when
-// it cannot be started). The first whose name has no GBK form (or one too
-// long for the find record) goes into `unnamed` while that is empty.
-int CountEntries(const std::string& folder, std::string* unnamed) {
-  platform::FindEntry entry;
-  platform::FileFinder finder;
-  int count = 0;
-  for (bool more = finder.First((folder + "\\*.*").c_str(), &entry); more; more = finder.Next(&entry)) {
-    ++count;
-    if (unnamed->empty() && platform::HoldsUnnamedChar(entry.name)) *unnamed = folder + "\\" + entry.name;
+// Opens every listed entry to copy; false when one is not usable.
+bool OpenListed(PackageFolder& folder) {
+  for (PackageEntry& e : folder.entries)
+    if (e.copied && OpenPackageFile(folder.path, folder.finalPath, e.name, e.file) == kNotUsable)
+      return false;
+  return true;
+}
+
+bool Unusable(CInstallSession& session) { return session.Stop(kExitPackageUnusable); }
+
+// Steps the bar once per listed entry and once more for a listing that
+// ended before its limit, as a listing visited entry by entry would; gives
+// each entry to `visit`, which returns false to stop at once.
+template <class Visit>
+bool VisitListed(PackageFolder& folder, int limit, platform::ProgressBar& bar, Visit visit) {
+  if (folder.entries.empty()) return true;  // a listing that could not start
+  for (PackageEntry& e : folder.entries) {
+    bar.StepIt();
+    if (IsDotEntry(e.name.c_str())) continue;
+    if (e.attributes == platform::kAttrDirectory) {
+      platform::Log({"skipped ", folder.path, "\\", e.name, ": a folder"});
+    } else if (!visit(e)) {
+      return false;
+    }
   }
-  return count;
+  if (folder.ended)
+    bar.StepIt();
+  else
+    platform::Log({"the first ", std::to_string(limit), " entries of ", folder.path,
+                   " examined; no further entry is looked at"});
+  return true;
+}
+
+// Copies one listed entry to `to`, opening it again first when it could not
+// be opened before. kNotUsable when what it opens now is not the package's.
+OpenResult CopyEntry(const PackageFolder& folder, PackageEntry& e, const std::string& to) {
+  if (!e.file.IsOpen()) {
+    const OpenResult opened = OpenPackageFile(folder.path, folder.finalPath, e.name, e.file);
+    if (opened != kOpened) return opened;
+  }
+  return CopyFromHandle(e.file, to) ? kOpened : kNotOpened;
 }
 
 }  // namespace
@@ -118,21 +187,6 @@ void ClearReadOnly(const std::string& path) {
   if (attributes == platform::kInvalidAttributes) return;
   if (attributes & platform::kAttrReadOnly)
     platform::WriteAttributes(path.c_str(), attributes & ~static_cast<std::uint32_t>(platform::kAttrReadOnly));
-}
-
-bool CopyOneFileLogged(const std::string& what, const std::string& from, const std::string& to) {
-  const std::string copy = from + " -> " + to;
-  if (platform::CopyOneFile(from.c_str(), to.c_str(), false)) {
-    platform::Log(what + " copied " + copy);
-    return true;
-  }
-  platform::Log(what + " not copied " + copy + ": " +
-                platform::DescribeError(platform::LastError()));
-  return false;
-}
-
-bool RemoveZoneIdentifier(const std::string& path) {
-  return platform::RemoveFile((path + ":Zone.Identifier").c_str());
 }
 
 bool GetPackageSource(std::string& source, CInstallSession& session) {
@@ -152,8 +206,8 @@ bool GetPackageSource(std::string& source, CInstallSession& session) {
     source = folder;
     return true;
   }
-  platform::Log("package source not found: neither the folder " + folder + "\\" + kDataFolder +
-                " nor the file " + folder + "\\" + kFlatLayoutMarker);
+  platform::Log({"package source not found: neither the folder ", folder, "\\", kDataFolder,
+                 " nor the file ", folder, "\\", kFlatLayoutMarker});
   session.Tell(kMissingPackageText, kSetupCaption);
   return false;
 }
@@ -163,60 +217,112 @@ bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
   return GetPackageSource(source, session);
 }
 
-bool CopyPackageFiles(CInstallTarget& target) {
-  CInstallSession& session = target.Session();
-  std::string source;
-  if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
-  platform::Log("package source: " + source);
-  PathBuffer targetFolder, pattern;
-  if (!ComposePath(targetFolder, {target.m_folder})) {
-    platform::Log("install folder too long: " + target.m_folder);
-    session.Tell(kInstallPathTooLongText, kSetupCaption);
-    return session.Stop(kExitBadPath);
+OpenedPackage::OpenedPackage() = default;
+OpenedPackage::~OpenedPackage() = default;
+
+bool CopyFromHandle(const platform::FileHandle& source, const std::string& to) {
+  platform::FileHandle target;
+  return target.OpenToWrite(to.c_str()) && target.CopyFrom(source);
+}
+
+bool OpenPackageFonts(OpenedPackage& package, const std::string& source,
+                      CInstallSession& session) {
+  if (package.fontsOpened) return true;
+  if (package.files.finalPath.empty() && !OpenPackageFolder(package.files, source, nullptr))
+    return Unusable(session);
+  for (int i = 0; i < 2; ++i) {
+    if (ProbePath(source + "\\" + kFontFiles[i]) == kPathNone) continue;
+    if (OpenPackageFile(source, package.files.finalPath, kFontFiles[i], package.fonts[i]) ==
+        kNotUsable)
+      return Unusable(session);
   }
-  // The library copy that follows lists a deeper folder of the same source:
-  // refuse a source too deep for either listing before anything is copied,
-  // rather than install the package without its library.
+  package.fontsOpened = true;
+  return true;
+}
+
+bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSession& session) {
+  if (package.listed) return true;
+  PathBuffer pattern;
+  // The library copy lists a deeper folder of the same source: refuse a
+  // source too deep for either listing before anything is copied, rather
+  // than install the package without its library.
   if (!ComposePath(pattern, {source, "\\*.*"}) || source.size() > kMaxLibrarySource) {
     platform::Log("package source too deep to be listed: " + source);
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
+  }
+  if (!OpenPackageFolder(package.files, source, nullptr)) return Unusable(session);
+  ReadListing(pattern, kPackageEntryLimit, package.files, true);
+  const std::string library = source + "\\" + kLibraryFolder;
+  PathBuffer libraryPattern;
+  package.library.path = library;
+  if (ProbePath(library) == kPathFolder && ComposePath(libraryPattern, {library, "\\*.*"})) {
+    if (!OpenPackageFolder(package.library, library,
+                           (package.files.finalPath + "\\" + kLibraryFolder).c_str()))
+      return Unusable(session);
+    ReadListing(libraryPattern, kLibraryEntryLimit, package.library, false);
+  } else {
+    platform::Log({"nothing to copy: ", library, " cannot be listed"});
   }
   // More entries than the copies look at: not the package this installer
   // was made for (or a flat layout unpacked into a crowded folder). Counted
   // first, so that such a package is never installed in part. A package or
   // library file that no GBK name can give cannot be copied under its name:
   // refused the same way, before anything of it is copied.
-  std::string unnamed;
-  const int entries = CountEntries(source, &unnamed);
-  const int libraryEntries = CountEntries(source + "\\" + kLibraryFolder, &unnamed);
-  if (!unnamed.empty()) {
-    platform::Log("package entry without a GBK name: " + unnamed);
-    return session.Stop(kExitPackageUnusable);
+  for (const PackageFolder* folder : {&package.files, &package.library}) {
+    for (const PackageEntry& e : folder->entries) {
+      if (!platform::HoldsUnnamedChar(e.name)) continue;
+      platform::Log({"package entry without a GBK name: ", folder->path, "\\", e.name});
+      return Unusable(session);
+    }
   }
+  const std::size_t entries = package.files.entries.size();
+  const std::size_t libraryEntries = package.library.entries.size();
   if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
-    platform::Log("package not usable: " + std::to_string(entries) + " entries in " + source +
-                  " (at most " + std::to_string(kPackageEntryLimit) + "), " +
-                  std::to_string(libraryEntries) + " in its library (at most " +
-                  std::to_string(kLibraryEntryLimit) + ")");
-    return session.Stop(kExitPackageUnusable);
+    platform::Log({"package not usable: ", std::to_string(entries), " entries in ", source,
+                   " (at most ", std::to_string(kPackageEntryLimit), "), ",
+                   std::to_string(libraryEntries), " in its library (at most ",
+                   std::to_string(kLibraryEntryLimit), ")"});
+    return Unusable(session);
   }
+  if (!OpenListed(package.files) || !OpenListed(package.library) ||
+      !OpenPackageFonts(package, source, session))
+    return Unusable(session);
+  package.listed = true;
+  return true;
+}
+
+bool CopyPackageFiles(CInstallTarget& target) {
+  CInstallSession& session = target.Session();
+  std::string source;
+  if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
+  platform::Log("package source: " + source);
+  PathBuffer targetFolder;
+  if (!ComposePath(targetFolder, {target.m_folder})) {
+    platform::Log("install folder too long: " + target.m_folder);
+    session.Tell(kInstallPathTooLongText, kSetupCaption);
+    return session.Stop(kExitBadPath);
+  }
+  // Every file is opened and checked before the first is copied.
+  OpenedPackage& package = target.m_package;
+  if (!OpenPackage(package, source, session)) return false;
   if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
-  return VisitListing(source, pattern, kPackageEntryLimit, *target.m_progress,
-                      [&](const platform::FindEntry& entry) {
-    const std::string name = entry.name;
-    const std::string from = source + "\\" + name;
-    if (const char* why = ExclusionReason(name)) {
-      platform::Log("skipped " + from + ": " + why);
+  return VisitListed(package.files, kPackageEntryLimit, *target.m_progress, [&](PackageEntry& e) {
+    const std::string from = source + "\\" + e.name;
+    if (!e.copied) {
+      platform::Log({"skipped ", from, ": ", ExclusionReason(e.name)});
       return true;
     }
-    const std::string to = std::string(targetFolder) + "\\" + name;
-    ClearReadOnly(from);
-    RemoveZoneIdentifier(from);
+    const std::string to = std::string(targetFolder) + "\\" + e.name;
+    // The package itself is never changed: the target loses the read-only
+    // attribute, and the copy takes the data alone (no zone mark).
     ClearReadOnly(to);
-    for (int failures = 1; !platform::CopyOneFile(from.c_str(), to.c_str(), false); ++failures) {
-      platform::Log("copy failed (" + std::to_string(failures) + "): " + from + " -> " + to + ": " +
-                    platform::DescribeError(platform::LastError()));
+    for (int failures = 1;; ++failures) {
+      const OpenResult copied = CopyEntry(package.files, e, to);
+      if (copied == kNotUsable) return Unusable(session);
+      if (copied == kOpened) break;
+      platform::Log({"copy failed (", std::to_string(failures), "): ", from, " -> ", to, ": ",
+                     platform::DescribeError(platform::LastError())});
       const int answer = session.AskCopyFailed(CopyFailedText(to).c_str(), kSetupCaption, failures);
       platform::Log(std::string("answer: ") + AnswerName(answer));
       if (answer == platform::kIdAbort) return session.Stop(kExitCopyStopped);
@@ -226,7 +332,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
         return true;
       }
     }
-    platform::Log("copied " + from + " -> " + to);
+    platform::Log({"copied ", from, " -> ", to});
     NoteFile(to);
     ClearReadOnly(to);
     return true;
@@ -234,30 +340,36 @@ bool CopyPackageFiles(CInstallTarget& target) {
 }
 
 void CopyExtensionLibrary(CInstallTarget& target) {
+  OpenedPackage& package = target.m_package;
+  CInstallSession& session = target.Session();
   std::string source;
-  if (!GetPackageSource(source, target.Session())) {
-    target.Session().MarkPartial();
+  if (!package.listed &&
+      (!GetPackageSource(source, session) || !OpenPackage(package, source, session))) {
+    session.MarkPartial();
     return;
   }
-  const std::string librarySource = source + "\\" + kLibraryFolder;
-  PathBuffer libraryTarget, pattern;
-  if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder}) ||
-      !ComposePath(pattern, {librarySource, "\\*.*"})) {
+  PathBuffer libraryTarget;
+  if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder})) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
-    target.Session().MarkPartial();
+    session.MarkPartial();
     return;
   }
   if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
-  VisitListing(librarySource, pattern, kLibraryEntryLimit, *target.m_progress,
-               [&](const platform::FindEntry& entry) {
-    const std::string from = librarySource + "\\" + entry.name;
-    const std::string to = std::string(libraryTarget) + "\\" + entry.name;
-    ClearReadOnly(from);
+  VisitListed(package.library, kLibraryEntryLimit, *target.m_progress, [&](PackageEntry& e) {
+    const std::string from = package.library.path + "\\" + e.name;
+    const std::string to = std::string(libraryTarget) + "\\" + e.name;
     ClearReadOnly(to);
-    if (CopyOneFileLogged("library file", from, to))
+    // A file that could not be opened before and is no longer the
+    // package's own is not copied; the hosts are changed after this all
+    // the same, so the install goes on, in part.
+    if (CopyEntry(package.library, e, to) == kOpened) {
+      platform::Log({"library file copied ", from, " -> ", to});
       NoteLibraryFile(to);
-    else
-      target.Session().MarkPartial();
+    } else {
+      platform::Log({"library file not copied ", from, " -> ", to, ": ",
+                     platform::DescribeError(platform::LastError())});
+      session.MarkPartial();
+    }
     ClearReadOnly(to);
     return true;
   });

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "package/install_target.h"
+#include "package/opened_package.h"
+#include "platform/files.h"
 #include "platform/ui.h"
 
 // What ProbePath finds at a path.
@@ -22,18 +24,21 @@ bool GetPackageSource(std::string& source, CInstallSession& session);
 // dialog).
 bool GetPackageSource(std::string& source, platform::WindowHandle owner);
 
-// Copies the package's top-level files into the target folder, asking the
-// target's session Abort/Retry/Ignore for every copy that fails. False when
-// the package was not found or its paths do not fit (the session stops with
-// kExitNoPackage; kExitBadPath for a target folder too long), or when the
-// answer was Abort (kExitCopyStopped), or when a package or library file has
-// no GBK name (kExitPackageUnusable, before anything is copied). Every entry
-// goes into the log.
+// Opens the whole package (OpenPackage, into the target's m_package), then
+// copies its top-level files from those handles into the target folder,
+// asking the target's session Abort/Retry/Ignore for every copy that fails.
+// The package itself is never changed. False when the package was not found
+// or its paths do not fit (the session stops with kExitNoPackage;
+// kExitBadPath for a target folder too long), when it is not usable
+// (kExitPackageUnusable, before anything is copied: an entry that is not
+// the package's own plain file, a package or library file without a GBK
+// name, more entries than the copies look at), or when the answer was Abort
+// (kExitCopyStopped). Every entry goes into the log.
 bool CopyPackageFiles(CInstallTarget& target);
 
-// Copies the top-level files of the extension drawing library into the
-// folder of the same name in the target folder; failures are silent (for the
-// person; the log records them).
+// Copies the top-level files of the extension drawing library, from the
+// handles CopyPackageFiles opened, into the folder of the same name in the
+// target folder; failures are silent (for the person; the log records them).
 void CopyExtensionLibrary(CInstallTarget& target);
 
 // A listing of the path itself: none, a file, or a folder.
@@ -42,12 +47,21 @@ PathKind ProbePath(const std::string& path);
 // Clears the read-only attribute when it is set.
 void ClearReadOnly(const std::string& path);
 
-// CopyFileA over an existing target, logged as "<what> copied <from> -> <to>"
-// or "<what> not copied <from> -> <to>: <error>"; true when copied.
-bool CopyOneFileLogged(const std::string& what, const std::string& from, const std::string& to);
+// Writes the opened source file's data to `to` (created, or an existing
+// file replaced; see platform::FileHandle::OpenToWrite): the one step by
+// which the install copies a file.
+bool CopyFromHandle(const platform::FileHandle& source, const std::string& to);
 
-// Deletes the file's ":Zone.Identifier" stream; true when it was deleted.
-bool RemoveZoneIdentifier(const std::string& path);
+// Opens the package folder `source` (from GetPackageSource), lists it and
+// its library as the copies will, and opens and checks every file they will
+// copy and both fonts, before anything is copied. False, with the session
+// stopped, for a source too deep to be listed (kExitNoPackage) or an entry
+// that is not the package's own plain file (kExitPackageUnusable, the entry
+// and why in the log). Does nothing once done.
+bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSession& session);
+// Only the package folder and the two fonts (the font deployment on its own).
+bool OpenPackageFonts(OpenedPackage& package, const std::string& source,
+                      CInstallSession& session);
 
 extern const char* const kMissingPackageText;
 // The package folder's path holds a character that GBK cannot hold.

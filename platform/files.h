@@ -108,6 +108,86 @@ std::string ExecutablePath();
 // GetCurrentDirectoryW.
 std::string CurrentFolder();
 
+// What an open handle tells of the entry it has open.
+struct HandleFacts {
+  // GetFinalPathNameByHandleW: the path the system reached, every link on
+  // the way resolved, without its "\\?\" ("\\?\UNC\" gives "\\").
+  std::string finalPath;
+  std::uint32_t attributes = 0;  // of the entry opened (kAttrReparsePoint: a link itself)
+  std::uint32_t links = 0;       // its number of names (nNumberOfLinks)
+};
+
+// GetLongPathNameW: the path with each short (8.3) name of an existing
+// entry in its long form, as a final path names it; the path itself where
+// the system cannot make it.
+std::string LongPath(const std::string& path);
+
+// True when `a` and `b` name the same path: ignoring case, a run of "\" read
+// as one, one trailing "\" ignored (character by character in the code page).
+bool SamePath(const std::string& a, const std::string& b);
+
+// One open file or folder (CreateFileW), for work that must reach the entry
+// that was checked, not whatever a path leads to by then. Closed by Close()
+// or by the destructor.
+class FileHandle {
+ public:
+  FileHandle() = default;
+  ~FileHandle() { Close(); }
+  FileHandle(FileHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  FileHandle& operator=(FileHandle&& other) noexcept;
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  // A file to read, the entry itself (FILE_FLAG_OPEN_REPARSE_POINT: a link
+  // is opened, not followed). Others may read it but neither write, rename
+  // nor delete it while it is open.
+  bool OpenToRead(const char* path);
+  // A folder, links followed, that nobody can rename or delete while it is
+  // open (no FILE_SHARE_DELETE).
+  bool OpenFolder(const char* path);
+  // A file or folder to delete, the entry itself (a link, not what it leads
+  // to), read as well (DELETE, GENERIC_READ, attributes).
+  bool OpenToDelete(const char* path);
+  // A file to write from its start: a new one (CREATE_NEW; `created` set),
+  // or else the existing entry itself (links not followed), which the first
+  // CopyFrom or Truncate cuts. Read-only or hidden, it is refused
+  // (ERROR_ACCESS_DENIED), as CopyFileA refuses it; nobody else may open it
+  // while it is open. Opened for deletion too (DeleteNow).
+  bool OpenToWrite(const char* path, bool* created = nullptr);
+
+  bool Facts(HandleFacts* facts) const;
+  // Replaces this file's content with `source`'s, read from its start, and
+  // takes its last-write time. Only the data: no stream, no zone mark.
+  bool CopyFrom(const FileHandle& source);
+  // Reads the whole file from its start; false past `limit` bytes.
+  bool ReadAll(std::size_t limit, std::string* data) const;
+  // Cuts the file to nothing at its start; Write then appends.
+  bool Truncate();
+  bool Write(std::string_view bytes);
+  // Deletes the entry through the handle (FileDispositionInfo), a read-only
+  // file too; a folder only when it is empty (ERROR_DIR_NOT_EMPTY).
+  bool DeleteNow();
+  void Close();
+  bool IsOpen() const { return handle_ != nullptr; }
+
+ private:
+  // Opens the running image's file into `image` and checks it (each
+  // platform's own; HoldRunningImage keeps it).
+  friend bool OpenRunningImage(FileHandle& image);
+  void* handle_ = nullptr;  // the file handle, or the simulated entry
+};
+
+// The file of the running image, opened when the program starts (before
+// any window) with read sharing only, so that nobody can write, rename or
+// delete it while the program runs, and checked to be the image that runs
+// (its headers and resource section equal what is mapped). False (the
+// reason in LastError()) when it cannot be opened so or is another file.
+bool HoldRunningImage();
+// Lets go of the image file (an uninstaller before it moves itself away).
+void ReleaseRunningImage();
+// Writes the held image to `to` (OpenToWrite); false when none is held.
+bool CopyRunningImage(const char* to);
+
 // A new file written from its start: what had the name is removed first
 // (DeleteFileW; a link goes, not what it leads to), then CreateFileW with
 // CREATE_NEW, so that the program never writes through a link or a further

@@ -5,6 +5,7 @@
 // Chinese names read right in any editor. While no log is open every call
 // does nothing, so an operation reports whether anyone keeps a log or not.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ bool LogIsOpen();
 // One event: the time, a blank, the text. Line breaks inside the text become
 // blanks, so that an event never takes more than one line.
 void Log(std::string_view event);
+// The same for an event in parts, joined as they come (one call site
+// instead of a chain of concatenations).
+void Log(std::initializer_list<std::string_view> parts);
 
 // "error 32: <the system's text>" for a Win32 error code.
 std::string DescribeError(std::uint32_t error);

@@ -23,6 +23,9 @@ void Pause(unsigned milliseconds);
 // GetLastError: the error code that the last failing platform call left.
 // The registry calls leave theirs here too (RegKey sets it on failure).
 std::uint32_t LastError();
+// SetLastError: what a platform operation that failed by its own check
+// leaves for LastError().
+void SetLastError(std::uint32_t error);
 
 // FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM) of a Win32 error code, in the
 // system's language and code page, without the trailing line break; empty

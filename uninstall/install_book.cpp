@@ -2,6 +2,8 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
+#include "platform/system.h"
 #include "uninstall/apps_entry.h"
 #include "uninstall/record_file.h"
 #include "uninstall/uninstaller.h"
@@ -19,13 +21,21 @@ CInstallBook::~CInstallBook() {
 }
 
 bool CInstallBook::Save() {
-  if (!uninstallerCopied_) {
+  if (!uninstallerCopied_ && !uninstallerFailed_) {
     const std::string self = platform::ExecutablePath();
     const std::string target = folder_ + "\\" + kUninstallerFile;
-    // Run from the install folder itself (a repair by its own uninstaller),
-    // the executable is already there.
-    uninstallerCopied_ = platform::EqualsIgnoreCase(self, target) ||
-                         platform::CopyOneFile(self.c_str(), target.c_str(), false);
+    // The uninstaller is the image that runs, from the file held since the
+    // start (whatever now lies where it was started from). Run from the
+    // install folder itself, the executable is already there.
+    uninstallerCopied_ = platform::SamePath(self, target) ||
+                         platform::CopyRunningImage(target.c_str());
+    if (uninstallerCopied_) {
+      platform::Log("uninstaller written: " + target);
+    } else {
+      uninstallerFailed_ = true;
+      platform::Log("uninstaller not written: " + target + ": " +
+                    platform::DescribeError(platform::LastError()));
+    }
   }
   InstallRecord merged = earlier_;
   merged.m_installFolder = folder_;

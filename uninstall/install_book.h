@@ -25,9 +25,9 @@ class CInstallBook {
   // A folder the install sequence created before the copies.
   void FolderCreated(const std::string& path) { current_.AddCreatedFolder(path); }
 
-  // Copies the running executable into the install folder as the
-  // uninstaller (once), then writes the merged record; false when the
-  // record could not be written.
+  // Copies the running image (the file held since the start) into the
+  // install folder as the uninstaller (tried once, logged), then writes the
+  // merged record; false when the record could not be written.
   bool Save();
   // Writes the Apps & Features entry for this install folder.
   bool WriteEntry(std::int32_t versionNumber);
@@ -40,4 +40,5 @@ class CInstallBook {
   InstallRecord earlier_;
   InstallRecord current_;
   bool uninstallerCopied_ = false;
+  bool uninstallerFailed_ = false;
 };

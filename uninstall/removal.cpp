@@ -18,7 +18,7 @@
 namespace {
 
 // The Win32 errors the removal tells apart.
-constexpr std::uint32_t kErrorSharingViolation = 32, kErrorFileExists = 80,
+constexpr std::uint32_t kErrorPathNotFound = 3, kErrorSharingViolation = 32, kErrorFileExists = 80,
                         kErrorAlreadyExists = 183;
 
 bool SameText(const std::string& a, const std::string& b) {
@@ -115,54 +115,97 @@ class Remover {
       RemoveFile(path, what);
   }
 
+  // A recorded font, by one handle: read, compared with its digest and
+  // deleted only when it is still the font this install wrote where it
+  // wrote it.
   void RemoveFont(const RecordedFont& font) {
-    std::string fonts = font.path.substr(0, platform::FindLastChar(font.path, '\\'));
+    const std::size_t cut = platform::FindLastChar(font.path, '\\');
+    const std::string fonts = font.path.substr(0, cut);
     for (const std::string& shared : sharedFonts_) {
       if (!SamePath(fonts, shared)) continue;
       Event("font kept, another install is registered with its host: " + font.path);
       return;
     }
+    if (IsLink(fonts)) {
+      LeftBehind("font kept, its Fonts folder is a link: " + font.path);
+      return;
+    }
+    // Where the font must lie: in the Fonts folder of its host location,
+    // wherever that location lies itself.
+    const std::size_t up = platform::FindLastChar(fonts, '\\');
+    platform::FileHandle location;
+    platform::HandleFacts facts;
+    const bool located = up != std::string::npos &&
+                         location.OpenFolder(fonts.substr(0, up).c_str()) && location.Facts(&facts);
+    platform::FileHandle file;
+    const std::string expected = located ? facts.finalPath + font.path.substr(up) : font.path;
+    if (!Open(file, font.path, "font", expected)) return;
     std::string content;
-    if (!platform::ReadWholeFile(font.path.c_str(), kFontSizeLimit, &content)) {
-      Event(platform::PathExists(font.path.c_str()) ? "font kept, it cannot be read: " + font.path
-                                                    : "font already gone: " + font.path);
+    if (!file.ReadAll(kFontSizeLimit, &content)) {
+      Event("font kept, it cannot be read: " + font.path);
       return;
     }
     if (Sha256Hex(content) != font.digest) {
       Event("font kept, its content was replaced: " + font.path);
       return;
     }
-    RemoveFile(font.path, "font");
+    Delete(file, font.path, "font", false);
   }
 
-  // Deletes a file; one that is in use is scheduled for deletion at restart.
-  void RemoveFile(const std::string& path, const char* what) {
-    const std::string kind = what;
-    const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
-    if (attributes == platform::kInvalidAttributes) {
-      Event(kind + " already gone: " + path);
-      return;
+  // Opens a recorded entry for its deletion and checks that the handle has
+  // that very entry open (`expected`: its final path). False, with the event
+  // given, when it is gone, a folder or elsewhere, or cannot be opened (in
+  // use: then moved aside or scheduled for the next restart).
+  bool Open(platform::FileHandle& file, const std::string& path, const std::string& kind,
+            const std::string& expected) {
+    if (!file.OpenToDelete(path.c_str())) {
+      const std::uint32_t error = platform::LastError();
+      if (error == platform::kErrorFileNotFound || error == kErrorPathNotFound)
+        Event(kind + " already gone: " + path);
+      else
+        InUse(path, kind, error);
+      return false;
     }
-    if (attributes & platform::kAttrDirectory) {
+    platform::HandleFacts facts;
+    if (!file.Facts(&facts) || !SamePath(facts.finalPath, expected)) {
+      LeftBehind(kind + " kept, its name leads to " + facts.finalPath + ": " + path);
+      return false;
+    }
+    if ((facts.attributes & platform::kAttrDirectory) &&
+        !(facts.attributes & platform::kAttrReparsePoint)) {
       Event(kind + " kept, it is a folder: " + path);
-      return;
+      return false;
     }
-    if (platform::RemoveFile(path.c_str())) {
-      Event(kind + " removed: " + path);
-      return;
-    }
-    std::uint32_t error = platform::LastError();
-    if (attributes & platform::kAttrReadOnly) {
-      if (platform::WriteAttributes(path.c_str(), attributes & ~std::uint32_t{platform::kAttrReadOnly}) &&
-          platform::RemoveFile(path.c_str())) {
-        Event(kind + " removed (it was read-only): " + path);
-        return;
-      }
-      error = platform::LastError();
-    }
-    // In use: moved aside into the temporary folder and deleted there at the
-    // next restart, so that nothing waits under the install's own names; a
-    // file that cannot move is deleted in place at the restart.
+    return true;
+  }
+
+  // Deletes a recorded file by handle, once the handle is seen to have that
+  // file open.
+  void RemoveFile(const std::string& path, const char* what) {
+    platform::FileHandle file;
+    if (!Open(file, path, what, platform::LongPath(path))) return;
+    platform::HandleFacts facts;
+    file.Facts(&facts);
+    Delete(file, path, what, (facts.attributes & platform::kAttrReadOnly) != 0);
+  }
+
+  // Deletes through the handle (a read-only file too); one the system will
+  // not delete now is in use.
+  void Delete(platform::FileHandle& file, const std::string& path, const std::string& kind,
+              bool readOnly) {
+    const bool deleted = file.DeleteNow();
+    const std::uint32_t error = platform::LastError();
+    file.Close();
+    if (deleted)
+      Event(kind + (readOnly ? " removed (it was read-only): " : " removed: ") + path);
+    else
+      InUse(path, kind, error);
+  }
+
+  // A file in use: moved aside into the temporary folder and deleted there at
+  // the next restart, so that nothing waits under the install's own names; a
+  // file that cannot move is deleted in place at the restart.
+  void InUse(const std::string& path, const std::string& kind, std::uint32_t error) {
     const bool inUse = error == kErrorSharingViolation || error == platform::kErrorAccessDenied;
     if (inUse) {
       const std::string aside = MoveAside(path, "Tarnwell-Removed-", ".tmp");
@@ -204,6 +247,8 @@ class Remover {
   // restart, so that its folder can go now. Where no rename works (the
   // temporary folder on another volume) it is deleted in place at restart.
   void MoveOutRunningImage(const std::string& path) {
+    // The file held since the start cannot be renamed while it is held.
+    platform::ReleaseRunningImage();
     const std::string aside = MoveAside(path, "Tarnwell-Uninstall-", ".exe");
     if (!aside.empty()) {
       Event("uninstaller moved to " + aside + ", deleted at the next restart");
@@ -228,10 +273,20 @@ class Remover {
     const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
     if (attributes == platform::kInvalidAttributes || !(attributes & platform::kAttrDirectory))
       return;
-    if (platform::RemoveFolder(path.c_str())) {
-      Event("folder removed: " + path);
-      return;
+    platform::FileHandle folder;
+    platform::HandleFacts facts;
+    if (folder.OpenToDelete(path.c_str()) && folder.Facts(&facts)) {
+      if (!SamePath(facts.finalPath, platform::LongPath(path))) {
+        LeftBehind("folder kept, its name leads to " + facts.finalPath + ": " + path);
+        return;
+      }
+      if (folder.DeleteNow()) {
+        folder.Close();
+        Event("folder removed: " + path);
+        return;
+      }
     }
+    folder.Close();
     bool onlyScheduled = true;
     platform::FindEntry entry;
     platform::FileFinder finder;

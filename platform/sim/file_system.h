@@ -10,7 +10,9 @@ namespace platform::sim {
 class FileSystem : public SimFiles {
  public:
   static FileSystem& Get();
-  using SimFiles::Drive, SimFiles::Follow, SimFiles::NewChild, SimFiles::Split, SimFiles::Walk;
+  using SimFiles::Drive, SimFiles::Follow, SimFiles::NewChild, SimFiles::PathOf, SimFiles::Split,
+      SimFiles::Walk;
+  const std::string* MappedImage() const { return mapped_ ? &mappedImage_ : nullptr; }
   void Record(std::string call) { log_.push_back(std::move(call)); }
   void AddPendingDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
   std::vector<std::string>& PendingDeleteList() { return pendingDeletes_; }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -22,7 +23,10 @@ SimFiles& SimFiles::Get() { return FileSystem::Get(); }
 SimFiles::SimFiles() { Reset(); }
 
 void SimFiles::Reset() {
+  ReleaseRunningImage();
   drives_.clear();
+  mappedImage_.clear();
+  mapped_ = false;
   AddDrive('C');
   exePath_ = "C:\\SetUp.exe";
   current_ = "C:\\";
@@ -128,6 +132,12 @@ FsNode* SimFiles::Find(const std::string& path) const {
   std::string stream;
   if (!Split(path, &names, &stream) || !stream.empty()) return nullptr;
   return Walk(names);
+}
+
+std::string SimFiles::PathOf(const FsNode* node) {
+  std::string path;
+  for (; node && node->parent; node = node->parent) path = "\\" + node->name + path;
+  return node ? node->name + (path.empty() ? "\\" : path) : std::string();
 }
 
 FsNode* SimFiles::NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes) {
@@ -414,7 +424,7 @@ bool RemoveFile(const char* path) {
   if (!stream.empty())
     return node->streams.erase(sim::UpperCase(stream)) != 0 || Fail(kErrorFileNotFound);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
-  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->Busy()) return Fail(kErrorSharingViolation);
   // The running image: its section allows no deletion.
   if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);
   sim::Detach(node, nullptr);
@@ -439,7 +449,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   if (target) {
     if (failIfExists) return Fail(kErrorFileExists);
     if (target->IsFolder()) return Fail(kErrorAccessDenied);
-    if (target->heldOpen) return Fail(kErrorSharingViolation);
+    if (target->Busy()) return Fail(kErrorSharingViolation);
     if (target->attributes & (kAttrReadOnly | kAttrHidden)) return Fail(kErrorAccessDenied);
   } else {
     FsNode* parent = sim::Parent(names, false);
@@ -496,7 +506,7 @@ bool MoveOneFile(const char* from, const char* to) {
   FsNode* source = fs.Walk(sourceNames);
   if (!source) return Fail(MissingError(sourceNames));
   if (!source->parent) return Fail(kErrorAccessDenied);
-  if (source->heldOpen) return Fail(kErrorSharingViolation);
+  if (source->Busy()) return Fail(kErrorSharingViolation);
   if (!PlainNames(fs, to, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   if (!sim::SameName(names[0], sourceNames[0])) return Fail(kErrorNotSameDevice);
   if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
@@ -648,6 +658,167 @@ bool OutputFile::Write(std::string_view bytes) {
 void OutputFile::Close() {
   delete static_cast<SimOutput*>(handle_);
   handle_ = nullptr;
+}
+
+void SetLastError(std::uint32_t error) { sim::SimSystem::Get().SetLastError(error); }
+
+std::string LongPath(const std::string& path) { return path; }  // no short names here
+
+// A simulated FileHandle: the final path of the entry it has open, found
+// again on every use (a path without links leads to the same entry), and
+// whether it holds the entry against writing, renaming and deleting.
+struct SimHandle {
+  std::string path;
+  bool counted;
+};
+
+namespace {
+constexpr std::uint32_t kErrorInvalidHandle = 6, kErrorFileInvalid = 1006;
+
+FsNode* Opened(void* handle) {
+  return handle ? FileSystem::Get().Find(static_cast<SimHandle*>(handle)->path) : nullptr;
+}
+
+void* NewHandle(FsNode* node, bool counted) {
+  node->handles += counted;
+  return new SimHandle{FileSystem::PathOf(node), counted};
+}
+
+// The entry a CreateFileW without following a final link would open
+// (null: LastError set); `names` its path's names.
+FsNode* EntryOf(const char* path, const char* how, std::vector<std::string>* names) {
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " " + how);
+  if (!PlainNames(fs, path, names) || names->size() < 2) return Fail(kErrorInvalidName), nullptr;
+  FsNode* node = fs.Walk(*names);
+  if (!node) Fail(MissingError(*names));
+  return node;
+}
+}  // namespace
+
+bool FileHandle::OpenToRead(const char* path) {
+  Close();
+  std::vector<std::string> names;
+  FsNode* node = EntryOf(path, "GENERIC_READ", &names);
+  if (!node) return false;
+  if (node->IsFolder() && node->linkTarget.empty()) return Fail(kErrorAccessDenied);
+  if (node->heldOpen || node->heldForDelete) return Fail(kErrorSharingViolation);
+  handle_ = NewHandle(node, true);
+  return true;
+}
+
+bool FileHandle::OpenFolder(const char* path) {
+  Close();
+  FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("CreateFileW ") + path + " FILE_FLAG_BACKUP_SEMANTICS");
+  FsNode* node = fs.Follow(fs.Find(path));
+  if (!node || !node->IsFolder()) return Fail(node ? kErrorDirectory : kErrorPathNotFound);
+  if (node->heldForDelete) return Fail(kErrorSharingViolation);  // no delete sharing
+  handle_ = NewHandle(node, true);
+  return true;
+}
+
+bool FileHandle::OpenToDelete(const char* path) {
+  Close();
+  std::vector<std::string> names;
+  FsNode* node = EntryOf(path, "DELETE", &names);
+  if (!node) return false;
+  // The current folder of a process is open without delete sharing.
+  if (node->Busy() || node == FileSystem::Get().Find(FileSystem::Get().CurrentFolder()))
+    return Fail(kErrorSharingViolation);
+  handle_ = NewHandle(node, false);
+  return true;
+}
+
+bool FileHandle::OpenToWrite(const char* path, bool* created) {
+  Close();
+  std::vector<std::string> names;
+  FsNode* node = EntryOf(path, "GENERIC_WRITE", &names);
+  if (created) *created = !node;
+  if (!node) {
+    FsNode* parent = names.size() < 2 ? nullptr : sim::Parent(names, false);
+    if (!parent) return Fail(kErrorPathNotFound);
+    node = FileSystem::Get().NewChild(parent, names.back(), kAttrArchive);
+  } else if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden))) {
+    return Fail(kErrorAccessDenied);
+  } else if (node->Busy()) {
+    return Fail(kErrorSharingViolation);
+  }
+  handle_ = NewHandle(node, true);
+  return true;
+}
+
+bool FileHandle::Facts(HandleFacts* facts) const {
+  const FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  facts->finalPath = FileSystem::PathOf(node);
+  facts->attributes = Reported(node->attributes);
+  facts->links = static_cast<std::uint32_t>(node->security.use_count());
+  return true;
+}
+
+bool FileHandle::CopyFrom(const FileHandle& source) {
+  FsNode* from = Opened(source.handle_);
+  FsNode* to = Opened(handle_);
+  if (!from || !to) return Fail(kErrorInvalidHandle);
+  FileSystem::Get().Record("CopyFromHandle " + FileSystem::PathOf(from) + " " +
+                           FileSystem::PathOf(to));
+  to->data = from->data;
+  to->streams.clear();
+  return true;
+}
+
+bool FileHandle::ReadAll(std::size_t limit, std::string* data) const {
+  const FsNode* node = Opened(handle_);
+  if (!node || node->data.size() > limit) return Fail(node ? kErrorFileTooLarge : kErrorInvalidHandle);
+  *data = node->data;
+  return true;
+}
+
+bool FileHandle::Truncate() {
+  FsNode* node = Opened(handle_);
+  if (node) node->data.clear();
+  return node || Fail(kErrorInvalidHandle);
+}
+
+bool FileHandle::Write(std::string_view bytes) {
+  FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  node->data.append(bytes.data(), bytes.size());
+  return true;
+}
+
+bool FileHandle::DeleteNow() {
+  FileSystem& fs = FileSystem::Get();
+  FsNode* node = Opened(handle_);
+  if (!node) return Fail(kErrorInvalidHandle);
+  fs.Record("SetFileInformationByHandle " + FileSystem::PathOf(node) + " FileDispositionInfo");
+  if (node->IsFolder() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
+  // The running image: its section allows no deletion.
+  if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);
+  sim::Detach(node, nullptr);
+  return true;
+}
+
+void FileHandle::Close() {
+  auto* handle = static_cast<SimHandle*>(handle_);
+  if (!handle) return;
+  FsNode* node = handle->counted ? Opened(handle) : nullptr;
+  if (node && node->handles > 0) --node->handles;
+  delete handle;
+  handle_ = nullptr;
+}
+
+bool OpenRunningImage(FileHandle& image) {
+  FileSystem& fs = FileSystem::Get();
+  image.Close();
+  FsNode* node = fs.Find(fs.ExecutablePath());
+  if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (const std::string* mapped = fs.MappedImage(); mapped && *mapped != node->data)
+    return Fail(kErrorFileInvalid);
+  image.handle_ = NewHandle(node, true);
+  return true;
 }
 
 }  // namespace platform

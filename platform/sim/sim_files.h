@@ -58,6 +58,9 @@ struct FsNode {
   // Another process holds it open for deletion or renaming (DELETE access):
   // an open that does not share deletion fails.
   bool heldForDelete = false;
+  int handles = 0;        // this program's FileHandles open on it (read sharing at most)
+  // Nobody may write, rename or delete it now.
+  bool Busy() const { return heldOpen || handles > 0; }
   FsNode* parent = nullptr;
   std::vector<std::unique_ptr<FsNode>> children;  // folders only, in creation order
   bool IsFolder() const { return (attributes & 0x10) != 0; }
@@ -99,6 +102,10 @@ class SimFiles {
   void Restart();
 
   void SetExecutablePath(std::string path) { exePath_ = std::move(path); }
+  // What the running image holds in memory; a file of other content at the
+  // executable's path fails HoldRunningImage (replaced before the start).
+  // Unset (by Reset): whatever the file holds.
+  void SetMappedImage(std::string data) { mappedImage_ = std::move(data); mapped_ = true; }
   const std::string& ExecutablePath() const { return exePath_; }
   void SetCurrentFolder(std::string path) { current_ = std::move(path); }
   const std::string& CurrentFolder() const { return current_; }
@@ -120,11 +127,16 @@ class SimFiles {
   // The entry a link leads to (the node itself when it is none); null for a
   // link to nothing or a loop.
   FsNode* Follow(FsNode* node) const;
+  // The path of an entry from its drive, as the names were created: the
+  // final path, with no link in it.
+  static std::string PathOf(const FsNode* node);
   // A new entry of a folder, with the descriptor it inherits.
   FsNode* NewChild(FsNode* folder, const std::string& name, std::uint32_t attributes);
 
   std::vector<std::unique_ptr<FsNode>> drives_;
   std::string exePath_;
+  std::string mappedImage_;
+  bool mapped_ = false;
   std::string current_;
   std::vector<std::string> pendingDeletes_;
   std::vector<std::string> log_;

@@ -74,6 +74,7 @@ std::string EnglishErrorText(std::uint32_t error) {
     case 145: return "The directory is not empty.";
     case 183: return "Cannot create a file when that file already exists.";
     case 267: return "The directory name is invalid.";
+    case 1921: return "The name of the file cannot be resolved by the system.";
     case 1018: return "Illegal operation attempted on a registry key that has been marked for deletion.";
     default: return "";
   }

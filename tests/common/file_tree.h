@@ -17,6 +17,13 @@ bool WriteFile(const std::string& path, const std::string& data, std::uint32_t a
 bool MakeFolders(const std::string& path);
 // A second name `path` of the existing file `existing` (CreateHardLinkA).
 bool MakeHardLink(const std::string& existing, const std::string& path);
+// A symbolic link `path` to the folder or file `target`: under Wine a Unix
+// link (what Wine shows of links; it makes no Windows link), natively a
+// Windows link. RemoveLink removes the link, not what it leads to (under
+// Wine DeleteFileA of a link to a file deletes that file), and so does
+// RemoveTree for a link to a folder.
+bool MakeLink(const std::string& path, const std::string& target, bool folder);
+bool RemoveLink(const std::string& path);
 // False when the file cannot be read.
 bool ReadFile(const std::string& path, std::string* data);
 // Removes the folder and everything below it, whatever their attributes;

@@ -18,6 +18,12 @@ bool MakeHardLink(const std::string& existing, const std::string& path) {
   return SimFiles::Get().AddHardLink(existing, path) != nullptr;
 }
 
+bool MakeLink(const std::string& path, const std::string& target, bool folder) {
+  return SimFiles::Get().AddLink(path, target, folder) != nullptr;
+}
+
+bool RemoveLink(const std::string& path) { return RemoveTree(path); }
+
 bool ReadFile(const std::string& path, std::string* data) {
   const platform::sim::FsNode* node = SimFiles::Get().Find(path);
   if (!node || node->IsFolder()) return false;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/file_tree.h"
+#include "common/win_process.h"
 #include "platform/codepage.h"
 #include "platform/win32/wide.h"
 
@@ -27,6 +28,25 @@ bool MakeFolders(const std::string& path) {
 
 bool MakeHardLink(const std::string& existing, const std::string& path) {
   return CreateHardLinkW(Wide(path).c_str(), Wide(existing).c_str(), nullptr) != 0;
+}
+
+bool MakeLink(const std::string& path, const std::string& target, bool) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unixTarget = unixName ? unixName(Wide(target).c_str()) : nullptr;
+  if (!unixTarget) return false;
+  const std::string name = path.substr(platform::FindLastChar(path, '\\') + 1);
+  const std::string line = std::string("ln -s ") + unixTarget + " " + name;
+  HeapFree(GetProcessHeap(), 0, unixTarget);
+  return RunUnix(ParentOf(path), line,
+                 [&] { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+bool RemoveLink(const std::string& path) {
+  const std::string name = path.substr(platform::FindLastChar(path, '\\') + 1);
+  return RunUnix(ParentOf(path), "rm " + name,
+                 [&] { return GetFileAttributesW(Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 bool WriteFile(const std::string& path, const std::string& data, std::uint32_t attributes) {
@@ -59,6 +79,7 @@ bool RemoveTree(const std::string& path) {
   if (a == INVALID_FILE_ATTRIBUTES) return true;
   SetFileAttributesW(Wide(path).c_str(), (a & FILE_ATTRIBUTE_DIRECTORY) ? FILE_ATTRIBUTE_DIRECTORY
                                                                   : FILE_ATTRIBUTE_NORMAL);
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveLink(path);
   if (!(a & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(Wide(path).c_str()) != 0;
   for (const std::string& name : ListNames(path)) RemoveTree(path + "\\" + name);
   return RemoveDirectoryW(Wide(path).c_str()) != 0;

@@ -113,9 +113,33 @@ inline void ExpectHostsUntouched() {
 // C:\Korvex\Tarnwell\Korvex2021.ZRX ("old") held open by another process,
 // SetUp.exe started from C:\nopkg, where no package lies, or the name of the
 // silent log taken by a link to kVictim ("keep"), which another user could
-// leave in a temporary folder that all may write; or a package of 150 entries.
-enum class Prepare { kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked, kCrowdedPackage };
+// leave in a temporary folder that all may write; or a package of 150
+// entries. The attacks on the package: its entry a.txt a symbolic link to
+// kVictim, or a second name of it; and on /LOG=: C:\logs a link to kVictim's
+// folder.
+enum class Prepare {
+  kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked, kCrowdedPackage,
+  kEntryLinkedOut, kEntrySecondName, kLogFolderLinked
+};
 inline const std::string kVictim = "C:\\victim\\keep.txt";
+inline const std::string kLinkedEntry = kPkg + "\\Data\\a.txt";
+inline const std::string kLinkedLogFolder = "C:\\logs";
+
+// Makes the attack of a row on the package or the log's folder (the same
+// on both sides; under Wine as Unix links).
+inline void PrepareAttack(Prepare prepare) {
+  if (prepare < Prepare::kEntryLinkedOut) return;
+  ASSERT_TRUE(WriteFile(kVictim, "keep"));
+  ASSERT_TRUE(RemoveTree(kLinkedEntry));
+  if (prepare == Prepare::kEntryLinkedOut) {
+    ASSERT_TRUE(MakeLink(kLinkedEntry, kVictim, false));
+  } else if (prepare == Prepare::kEntrySecondName) {
+    ASSERT_TRUE(MakeHardLink(kVictim, kLinkedEntry));
+  } else {
+    ASSERT_TRUE(WriteFile(kLinkedEntry, "a.txt"));
+    ASSERT_TRUE(MakeLink(kLinkedLogFolder, "C:\\victim", true));
+  }
+}
 
 struct SwitchRun {
   const char* name;
@@ -147,6 +171,7 @@ inline std::vector<SwitchRun> SwitchRuns() {
   const std::vector<std::string> beforeTheHeldModule = {"a.txt", "Korvex2021.ZRX", "Uninstall.dat",
                                                         "Uninstall.exe"};
   const std::vector<std::string> nothingCopied = {"Uninstall.dat", "Uninstall.exe"};
+  const std::vector<std::string> korvex = {"C:\\Korvex"};
   return {
       {"Default", "/S", Prepare::kNothing, 0, "C:\\Korvex\\Tarnwell", kInstalled, {2021, 2024, 2025},
        {"C:\\Korvex"}, "", "", {936, 932, 1252}},
@@ -169,6 +194,12 @@ inline std::vector<SwitchRun> SwitchRuns() {
       {"HostRunning", "/S", Prepare::kHostRunning, 6, "", {}, {}, {"C:\\Korvex"}, ""},
       {"LogNameTakenByALink", "/S /YEARS=2021", Prepare::kLogLinked, 0, "C:\\Korvex\\Tarnwell",
        kInstalled, {2021}, {"C:\\Korvex", "C:\\victim"}, ""},
+      {"PackageEntryLinkedOut", "/S", Prepare::kEntryLinkedOut, 9, "C:\\Korvex\\Tarnwell",
+       nothingCopied, {}, korvex, ""},
+      {"PackageEntryWithASecondName", "/S", Prepare::kEntrySecondName, 9, "C:\\Korvex\\Tarnwell",
+       nothingCopied, {}, korvex, ""},
+      {"LogThroughALinkedFolder", "/S /LOG=" + kLinkedLogFolder + "\\setup.log",
+       Prepare::kLogFolderLinked, 1, "", {}, {}, korvex, ""},
       {"MissingParent", "/S /D=C:\\NoSuch\\Deep", Prepare::kNothing, 7, "", {}, {}, {"C:\\NoSuch"}, ""},
       {"MissingDrive", "/S /D=E:\\Korvex", Prepare::kNothing, 7, "", {}, {}, {}, ""},
       {"Relative", "/S /D=relinst", Prepare::kNothing, 7, "", {}, {}, {"C:\\pkg\\relinst"}, ""},
@@ -255,10 +286,16 @@ inline void ExpectRun(const SwitchRun& c, const RunSeen& seen) {
   if (!log.empty()) {
     EXPECT_EQ(log.back().rfind("exit code " + std::to_string(c.exitCode) + ": ", 0), 0u) << log.back();
   }
-  if (c.prepare == Prepare::kLogLinked) {
+  if (c.prepare == Prepare::kLogLinked || c.prepare >= Prepare::kEntryLinkedOut) {
     std::string victim;
     EXPECT_TRUE(ReadFile(kVictim, &victim));
     EXPECT_EQ(victim, "keep") << "written through the link";
+    EXPECT_EQ(Tree("C:\\victim"), std::vector<std::string>{"keep.txt"}) << "written at the link's target";
+  }
+  if (c.prepare == Prepare::kEntryLinkedOut || c.prepare == Prepare::kEntrySecondName) {
+    const std::string why = "package entry not usable: " + kLinkedEntry + ": ";
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [&](const std::string& line) { return line.rfind(why, 0) == 0; }));
   }
   if (c.prepare == Prepare::kHeldModule) {
     // Five retries a second apart, then Abort.

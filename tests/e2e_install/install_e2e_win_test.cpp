@@ -173,4 +173,25 @@ TEST_F(InstallE2e, TooLongPathIsRefusedBeforeAnythingIsMade) {
   EXPECT_EQ(code, 2u);  // closed without installing
 }
 
+// While the dialog waits, somebody tries to put a program of theirs in the
+// place SetUp.exe was started from: the file is held since the start, so
+// it can be neither renamed nor written, and the uninstaller is the image
+// that runs.
+TEST_F(InstallE2e, UninstallerIsTheRunningImageWhateverLiesBesideIt) {
+  MayMake({"C:\\Korvex"});
+  Open();
+  const std::string exe = kPkg + "\\SetUp.exe", aside = kPkg + "\\SetUp-old.exe";
+  EXPECT_FALSE(MoveFileExA(exe.c_str(), aside.c_str(), 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  if (MoveFileExA(exe.c_str(), aside.c_str(), 0)) DeleteFileA(exe.c_str());
+  EXPECT_FALSE(CopyFileA(kHelper.c_str(), exe.c_str(), FALSE));
+  const Outcome o = PressAndFinish(IDIGNORE);
+  EXPECT_TRUE(o.done);
+  EXPECT_EQ(o.exitCode, 0u);
+  std::string original, uninstaller;
+  ASSERT_TRUE(ts::ReadFile(e2e::SetupExePath(), &original));
+  ASSERT_TRUE(ts::ReadFile("C:\\Korvex\\Tarnwell\\Uninstall.exe", &uninstaller));
+  EXPECT_TRUE(uninstaller == original) << uninstaller.size() << " bytes, not the image's " << original.size();
+}
+
 }  // namespace

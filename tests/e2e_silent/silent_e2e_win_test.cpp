@@ -100,9 +100,14 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   if (c.prepare == Prepare::kHostRunning) {
     RunHost();
   }
+  if (c.prepare >= Prepare::kEntryLinkedOut) MayMake({"C:\\victim", ts::kLinkedLogFolder});
+  ts::PrepareAttack(c.prepare);
   const RunSeen seen = RunWith(c.arguments, exe);
   Release();
   ts::ExpectRun(c, seen);
+  if (c.prepare == Prepare::kEntryLinkedOut) {
+    EXPECT_TRUE(ts::RemoveLink(ts::kLinkedEntry));
+  }
 }
 
 // The rows of the table for the code page of this run (tools/wine-run.sh).
@@ -149,6 +154,7 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
       "skipped " + data + "README: no \".\" in its name",
       "skipped " + data + "SetUp.exe: the setup program",
       "skipped " + data + u8"说明扩展绘图库.txt: its name holds \"扩展绘图库\"",
+      "uninstaller written: " + target + "Uninstall.exe",
       "install record written after the package copy",
       "library file copied " + data + lib + "\\l1.dat -> " + target + lib + "\\l1.dat",
       "library file copied " + data + lib + "\\l2.dat -> " + target + lib + "\\l2.dat",

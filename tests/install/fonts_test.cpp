@@ -76,4 +76,37 @@ TEST_P(Fonts, ReachEveryFontsFolder) {
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Fonts, testing::ValuesIn(kCases), CaseName());
 
+// What another user may have made of a host's Fonts folder: the folder a
+// link to theirs (true), or Korvex_EN.shx a second name of their file. Nothing
+// is written there; the other font still arrives where its name is its own.
+class FontAttacks : public testing_support::InstallFixture, public testing::WithParamInterface<bool> {};
+
+TEST_P(FontAttacks, WriteNothingThere) {
+  const bool folderLinked = GetParam();
+  WritePackage({{"Korvex_EN.shx"}, {"Korvex_HZ.shx"}});
+  const std::string other = root_ + "\\Other", fonts = root_ + "\\H1\\Fonts";
+  ASSERT_TRUE(testing_support::WriteFile(other + "\\keep.shx", "keep"));
+  ASSERT_TRUE(testing_support::MakeFolders(root_ + "\\H1"));
+  if (folderLinked) {
+    ASSERT_TRUE(testing_support::MakeLink(fonts, other, true));
+  } else {
+    ASSERT_TRUE(testing_support::MakeFolders(fonts));
+    ASSERT_TRUE(testing_support::MakeHardLink(other + "\\keep.shx", fonts + "\\Korvex_EN.shx"));
+  }
+  CHostRegistry hosts;
+  hosts.m_locations[HostYearIndex(2024)].Append(root_ + "\\H1");
+  InstallFonts(hosts, nullptr, false, false, false, true, false, false, false);
+  std::string kept;
+  EXPECT_TRUE(testing_support::ReadFile(other + "\\keep.shx", &kept));
+  EXPECT_EQ(kept, "keep");
+  EXPECT_EQ(testing_support::ListNames(other), std::vector<std::string>{"keep.shx"});
+  if (!folderLinked) {
+    EXPECT_EQ(testing_support::ListNames(fonts), (std::vector<std::string>{"Korvex_EN.shx", "Korvex_HZ.shx"}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, FontAttacks, testing::Bool(), [](const auto& row) {
+  return std::string(row.param ? "FontsFolderIsALink" : "FontNameIsASecondName");
+});
+
 }  // namespace

@@ -53,16 +53,17 @@ TEST_F(FontsSim, CopyOrderEnThenHzPerLocation) {
   hosts.m_locations[1].Append("C:\\A");
   hosts.m_locations[1].Append("C:\\B");
   hosts.m_locations[0].Append("C:\\Z");
+  for (const char* fonts : {"C:\\A\\Fonts", "C:\\B\\Fonts", "C:\\Z\\Fonts"}) SimFiles::Get().AddFolder(fonts);
   InstallFonts(hosts, nullptr, true, true, false, false, false, false, false);
   const std::string d = data_ + "\\";
-  EXPECT_EQ(Calls("CopyFileA"),
+  EXPECT_EQ(Calls("CopyFromHandle"),
             (std::vector<std::string>{
-                "CopyFileA " + d + "Korvex_EN.shx C:\\Z\\Fonts\\Korvex_EN.shx",
-                "CopyFileA " + d + "Korvex_HZ.shx C:\\Z\\Fonts\\Korvex_HZ.shx",
-                "CopyFileA " + d + "Korvex_EN.shx C:\\A\\Fonts\\Korvex_EN.shx",
-                "CopyFileA " + d + "Korvex_HZ.shx C:\\A\\Fonts\\Korvex_HZ.shx",
-                "CopyFileA " + d + "Korvex_EN.shx C:\\B\\Fonts\\Korvex_EN.shx",
-                "CopyFileA " + d + "Korvex_HZ.shx C:\\B\\Fonts\\Korvex_HZ.shx"}));
+                "CopyFromHandle " + d + "Korvex_EN.shx C:\\Z\\Fonts\\Korvex_EN.shx",
+                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\Z\\Fonts\\Korvex_HZ.shx",
+                "CopyFromHandle " + d + "Korvex_EN.shx C:\\A\\Fonts\\Korvex_EN.shx",
+                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\A\\Fonts\\Korvex_HZ.shx",
+                "CopyFromHandle " + d + "Korvex_EN.shx C:\\B\\Fonts\\Korvex_EN.shx",
+                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\B\\Fonts\\Korvex_HZ.shx"}));
   EXPECT_TRUE(Calls("CreateDirectoryA").empty());
 }
 

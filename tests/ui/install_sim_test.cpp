@@ -29,6 +29,7 @@
 #include "ui/folder_path.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
+#include "uninstall/apps_entry.h"
 
 using platform::sim::MessageBoxRecord;
 using platform::sim::SimFiles;
@@ -67,6 +68,7 @@ class InstallTest : public testing::Test {
     fs.AddDrive('E');
     fs.SetExecutablePath("C:\\pkg\\SetUp.exe");
     fs.AddFile("C:\\pkg\\SetUp.exe", "MZ SetUp");  // copied as the uninstaller
+    ASSERT_TRUE(platform::HoldRunningImage());        // as the program does at its start
     const std::string data = "C:\\pkg\\Data\\";
     for (const char* f : {"SetUp.exe", "Korvex2021.ZRX", "Korvex2025.ZRX", "Korvex_EN.shx",
                           "Korvex_HZ.shx", "README", "readme.txt"})
@@ -388,6 +390,29 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
                   "Illegal operation attempted on a registry key that has been marked for deletion."));
   EXPECT_TRUE(has("font not copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2025\\Fonts\\Korvex_HZ.shx: "
                   "error 5: Access is denied."));
+}
+
+// The default log's name held by another process (a temporary folder that
+// all may write): the log takes a name of its own beside it.
+TEST_F(InstallTest, DefaultLogHeldTakesANameBesideIt) {
+  SimFiles::Get().AddFile("C:\\Temp\\TarnwellSetup.log", "theirs");
+  SimFiles::Get().SetHeldOpen("C:\\Temp\\TarnwellSetup.log", true);
+  EXPECT_EQ(RunWith("/S"), 0);
+  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup-1.log").back(), "exit code 0: installed");
+  SimFiles::Get().SetHeldOpen("C:\\Temp\\TarnwellSetup.log", false);
+}
+
+// The image that runs differs from the file at its path (replaced before
+// the program could open it): no uninstaller, no Apps & Features entry, and
+// the install ends as installed in part.
+TEST_F(InstallTest, ImageReplacedBeforeTheStartGivesNoUninstaller) {
+  SimFiles::Get().SetMappedImage("MZ the image that runs");
+  EXPECT_EQ(RunWith("/S"), kExitPartial);
+  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.exe"));
+  EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.dat"));
+  EXPECT_FALSE(testing_support::KeyExists(std::string(kUninstallKeyParent) + "\\" + kUninstallKeyName));
+  const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
+  EXPECT_EQ(lines.at(2).rfind("the running image cannot be held", 0), 0u) << lines.at(2);
 }
 
 // Who held the folders on the way and the install folder before the install,

@@ -44,6 +44,7 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
     ASSERT_TRUE(ts::WriteFile(ts::kVictim, "keep"));
     ASSERT_TRUE(SimFiles::Get().AddLink(ts::SilentLogFile(), ts::kVictim, false));
   }
+  ts::PrepareAttack(c.prepare);
   if (c.prepare == ts::Prepare::kHeldModule) {
     ASSERT_TRUE(ts::WriteFile("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", "old"));
     SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX", true);

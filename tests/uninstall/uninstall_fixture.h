@@ -33,6 +33,7 @@ class UninstallFixture : public InstallFixture {
     // The running executable, which the install copies as the uninstaller.
     ASSERT_TRUE(WriteFile(platform::ExecutablePath(), "MZ SetUp"));
 #endif
+    ASSERT_TRUE(platform::HoldRunningImage());  // as the program does at its start
     ASSERT_TRUE(DeleteTree(kHostKey24));
     ASSERT_TRUE(DeleteTree(kEntryKey));
     WritePackage({{"Korvex2021.ZRX"}, {"Korvex2025.ZRX"}, {"说明.txt"}, {"Korvex_EN.shx"},

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_system.h"
+#include "uninstall/removal.h"
 #include "uninstall_fixture.h"
 
 namespace ts = testing_support;
@@ -49,6 +50,7 @@ TEST_F(UninstallSim, RunningUninstallerMovesOutAndNeverAsksForARestart) {
   ASSERT_TRUE(Install());
   const std::string self = folder_ + "\\Uninstall.exe";
   SimFiles::Get().SetExecutablePath(self);
+  ASSERT_TRUE(platform::HoldRunningImage());  // let go of before the move
   SimFiles::Get().SetCurrentFolder(folder_);  // started from its own folder
   EXPECT_EQ(RunUninstallOf(true, self), kUninstallDone);
   EXPECT_EQ(State(), kAfter);
@@ -142,5 +144,31 @@ TEST_P(LinkedFolder, NothingIsDeletedThroughIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, LinkedFolder, testing::ValuesIn(kLinks), CaseName());
+
+}  // namespace
+
+namespace {
+
+// Windows reaches a recorded name through a junction made above the install
+// after it: each handle then has another file open than the one recorded,
+// and nothing is deleted through it (Wine cannot make a junction).
+TEST_F(UninstallSim, EntryWhoseFinalPathDiffersIsKept) {
+  ASSERT_TRUE(Install());
+  InstallRecord record;
+  int ignored = 0;
+  ASSERT_TRUE(LoadRecord(ScopeOf(CHostRegistry(), folder_), &record, &ignored));
+  ASSERT_TRUE(platform::MoveOneFile(root_.c_str(), "C:\\moved"));
+  ASSERT_TRUE(SimFiles::Get().AddLink(root_, "C:\\moved", true));
+  const std::vector<std::string> before = ts::Tree("C:\\moved");
+  const RemovalOutcome out = RemoveRecorded(record, folder_, "");
+  EXPECT_EQ(ts::Tree("C:\\moved"), before);
+  const std::string file = folder_ + "\\Korvex2021.ZRX";
+  EXPECT_NE(std::find(out.events.begin(), out.events.end(),
+                      "file kept, its name leads to C:\\moved\\K\\Tarnwell\\Korvex2021.ZRX: " + file),
+            out.events.end());
+  EXPECT_NE(std::find(out.events.begin(), out.events.end(),
+                      "folder kept, its name leads to C:\\moved\\K\\Tarnwell: " + folder_),
+            out.events.end());
+}
 
 }  // namespace
