@@ -15,6 +15,7 @@
 #include "package/install_target.h"
 #include "package/package_copy.h"
 #include "package/package_layout.h"
+#include "package/package_manifest.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -84,10 +85,40 @@ void KeepFromRestartDeletes(const std::string& chosen, const std::string& instal
                   platform::DescribeError(platform::LastError()));
 }
 
+// The install stopped by the package: an unusable package is said once,
+// here, whichever check found it, and the site is closed with Cancel.
+int PackageStopped(CInstallSite& site) {
+  if (site.Session().StopCode() == kExitPackageUnusable)
+    site.Session().Tell(kPackageDamagedText, kSetupCaption);
+  site.CloseCancel();
+  return site.Session().StopCode();
+}
+
+// The manifest this image carries, and with one the package opened and
+// checked against it before anything is created (the target then holds
+// it). False when the install cannot go on: a damaged manifest, no package,
+// or a package that is not the manifest's.
+bool CheckPackage(CInstallSession& session, const PackageManifest& manifest, CInstallTarget& target) {
+  switch (manifest.state) {
+    case ManifestState::kAbsent:
+      platform::Log("package not verified: this SetUp.exe carries no package manifest");
+      return true;
+    case ManifestState::kDamaged:
+      platform::Log("package manifest of this SetUp.exe not usable: " + manifest.problem);
+      return session.Stop(kExitPackageUnusable);
+    case ManifestState::kValid:
+      break;
+  }
+  target.m_package.manifest = &manifest;
+  std::string source;
+  if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
+  return OpenPackage(target.m_package, source, session);
+}
+
 // Progress mode, the package copy, the loaders and the fonts, the record
 // after each. False when the package copy gave up; the site has then been
 // closed with Cancel.
-bool RunInstall(CInstallSite& site, const std::string& installFolder,
+bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& installFolder,
                 const std::int32_t (&f)[kHostYearCount], CInstallBook& book) {
   site.EnterProgressMode();
   platform::ProgressBar& bar = site.Progress();
@@ -95,18 +126,20 @@ bool RunInstall(CInstallSite& site, const std::string& installFolder,
   bar.SetStep(1);
   bar.SetPos(0);
 
-  CInstallTarget target(installFolder, bar, site.Session());
   const bool copied = CopyPackageFiles(target);
   SaveRecord(book, "the package copy");
   if (!copied) {
-    // An unusable package is said once, here, whichever check found it.
-    if (site.Session().StopCode() == kExitPackageUnusable)
-      site.Session().Tell(kPackageDamagedText, kSetupCaption);
-    site.CloseCancel();
+    PackageStopped(site);
     return false;
   }
-  CopyExtensionLibrary(target);
+  const bool libraryCopied = CopyExtensionLibrary(target);
   SaveRecord(book, "the library copy");
+  if (!libraryCopied) {
+    PackageStopped(site);
+    return false;
+  }
+  if (target.m_package.manifest)
+    platform::Log("package verified: every file copied has the SHA-256 of the package manifest");
   bar.StepIt();
 
   g_hostRegistry.m_installFolder = installFolder;
@@ -210,6 +243,9 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     session.Tell(kInstallPathUnsafeText, kSetupCaption);
     return session.Silent() ? kExitBadPath : kInstallNotRun;
   };
+  const PackageManifest manifest = LoadPackageManifest();
+  CInstallTarget target(installPath + "\\" + kInstallSubfolder, site.Progress(), session);
+  if (!CheckPackage(session, manifest, target)) return PackageStopped(site);
   const std::string chosen = installPath;
   std::string reason;
   if (!SecureTheWay(chosen, &reason)) return refuse(reason);
@@ -248,7 +284,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   }
   if (madeChosen) book.FolderCreated(chosen);
   if (madeInstall) book.FolderCreated(installPath);
-  const bool ran = RunInstall(site, installPath, yearSelected, book);
+  const bool ran = RunInstall(site, target, installPath, yearSelected, book);
   KeepFromRestartDeletes(chosen, installPath, book.Current());
   if (!ran) return session.StopCode();
   // No Apps & Features entry without the uninstaller it would start.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "package/package_manifest.h"
 #include "platform/files.h"
 
 // One entry of a package listing.
@@ -19,6 +20,9 @@ struct PackageEntry {
   // Open and checked; not open when it could not be opened (in use, say):
   // its copy opens it again, and fails into the copy's prompt.
   platform::FileHandle file;
+  // With a package manifest: the verified copy waiting in the install folder
+  // for its final name; empty when there is none.
+  std::string staged;
 };
 
 // One listed folder of the package: the package folder or its library.
@@ -32,7 +36,7 @@ struct PackageFolder {
 
 struct OpenedPackage {
   OpenedPackage();
-  ~OpenedPackage();  // closes every handle (out of line: one copy of the code)
+  ~OpenedPackage();  // closes every handle and removes staged copies left over
   OpenedPackage(const OpenedPackage&) = delete;
   OpenedPackage& operator=(const OpenedPackage&) = delete;
 
@@ -41,4 +45,7 @@ struct OpenedPackage {
   PackageFolder files;       // the package folder
   PackageFolder library;     // its library folder (no entries when it has none)
   platform::FileHandle fonts[2];  // in the order of kFontFiles; not open: none to copy
+  // The manifest SetUp.exe carries (not owned), or none: then the package's
+  // name tests and entry limits say what is copied, and nothing is verified.
+  const PackageManifest* manifest = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "package/folder_lock.h"
 #include "package/install_paths.h"
 #include "package/install_record.h"
+#include "package/manifest_check.h"
 #include "package/package_layout.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -165,12 +166,37 @@ bool VisitListed(PackageFolder& folder, int limit, platform::ProgressBar& bar, V
 
 // Copies one listed entry to `to`, opening it again first when it could not
 // be opened before. kNotUsable when what it opens now is not the package's.
-OpenResult CopyEntry(const PackageFolder& folder, PackageEntry& e, const std::string& to) {
+// With a manifest the copy goes through a temporary name and takes `to`
+// only with the manifest's digest; kNotUsable, logged, for another digest.
+OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, PackageEntry& e,
+                     const std::string& to) {
   if (!e.file.IsOpen()) {
     const OpenResult opened = OpenPackageFile(folder.path, folder.finalPath, e.name, e.file);
     if (opened != kOpened) return opened;
   }
-  return CopyFromHandle(e.file, to) ? kOpened : kNotOpened;
+  if (!package.manifest) return CopyFromHandle(e.file, to) ? kOpened : kNotOpened;
+  if (e.staged.empty()) {  // not written before: staged now, beside its final name
+    const std::string path = &folder == &package.library ? std::string(kLibraryFolder) + "\\" + e.name : e.name;
+    const ManifestFile* file = FindManifestFile(*package.manifest, path);
+    std::string found;
+    std::uint32_t error = 0;
+    const VerifiedCopy staged = StageVerified(e.file, to + ".new", file->digest, &found, &error);
+    if (staged == VerifiedCopy::kMismatch) {
+      platform::Log({"package file not as the manifest says: ", folder.path, "\\", e.name,
+                     ": expected SHA-256 ", file->digest, "; found SHA-256 ", found,
+                     "; not copied, ", to, " left as it was"});
+      return kNotUsable;
+    }
+    if (staged == VerifiedCopy::kFailed) {
+      platform::SetLastError(error);
+      return kNotOpened;
+    }
+    e.staged = to + ".new";
+  }
+  // The verified copy takes the final name, in place of what was there.
+  if (!platform::MoveOverFile(e.staged.c_str(), to.c_str())) return kNotOpened;
+  e.staged.clear();
+  return kOpened;
 }
 
 }  // namespace
@@ -218,7 +244,7 @@ bool GetPackageSource(std::string& source, platform::WindowHandle owner) {
 }
 
 OpenedPackage::OpenedPackage() = default;
-OpenedPackage::~OpenedPackage() = default;
+OpenedPackage::~OpenedPackage() { DiscardStaged(*this); }
 
 bool CopyFromHandle(const platform::FileHandle& source, const std::string& to) {
   platform::FileHandle target;
@@ -278,7 +304,9 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
   }
   const std::size_t entries = package.files.entries.size();
   const std::size_t libraryEntries = package.library.entries.size();
-  if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
+  if (package.manifest) {
+    MarkManifestFiles(package, *package.manifest);
+  } else if (entries > kPackageEntryLimit || libraryEntries > kLibraryEntryLimit) {
     platform::Log({"package not usable: ", std::to_string(entries), " entries in ", source,
                    " (at most ", std::to_string(kPackageEntryLimit), "), ",
                    std::to_string(libraryEntries), " in its library (at most ",
@@ -286,7 +314,8 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
     return Unusable(session);
   }
   if (!OpenListed(package.files) || !OpenListed(package.library) ||
-      !OpenPackageFonts(package, source, session))
+      !OpenPackageFonts(package, source, session) ||
+      (package.manifest && !CheckManifestFiles(package, *package.manifest)))
     return Unusable(session);
   package.listed = true;
   return true;
@@ -307,10 +336,14 @@ bool CopyPackageFiles(CInstallTarget& target) {
   OpenedPackage& package = target.m_package;
   if (!OpenPackage(package, source, session)) return false;
   if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
+  // With a manifest, every file is written and verified before any takes
+  // its final name: a package that is not the manifest's installs nothing.
+  if (package.manifest && !StagePackage(package, *package.manifest, targetFolder))
+    return Unusable(session);
   return VisitListed(package.files, kPackageEntryLimit, *target.m_progress, [&](PackageEntry& e) {
     const std::string from = source + "\\" + e.name;
     if (!e.copied) {
-      platform::Log({"skipped ", from, ": ", ExclusionReason(e.name)});
+      if (!package.manifest) platform::Log({"skipped ", from, ": ", ExclusionReason(e.name)});
       return true;
     }
     const std::string to = std::string(targetFolder) + "\\" + e.name;
@@ -318,7 +351,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
     // attribute, and the copy takes the data alone (no zone mark).
     ClearReadOnly(to);
     for (int failures = 1;; ++failures) {
-      const OpenResult copied = CopyEntry(package.files, e, to);
+      const OpenResult copied = CopyEntry(package, package.files, e, to);
       if (copied == kNotUsable) return Unusable(session);
       if (copied == kOpened) break;
       platform::Log({"copy failed (", std::to_string(failures), "): ", from, " -> ", to, ": ",
@@ -339,30 +372,34 @@ bool CopyPackageFiles(CInstallTarget& target) {
   });
 }
 
-void CopyExtensionLibrary(CInstallTarget& target) {
+bool CopyExtensionLibrary(CInstallTarget& target) {
   OpenedPackage& package = target.m_package;
   CInstallSession& session = target.Session();
   std::string source;
   if (!package.listed &&
       (!GetPackageSource(source, session) || !OpenPackage(package, source, session))) {
     session.MarkPartial();
-    return;
+    return true;
   }
   PathBuffer libraryTarget;
   if (!ComposePath(libraryTarget, {target.m_folder, "\\", kLibraryFolder})) {
     platform::Log("library not copied: its paths do not fit in 259 bytes");
     session.MarkPartial();
-    return;
+    return true;
   }
   if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
-  VisitListed(package.library, kLibraryEntryLimit, *target.m_progress, [&](PackageEntry& e) {
+  return VisitListed(package.library, kLibraryEntryLimit, *target.m_progress, [&](PackageEntry& e) {
+    if (!e.copied) return true;
     const std::string from = package.library.path + "\\" + e.name;
     const std::string to = std::string(libraryTarget) + "\\" + e.name;
     ClearReadOnly(to);
     // A file that could not be opened before and is no longer the
     // package's own is not copied; the hosts are changed after this all
-    // the same, so the install goes on, in part.
-    if (CopyEntry(package.library, e, to) == kOpened) {
+    // the same, so the install goes on, in part. One that is not what the
+    // manifest says stops the install.
+    const OpenResult copied = CopyEntry(package, package.library, e, to);
+    if (copied == kNotUsable && package.manifest) return Unusable(session);
+    if (copied == kOpened) {
       platform::Log({"library file copied ", from, " -> ", to});
       NoteLibraryFile(to);
     } else {

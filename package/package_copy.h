@@ -39,7 +39,9 @@ bool CopyPackageFiles(CInstallTarget& target);
 // Copies the top-level files of the extension drawing library, from the
 // handles CopyPackageFiles opened, into the folder of the same name in the
 // target folder; failures are silent (for the person; the log records them).
-void CopyExtensionLibrary(CInstallTarget& target);
+// False only when a file is not what the package manifest says (the session
+// stopped with kExitPackageUnusable): nothing more is to be installed.
+bool CopyExtensionLibrary(CInstallTarget& target);
 
 // A listing of the path itself: none, a file, or a folder.
 PathKind ProbePath(const std::string& path);

@@ -78,6 +78,10 @@ bool PathExists(const char* path);
 // fails when the target exists or lies on another volume. A running
 // executable can be renamed, not deleted.
 bool MoveOneFile(const char* from, const char* to);
+// MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING): the file takes the name
+// `to` on the same volume, in place of the file there; fails when that one
+// is read-only or in use (a loaded module), which then stays as it was.
+bool MoveOverFile(const char* from, const char* to);
 // MoveFileExW(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file, or an empty
 // folder, is deleted at the next restart. Needs administrator rights.
 bool DeleteAtRestart(const char* path);
@@ -115,6 +119,16 @@ struct HandleFacts {
   std::string finalPath;
   std::uint32_t attributes = 0;  // of the entry opened (kAttrReparsePoint: a link itself)
   std::uint32_t links = 0;       // its number of names (nNumberOfLinks)
+  std::uint64_t size = 0;        // its size in bytes
+};
+
+// Given the bytes of a copy as they are written (a digest taken on the way).
+class CopySink {
+ public:
+  virtual void Take(const void* data, std::size_t size) = 0;
+
+ protected:
+  ~CopySink() = default;
 };
 
 // GetLongPathNameW: the path with each short (8.3) name of an existing
@@ -158,7 +172,8 @@ class FileHandle {
   bool Facts(HandleFacts* facts) const;
   // Replaces this file's content with `source`'s, read from its start, and
   // takes its last-write time. Only the data: no stream, no zone mark.
-  bool CopyFrom(const FileHandle& source);
+  // `sink`, when given, receives every byte written, in order.
+  bool CopyFrom(const FileHandle& source, CopySink* sink = nullptr);
   // Reads the whole file from its start; false past `limit` bytes.
   bool ReadAll(std::size_t limit, std::string* data) const;
   // Cuts the file to nothing at its start; Write then appends.

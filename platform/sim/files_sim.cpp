@@ -522,6 +522,18 @@ bool MoveOneFile(const char* from, const char* to) {
   return true;
 }
 
+bool MoveOverFile(const char* from, const char* to) {
+  FileSystem& fs = FileSystem::Get();
+  if (FsNode* target = fs.Find(to)) {
+    fs.Record(std::string("MoveFileExA ") + from + " " + to + " MOVEFILE_REPLACE_EXISTING");
+    if (!fs.Find(from)) return Fail(kErrorFileNotFound);
+    if (target->IsFolder() || (target->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+    if (target->Busy()) return Fail(kErrorSharingViolation);
+    sim::Detach(target, nullptr);
+  }
+  return MoveOneFile(from, to);
+}
+
 bool DeleteAtRestart(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("MoveFileExA ") + path + " NULL MOVEFILE_DELAY_UNTIL_REBOOT");
@@ -754,10 +766,11 @@ bool FileHandle::Facts(HandleFacts* facts) const {
   facts->finalPath = FileSystem::PathOf(node);
   facts->attributes = Reported(node->attributes);
   facts->links = static_cast<std::uint32_t>(node->security.use_count());
+  facts->size = node->data.size();
   return true;
 }
 
-bool FileHandle::CopyFrom(const FileHandle& source) {
+bool FileHandle::CopyFrom(const FileHandle& source, CopySink* sink) {
   FsNode* from = Opened(source.handle_);
   FsNode* to = Opened(handle_);
   if (!from || !to) return Fail(kErrorInvalidHandle);
@@ -765,6 +778,7 @@ bool FileHandle::CopyFrom(const FileHandle& source) {
                            FileSystem::PathOf(to));
   to->data = from->data;
   to->streams.clear();
+  if (sink) sink->Take(to->data.data(), to->data.size());
   return true;
 }
 

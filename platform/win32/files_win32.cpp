@@ -106,6 +106,12 @@ bool MoveOneFile(const char* from, const char* to) {
   return source.ok() && target.ok() && MoveFileExW(source.c_str(), target.c_str(), 0) != 0;
 }
 
+bool MoveOverFile(const char* from, const char* to) {
+  const WideName source(from), target(to);
+  return source.ok() && target.ok() &&
+         MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 bool DeleteAtRestart(const char* path) {
   const WideName name(path);
   return name.ok() && MoveFileExW(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;

@@ -116,10 +116,11 @@ bool FileHandle::Facts(HandleFacts* facts) const {
   facts->finalPath = FromWide(path + skip, n - skip);
   facts->attributes = info.dwFileAttributes;
   facts->links = info.nNumberOfLinks;
+  facts->size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   return true;
 }
 
-bool FileHandle::CopyFrom(const FileHandle& source) {
+bool FileHandle::CopyFrom(const FileHandle& source, CopySink* sink) {
   if (!handle_ || !source.handle_) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
@@ -132,6 +133,7 @@ bool FileHandle::CopyFrom(const FileHandle& source) {
     if (!ReadFile(Raw(source.handle_), buffer, kChunk, &got, nullptr)) return false;
     if (got == 0) break;
     if (!WriteAllBytes(Raw(handle_), buffer, got)) return false;
+    if (sink) sink->Take(buffer, got);
   }
   FILETIME written;
   if (GetFileTime(Raw(source.handle_), nullptr, nullptr, &written))
