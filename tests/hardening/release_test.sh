@@ -6,16 +6,22 @@
 #   - a package with a symbolic link, a hard link, a name outside code page
 #     936, two names that differ only in case, or nothing to install is
 #     refused with a message that names the entry;
-#   - the zip of two runs is the same bytes; Info-ZIP's unzip (the Unicode
-#     Path field) and Python's zipfile reading GBK names both restore the
-#     Chinese names and the contents.
+#   - tools/make-release.sh run twice gives the same zip; Info-ZIP's unzip
+#     (the Unicode Path field) and Python's zipfile reading GBK names both
+#     restore the Chinese names and the contents;
+#   - under Wine, the release unpacked with unzip installs with /S (exit 0,
+#     the log says the package was verified); with a byte of Korvex2021.ZRX
+#     changed, a library file removed, or a package file replaced by a
+#     symbolic link to the same content outside the package, /S ends with 9,
+#     the host keys stay as they were and the earlier install's module too.
 # Writes a gtest-style report to the given XML file, one case per check.
 #
-#   release_test.sh REPORT.xml
+#   release_test.sh REPORT.xml BUILD_DIR     (BUILD_DIR: make-release.sh's)
 set -u
-[ $# -eq 1 ] || { echo "usage: $0 REPORT.xml" >&2; exit 2; }
-report=$1
-tool=$(cd "$(dirname "$0")/../../tools" && pwd)/package_manifest.py
+[ $# -eq 2 ] || { echo "usage: $0 REPORT.xml BUILD_DIR" >&2; exit 2; }
+report=$1 build=$2
+tools=$(cd "$(dirname "$0")/../../tools" && pwd)
+tool=$tools/package_manifest.py
 work=$(mktemp -d /tmp/tarnwell-release.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 export LANG=C.UTF-8
@@ -74,18 +80,22 @@ check RefusesANameOutsideGbk refused "cannot be written in code page 936" "touch
 check RefusesNamesDifferingInCase refused "differ only in case" "touch KORVEX2021.zrx"
 check RefusesAPackageWithNothingToInstall refused "holds no file" "rm -rf -- * && touch README"
 
-zips_are_the_same() {
-  python3 "$tool" zip pkg SetUp.exe one.zip && sleep 1 && touch pkg/* &&
-    python3 "$tool" zip pkg SetUp.exe two.zip && cmp one.zip two.zip
+release() {  # release OUT: make-release.sh on the package
+  "$tools/make-release.sh" pkg "$1" "$build" >"$1.log" 2>&1 || { cat "$1.log"; return 1; }
 }
-check TwoRunsGiveTheSameZip zips_are_the_same
+zip=Tarnwell-2026.05.12.zip
+two_releases_are_the_same() {
+  release one && touch pkg/* && release two && cmp one/$zip two/$zip && cmp one/SetUp.exe two/SetUp.exe &&
+    (cd one && sha256sum -c SHA256SUMS)
+}
+check TwoReleasesAreTheSameBytes two_releases_are_the_same
 unzip_restores_the_names() {
-  mkdir unz && (cd unz && unzip -q ../one.zip) &&
+  mkdir unz && (cd unz && unzip -q ../one/$zip) && cmp unz/SetUp.exe one/SetUp.exe &&
     cmp unz/Data/说明.txt pkg/说明.txt && cmp "unz/Data/$lib/图块.dwg" "pkg/$lib/图块.dwg" &&
     [ ! -e unz/Data/README ] && [ ! -e unz/Data/$lib/sub ]
 }
 check InfoZipUnzipRestoresTheChineseNames unzip_restores_the_names
-check ZipNamesAreGbkWithUnicodePathFields python3 - one.zip "$lib" <<'PY'
+check ZipNamesAreGbkWithUnicodePathFields python3 - one/$zip "$lib" <<'PY'
 import struct, sys, zipfile, zlib
 z = zipfile.ZipFile(sys.argv[1], metadata_encoding="gbk")
 names = z.namelist()
@@ -104,6 +114,31 @@ for info in z.infolist():
     assert struct.unpack_from("<I", info.extra, 5)[0] == zlib.crc32(raw)
     assert info.extra[9:4 + size].decode("utf-8") == info.filename
 PY
+
+# Under Wine: the unpacked release, two hosts, and installs with /S.
+export TARNWELL_WINE_PREFIX=$work/prefix
+wine() { "$tools/wine-run.sh" "$@" 2>/dev/null; }
+wine cmd /c exit 0
+c=$TARNWELL_WINE_PREFIX/drive_c
+mkdir -p "$c/Program Files/ZWSOFT/ZWCAD 2024/Fonts" "$c/Program Files/ZWSOFT/ZWCAD 2025/Fonts"
+wine regedit /S "Z:${tools//\//\\}\\demo-hosts.reg"
+hosts() { wine reg query 'HKLM\SOFTWARE\ZWSOFT' /s | tr -d '\r'; }
+install() {  # install NAME: SetUp.exe /S of C:\NAME (a copy of unz), its exit code
+  wine "C:\\$1\\SetUp.exe" /S "/LOG=C:\\$1.log"
+}
+verified_install() {
+  cp -a unz "$c/good" && install good && grep -a "package verified" "$c/good.log" &&
+    cmp "$c/Korvex/Tarnwell/Korvex2021.ZRX" pkg/Korvex2021.ZRX
+}
+check VerifiedInstallEndsWith0 verified_install
+hosts >hosts.txt
+refused_install() {  # refused_install NAME CHANGE: exit 9, hosts and the earlier module unchanged
+  cp -a unz "$c/$1" && (cd "$c/$1/Data" && eval "$2") && { install "$1"; [ $? -eq 9 ]; } &&
+    hosts | diff hosts.txt - && cmp "$c/Korvex/Tarnwell/Korvex2021.ZRX" pkg/Korvex2021.ZRX
+}
+check OneByteChangedEndsWith9 refused_install byte "printf X | dd of=Korvex2021.ZRX bs=1 seek=3 conv=notrunc"
+check LibraryFileRemovedEndsWith9 refused_install gone "rm $lib/图块.dwg"
+check LinkOutsideEndsWith9 refused_install link "cp 说明.txt $work/outside.txt && rm 说明.txt && ln -s $work/outside.txt 说明.txt"
 
 mkdir -p "$(dirname "$report")"
 {
