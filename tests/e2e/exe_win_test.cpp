@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -197,14 +198,11 @@ TEST_F(ExeTest, BitmapsAreRle8AndDecodeToTheDrawing) {
               c.height);
     ReleaseDC(nullptr, screen);
     DeleteObject(bitmap);
-    std::size_t differ = 0, first = 0;
-    for (std::size_t i = 0; i < bgrx.size() / 4; ++i) {
-      const auto* rgb = reinterpret_cast<const BYTE*>(drawn.data()) + 3 * i;
-      if (bgrx[4 * i + 2] != rgb[0] || bgrx[4 * i + 1] != rgb[1] || bgrx[4 * i] != rgb[2])
-        if (differ++ == 0) first = i;
-    }
-    EXPECT_EQ(differ, 0u) << "first at x " << first % static_cast<std::size_t>(c.width) << ", y "
-                          << first / static_cast<std::size_t>(c.width);
+    std::string decoded;  // BGRX to RGB
+    for (std::size_t i = 0; i < bgrx.size(); i += 4)
+      decoded += {static_cast<char>(bgrx[i + 2]), static_cast<char>(bgrx[i + 1]), static_cast<char>(bgrx[i])};
+    const auto diff = std::mismatch(decoded.begin(), decoded.end(), drawn.begin());
+    EXPECT_TRUE(decoded == drawn) << "first different pixel: " << (diff.first - decoded.begin()) / 3;
   }
 }
 

@@ -210,8 +210,7 @@ INSTANTIATE_TEST_SUITE_P(Image, ImportTest,
                                          ImportCase{"Unprotected", TARNWELL_SETUP_UNPROTECTED_EXE}),
                          CaseName());
 
-// The release image may be loaded anywhere, above 4 GB too, and its data is
-// never executed; the relocations that a moved image needs are present.
+// Loaded anywhere (above 4 GB too, with its relocations), its data never executed.
 TEST(ImageTest, DynamicBaseHighEntropyVaNxCompatible) {
   const Image im = Read(WinPath(TARNWELL_SETUP_EXE));
   ASSERT_TRUE(im.error.empty()) << im.error;

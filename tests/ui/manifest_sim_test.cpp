@@ -1,9 +1,7 @@
-// SetUp.exe carrying a package manifest, on the simulated machine, silent:
-// the package as the manifest lists it installs (exit 0, the log says it was
-// verified); a file missing, of another size or another digest, and a
-// manifest cut short, stop it with exit 9, no host changed, an earlier
-// install's module as it was and no temporary copy left. Files the manifest
-// does not name are not installed, and its entry limits do not apply.
+// SetUp.exe /S with a package manifest on the simulation: the listed package
+// installs verified (others' files left, no entry limit); a missing file,
+// another size or digest, a cut manifest end with 9, hosts and an earlier
+// module untouched, no staged copy left.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,10 +26,8 @@ using platform::sim::SimSystem;
 
 const std::string kData = ts::kPkg + "\\Data\\";
 const std::string kInstall = "C:\\Korvex\\Tarnwell\\";
-// What the build lists of the machine's package (each file holds its name).
-const std::vector<std::string> kListed = {"Korvex2021.ZRX", "Korvex2025.ZRX", "a.txt",
-                                          "Korvex扩展绘图库\\l1.dat", "Korvex扩展绘图库\\l2.dat",
-                                          "Korvex_EN.shx", "Korvex_HZ.shx"};
+const std::vector<std::string> kListed = {"Korvex2021.ZRX", "Korvex2025.ZRX", "a.txt", "Korvex扩展绘图库\\l1.dat",
+                                          "Korvex扩展绘图库\\l2.dat", "Korvex_EN.shx", "Korvex_HZ.shx"};
 
 std::string Manifest() {
   std::string text = std::string(kManifestHeader) + "\r\n";
@@ -94,7 +90,7 @@ TEST_P(ManifestInstall, InstallsOnlyWhatTheManifestVouchesFor) {
   EXPECT_FALSE(theApp.RunSetup());
   EXPECT_EQ(theApp.ExitCode(), c.exitCode);
 
-  std::string log, module;
+  std::string log, module;  // the log and the earlier install's module after the run
   ASSERT_TRUE(ts::ReadFile("C:\\m.log", &log));
   EXPECT_NE(log.find(c.logLine), std::string::npos) << log;
   ASSERT_TRUE(ts::ReadFile(kInstall + "Korvex2021.ZRX", &module));

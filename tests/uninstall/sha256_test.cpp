@@ -1,8 +1,6 @@
 // SHA-256 against the FIPS 180-4 examples and the padding boundaries (55 and
 // 56 bytes need one and two final blocks; 64 and 120 likewise), the latter
-// checked against another implementation (Python's hashlib); each on the
-// portable compression and, where the processor has them, on the SHA
-// extensions; and the same digests taken piece by piece.
+// checked against Python's hashlib), on both compressions, whole and piece by piece.
 #include <gtest/gtest.h>
 
 #include <algorithm>
