@@ -143,6 +143,7 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
   expected.insert(expected.end(), {
       "4 host installation(s) found",
       "years: 2021 2024 2025; install path: \"C:\\Korvex\"",
+      "package not verified: this SetUp.exe carries no package manifest",
       "install folder: C:\\Korvex\\Tarnwell",
       "package source: C:\\pkg\\Data",
       "copied " + data + "a.txt -> " + target + "a.txt",

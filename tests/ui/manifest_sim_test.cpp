@@ -43,7 +43,6 @@ struct ManifestRun {
   int exitCode;
   const char* logLine;   // a line the log holds
 };
-
 const ManifestRun kRuns[] = {
     {"Verified", "", "", 0, "package verified: every file copied has the SHA-256"},
     {"ModuleByteChanged", "Korvex2021.ZRX", "Korvex2021.ZRZ", 9,
