@@ -68,7 +68,7 @@ bool MakeFolder(const char* path);
 // RemoveDirectoryW: an empty folder, or a link to a folder (the link only,
 // whatever its target holds); fails for a process's current folder.
 bool RemoveFolder(const char* path);
-// The number of names of a file (hard links; GetFileInformationByHandle
+// The number of names of a file (hard links; GetFileInformationByHandleEx FileStandardInfo
 // through CreateFileW with FILE_FLAG_OPEN_REPARSE_POINT, no data access), 0
 // when it cannot be opened.
 std::uint32_t LinkCount(const char* path);
@@ -118,7 +118,7 @@ struct HandleFacts {
   // the way resolved, without its "\\?\" ("\\?\UNC\" gives "\\").
   std::string finalPath;
   std::uint32_t attributes = 0;  // of the entry opened (kAttrReparsePoint: a link itself)
-  std::uint32_t links = 0;       // its number of names (nNumberOfLinks)
+  std::uint32_t links = 0;       // its number of names (FileStandardInfo NumberOfLinks)
   std::uint64_t size = 0;        // its size in bytes
 };
 

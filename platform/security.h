@@ -130,7 +130,7 @@ class HeldEntry {
   // kAccessDelete, ...). Closes what was held before.
   std::uint32_t Open(const char* path, std::uint32_t access);
   bool IsOpen() const { return handle_ != nullptr; }
-  // GetFileInformationByHandle: the attribute word (kAttrReparsePoint for a
+  // GetFileInformationByHandleEx(FileBasicInfo): the attribute word (kAttrReparsePoint for a
   // link, kAttrDirectory for a folder).
   std::uint32_t Attributes(std::uint32_t* attributes) const;
   // GetKernelObjectSecurity: owner and DACL (a missing DACL, which grants

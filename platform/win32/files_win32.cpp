@@ -91,10 +91,10 @@ std::uint32_t LinkCount(const char* path) {
                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return 0;
-  BY_HANDLE_FILE_INFORMATION info;
-  const BOOL ok = GetFileInformationByHandle(h, &info);
+  FILE_STANDARD_INFO info;
+  const BOOL ok = GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info);
   CloseHandle(h);
-  return ok ? info.nNumberOfLinks : 0;
+  return ok ? info.NumberOfLinks : 0;
 }
 
 bool PathExists(const char* path) { return ReadAttributes(path) != INVALID_FILE_ATTRIBUTES; }

@@ -100,8 +100,14 @@ bool FileHandle::Facts(HandleFacts* facts) const {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(Raw(handle_), &info)) return false;
+  // The two small information classes, not GetFileInformationByHandle: that
+  // one also asks for the volume's serial number, which costs Wine about
+  // 0.4 ms a call (a mount table read) against 1 us for these.
+  FILE_BASIC_INFO basic;
+  FILE_STANDARD_INFO standard;
+  if (!GetFileInformationByHandleEx(Raw(handle_), FileBasicInfo, &basic, sizeof basic) ||
+      !GetFileInformationByHandleEx(Raw(handle_), FileStandardInfo, &standard, sizeof standard))
+    return false;
   wchar_t path[MAX_PATH * 4];
   const DWORD n = GetFinalPathNameByHandleW(Raw(handle_), path, MAX_PATH * 4,
                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
@@ -114,9 +120,9 @@ bool FileHandle::Facts(HandleFacts* facts) const {
                                                                   : 0;
   if (skip == 6) path[6] = L'\\';
   facts->finalPath = FromWide(path + skip, n - skip);
-  facts->attributes = info.dwFileAttributes;
-  facts->links = info.nNumberOfLinks;
-  facts->size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  facts->attributes = basic.FileAttributes;
+  facts->links = standard.NumberOfLinks;
+  facts->size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
   return true;
 }
 

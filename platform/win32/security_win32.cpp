@@ -138,9 +138,9 @@ std::uint32_t HeldEntry::Open(const char* path, std::uint32_t access) {
 }
 
 std::uint32_t HeldEntry::Attributes(std::uint32_t* attributes) const {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle_, &info)) return GetLastError();
-  *attributes = info.dwFileAttributes;
+  FILE_BASIC_INFO info;
+  if (!GetFileInformationByHandleEx(handle_, FileBasicInfo, &info, sizeof info)) return GetLastError();
+  *attributes = info.FileAttributes;
   return 0;
 }
 
