@@ -4,7 +4,7 @@
 # GoogleTest's sources, Wine, a virtual X display, the UTF-8 locales of the
 # code-page runs (zh_CN, zh_TW, ja_JP, en_US, hi_IN), a Chinese font, Wine's
 # own fonts (the caption buttons' glyphs), and osslsigncode and openssl for
-# signing SetUp.exe. Runs as root, or through sudo.
+# signing SetUp.exe, and Info-ZIP's unzip. Runs as root, or through sudo.
 set -euo pipefail
 
 sudo_cmd=
@@ -30,6 +30,8 @@ have flock || need+=(util-linux)
 have python3 || need+=(python3)
 have osslsigncode || need+=(osslsigncode)
 have openssl || need+=(openssl)
+# Info-ZIP's unzip: the release test unpacks the release zip with it.
+have unzip || need+=(unzip)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-prereqs: installing ${need[*]}"
