@@ -8,22 +8,11 @@
 
 namespace {
 
-// Every double-byte character complete with a second byte that GBK allows;
-// no control byte and no 0xFF.
+// No control byte, and GBK text throughout.
 bool CleanText(std::string_view text) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    const auto b = static_cast<unsigned char>(text[pos]);
-    if (b < 0x20 || b == 0x7F || b == 0xFF) return false;
-    if (platform::IsLeadByte(b)) {
-      if (pos + 1 >= text.size()) return false;
-      const auto trail = static_cast<unsigned char>(text[pos + 1]);
-      if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
-      pos += 2;
-    } else {
-      ++pos;
-    }
-  }
-  return true;
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  return platform::WellFormedGbk(text);
 }
 
 // One file name as Windows takes it literally: no separator, wildcard,

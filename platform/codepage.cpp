@@ -39,6 +39,22 @@ bool HoldsUnnamedChar(std::string_view text) {
   return false;
 }
 
+bool WellFormedGbk(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto b = static_cast<unsigned char>(text[pos]);
+    if (b == 0xFF) return false;
+    if (IsLeadByte(b)) {
+      if (pos + 1 >= text.size()) return false;
+      const auto trail = static_cast<unsigned char>(text[pos + 1]);
+      if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+      pos += 2;
+    } else {
+      pos += 1;
+    }
+  }
+  return true;
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && LowerCase(a) == LowerCase(b);
 }

@@ -61,6 +61,10 @@ inline bool ContainsText(std::string_view text, std::string_view needle) {
   return FindText(text, needle) != std::string_view::npos;
 }
 
+// True when every double-byte character is complete with a second byte that
+// GBK allows, and no byte is 0xFF (the mark of a character GBK cannot hold).
+bool WellFormedGbk(std::string_view text);
+
 // Case-insensitive equality after LowerCase of both sides.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 

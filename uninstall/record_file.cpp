@@ -11,24 +11,6 @@ namespace {
 
 constexpr char kLoaderKeyPrefix[] = "Applications\\Korvex";
 
-// Every double-byte character complete, with a second byte that GBK allows,
-// and no byte 0xFF.
-bool WellFormedText(std::string_view text) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    const auto b = static_cast<unsigned char>(text[pos]);
-    if (b == 0xFF) return false;
-    if (platform::IsLeadByte(b)) {
-      if (pos + 1 >= text.size()) return false;
-      const auto trail = static_cast<unsigned char>(text[pos + 1]);
-      if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
-      pos += 2;
-    } else {
-      pos += 1;
-    }
-  }
-  return true;
-}
-
 bool Contains(const std::vector<std::string>& list, std::string_view text) {
   return std::any_of(list.begin(), list.end(),
                      [&](const std::string& item) { return platform::EqualsIgnoreCase(item, text); });
@@ -225,7 +207,7 @@ RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallR
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++lineNumber;
     const bool readable =
-        line.size() <= kRecordLineLimit && WellFormedText(line) &&
+        line.size() <= kRecordLineLimit && platform::WellFormedGbk(line) &&
         !std::any_of(line.begin(), line.end(), [](char c) {
           const auto b = static_cast<unsigned char>(c);
           return (b < 0x20 && c != '\t') || b == 0x7F;

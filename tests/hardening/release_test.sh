@@ -15,20 +15,7 @@ work=$(mktemp -d /tmp/tarnwell-release.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 export LANG=C.UTF-8
 
-cases=() failures=0
-check() {  # check NAME COMMAND...: one case, passed when COMMAND succeeds
-  local name=$1
-  shift
-  if ("$@") >"$work/check.log" 2>&1; then
-    cases+=("<testcase name=\"$name\"/>")
-    echo "[       OK ] $name"
-  else
-    failures=$((failures + 1))
-    cases+=("<testcase name=\"$name\"><failure message=\"failed\"/></testcase>")
-    echo "[  FAILED  ] $name"
-    sed 's/^/    /' "$work/check.log"
-  fi
-}
+. "$(dirname "$0")/check_cases.sh"
 
 cd "$work"
 lib=Korvex扩展绘图库
@@ -119,14 +106,4 @@ check OneByteChangedEndsWith9 refused_install byte "printf X | dd of=Korvex2021.
 check LibraryFileRemovedEndsWith9 refused_install gone "rm $lib/图块.dwg"
 check LinkOutsideEndsWith9 refused_install link "cp 说明.txt $work/outside.txt && rm 说明.txt && ln -s $work/outside.txt 说明.txt"
 
-mkdir -p "$(dirname "$report")"
-{
-  echo "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-  echo "<testsuites tests=\"${#cases[@]}\" failures=\"$failures\" name=\"release\">"
-  echo "<testsuite name=\"Release\" tests=\"${#cases[@]}\" failures=\"$failures\">"
-  printf '%s\n' "${cases[@]}"
-  echo "</testsuite>"
-  echo "</testsuites>"
-} >"$report"
-echo "release: $((${#cases[@]} - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+write_report "$report" release Release

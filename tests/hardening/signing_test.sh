@@ -20,20 +20,7 @@ tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 work=$(mktemp -d /tmp/tarnwell-signing.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-cases=() failures=0
-check() {  # check NAME COMMAND...: one case, passed when COMMAND succeeds
-  local name=$1
-  shift
-  if ("$@") >"$work/check.log" 2>&1; then
-    cases+=("<testcase name=\"$name\"/>")
-    echo "[       OK ] $name"
-  else
-    failures=$((failures + 1))
-    cases+=("<testcase name=\"$name\"><failure message=\"failed\"/></testcase>")
-    echo "[  FAILED  ] $name"
-    sed 's/^/    /' "$work/check.log"
-  fi
-}
+. "$(dirname "$0")/check_cases.sh"
 
 # The throwaway authority and a code-signing certificate it issued, as the
 # PKCS#12 file a signer is given.
@@ -90,14 +77,4 @@ check SignedImageKeepsItsLoadConfiguration python3 "$tools/pe-load-config.py" --
 signed="Z:${work//\//\\}\\out\\SetUp.exe"
 check SignedImageStartsUnderWine "$tools/wine-run.sh" "$timer" 1 "$signed" "$signed"
 
-mkdir -p "$(dirname "$report")"
-{
-  echo "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-  echo "<testsuites tests=\"${#cases[@]}\" failures=\"$failures\" name=\"signing\">"
-  echo "<testsuite name=\"Signing\" tests=\"${#cases[@]}\" failures=\"$failures\">"
-  printf '%s\n' "${cases[@]}"
-  echo "</testsuite>"
-  echo "</testsuites>"
-} >"$report"
-echo "signing: $((${#cases[@]} - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+write_report "$report" signing Signing
