@@ -1,6 +1,7 @@
 #include "package/sha256.h"
 
 #include <cstring>
+#include <utility>
 
 #if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(_MSC_VER))
 #define TARNWELL_SHA_EXTENSIONS 1
@@ -89,9 +90,39 @@ void CompressPortable(std::uint32_t* h, const unsigned char* data, std::size_t b
 }
 
 #ifdef TARNWELL_SHA_EXTENSIONS
-// The compression on the SHA extensions (SHA-NI): the state kept as the
-// lanes ABEF and CDGH that sha256rnds2 works on, four rounds per message
-// vector, the schedule extended with sha256msg1 and sha256msg2.
+// Four rounds of the compression on the SHA extensions (SHA-NI), with
+// message vector i: the state kept as the lanes ABEF and CDGH that
+// sha256rnds2 works on, the schedule extended with sha256msg1 and
+// sha256msg2. One function per i, so that the sixteen steps of a block are
+// written out and the four message vectors stay in registers (a loop here,
+// which a size-optimized build keeps, is an eighth slower).
+template <int i>
+TARNWELL_TARGET_SHA TARNWELL_ALWAYS_INLINE void FourRounds(__m128i* w, __m128i& abef, __m128i& cdgh,
+                                                           const unsigned char* data, __m128i byteSwap) {
+  __m128i& m = w[i & 3];
+  if constexpr (i < 4) {
+    m = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)), byteSwap);
+  } else {
+    // w[t..t+3] from w[t-16..t-13], w[t-12..t-9], w[t-7..t-4], w[t-4..t-1].
+    const __m128i previous = w[(i - 1) & 3];
+    m = _mm_sha256msg1_epu32(m, w[(i - 3) & 3]);
+    m = _mm_add_epi32(m, _mm_alignr_epi8(previous, w[(i - 2) & 3], 4));
+    m = _mm_sha256msg2_epu32(m, previous);
+  }
+  __m128i k = _mm_add_epi32(m, _mm_load_si128(reinterpret_cast<const __m128i*>(kRound + 4 * i)));
+  cdgh = _mm_sha256rnds2_epu32(cdgh, abef, k);
+  k = _mm_shuffle_epi32(k, 0x0E);
+  abef = _mm_sha256rnds2_epu32(abef, cdgh, k);
+}
+
+template <int... i>
+TARNWELL_TARGET_SHA TARNWELL_ALWAYS_INLINE void Block(std::integer_sequence<int, i...>, __m128i& abef,
+                                                      __m128i& cdgh, const unsigned char* data,
+                                                      __m128i byteSwap) {
+  __m128i w[4];
+  (FourRounds<i>(w, abef, cdgh, data, byteSwap), ...);
+}
+
 TARNWELL_TARGET_SHA void CompressCpu(std::uint32_t* h, const unsigned char* data, std::size_t blocks) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
   __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h)), 0xB1);
@@ -100,23 +131,7 @@ TARNWELL_TARGET_SHA void CompressCpu(std::uint32_t* h, const unsigned char* data
   __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
   for (; blocks; --blocks, data += 64) {
     const __m128i abefBefore = abef, cdghBefore = cdgh;
-    __m128i w[4];
-    for (int i = 0; i < 16; ++i) {
-      __m128i& m = w[i & 3];
-      if (i < 4) {
-        m = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)), byteSwap);
-      } else {
-        // w[t..t+3] from w[t-16..t-13], w[t-12..t-9], w[t-7..t-4], w[t-4..t-1].
-        const __m128i previous = w[(i - 1) & 3];
-        m = _mm_sha256msg1_epu32(m, w[(i - 3) & 3]);
-        m = _mm_add_epi32(m, _mm_alignr_epi8(previous, w[(i - 2) & 3], 4));
-        m = _mm_sha256msg2_epu32(m, previous);
-      }
-      __m128i k = _mm_add_epi32(m, _mm_load_si128(reinterpret_cast<const __m128i*>(kRound + 4 * i)));
-      cdgh = _mm_sha256rnds2_epu32(cdgh, abef, k);
-      k = _mm_shuffle_epi32(k, 0x0E);
-      abef = _mm_sha256rnds2_epu32(abef, cdgh, k);
-    }
+    Block(std::make_integer_sequence<int, 16>(), abef, cdgh, data, byteSwap);
     abef = _mm_add_epi32(abef, abefBefore);
     cdgh = _mm_add_epi32(cdgh, cdghBefore);
   }
