@@ -1,5 +1,8 @@
 #include "package/manifest_check.h"
 
+#include <atomic>
+#include <vector>
+
 #include "package/package_layout.h"
 #include "package/sha256.h"
 #include "platform/codepage.h"
@@ -124,32 +127,75 @@ VerifiedCopy StageVerified(const platform::FileHandle& source, const std::string
   return VerifiedCopy::kMismatch;
 }
 
+namespace {
+
+// One file to stage, and what its staging gave.
+struct StageJob {
+  PackageEntry* entry = nullptr;
+  const PackageFolder* folder = nullptr;
+  const ManifestFile* file = nullptr;
+  std::string temporary;
+  VerifiedCopy result = VerifiedCopy::kFailed;
+  std::string found;
+  std::uint32_t error = 0;
+  bool done = false;
+};
+
+struct StageWork {
+  std::vector<StageJob> jobs;
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> mismatch{false};
+};
+
+// Each thread takes the next file until none is left, or until one of them
+// found a file that is not the manifest's (the rest is discarded then).
+void StageFiles(void* context) {
+  StageWork& work = *static_cast<StageWork*>(context);
+  while (!work.mismatch) {
+    const std::size_t i = work.next++;
+    if (i >= work.jobs.size()) return;
+    StageJob& job = work.jobs[i];
+    job.result = StageVerified(job.entry->file, job.temporary, job.file->digest, &job.found, &job.error);
+    job.done = true;
+    if (job.result == VerifiedCopy::kMismatch) work.mismatch = true;
+  }
+}
+
+}  // namespace
+
 bool StagePackage(OpenedPackage& package, const PackageManifest& manifest, const std::string& folder) {
-  int n = 0;
+  StageWork work;
   for (PackageFolder* f : {&package.files, &package.library}) {
     for (PackageEntry& e : f->entries) {
       if (!e.copied || !e.file.IsOpen()) continue;
-      const ManifestFile* file = FindManifestFile(manifest, ManifestPath(f == &package.library, e.name));
-      const std::string temporary = folder + "\\~tarnwell-" + std::to_string(++n) + kTemporarySuffix;
-      std::string found;
-      std::uint32_t error = 0;
-      switch (StageVerified(e.file, temporary, file->digest, &found, &error)) {
-        case VerifiedCopy::kCopied:
-          e.staged = temporary;
-          break;
-        case VerifiedCopy::kFailed:
-          platform::Log({"not staged: ", f->path, "\\", e.name, ": ", platform::DescribeError(error)});
-          break;
-        case VerifiedCopy::kMismatch:
-          platform::Log({"package file not as the manifest says: ", f->path, "\\", e.name,
-                         ": expected SHA-256 ", file->digest, "; found SHA-256 ", found,
-                         "; nothing of the package installed"});
-          DiscardStaged(package);
-          return false;
-      }
+      StageJob job;
+      job.entry = &e;
+      job.folder = f;
+      job.file = FindManifestFile(manifest, ManifestPath(f == &package.library, e.name));
+      job.temporary = folder + "\\~tarnwell-" + std::to_string(work.jobs.size() + 1) + kTemporarySuffix;
+      work.jobs.push_back(std::move(job));
     }
   }
-  return true;
+  // The digest takes as long as the copy itself: two files at a time, each
+  // with its digest taken as it is written, on a thread of its own.
+  platform::RunOnThreads(2, StageFiles, &work);
+  const StageJob* mismatch = nullptr;
+  for (StageJob& job : work.jobs) {
+    if (!job.done) continue;
+    if (job.result == VerifiedCopy::kCopied)
+      job.entry->staged = job.temporary;
+    else if (job.result == VerifiedCopy::kFailed)
+      platform::Log({"not staged: ", job.folder->path, "\\", job.entry->name, ": ",
+                     platform::DescribeError(job.error)});
+    else if (!mismatch)
+      mismatch = &job;
+  }
+  if (!mismatch) return true;
+  platform::Log({"package file not as the manifest says: ", mismatch->folder->path, "\\",
+                 mismatch->entry->name, ": expected SHA-256 ", mismatch->file->digest, "; found SHA-256 ",
+                 mismatch->found, "; nothing of the package installed"});
+  DiscardStaged(package);
+  return false;
 }
 
 void DiscardStaged(OpenedPackage& package) {

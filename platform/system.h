@@ -20,6 +20,15 @@ LocalTime Now();
 // Sleep(milliseconds): the calling thread waits.
 void Pause(unsigned milliseconds);
 
+// Runs work(context) on up to `threads` threads at once, the calling thread
+// among them, and returns when every run has returned: CreateThread for the
+// others, as many as the processor count allows (GetSystemInfo); the calling
+// thread alone when there is one processor or a thread cannot be made. The
+// runs share `context`, so `work` takes its items from it one by one
+// (an atomic counter) and stops when there are none left. The simulation
+// runs work once, on the calling thread.
+void RunOnThreads(int threads, void (*work)(void*), void* context);
+
 // GetLastError: the error code that the last failing platform call left.
 // The registry calls leave theirs here too (RegKey sets it on failure).
 std::uint32_t LastError();

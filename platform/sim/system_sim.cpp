@@ -89,6 +89,8 @@ void Pause(unsigned milliseconds) {
   sim::SimSystem::Get().Advance(milliseconds);
 }
 
+void RunOnThreads(int, void (*work)(void*), void* context) { work(context); }
+
 std::uint32_t LastError() { return sim::SimSystem::Get().LastError(); }
 
 std::string ErrorText(std::uint32_t error) { return sim::EnglishErrorText(error); }

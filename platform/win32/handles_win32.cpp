@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -132,8 +133,10 @@ bool FileHandle::CopyFrom(const FileHandle& source, CopySink* sink) {
     return false;
   }
   if (!Rewind(Raw(source.handle_)) || !Truncate()) return false;
-  // One buffer for every copy of the run (the program has one thread).
-  static char* const buffer = new char[kChunk];
+  // One buffer for every copy a thread makes (copies run on several threads
+  // at once), released with the thread.
+  thread_local const std::unique_ptr<char[]> owned(new char[kChunk]);
+  char* const buffer = owned.get();
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(Raw(source.handle_), buffer, kChunk, &got, nullptr)) return false;

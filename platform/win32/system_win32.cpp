@@ -15,6 +15,37 @@ LocalTime Now() {
 
 void Pause(unsigned milliseconds) { Sleep(milliseconds); }
 
+namespace {
+struct ThreadWork {
+  void (*work)(void*);
+  void* context;
+};
+
+DWORD WINAPI RunThreadWork(void* parameter) {
+  const ThreadWork* run = static_cast<const ThreadWork*>(parameter);
+  run->work(run->context);
+  return 0;
+}
+}  // namespace
+
+void RunOnThreads(int threads, void (*work)(void*), void* context) {
+  constexpr int kMostThreads = 8;
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const int processors = static_cast<int>(system.dwNumberOfProcessors);
+  ThreadWork run = {work, context};
+  HANDLE others[kMostThreads - 1];
+  DWORD started = 0;
+  for (int i = 1; i < threads && i < processors && i < kMostThreads; ++i) {
+    HANDLE thread = CreateThread(nullptr, 0, RunThreadWork, &run, 0, nullptr);
+    if (!thread) break;
+    others[started++] = thread;
+  }
+  work(context);
+  if (started) WaitForMultipleObjects(started, others, TRUE, INFINITE);
+  for (DWORD i = 0; i < started; ++i) CloseHandle(others[i]);
+}
+
 std::uint32_t LastError() { return GetLastError(); }
 
 namespace {

@@ -4,7 +4,8 @@
 # make-release.sh's bytes over two runs and its zip's names (Info-ZIP unzip,
 # Python's zipfile with GBK); under Wine, the unzipped release installs with /S
 # (exit 0, verified), and a changed byte, a removed library file or a link out of
-# the package end with 9, host keys and the earlier module unchanged.
+# the package end with 9, host keys and the earlier module unchanged, no
+# staged copy left.
 # A gtest-style report goes to REPORT.xml.   release_test.sh REPORT.xml BUILD_DIR
 set -u
 [ $# -eq 2 ] || { echo "usage: $0 REPORT.xml BUILD_DIR" >&2; exit 2; }
@@ -100,7 +101,8 @@ check VerifiedInstallEndsWith0 verified_install
 hosts >hosts.txt
 refused_install() {  # refused_install NAME CHANGE: exit 9, hosts and the earlier module unchanged
   cp -a unz "$c/$1" && (cd "$c/$1/Data" && eval "$2") && { install "$1"; [ $? -eq 9 ]; } &&
-    hosts | diff hosts.txt - && cmp "$c/Korvex/Tarnwell/Korvex2021.ZRX" pkg/Korvex2021.ZRX
+    hosts | diff hosts.txt - && cmp "$c/Korvex/Tarnwell/Korvex2021.ZRX" pkg/Korvex2021.ZRX &&
+    ! find "$c/Korvex/Tarnwell" -name '*.new' | grep .  # no staged copy left by either thread
 }
 check OneByteChangedEndsWith9 refused_install byte "printf X | dd of=Korvex2021.ZRX bs=1 seek=3 conv=notrunc"
 check LibraryFileRemovedEndsWith9 refused_install gone "rm $lib/图块.dwg"
