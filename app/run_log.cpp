@@ -1,7 +1,7 @@
 #include "app/run_log.h"
 
 #include "host/host_registry.h"
-#include "package/install_session.h"
+#include "install/install_session.h"
 #include "platform/log.h"
 #include "platform/system.h"
 

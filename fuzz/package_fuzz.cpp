@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "package/install_target.h"
+#include "install/install_target.h"
 #include "package/package_copy.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim.h"

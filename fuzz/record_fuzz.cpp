@@ -15,7 +15,7 @@
 #include "platform/sim/sim.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
-#include "uninstall/record_file.h"
+#include "record/record_file.h"
 #include "uninstall/removal.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/host_contract.h"
-#include "package/install_session.h"
+#include "install/install_session.h"
 #include "platform/ui.h"
 
 // The version, year * 10000 + month * 100 + day.

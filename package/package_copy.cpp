@@ -1,8 +1,8 @@
 #include "package/package_copy.h"
 
-#include "package/folder_lock.h"
-#include "package/install_paths.h"
-#include "package/install_record.h"
+#include "install/folder_lock.h"
+#include "install/install_paths.h"
+#include "record/install_record.h"
 #include "package/manifest_check.h"
 #include "package/package_layout.h"
 #include "platform/codepage.h"

@@ -3,7 +3,7 @@
 // the install target.
 #include <string>
 
-#include "package/install_target.h"
+#include "install/install_target.h"
 #include "package/opened_package.h"
 #include "platform/files.h"
 #include "platform/ui.h"

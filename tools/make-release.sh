@@ -29,7 +29,7 @@ version=$(python3 -c "
 import re, sys
 t = open(sys.argv[1], encoding='utf-8').read()
 y, m, d = (int(re.search(r'#define TARNWELL_VERSION_%s (\d+)' % k, t).group(1)) for k in ('YEAR', 'MONTH', 'DAY'))
-print('%04d.%02d.%02d' % (y, m, d))" "$root/ui/version.h")
+print('%04d.%02d.%02d' % (y, m, d))" "$root/record/version.h")
 zip_name="Tarnwell-$version.zip"
 
 echo "== SetUp.exe with the manifest of $package"

@@ -51,7 +51,7 @@ LIBRARY_FOLDER = "Korvex扩展绘图库"
 LIBRARY_MARK = "扩展绘图库"
 SETUP_EXECUTABLE = "SetUp.EXE"
 FONTS = ("Korvex_EN.shx", "Korvex_HZ.shx")
-VERSION_H = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ui", "version.h")
+VERSION_H = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "record", "version.h")
 
 
 class PackageError(Exception):

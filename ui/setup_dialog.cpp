@@ -1,7 +1,7 @@
 #include "ui/setup_dialog.h"
 
 #include "host/host_registry.h"
-#include "package/install_session.h"
+#include "install/install_session.h"
 #include "platform/decimal.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"

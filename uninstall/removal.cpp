@@ -12,8 +12,8 @@
 #include "platform/security.h"
 #include "platform/registry.h"
 #include "platform/system.h"
-#include "uninstall/apps_entry.h"
-#include "uninstall/record_file.h"
+#include "record/apps_entry.h"
+#include "record/record_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "package/install_record.h"
+#include "record/install_record.h"
 
 struct RemovalOutcome {
   // A file that could not be deleted now was scheduled for deletion at the

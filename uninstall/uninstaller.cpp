@@ -2,7 +2,7 @@
 
 #include "host/host_contract.h"
 #include "host/host_process.h"
-#include "package/folder_lock.h"
+#include "install/folder_lock.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/ui.h"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "host/host_registry.h"
-#include "package/install_record.h"
-#include "uninstall/record_file.h"
+#include "record/install_record.h"
+#include "record/record_file.h"
 
 constexpr const char* kUninstallCaption = "Tarnwell软件卸载";
 constexpr const char* kUninstallHostRunningText = "请关闭CAD后再进行卸载 !";

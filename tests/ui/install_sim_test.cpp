@@ -17,7 +17,7 @@
 #include "common/security_print.h"
 #include "framework/dialog.h"
 #include "host/host_registry.h"
-#include "package/folder_lock.h"
+#include "install/folder_lock.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/sim/sim_files.h"
@@ -25,11 +25,11 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
-#include "package/install_paths.h"
+#include "install/install_paths.h"
 #include "ui/folder_path.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
-#include "uninstall/apps_entry.h"
+#include "record/apps_entry.h"
 
 using platform::sim::MessageBoxRecord;
 using platform::sim::SimFiles;

@@ -8,7 +8,7 @@
 
 #include "common/case_name.h"
 #include "package/sha256.h"
-#include "uninstall/record_file.h"
+#include "record/record_file.h"
 
 namespace {
 

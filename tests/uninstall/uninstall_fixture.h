@@ -12,7 +12,7 @@
 #include "install/install_fixture.h"
 #include "install/install_sequence.h"
 #include "platform/files.h"
-#include "uninstall/apps_entry.h"
+#include "record/apps_entry.h"
 #include "uninstall/uninstaller.h"
 
 namespace testing_support {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "package/install_record.h"
+#include "record/install_record.h"
 
 constexpr const char* kUninstallKeyParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kUninstallKeyName = "Tarnwell";

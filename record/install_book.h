@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/host_registry.h"
-#include "package/install_record.h"
+#include "record/install_record.h"
 
 class CInstallBook {
  public:

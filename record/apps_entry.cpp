@@ -1,4 +1,4 @@
-#include "uninstall/apps_entry.h"
+#include "record/apps_entry.h"
 
 #include "package/package_layout.h"
 #include "platform/decimal.h"
@@ -6,7 +6,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "uninstall/record_file.h"
+#include "record/record_file.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // resource of SetUp.exe (ui/setup.rc: FileVersion and ProductVersion
 // year.month.day.0) both come from here. Read by C++ and by the resource
 // compiler: preprocessor definitions only.
-#ifndef TARNWELL_UI_VERSION_H
-#define TARNWELL_UI_VERSION_H
+#ifndef TARNWELL_RECORD_VERSION_H
+#define TARNWELL_RECORD_VERSION_H
 
 #define TARNWELL_VERSION_YEAR 2026
 #define TARNWELL_VERSION_MONTH 5

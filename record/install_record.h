@@ -1,7 +1,7 @@
 #pragma once
 // What an install wrote, as the uninstaller needs it: the folders it created,
 // the files it copied, the loader keys it wrote and the fonts it copied with
-// a digest of their content. The record file (uninstall/record_file.h) keeps
+// a digest of their content. The record file (record/record_file.h) keeps
 // it on disk.
 #include <cstddef>
 #include <string>

@@ -4,8 +4,8 @@
 // that the copies ask when a file cannot be copied.
 #include <string>
 
-#include "package/install_paths.h"
-#include "package/install_session.h"
+#include "install/install_paths.h"
+#include "install/install_session.h"
 #include "package/opened_package.h"
 #include "platform/codepage.h"
 #include "platform/ui.h"

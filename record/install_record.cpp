@@ -1,4 +1,4 @@
-#include "package/install_record.h"
+#include "record/install_record.h"
 
 #include <algorithm>
 

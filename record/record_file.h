@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "host/host_contract.h"
-#include "package/install_record.h"
+#include "record/install_record.h"
 
 // Names beside the installed files.
 constexpr const char* kRecordFile = "Uninstall.dat";

@@ -1,4 +1,4 @@
-#include "package/install_session.h"
+#include "install/install_session.h"
 
 #include "platform/system.h"
 

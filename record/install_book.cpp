@@ -1,11 +1,11 @@
-#include "uninstall/install_book.h"
+#include "record/install_book.h"
 
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/system.h"
-#include "uninstall/apps_entry.h"
-#include "uninstall/record_file.h"
+#include "record/apps_entry.h"
+#include "record/record_file.h"
 #include "uninstall/uninstaller.h"
 
 CInstallBook::CInstallBook(const std::string& installFolder, const CHostRegistry& hosts)

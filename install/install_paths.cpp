@@ -1,4 +1,4 @@
-#include "package/install_paths.h"
+#include "install/install_paths.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "package/folder_lock.h"
+#include "install/folder_lock.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "uninstall/record_file.h"
+#include "record/record_file.h"
 
 #include <algorithm>
 
-#include "package/install_paths.h"
+#include "install/install_paths.h"
 #include "package/package_layout.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
