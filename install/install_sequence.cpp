@@ -16,6 +16,7 @@
 #include "package/package_copy.h"
 #include "package/package_layout.h"
 #include "package/package_manifest.h"
+#include "package/sha256.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -51,16 +52,43 @@ std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
   return text.empty() ? " none" : text;
 }
 
-// Writes the install record (and, the first time, the uninstaller) after a
-// phase, so that an install that stops later leaves a record of what it did.
-bool SaveRecord(CInstallBook& book, const char* phase) {
-  if (book.Save()) {
-    platform::Log(std::string("install record written after ") + phase);
-    return true;
+// What the loader registration is about to write: the loader key of every
+// chosen year below each of its host keys.
+InstallRecord LoaderIntents(const std::int32_t (&f)[kHostYearCount]) {
+  InstallRecord intents;
+  for (int y = 0; y < kHostYearCount; ++y) {
+    if (!f[y]) continue;
+    std::string name = kLoaderKeyFormat;
+    name.replace(name.find("%d"), 2, std::to_string(HostYearAt(y)));
+    const StringList& keys = g_hostRegistry.m_keyPaths[y];
+    for (std::size_t i = 0; i < keys.Count(); ++i) intents.IntendLoaderKey(keys.At(i) + name);
   }
-  platform::Log(std::string("install record not written after ") + phase + ": " +
-                platform::DescribeError(platform::LastError()));
-  return false;
+  return intents;
+}
+
+// What the font deployment is about to write: both fonts in the Fonts
+// folder of every chosen host, with the digest of the package's font and
+// whether a file lies under that name now.
+InstallRecord FontIntents(const std::int32_t (&f)[kHostYearCount], const OpenedPackage& package) {
+  InstallRecord intents;
+  std::string digests[2];
+  for (int i = 0; i < 2; ++i) {
+    std::string content;
+    if (package.fonts[i].IsOpen() && package.fonts[i].ReadAll(kFontSizeLimit, &content))
+      digests[i] = Sha256Hex(content);
+  }
+  for (int y = 0; y < kHostYearCount; ++y) {
+    if (!f[y]) continue;
+    const StringList& locations = g_hostRegistry.m_locations[y];
+    for (std::size_t j = 0; j < locations.Count(); ++j) {
+      for (int i = 0; i < 2; ++i) {
+        const std::string path = locations.At(j) + "\\" + kFontsFolder + "\\" + kFontFiles[i];
+        if (!digests[i].empty())
+          intents.IntendFont(path, digests[i], platform::PathExists(path.c_str()));
+      }
+    }
+  }
+  return intents;
 }
 
 // An uninstall that found a file of this folder in use may have left it to
@@ -127,13 +155,11 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
   bar.SetPos(0);
 
   const bool copied = CopyPackageFiles(target);
-  SaveRecord(book, "the package copy");
   if (!copied) {
     PackageStopped(site);
     return false;
   }
   const bool libraryCopied = CopyExtensionLibrary(target);
-  SaveRecord(book, "the library copy");
   if (!libraryCopied) {
     PackageStopped(site);
     return false;
@@ -144,13 +170,18 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
 
   g_hostRegistry.m_installFolder = installFolder;
   DropTrailingSeparator(g_hostRegistry.m_installFolder);
-  RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
-                  f[6] != 0);
-  SaveRecord(book, "the loader keys");
+  // Each phase only once the record names what it is about to write.
+  if (book.BeginPhase("loaders", LoaderIntents(f)))
+    RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
+                    f[5] != 0, f[6] != 0);
+  else
+    site.Session().MarkPartial();
   bar.StepIt();
-  InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0, f[2] != 0,
-               f[3] != 0, f[4] != 0, f[5] != 0, f[6] != 0);
-  if (!SaveRecord(book, "the fonts")) site.Session().MarkPartial();
+  if (book.BeginPhase("fonts", FontIntents(f, target.m_package)))
+    InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0,
+                 f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0, f[6] != 0);
+  else
+    site.Session().MarkPartial();
   if (!book.UninstallerCopied()) {
     platform::Log("uninstaller not copied into " + installFolder);
     site.Session().MarkPartial();
@@ -284,10 +315,19 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   }
   if (madeChosen) book.FolderCreated(chosen);
   if (madeInstall) book.FolderCreated(installPath);
+  // Before anything else changes, something can uninstall it: the record,
+  // the uninstaller and the Apps & Features entry.
+  if (!book.Open(g_versionNumber, madeChosen)) {
+    platform::Log("nothing installed: the install record cannot be written");
+    session.Stop(kExitPartial);
+    return PackageStopped(site);
+  }
   const bool ran = RunInstall(site, target, installPath, yearSelected, book);
   KeepFromRestartDeletes(chosen, installPath, book.Current());
+  if (!book.Close()) session.MarkPartial();
   if (!ran) return session.StopCode();
-  // No Apps & Features entry without the uninstaller it would start.
+  // No Apps & Features entry without the uninstaller it would start; the
+  // entry written at the start takes the size of what was installed.
   if (!book.UninstallerCopied()) {
     platform::Log("Apps & Features entry not written: there is no uninstaller");
   } else if (book.WriteEntry(g_versionNumber)) {

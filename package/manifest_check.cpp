@@ -172,7 +172,9 @@ bool StagePackage(OpenedPackage& package, const PackageManifest& manifest, const
       job.entry = &e;
       job.folder = f;
       job.file = FindManifestFile(manifest, ManifestPath(f == &package.library, e.name));
-      job.temporary = folder + "\\~tarnwell-" + std::to_string(work.jobs.size() + 1) + kTemporarySuffix;
+      job.temporary = e.stageName.empty()
+                          ? folder + "\\~tarnwell-" + std::to_string(work.jobs.size() + 1) + kTemporarySuffix
+                          : e.stageName;
       work.jobs.push_back(std::move(job));
     }
   }

@@ -23,6 +23,9 @@ struct PackageEntry {
   // With a package manifest: the verified copy waiting in the install folder
   // for its final name; empty when there is none.
   std::string staged;
+  // With a package manifest: the temporary name its verified copy takes,
+  // named in the install record before it is made.
+  std::string stageName;
 };
 
 // One listed folder of the package: the package folder or its library.

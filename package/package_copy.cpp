@@ -180,7 +180,8 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
     const ManifestFile* file = FindManifestFile(*package.manifest, path);
     std::string found;
     std::uint32_t error = 0;
-    const VerifiedCopy staged = StageVerified(e.file, to + ".new", file->digest, &found, &error);
+    const std::string temporary = e.stageName.empty() ? to + ".new" : e.stageName;
+    const VerifiedCopy staged = StageVerified(e.file, temporary, file->digest, &found, &error);
     if (staged == VerifiedCopy::kMismatch) {
       platform::Log({"package file not as the manifest says: ", folder.path, "\\", e.name,
                      ": expected SHA-256 ", file->digest, "; found SHA-256 ", found,
@@ -191,12 +192,38 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
       platform::SetLastError(error);
       return kNotOpened;
     }
-    e.staged = to + ".new";
+    e.staged = temporary;
   }
   // The verified copy takes the final name, in place of what was there.
   if (!platform::MoveOverFile(e.staged.c_str(), to.c_str())) return kNotOpened;
   e.staged.clear();
   return kOpened;
+}
+
+// Everything the package copy and the library copy may write into the
+// install folder `folder`: the files under their final names and, with a
+// manifest, the temporary names of the verified copies (given here).
+InstallRecord CopyIntents(OpenedPackage& package, const std::string& folder) {
+  InstallRecord intents;
+  PathBuffer library;
+  const bool libraryFits = ComposePath(library, {folder, "\\", kLibraryFolder});
+  int staged = 0;
+  for (PackageFolder* f : {&package.files, &package.library}) {
+    const bool inLibrary = f == &package.library;
+    if (inLibrary && !libraryFits) continue;
+    for (PackageEntry& e : f->entries) {
+      if (!e.copied) continue;
+      const std::string to = (inLibrary ? std::string(library) : folder) + "\\" + e.name;
+      if (inLibrary)
+        intents.IntendLibraryFile(to);
+      else
+        intents.IntendFile(to);
+      if (!package.manifest) continue;
+      e.stageName = folder + "\\~tarnwell-" + std::to_string(++staged) + ".new";
+      intents.AddStaged(e.stageName);
+    }
+  }
+  return intents;
 }
 
 }  // namespace
@@ -335,6 +362,11 @@ bool CopyPackageFiles(CInstallTarget& target) {
   // Every file is opened and checked before the first is copied.
   OpenedPackage& package = target.m_package;
   if (!OpenPackage(package, source, session)) return false;
+  // Nothing is written before the install record names it.
+  if (!NotePhase("copy", CopyIntents(package, std::string(targetFolder)))) {
+    platform::Log("nothing copied: the install record cannot name what the copy will write");
+    return session.Stop(kExitPartial);
+  }
   if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
   // With a manifest, every file is written and verified before any takes
   // its final name: a package that is not the manifest's installs nothing.

@@ -82,6 +82,11 @@ bool MoveOneFile(const char* from, const char* to);
 // `to` on the same volume, in place of the file there; fails when that one
 // is read-only or in use (a loaded module), which then stays as it was.
 bool MoveOverFile(const char* from, const char* to);
+// MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH):
+// as MoveOverFile, and it returns only once the new name is on the disk.
+// With a `from` that was flushed, a cut at any moment leaves either the old
+// file or the new one under `to`, never a torn one.
+bool MoveOverFileDurably(const char* from, const char* to);
 // MoveFileExW(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file, or an empty
 // folder, is deleted at the next restart. Needs administrator rights.
 bool DeleteAtRestart(const char* path);
@@ -222,6 +227,8 @@ class OutputFile {
   bool Create(const char* path);
   // Appends the bytes; false when they could not all be written.
   bool Write(std::string_view bytes);
+  // FlushFileBuffers: what was written is on the disk.
+  bool Flush();
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }
 

@@ -47,16 +47,33 @@ std::uint32_t EstimatedSizeKb(const InstallRecord& record, const std::string& in
   return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb);
 }
 
+namespace {
+
+constexpr const char* kChosenCreatedValue = "ChosenFolderCreated";
+
+bool OpenEntry(platform::RegKey& parent, platform::RegKey& key, bool create) {
+  platform::RegKey root;
+  if (!root.OpenLocalMachine()) return false;
+  if (!create)
+    return parent.Open(root, kUninstallKeyParent) && key.Open(parent, kUninstallKeyName);
+  return parent.Create(root, kUninstallKeyParent) && key.Create(parent, kUninstallKeyName);
+}
+
+bool HasValue(const platform::RegKey& key, const char* name) {
+  return key.QueryValueRaw(name, nullptr, nullptr);
+}
+
+}  // namespace
+
 bool WriteAppsEntry(const AppsEntry& entry) {
-  platform::RegKey root, parent, key;
-  if (!root.OpenLocalMachine() || !parent.Create(root, kUninstallKeyParent)) return false;
-  parent.DeleteSubKey(kUninstallKeyName);
-  if (!key.Create(parent, kUninstallKeyName)) return false;
+  platform::RegKey parent, key;
+  if (!OpenEntry(parent, key, true)) return false;
   const std::string uninstaller = entry.installFolder + "\\" + kUninstallerFile;
-  bool ok = SetText(key, "DisplayName", kDisplayName);
+  bool ok = SetText(key, "InstallLocation", entry.installFolder);
+  if (HasValue(key, kChosenCreatedValue)) ok = key.DeleteValue(kChosenCreatedValue) && ok;
+  ok = SetText(key, "DisplayName", kDisplayName) && ok;
   ok = SetText(key, "DisplayVersion", FormatDisplayVersion(entry.versionNumber)) && ok;
   ok = SetText(key, "Publisher", kPublisher) && ok;
-  ok = SetText(key, "InstallLocation", entry.installFolder) && ok;
   ok = SetText(key, "DisplayIcon", uninstaller + ",0") && ok;
   ok = SetText(key, "UninstallString", "\"" + uninstaller + "\"") && ok;
   ok = SetText(key, "QuietUninstallString", "\"" + uninstaller + "\" /S") && ok;
@@ -102,4 +119,47 @@ bool EarlierChosenFolder(std::string* chosen) {
   // folder.
   *chosen = folder.substr(0, cut == 2 ? cut + 1 : cut);
   return true;
+}
+
+EntryState ReadAppsEntryState(std::string* installFolder, bool* chosenCreated) {
+  installFolder->clear();
+  *chosenCreated = false;
+  platform::RegKey parent, key;
+  if (!OpenEntry(parent, key, false)) return EntryState::kNone;
+  char data[platform::kRegValueBuffer];
+  if (key.QueryValue("InstallLocation", data)) *installFolder = data;
+  std::uint32_t type = 0;
+  std::string number;
+  *chosenCreated = key.QueryValueRaw(kChosenCreatedValue, &type, &number) &&
+                   type == platform::kRegDword && number.size() == 4 && number[0] == 1;
+  return HasValue(key, "UninstallString") ? EntryState::kComplete : EntryState::kProvisional;
+}
+
+bool WriteProvisionalEntry(const std::string& installFolder, bool chosenCreated) {
+  platform::RegKey parent, key;
+  return OpenEntry(parent, key, true) && SetText(key, "InstallLocation", installFolder) &&
+         (!chosenCreated || SetNumber(key, kChosenCreatedValue, 1));
+}
+
+bool MakeEntryProvisional(const std::string& installFolder, bool chosenCreated) {
+  std::string named;
+  platform::RegKey parent, key;
+  if (!ReadAppsEntryFolder(&named) || !SamePath(named, installFolder) ||
+      !OpenEntry(parent, key, false))
+    return false;
+  if (chosenCreated && !SetNumber(key, kChosenCreatedValue, 1)) return false;
+  // Hidden first, then nothing to start: each value that is gone already
+  // stays gone.
+  for (const char* name : {"DisplayName", "UninstallString"})
+    if (HasValue(key, name) && !key.DeleteValue(name)) return false;
+  return true;
+}
+
+bool RemoveEmptyEntry() {
+  platform::RegKey parent, key;
+  if (!OpenEntry(parent, key, false) || HasValue(key, "InstallLocation") ||
+      HasValue(key, "UninstallString"))
+    return false;
+  key.Close();
+  return parent.DeleteSubKey(kUninstallKeyName);
 }

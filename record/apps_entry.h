@@ -27,9 +27,27 @@ std::string TodayText();
 // record, in KB rounded up.
 std::uint32_t EstimatedSizeKb(const InstallRecord& record, const std::string& installFolder);
 
-// Replaces the entry (the old key and its values go first); true when every
-// value was written.
+// Writes every value of the entry over what the key holds (it is never
+// deleted first: a cut leaves the earlier entry or this one), the install
+// folder first; true when every value was written.
 bool WriteAppsEntry(const AppsEntry& entry);
+
+// A provisional entry names an install folder and nothing to start
+// ("UninstallString" absent, hidden from Settings): an install cut off
+// before its record was complete, or an uninstall cut off after it deleted
+// the record. Its "ChosenFolderCreated" (1) says that the install made the
+// folder above the install folder. `SetUp.exe /UNINSTALL` finishes it.
+enum class EntryState { kNone, kProvisional, kComplete };
+// What the key holds; `installFolder` empty when it names none.
+EntryState ReadAppsEntryState(std::string* installFolder, bool* chosenCreated);
+// The entry of an install that has made its folders and nothing else yet
+// (where no complete entry is there).
+bool WriteProvisionalEntry(const std::string& installFolder, bool chosenCreated);
+// The uninstall before it deletes the record: the entry that names this
+// folder becomes provisional. False when it could not.
+bool MakeEntryProvisional(const std::string& installFolder, bool chosenCreated);
+// Removes a key that names no install folder and nothing to start.
+bool RemoveEmptyEntry();
 
 // The install folder the entry names (InstallLocation); false without one.
 bool ReadAppsEntryFolder(std::string* installFolder);

@@ -8,40 +8,114 @@
 #include "record/record_file.h"
 #include "uninstall/uninstaller.h"
 
+bool ReplaceRecordFile(const std::string& installFolder, const InstallRecord& record) {
+  const std::string path = installFolder + "\\" + kRecordFile;
+  const std::string temporary = installFolder + "\\" + kRecordTemporary;
+  platform::OutputFile file;
+  bool written = file.Create(temporary.c_str()) && file.Write(FormatRecord(record)) && file.Flush();
+  const std::uint32_t error = platform::LastError();
+  file.Close();
+  if (written && platform::MoveOverFileDurably(temporary.c_str(), path.c_str())) return true;
+  const std::uint32_t failed = written ? platform::LastError() : error;
+  platform::RemoveFile(temporary.c_str());
+  platform::SetLastError(failed);
+  return false;
+}
+
 CInstallBook::CInstallBook(const std::string& installFolder, const CHostRegistry& hosts)
     : folder_(installFolder) {
   int ignored = 0;
   if (!LoadRecord(ScopeOf(hosts, folder_), &earlier_, &ignored)) earlier_ = InstallRecord();
+  if (earlier_.Interrupted())
+    platform::Log("an interrupted install found in " + folder_ + ": its record stops in the phase \"" +
+                  earlier_.m_phase + "\"; this install completes it");
+  earlier_.m_phase.clear();
   current_.m_installFolder = folder_;
   g_installRecord = &current_;
+  g_recordAhead = this;
 }
 
 CInstallBook::~CInstallBook() {
   if (g_installRecord == &current_) g_installRecord = nullptr;
+  if (g_recordAhead == this) g_recordAhead = nullptr;
 }
 
-bool CInstallBook::Save() {
-  if (!uninstallerCopied_ && !uninstallerFailed_) {
-    const std::string self = platform::ExecutablePath();
-    const std::string target = folder_ + "\\" + kUninstallerFile;
-    // The uninstaller is the image that runs, from the file held since the
-    // start (whatever now lies where it was started from). Run from the
-    // install folder itself, the executable is already there.
-    uninstallerCopied_ = platform::SamePath(self, target) ||
-                         platform::CopyRunningImage(target.c_str());
-    if (uninstallerCopied_) {
-      platform::Log("uninstaller written: " + target);
-    } else {
-      uninstallerFailed_ = true;
-      platform::Log("uninstaller not written: " + target + ": " +
-                    platform::DescribeError(platform::LastError()));
-    }
-  }
+bool CInstallBook::Write(const std::string& phase) {
   InstallRecord merged = earlier_;
   merged.m_installFolder = folder_;
   merged.Merge(current_);
-  const std::string path = folder_ + "\\" + kRecordFile;
-  return platform::WriteWholeFile(path.c_str(), FormatRecord(merged));
+  merged.m_phase = phase;
+  if (ReplaceRecordFile(folder_, merged)) return true;
+  platform::Log("install record not written: " + platform::DescribeError(platform::LastError()));
+  return false;
+}
+
+bool CInstallBook::Open(std::int32_t versionNumber, bool chosenCreated) {
+  if (!platform::PathExists(folder_.c_str())) {
+    folderMissing_ = true;
+    platform::Log("no install record: the install folder is missing, nothing can be written into it");
+    return true;
+  }
+  std::string named;
+  bool unused = false;
+  if (ReadAppsEntryState(&named, &unused) != EntryState::kComplete &&
+      !WriteProvisionalEntry(folder_, chosenCreated))
+    platform::Log("provisional Apps & Features entry not written: " +
+                  platform::DescribeError(platform::LastError()));
+  if (!Write("setup")) return false;
+  platform::Log("install record written: " + folder_ + "\\" + kRecordFile);
+  // The uninstaller is the image that runs, from the file held since the
+  // start (whatever now lies where it was started from). Run from the
+  // install folder itself, the executable is already there.
+  const std::string self = platform::ExecutablePath();
+  const std::string target = folder_ + "\\" + kUninstallerFile;
+  const std::string temporary = folder_ + "\\" + kUninstallerTemporary;
+  uninstallerCopied_ = platform::SamePath(self, target) ||
+                       (platform::CopyRunningImage(temporary.c_str()) &&
+                        platform::MoveOverFile(temporary.c_str(), target.c_str()));
+  if (uninstallerCopied_) {
+    platform::Log("uninstaller written: " + target);
+  } else {
+    platform::Log("uninstaller not written: " + target + ": " +
+                  platform::DescribeError(platform::LastError()));
+    platform::RemoveFile(temporary.c_str());
+  }
+  // No complete entry without the uninstaller it would start.
+  if (uninstallerCopied_ && !WriteEntry(versionNumber))
+    platform::Log("Apps & Features entry not written: " +
+                  platform::DescribeError(platform::LastError()));
+  // Staged copies of an install cut off among its renames: this install
+  // stages and renames the package again.
+  std::vector<std::string> kept;
+  for (const std::string& staged : earlier_.m_staged) {
+    if (platform::RemoveFile(staged.c_str()) || !platform::PathExists(staged.c_str()))
+      platform::Log("staged copy of the interrupted install removed: " + staged);
+    else
+      kept.push_back(staged);
+  }
+  earlier_.m_staged = kept;
+  return true;
+}
+
+bool CInstallBook::BeginPhase(const char* phase, const InstallRecord& intents) {
+  if (folderMissing_) return std::string(phase) == "copy";
+  current_.Merge(intents);
+  if (!Write(phase)) return false;
+  platform::Log(std::string("install record written ahead of the phase \"") + phase + "\"");
+  return true;
+}
+
+bool CInstallBook::Close() {
+  if (folderMissing_) return true;
+  // The staged copies are renamed or removed by now; those still there
+  // stay named.
+  std::vector<std::string> staged;
+  for (const std::string& path : current_.m_staged)
+    if (platform::PathExists(path.c_str())) staged.push_back(path);
+  current_.m_staged = staged;
+  if (!Write("")) return false;
+  platform::Log("install record written: " + folder_ + "\\" + kRecordFile);
+  return true;
 }
 
 bool CInstallBook::WriteEntry(std::int32_t versionNumber) {

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 
 InstallRecord* g_installRecord = nullptr;
+RecordAhead* g_recordAhead = nullptr;
 
 namespace {
 
@@ -40,16 +41,34 @@ void InstallRecord::AddFile(const std::string& path) { AddOnce(m_files, path); }
 void InstallRecord::AddLibraryFile(const std::string& path) { AddOnce(m_libraryFiles, path); }
 void InstallRecord::AddLoaderKey(const std::string& keyPath) { AddOnce(m_loaderKeys, keyPath); }
 
-void InstallRecord::AddFont(const std::string& path, const std::string& digest) {
+namespace {
+
+void AddFontTo(std::vector<RecordedFont>& fonts, const std::string& path, const std::string& digest,
+               bool existed) {
   if (path.empty() || HasControlByte(path) || !IsDigestText(digest)) return;
-  for (RecordedFont& font : m_fonts) {
+  for (RecordedFont& font : fonts) {
     if (platform::EqualsIgnoreCase(font.path, path)) {
       font.digest = digest;
+      font.existed = font.existed || existed;
       return;
     }
   }
-  m_fonts.push_back({path, digest});
+  fonts.push_back({path, digest, existed});
 }
+
+}  // namespace
+
+void InstallRecord::AddFont(const std::string& path, const std::string& digest) {
+  AddFontTo(m_fonts, path, digest, false);
+}
+
+void InstallRecord::IntendFile(const std::string& path) { AddOnce(m_intentFiles, path); }
+void InstallRecord::IntendLibraryFile(const std::string& path) { AddOnce(m_intentLibraryFiles, path); }
+void InstallRecord::IntendLoaderKey(const std::string& keyPath) { AddOnce(m_intentLoaderKeys, keyPath); }
+void InstallRecord::IntendFont(const std::string& path, const std::string& digest, bool existed) {
+  AddFontTo(m_intentFonts, path, digest, existed);
+}
+void InstallRecord::AddStaged(const std::string& path) { AddOnce(m_staged, path); }
 
 void InstallRecord::Merge(const InstallRecord& other) {
   if (m_installFolder.empty()) m_installFolder = other.m_installFolder;
@@ -58,11 +77,19 @@ void InstallRecord::Merge(const InstallRecord& other) {
   for (const std::string& p : other.m_libraryFiles) AddLibraryFile(p);
   for (const std::string& p : other.m_loaderKeys) AddLoaderKey(p);
   for (const RecordedFont& f : other.m_fonts) AddFont(f.path, f.digest);
+  if (m_phase.empty()) m_phase = other.m_phase;
+  for (const std::string& p : other.m_intentFiles) IntendFile(p);
+  for (const std::string& p : other.m_intentLibraryFiles) IntendLibraryFile(p);
+  for (const std::string& p : other.m_intentLoaderKeys) IntendLoaderKey(p);
+  for (const RecordedFont& f : other.m_intentFonts) IntendFont(f.path, f.digest, f.existed);
+  for (const std::string& p : other.m_staged) AddStaged(p);
 }
 
 bool InstallRecord::Empty() const {
   return m_createdFolders.empty() && m_files.empty() && m_libraryFiles.empty() &&
-         m_loaderKeys.empty() && m_fonts.empty();
+         m_loaderKeys.empty() && m_fonts.empty() && m_intentFiles.empty() &&
+         m_intentLibraryFiles.empty() && m_intentLoaderKeys.empty() && m_intentFonts.empty() &&
+         m_staged.empty();
 }
 
 
@@ -83,4 +110,8 @@ void NoteFont(const std::string& path) {
   std::string content;
   if (platform::ReadWholeFile(path.c_str(), kFontSizeLimit, &content))
     g_installRecord->AddFont(path, Sha256Hex(content));
+}
+
+bool NotePhase(const char* phase, const InstallRecord& intents) {
+  return !g_recordAhead || g_recordAhead->BeginPhase(phase, intents);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // What an install wrote, as the uninstaller needs it: the folders it created,
 // the files it copied, the loader keys it wrote and the fonts it copied with
-// a digest of their content. The record file (record/record_file.h) keeps
-// it on disk.
+// a digest of their content; and, written ahead, what the phase under way is
+// about to make or change (its intents), so that an install cut off at any
+// moment leaves a record of everything it may have touched. The record file
+// (record/record_file.h) keeps it on disk.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -10,6 +12,9 @@
 struct RecordedFont {
   std::string path;
   std::string digest;  // SHA-256 of the content, 64 lower-case hex digits
+  // Intents only: a file lay under the name before the install wrote it
+  // (someone's own font, never removed on the intent's word alone).
+  bool existed = false;
 };
 
 class InstallRecord {
@@ -23,9 +28,20 @@ class InstallRecord {
   void AddLibraryFile(const std::string& path);
   void AddLoaderKey(const std::string& keyPath);
   void AddFont(const std::string& path, const std::string& digest);
+  // Intents: what the phase under way is about to write. An intent stays
+  // until a done entry names the same place; staged copies are temporary
+  // names in the install folder that the install itself removes or renames.
+  void IntendFile(const std::string& path);
+  void IntendLibraryFile(const std::string& path);
+  void IntendLoaderKey(const std::string& keyPath);
+  void IntendFont(const std::string& path, const std::string& digest, bool existed);
+  void AddStaged(const std::string& path);
   // Adds every entry of `other` after this record's own.
   void Merge(const InstallRecord& other);
   bool Empty() const;
+  // The phase under way when the record was written: a record read with one
+  // is that of an install cut off (killed, or the power lost).
+  bool Interrupted() const { return !m_phase.empty(); }
 
   std::string m_installFolder;  // without trailing "\"
   std::vector<std::string> m_createdFolders;
@@ -33,6 +49,9 @@ class InstallRecord {
   std::vector<std::string> m_libraryFiles;  // files in its library folder
   std::vector<std::string> m_loaderKeys;    // below HKEY_LOCAL_MACHINE, no trailing "\"
   std::vector<RecordedFont> m_fonts;
+  std::string m_phase;  // empty: the install ended (or stopped) normally
+  std::vector<std::string> m_intentFiles, m_intentLibraryFiles, m_intentLoaderKeys, m_staged;
+  std::vector<RecordedFont> m_intentFonts;
 };
 
 // The largest font file whose digest is taken.
@@ -52,3 +71,18 @@ void NoteLibraryFile(const std::string& path);
 void NoteLoaderKey(const std::string& keyPath);
 // Reads the copied font back and records the digest of its content.
 void NoteFont(const std::string& path);
+
+// Writes the record ahead of a phase; the install book of a running install.
+class RecordAhead {
+ public:
+  // The record on disk names what is done and, besides, `intents`, with
+  // `phase` under way; false when it could not be written.
+  virtual bool BeginPhase(const char* phase, const InstallRecord& intents) = 0;
+
+ protected:
+  ~RecordAhead() = default;
+};
+extern RecordAhead* g_recordAhead;
+// Before a phase changes anything: true when no record is kept or the
+// intents are on disk; false (the phase must not run) otherwise.
+bool NotePhase(const char* phase, const InstallRecord& intents);

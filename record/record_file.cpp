@@ -124,27 +124,65 @@ std::vector<std::string_view> Fields(std::string_view line) {
   return out;
 }
 
+// A phase name: lower-case letters, at most 16.
+bool PhaseName(std::string_view name) {
+  return !name.empty() && name.size() <= 16 &&
+         std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+// A package file (not the record or the uninstaller) directly in the folder.
+bool ValidPackageFile(std::string_view path, const RecordScope& scope) {
+  std::string_view parent, name;
+  return ValidFileIn(path, scope.installFolder) && SplitLast(path, &parent, &name) &&
+         !SameText(name, kRecordFile) && !SameText(name, kUninstallerFile);
+}
+
+// A staged copy: a name of the install folder's own that ends in ".new".
+bool ValidStaged(std::string_view path, const RecordScope& scope) {
+  std::string_view parent, name;
+  return ValidPackageFile(path, scope) && SplitLast(path, &parent, &name) && name.size() > 4 &&
+         SameText(name.substr(name.size() - 4), ".new");
+}
+
 // One entry line; false when it breaks a rule.
 bool TakeLine(const std::vector<std::string_view>& f, const RecordScope& scope,
               InstallRecord* record) {
   const std::string_view kind = f[0];
   if (f.size() < 2 || f[1].size() > kMaxPathText || HasDotName(f[1])) return false;
   const std::string path(f[1]);
-  if (kind == "font") {
-    if (f.size() != 3 || !IsDigestText(std::string(f[2])) || !ValidFont(path, scope)) return false;
-    record->AddFont(FullForm(path), std::string(f[2]));
+  if (kind == "font" || kind == "intent-font") {
+    const bool intent = kind != "font";
+    if (f.size() != (intent ? 4u : 3u) || !IsDigestText(std::string(f[2])) || !ValidFont(path, scope))
+      return false;
+    if (!intent) {
+      record->AddFont(FullForm(path), std::string(f[2]));
+      return true;
+    }
+    if (f[3] != "new" && f[3] != "old") return false;
+    record->IntendFont(FullForm(path), std::string(f[2]), f[3] == "old");
     return true;
   }
   if (f.size() != 2) return false;
-  if (kind == "created") {
+  if (kind == "phase") {
+    if (!PhaseName(path)) return false;
+    record->m_phase = path;
+  } else if (kind == "intent-file") {
+    if (!ValidPackageFile(path, scope)) return false;
+    record->IntendFile(FullForm(path));
+  } else if (kind == "intent-library") {
+    if (!ValidFileIn(path, LibraryFolderOf(scope.installFolder))) return false;
+    record->IntendLibraryFile(FullForm(path));
+  } else if (kind == "intent-loader") {
+    if (!ValidLoaderKey(path, scope)) return false;
+    record->IntendLoaderKey(path);
+  } else if (kind == "staged") {
+    if (!ValidStaged(path, scope)) return false;
+    record->AddStaged(FullForm(path));
+  } else if (kind == "created") {
     if (!ValidCreatedFolder(path, scope)) return false;
     record->AddCreatedFolder(FullForm(path));
   } else if (kind == "file") {
-    std::string_view parent, name;
-    SplitLast(path, &parent, &name);
-    if (!ValidFileIn(path, scope.installFolder) || SameText(name, kRecordFile) ||
-        SameText(name, kUninstallerFile))
-      return false;
+    if (!ValidPackageFile(path, scope)) return false;
     record->AddFile(FullForm(path));
   } else if (kind == "library") {
     if (!ValidFileIn(path, LibraryFolderOf(scope.installFolder))) return false;
@@ -186,6 +224,24 @@ std::string FormatRecord(const InstallRecord& record) {
   for (const std::string& p : record.m_libraryFiles) out += "library\t" + p + "\r\n";
   for (const std::string& p : record.m_loaderKeys) out += "loader\t" + p + "\r\n";
   for (const RecordedFont& f : record.m_fonts) out += "font\t" + f.path + "\t" + f.digest + "\r\n";
+  if (!record.m_phase.empty()) out += "phase\t" + record.m_phase + "\r\n";
+  // An intent that a done line names is done: it goes.
+  const auto open = [](const std::vector<std::string>& done, const std::string& p) {
+    return !Contains(done, p);
+  };
+  for (const std::string& p : record.m_intentFiles)
+    if (open(record.m_files, p)) out += "intent-file\t" + p + "\r\n";
+  for (const std::string& p : record.m_intentLibraryFiles)
+    if (open(record.m_libraryFiles, p)) out += "intent-library\t" + p + "\r\n";
+  for (const std::string& p : record.m_intentLoaderKeys)
+    if (open(record.m_loaderKeys, p)) out += "intent-loader\t" + p + "\r\n";
+  for (const RecordedFont& f : record.m_intentFonts) {
+    const bool done = std::any_of(record.m_fonts.begin(), record.m_fonts.end(),
+                                  [&](const RecordedFont& d) { return SameText(d.path, f.path); });
+    if (!done)
+      out += "intent-font\t" + f.path + "\t" + f.digest + (f.existed ? "\told" : "\tnew") + "\r\n";
+  }
+  for (const std::string& p : record.m_staged) out += "staged\t" + p + "\r\n";
   out += "end\r\n";
   return out;
 }
@@ -213,7 +269,7 @@ RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallR
           return (b < 0x20 && c != '\t') || b == 0x7F;
         });
     if (lineNumber == 1) {
-      if (line != kRecordHeader) return kRecordUnreadable;
+      if (line != kRecordHeader && line != kRecordHeaderV1) return kRecordUnreadable;
       continue;
     }
     if (lineNumber == 2) {

@@ -1,14 +1,23 @@
 #pragma once
 // The install record "Uninstall.dat" on disk. A text file, one entry a line:
 //
-//   Tarnwell install record 1
+//   Tarnwell install record 2
 //   folder<TAB>C:\Korvex\Tarnwell                 the install folder
 //   created<TAB>C:\Korvex                         a folder this install created
 //   file<TAB>C:\Korvex\Tarnwell\Korvex2021.ZRX    a package file
 //   library<TAB>C:\Korvex\Tarnwell\Korvex扩展绘图库\a.dwg
 //   loader<TAB>SOFTWARE\ZWSOFT\ZWCAD\2024\Applications\Korvex2024
 //   font<TAB>C:\ZWCAD 2024\Fonts\Korvex_EN.shx<TAB><SHA-256 of its content>
+//   phase<TAB>copy                                the phase under way (none: ended)
+//   intent-file<TAB>C:\Korvex\Tarnwell\a.txt      about to be written (and so on:
+//   intent-library<TAB>...                        intent-loader<TAB><key>)
+//   intent-font<TAB><path><TAB><SHA-256 of the package's font><TAB>new|old
+//   staged<TAB>C:\Korvex\Tarnwell\~tarnwell-1.new  a verified copy before its rename
 //   end
+//
+// An intent is written before its step and stays until a done line names
+// the same place; "old": a file lay there before the install. A record of
+// version 1 (no intents, no phase) reads as before.
 //
 // Paths and key paths are GBK text, as the installer uses them; lines end
 // with CR LF. The reader takes the file as input that anyone may have edited:
@@ -26,7 +35,13 @@
 // Names beside the installed files.
 constexpr const char* kRecordFile = "Uninstall.dat";
 constexpr const char* kUninstallerFile = "Uninstall.exe";
-constexpr const char* kRecordHeader = "Tarnwell install record 1";
+constexpr const char* kRecordHeader = "Tarnwell install record 2";
+constexpr const char* kRecordHeaderV1 = "Tarnwell install record 1";
+// The temporary names beside them: the record is written to its own, flushed
+// and put in place in one rename; the uninstaller is copied to its own and
+// renamed into place.
+constexpr const char* kRecordTemporary = "Uninstall.dat.new";
+constexpr const char* kUninstallerTemporary = "Uninstall.exe.new";
 // The longest line the reader looks at, line break excluded.
 constexpr std::size_t kRecordLineLimit = 1024;
 // The largest record the reader reads.

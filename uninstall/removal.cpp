@@ -13,6 +13,7 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "record/apps_entry.h"
+#include "record/install_book.h"
 #include "record/record_file.h"
 
 namespace {
@@ -35,30 +36,86 @@ class Remover {
     // A folder that is this process's current folder cannot be removed.
     const std::string temp = platform::TempFolder();
     if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
-    for (const std::string& key : record.m_loaderKeys) RemoveLoaderKey(key);
+    if (record.Interrupted())
+      Event("the install was cut off in its phase \"" + record.m_phase +
+            "\": what it was about to write is removed where it is this install's");
+    for (const std::string& key : record.m_loaderKeys) RemoveLoaderKey(key, false);
+    for (const std::string& key : record.m_intentLoaderKeys)
+      if (!Listed(record.m_loaderKeys, key)) RemoveLoaderKey(key, true);
     for (const RecordedFont& font : record.m_fonts) RemoveFont(font);
+    for (const RecordedFont& font : record.m_intentFonts) {
+      if (std::any_of(record.m_fonts.begin(), record.m_fonts.end(),
+                      [&](const RecordedFont& f) { return SameText(f.path, font.path); }))
+        continue;
+      // Only what the install wrote: a font that lay there before and was
+      // not (yet) written over is someone's own.
+      if (font.existed)
+        Event("font kept, it was there before the install: " + font.path);
+      else if (platform::PathExists(font.path.c_str()))
+        RemoveFont(font);
+    }
     // Nothing is deleted through a link: a folder of the install that has
     // become a junction or a symbolic link leads somewhere else.
     const std::size_t cut = platform::FindLastChar(folder_, '\\');
     const std::string chosen = cut == std::string::npos ? std::string() : folder_.substr(0, cut);
     const bool folderLinked = IsLink(chosen) || IsLink(folder_);
     const bool libraryLinked = folderLinked || IsLink(folder_ + "\\" + kLibraryFolder);
-    for (const std::string& file : record.m_files) RemoveUnlessLinked(file, "file", folderLinked);
+    for (const std::string& file : record.m_files)
+      RemoveUnlessLinked({kFile, file}, "file", folderLinked);
     for (const std::string& file : record.m_libraryFiles)
-      RemoveUnlessLinked(file, "library file", libraryLinked);
-    RemoveUnlessLinked(folder_ + "\\" + kRecordFile, "record", folderLinked);
-    const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
-    if (!folderLinked && !image_.empty() &&
-        SamePath(uninstaller, image_))
-      MoveOutRunningImage(uninstaller);
-    else
-      RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
+      RemoveUnlessLinked({kLibrary, file}, "library file", libraryLinked);
+    // What the install was about to write, where it was written: inside
+    // the install folder, under the names the record gives.
+    for (const std::string& file : record.m_intentFiles)
+      if (!Listed(record.m_files, file)) RemoveIfThere({kFile, file}, "file", folderLinked);
+    for (const std::string& file : record.m_intentLibraryFiles)
+      if (!Listed(record.m_libraryFiles, file))
+        RemoveIfThere({kLibrary, file}, "library file", libraryLinked);
+    for (const std::string& file : record.m_staged)
+      RemoveIfThere({kFile, file}, "staged copy", folderLinked);
+    for (const char* name : {kRecordTemporary, kUninstallerTemporary})
+      RemoveIfThere({kNone, folder_ + "\\" + name}, "temporary file", folderLinked);
+    if (out_.leftBehind) {
+      // The uninstaller, a record of what remains and the entry stay: the
+      // same command run again finishes the uninstall.
+      remains_.m_installFolder = folder_;
+      remains_.m_createdFolders = record.m_createdFolders;
+      if (folderLinked) {
+        Event("record kept as it was, its folder is a link");
+      } else if (ReplaceRecordFile(folder_, remains_)) {
+        Event("record rewritten: it names what remains");
+      } else {
+        Event("record kept as it was: what remains could not be written (" +
+              platform::DescribeError(platform::LastError()) + ")");
+      }
+      Event("Apps & Features entry kept: something of the install could not be removed");
+      return std::move(out_);
+    }
+    const bool chosenCreated =
+        !chosen.empty() &&
+        std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
+                    [&](const std::string& f) { return SamePath(f, chosen); });
+    // Before the record goes, the entry that names this folder keeps what
+    // a run cut off from here on needs to finish: the folders.
+    std::string named;
+    bool unused = false;
+    if (ReadAppsEntryState(&named, &unused) != EntryState::kNone && SamePath(named, folder_) &&
+        !MakeEntryProvisional(folder_, chosenCreated)) {
+      LeftBehind("Apps & Features entry could not be changed: the record stays");
+      return std::move(out_);
+    }
+    RemoveUninstaller(folderLinked);
+    RemoveUnlessLinked({kNone, folder_ + "\\" + kRecordFile}, "record", folderLinked);
+    return Finish(chosen, chosenCreated);
+  }
+
+  // The end of every uninstall, and all that remains to do for one cut off
+  // after it deleted the record (the entry then names the folder, and
+  // whether the chosen folder was made): the folders, then the entry.
+  RemovalOutcome Finish(const std::string& chosen, bool chosenCreated) {
     RemoveFolder(folder_ + "\\" + kLibraryFolder);
     RemoveFolder(folder_);
-    if (!chosen.empty() &&
-        std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
-                    [&](const std::string& f) { return SamePath(f, chosen); }))
-      RemoveFolder(chosen);
+    if (chosenCreated) RemoveFolder(chosen);
     if (out_.leftBehind) {
       Event("Apps & Features entry kept: something of the install could not be removed");
       return std::move(out_);
@@ -72,14 +129,65 @@ class Remover {
     return std::move(out_);
   }
 
+  // An uninstall cut off after the record went: the temporary files and the
+  // uninstaller, then the folders and the entry.
+  RemovalOutcome FinishCut(bool chosenCreated) {
+    const std::string temp = platform::TempFolder();
+    if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
+    const std::size_t cut = platform::FindLastChar(folder_, '\\');
+    const std::string chosen = cut == std::string::npos ? std::string() : folder_.substr(0, cut);
+    const bool folderLinked = IsLink(chosen) || IsLink(folder_);
+    for (const char* name : {kRecordTemporary, kUninstallerTemporary})
+      RemoveIfThere({kNone, folder_ + "\\" + name}, "temporary file", folderLinked);
+    if (platform::PathExists((folder_ + "\\" + kUninstallerFile).c_str())) RemoveUninstaller(folderLinked);
+    return Finish(chosen, chosenCreated && !chosen.empty());
+  }
+
  private:
+  // What a removal is about, so that what stays of it can be recorded.
+  enum Kind { kNone, kKey, kFont, kFile, kLibrary };
+  struct Item {
+    Kind kind;
+    std::string path;
+    std::string digest = std::string();
+  };
+
   void Event(std::string text) { out_.events.push_back(std::move(text)); }
   void LeftBehind(std::string text) {
     out_.leftBehind = true;
     Event(std::move(text));
+    switch (item_.kind) {
+      case kKey: remains_.AddLoaderKey(item_.path); break;
+      case kFont: remains_.AddFont(item_.path, item_.digest); break;
+      case kFile: remains_.AddFile(item_.path); break;
+      case kLibrary: remains_.AddLibraryFile(item_.path); break;
+      case kNone: break;
+    }
+  }
+  static bool Listed(const std::vector<std::string>& list, const std::string& path) {
+    return std::any_of(list.begin(), list.end(), [&](const std::string& p) { return SameText(p, path); });
   }
 
-  void RemoveLoaderKey(const std::string& keyPath) {
+  void RemoveUninstaller(bool folderLinked) {
+    item_ = {kNone, ""};
+    const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
+    if (!folderLinked && !image_.empty() && SamePath(uninstaller, image_))
+      MoveOutRunningImage(uninstaller);
+    else
+      RemoveUnlessLinked({kNone, uninstaller}, "uninstaller", folderLinked);
+  }
+
+  // An intent's file: removed when it is there, nothing said when it is not.
+  void RemoveIfThere(const Item& item, const char* what, bool linked) {
+    if (platform::ReadAttributes(item.path.c_str()) == platform::kInvalidAttributes) return;
+    RemoveUnlessLinked(item, what, linked);
+  }
+
+  // A loader key the install wrote (`intent`: was about to write): removed
+  // while its LOADER names a module of this install (or, for an intent, the
+  // key was cut off before it had a LOADER).
+  void RemoveLoaderKey(const std::string& keyPath, bool intent) {
+    item_ = {kKey, keyPath};
     const std::size_t cut = platform::FindLastChar(keyPath, '\\');
     if (cut == std::string::npos) return;
     const std::string applications = keyPath.substr(0, cut);
@@ -91,7 +199,9 @@ class Remover {
       return;
     }
     char loader[platform::kRegValueBuffer];
-    const bool named = key.QueryValue(kLoaderValue, loader) && LoaderNamesModuleIn(loader, folder_);
+    const bool hasLoader = key.QueryValue(kLoaderValue, loader);
+    const bool named = hasLoader ? LoaderNamesModuleIn(loader, folder_)
+                                 : intent && !key.QueryValueRaw(kLoaderValue, nullptr, nullptr);
     key.Close();
     if (!named) {
       Event("loader key kept, its LOADER names another module: " + keyPath);
@@ -108,17 +218,19 @@ class Remover {
     return attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint);
   }
 
-  void RemoveUnlessLinked(const std::string& path, const char* what, bool linked) {
+  void RemoveUnlessLinked(const Item& item, const char* what, bool linked) {
+    item_ = item;
     if (linked)
-      Event(std::string(what) + " kept, its folder is a link: " + path);
+      Event(std::string(what) + " kept, its folder is a link: " + item.path);
     else
-      RemoveFile(path, what);
+      RemoveFile(item.path, what);
   }
 
   // A recorded font, by one handle: read, compared with its digest and
   // deleted only when it is still the font this install wrote where it
   // wrote it.
   void RemoveFont(const RecordedFont& font) {
+    item_ = {kFont, font.path, font.digest};
     const std::size_t cut = platform::FindLastChar(font.path, '\\');
     const std::string fonts = font.path.substr(0, cut);
     for (const std::string& shared : sharedFonts_) {
@@ -270,6 +382,7 @@ class Remover {
   // Removes an empty folder. One that holds only what waits for the restart
   // is scheduled after it; one that holds anything else stays.
   void RemoveFolder(const std::string& path) {
+    item_ = {kNone, ""};
     const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
     if (attributes == platform::kInvalidAttributes || !(attributes & platform::kAttrDirectory))
       return;
@@ -310,6 +423,8 @@ class Remover {
   const std::vector<std::string>& sharedFonts_;
   std::vector<std::string> scheduled_;
   RemovalOutcome out_;
+  Item item_{kNone, ""};
+  InstallRecord remains_;
 };
 
 }  // namespace
@@ -326,4 +441,10 @@ RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& in
                               const std::string& runningImage,
                               const std::vector<std::string>& sharedFonts) {
   return Remover(installFolder, runningImage, sharedFonts).Run(record);
+}
+
+RemovalOutcome FinishCutRemoval(const std::string& installFolder, const std::string& runningImage,
+                                bool chosenCreated) {
+  const std::vector<std::string> none;
+  return Remover(installFolder, runningImage, none).FinishCut(chosenCreated);
 }

@@ -20,10 +20,16 @@ struct RemovalOutcome {
 
 // In this order: each loader key whose "LOADER" still names a module inside
 // the install folder (never the "Applications" key above it); each font
-// whose content still has the recorded digest; each recorded file; the
-// record and the uninstaller; then the library folder, the install folder
-// and a created chosen folder, each only when empty; the Apps & Features
-// entry last, when it names this install folder and nothing was left behind.
+// whose content still has the recorded digest; each recorded file; then
+// what the record names as intents, where it exists and is this install's
+// (files of the install folder, staged copies, fonts that were not there
+// before, keys without a LOADER or with this install's). When something
+// could not be removed, the record is rewritten to name what remains and
+// the uninstaller and the entry stay. Otherwise the entry that names this
+// folder becomes provisional, the uninstaller and the record go, then the
+// library folder, the install folder and a created chosen folder, each only
+// when empty, and the Apps & Features entry last. Cut off anywhere, the same
+// uninstall run again finishes it.
 // A font in one of `sharedFonts` (Fonts folders of hosts that another
 // install is registered with) stays.
 //
@@ -33,6 +39,12 @@ struct RemovalOutcome {
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
                               const std::string& runningImage,
                               const std::vector<std::string>& sharedFonts = {});
+
+// What is left to do after an uninstall was cut off once the record was
+// gone (the provisional entry names the folder): the temporary files, the
+// uninstaller, the folders (the chosen one when `chosenCreated`), the entry.
+RemovalOutcome FinishCutRemoval(const std::string& installFolder, const std::string& runningImage,
+                                bool chosenCreated);
 
 // True when the LOADER text names a file directly inside the folder (both in
 // full form, ignoring case).

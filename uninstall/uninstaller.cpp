@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "record/apps_entry.h"
 #include "uninstall/removal.h"
 
 const char* const kUninstallNoRecordText =
@@ -81,6 +82,10 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     return kUninstallHostRunning;
   }
   if (run.byAppsEntry && run.installFolder.empty()) {
+    if (RemoveEmptyEntry()) {
+      log("Apps & Features entry removed: it named no install folder (an install cut off while writing it)");
+      return kUninstallDone;
+    }
     log("no Apps & Features entry names an install: nothing removed");
     if (!run.silent) box(kUninstallNoEntryText, platform::kMbOk);
     return kUninstallNoRecord;
@@ -96,7 +101,19 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
   InstallRecord record;
   int ignored = 0;
   const RecordScope scope = ScopeOf(hosts, run.installFolder);
-  if (run.installFolder.empty() || !LoadRecord(scope, &record, &ignored)) {
+  // Without a record, a provisional entry that names this folder tells of
+  // an install cut off before its record, or of an uninstall cut off after
+  // it deleted the record: only the folders and the entry are left to go.
+  std::string named;
+  bool chosenCreated = false;
+  const bool cut =
+      !run.installFolder.empty() &&
+      !platform::PathExists((scope.installFolder + "\\" + kRecordFile).c_str()) &&
+      ReadAppsEntryState(&named, &chosenCreated) == EntryState::kProvisional &&
+      SamePath(named, scope.installFolder);
+  if (cut) {
+    log("no install record, and the Apps & Features entry is provisional: an install or uninstall was cut off; the folders and the entry are removed");
+  } else if (run.installFolder.empty() || !LoadRecord(scope, &record, &ignored)) {
     log("the install record is missing or unreadable: nothing removed");
     if (!run.silent) box(kUninstallNoRecordText, platform::kMbOk);
     return kUninstallNoRecord;
@@ -109,8 +126,9 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     return kUninstallDeclined;
   }
   const RemovalOutcome outcome =
-      RemoveRecorded(record, scope.installFolder, run.runningImage,
-                     FontsOfOtherInstalls(hosts, scope.installFolder));
+      cut ? FinishCutRemoval(scope.installFolder, run.runningImage, chosenCreated)
+          : RemoveRecorded(record, scope.installFolder, run.runningImage,
+                           FontsOfOtherInstalls(hosts, scope.installFolder));
   for (const std::string& event : outcome.events) log(event);
   const int code = outcome.leftBehind      ? kUninstallPartial
                    : outcome.restartNeeded ? kUninstallRestart

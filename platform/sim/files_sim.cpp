@@ -314,6 +314,9 @@ bool Fail(std::uint32_t error) {
   return false;
 }
 
+// A call that changes the machine: false (ERROR_NOT_READY set) past the cut.
+bool Change() { return sim::SimSystem::Get().Change(); }
+
 // The error for a path that names nothing: its folder is missing too, or
 // only the entry itself.
 std::uint32_t MissingError(const std::vector<std::string>& names) {
@@ -403,6 +406,7 @@ std::uint32_t ReadAttributes(const char* path) {
 bool WriteAttributes(const char* path, std::uint32_t attributes) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("SetFileAttributesA ") + path + " " + std::to_string(attributes));
+  if (!Change()) return false;
   FsNode* node = fs.Find(path);
   if (!node) return false;
   // The folder bit belongs to the entry's kind; FILE_ATTRIBUTE_NORMAL alone
@@ -415,6 +419,7 @@ bool WriteAttributes(const char* path, std::uint32_t attributes) {
 bool RemoveFile(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("DeleteFileA ") + path);
+  if (!Change()) return false;
   std::vector<std::string> names;
   std::string stream;
   if (!fs.Split(path, &names, &stream) || names.size() < 2) return Fail(kErrorInvalidName);
@@ -434,6 +439,7 @@ bool RemoveFile(const char* path) {
 bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CopyFileA ") + from + " " + to);
+  if (!Change()) return false;
   std::vector<std::string> names;
   if (!PlainNames(fs, from, &names)) return Fail(kErrorInvalidName);
   const FsNode* source = fs.Walk(names);
@@ -465,6 +471,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
 bool MakeFolder(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateDirectoryA ") + path);
+  if (!Change()) return false;
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
   if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
@@ -478,6 +485,7 @@ bool MakeFolder(const char* path) {
 bool RemoveFolder(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("RemoveDirectoryA ") + path);
+  if (!Change()) return false;
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
@@ -498,9 +506,18 @@ std::uint32_t LinkCount(const char* path) {
 
 bool PathExists(const char* path) { return FileSystem::Get().Find(path) != nullptr; }
 
+namespace {
+bool MoveEntry(const char* from, const char* to);
+}  // namespace
+
 bool MoveOneFile(const char* from, const char* to) {
+  FileSystem::Get().Record(std::string("MoveFileExA ") + from + " " + to);
+  return Change() && MoveEntry(from, to);
+}
+
+namespace {
+bool MoveEntry(const char* from, const char* to) {
   FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("MoveFileExA ") + from + " " + to);
   std::vector<std::string> names, sourceNames;
   if (!PlainNames(fs, from, &sourceNames)) return Fail(kErrorInvalidName);
   FsNode* source = fs.Walk(sourceNames);
@@ -521,22 +538,27 @@ bool MoveOneFile(const char* from, const char* to) {
   parent->children.push_back(std::move(moved));
   return true;
 }
+}  // namespace
 
 bool MoveOverFile(const char* from, const char* to) {
   FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("MoveFileExA ") + from + " " + to + " MOVEFILE_REPLACE_EXISTING");
+  if (!Change()) return false;
   if (FsNode* target = fs.Find(to)) {
-    fs.Record(std::string("MoveFileExA ") + from + " " + to + " MOVEFILE_REPLACE_EXISTING");
     if (!fs.Find(from)) return Fail(kErrorFileNotFound);
     if (target->IsFolder() || (target->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
     if (target->Busy()) return Fail(kErrorSharingViolation);
     sim::Detach(target, nullptr);
   }
-  return MoveOneFile(from, to);
+  return MoveEntry(from, to);
 }
+
+bool MoveOverFileDurably(const char* from, const char* to) { return MoveOverFile(from, to); }
 
 bool DeleteAtRestart(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("MoveFileExA ") + path + " NULL MOVEFILE_DELAY_UNTIL_REBOOT");
+  if (!Change()) return false;
   fs.AddPendingDelete(path);
   return true;
 }
@@ -544,6 +566,7 @@ bool DeleteAtRestart(const char* path) {
 int CancelDeletesAtRestart(const std::function<bool(const std::string&)>& cancel) {
   std::vector<std::string>& pending = FileSystem::Get().PendingDeleteList();
   const std::size_t before = pending.size();
+  if (!pending.empty() && !Change()) return -1;
   const auto cancelled = [&](const std::string& path) {
     std::string full;
     return cancel(FullPath(path, &full) ? full : path);
@@ -596,6 +619,7 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
 bool WriteWholeFile(const char* path, const std::string& data) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("WriteFile ") + path);
+  if (!Change()) return false;
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   FsNode* node = fs.Walk(names);
@@ -642,6 +666,7 @@ bool OutputFile::Create(const char* path) {
   Close();
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateFileA ") + path);
+  if (!Change()) return false;
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
@@ -660,12 +685,14 @@ bool OutputFile::Create(const char* path) {
 }
 
 bool OutputFile::Write(std::string_view bytes) {
-  if (!handle_) return false;
+  if (!handle_ || !Change()) return false;
   FsNode* node = FileSystem::Get().Find(static_cast<SimOutput*>(handle_)->path);
   if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
   node->data.append(bytes.data(), bytes.size());
   return true;
 }
+
+bool OutputFile::Flush() { return handle_ != nullptr; }
 
 void OutputFile::Close() {
   delete static_cast<SimOutput*>(handle_);
@@ -750,6 +777,7 @@ bool FileHandle::OpenToWrite(const char* path, bool* created) {
   if (!node) {
     FsNode* parent = names.size() < 2 ? nullptr : sim::Parent(names, false);
     if (!parent) return Fail(kErrorPathNotFound);
+    if (!Change()) return false;
     node = FileSystem::Get().NewChild(parent, names.back(), kAttrArchive);
   } else if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden))) {
     return Fail(kErrorAccessDenied);
@@ -776,6 +804,7 @@ bool FileHandle::CopyFrom(const FileHandle& source, CopySink* sink) {
   if (!from || !to) return Fail(kErrorInvalidHandle);
   FileSystem::Get().Record("CopyFromHandle " + FileSystem::PathOf(from) + " " +
                            FileSystem::PathOf(to));
+  if (!Change()) return false;
   to->data = from->data;
   to->streams.clear();
   if (sink) sink->Take(to->data.data(), to->data.size());
@@ -790,6 +819,7 @@ bool FileHandle::ReadAll(std::size_t limit, std::string* data) const {
 }
 
 bool FileHandle::Truncate() {
+  if (!Change()) return false;
   FsNode* node = Opened(handle_);
   if (node) node->data.clear();
   return node || Fail(kErrorInvalidHandle);
@@ -798,6 +828,7 @@ bool FileHandle::Truncate() {
 bool FileHandle::Write(std::string_view bytes) {
   FsNode* node = Opened(handle_);
   if (!node) return Fail(kErrorInvalidHandle);
+  if (!Change()) return false;
   node->data.append(bytes.data(), bytes.size());
   return true;
 }
@@ -807,6 +838,7 @@ bool FileHandle::DeleteNow() {
   FsNode* node = Opened(handle_);
   if (!node) return Fail(kErrorInvalidHandle);
   fs.Record("SetFileInformationByHandle " + FileSystem::PathOf(node) + " FileDispositionInfo");
+  if (!Change()) return false;
   if (node->IsFolder() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
   // The running image: its section allows no deletion.
   if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);

@@ -114,6 +114,8 @@ std::shared_ptr<RegNode> SharedOf(RegNode* node) {
 constexpr std::uint32_t kErrorFileNotFound = 2, kErrorAccessDenied = 5,
                         kErrorInvalidParameter = 87, kErrorKeyDeleted = 1018;
 
+bool Change() { return sim::SimSystem::Get().Change(); }
+
 std::shared_ptr<RegNode> Fail(std::uint32_t error) {
   sim::SimSystem::Get().SetLastError(error);
   return nullptr;
@@ -182,6 +184,8 @@ bool RegKey::Open(const RegKey& parent, const char* path) {
 bool RegKey::Create(const RegKey& parent, const char* path) {
   Close();
   Enter("RegCreateKeyA");
+  // Making a key changes the machine; opening one that exists does not.
+  if (!Walk(NodeOf(parent.handle_), path, false) && !Change()) return false;
   auto node = Walk(NodeOf(parent.handle_), path, true);
   if (!node) return false;
   handle_ = NewHandle(std::move(node));
@@ -235,6 +239,7 @@ bool RegKey::QueryValueRaw(const char* name, std::uint32_t* type, std::string* d
 
 bool RegKey::SetValue(const char* name, std::uint32_t type, const void* data, std::uint32_t size) {
   Enter("RegSetValueExA");
+  if (!Change()) return false;
   RegNode* node = NodeOf(handle_);
   if (!node) {
     Fail(kErrorKeyDeleted);
@@ -252,6 +257,7 @@ bool RegKey::SetValue(const char* name, std::uint32_t type, const void* data, st
 
 bool RegKey::DeleteSubKey(const char* name) {
   Enter("RegDeleteKeyA");
+  if (!Change()) return false;
   RegNode* node = NodeOf(handle_);
   if (!node || !name || !*name) return false;
   auto target = Walk(node, name, false);
@@ -264,6 +270,7 @@ bool RegKey::DeleteSubKey(const char* name) {
 
 bool RegKey::DeleteValue(const char* name) {
   Enter("RegDeleteValueA");
+  if (!Change()) return false;
   RegNode* node = NodeOf(handle_);
   if (!node) return false;
   auto& values = node->values;

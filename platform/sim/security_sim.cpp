@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/security.h"
 #include "platform/sim/file_system.h"
+#include "platform/sim/sim_system.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -183,6 +184,7 @@ std::uint32_t HeldEntry::SetDacl(const std::vector<Ace>& aces, bool protect) con
   FsNode* node = Node(handle_);
   FileSystem::Get().Record("SetKernelObjectSecurity " + node->name + " by handle" +
                            (protect ? " protected dacl" : " dacl"));
+  if (!sim::SimSystem::Get().Change()) return sim::SimSystem::Get().LastError();
   node->security->dacl = aces;
   node->security->protectedDacl = protect;
   return 0;

@@ -39,6 +39,18 @@ class SimSystem {
   void SetCommandLine(std::string line) { commandLine_ = std::move(line); }
   const std::string& CommandLine() const { return commandLine_; }
 
+  // Every call that changes the machine (a folder or file made, written,
+  // renamed or deleted, attributes or a descriptor set, a key or value
+  // written or deleted, a delete at the next restart asked or taken back)
+  // asks Change() first. CutAfter(k) makes every such call after the first
+  // k fail with ERROR_NOT_READY, as after a power loss or a killed process:
+  // the run unwinds without changing anything more. Reset: no cut.
+  bool Change();
+  void CutAfter(long changes) { cutAfter_ = changes; }
+  void NoCut() { cutAfter_ = -1; }
+  long Changes() const { return changes_; }
+  bool Cut() const { return cutAfter_ >= 0 && changes_ > cutAfter_; }
+
   // The image's RCDATA resources by name; none after Reset.
   std::map<std::string, std::string>& ProgramData() { return programData_; }
 
@@ -50,6 +62,8 @@ class SimSystem {
   std::string version_, temp_, commandLine_;
   std::map<std::string, std::string> programData_;
   bool elevated_ = true;
+  long changes_ = 0;
+  long cutAfter_ = -1;
 };
 
 // The texts that FormatMessageA gives on English Windows for the errors the

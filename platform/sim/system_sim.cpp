@@ -44,6 +44,15 @@ void SimSystem::Reset() {
   temp_ = "C:\\Temp";
   commandLine_ = "\"C:\\SetUp.exe\"";
   programData_.clear();
+  changes_ = 0;
+  cutAfter_ = -1;
+}
+
+bool SimSystem::Change() {
+  ++changes_;
+  if (!Cut()) return true;
+  lastError_ = 21;  // ERROR_NOT_READY
+  return false;
 }
 
 void SimSystem::SetNow(const LocalTime& t) {
@@ -68,6 +77,7 @@ std::string EnglishErrorText(std::uint32_t error) {
     case 2: return "The system cannot find the file specified.";
     case 3: return "The system cannot find the path specified.";
     case 5: return "Access is denied.";
+    case 21: return "The device is not ready.";
     case 32: return "The process cannot access the file because it is being used by another process.";
     case 87: return "The parameter is incorrect.";
     case 123: return "The filename, directory name, or volume label syntax is incorrect.";

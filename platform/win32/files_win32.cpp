@@ -112,6 +112,13 @@ bool MoveOverFile(const char* from, const char* to) {
          MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+bool MoveOverFileDurably(const char* from, const char* to) {
+  const WideName source(from), target(to);
+  return source.ok() && target.ok() &&
+         MoveFileExW(source.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool DeleteAtRestart(const char* path) {
   const WideName name(path);
   return name.ok() && MoveFileExW(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
@@ -211,6 +218,10 @@ bool OutputFile::Write(std::string_view bytes) {
     bytes.remove_prefix(written);
   }
   return true;
+}
+
+bool OutputFile::Flush() {
+  return handle_ && FlushFileBuffers(static_cast<HANDLE>(handle_)) != 0;
 }
 
 void OutputFile::Close() {

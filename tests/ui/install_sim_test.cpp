@@ -410,7 +410,12 @@ TEST_F(InstallTest, ImageReplacedBeforeTheStartGivesNoUninstaller) {
   EXPECT_EQ(RunWith("/S"), kExitPartial);
   EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.exe"));
   EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.dat"));
-  EXPECT_FALSE(testing_support::KeyExists(std::string(kUninstallKeyParent) + "\\" + kUninstallKeyName));
+  // Only the provisional entry: nothing to start, SetUp.exe /UNINSTALL finds the record.
+  std::string folder;
+  bool chosenCreated = false;
+  EXPECT_EQ(ReadAppsEntryState(&folder, &chosenCreated), EntryState::kProvisional);
+  EXPECT_EQ(folder, "C:\\Korvex\\Tarnwell");
+  EXPECT_TRUE(chosenCreated);
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
   EXPECT_EQ(lines.at(2).rfind("the running image cannot be held", 0), 0u) << lines.at(2);
 }

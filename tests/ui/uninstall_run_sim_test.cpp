@@ -225,8 +225,8 @@ TEST_F(UninstallRunTest, AnEarlierInstallIsTheDefaultPath) {
   EXPECT_EQ(Dlg_Setup().m_installPath, "C:\\Korvex");
 }
 
-// The record and the entry for each end of an install: the entry only for
-// a complete one, the record of what was done for a stopped one.
+// The record and the entry for each end of an install: both, from right
+// after the folders were made, whatever stopped the install then.
 struct InstallEnd {
   const char* name;
   int exitCode;
@@ -236,8 +236,8 @@ struct InstallEnd {
 // Columns: name, exitCode, record (Uninstall.dat left), entry (Apps & Features).
 const InstallEnd kEnds[] = {
     {"Installed", 0, true, true},
-    {"NoPackage", 4, true, false},
-    {"CopyStopped", 5, true, false},
+    {"NoPackage", 4, true, true},
+    {"CopyStopped", 5, true, true},
     {"HostRunning", 6, false, false},
 };
 
@@ -261,8 +261,10 @@ TEST_P(InstallLeaves, RecordAndEntry) {
   EXPECT_EQ(SimFiles::Get().Find(kUninstaller) != nullptr, e.record);
   EXPECT_EQ(testing_support::KeyExists(kEntry), e.entry);
   if (e.exitCode == 5) {  // copied before the held file: the module; never the fonts
-    EXPECT_EQ(record, "Tarnwell install record 1\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
-                      "file\tC:\\Korvex\\Tarnwell\\Korvex2021.ZRX\r\nend\r\n");
+    EXPECT_EQ(record, "Tarnwell install record 2\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
+                      "file\tC:\\Korvex\\Tarnwell\\Korvex2021.ZRX\r\n"
+                      "intent-file\tC:\\Korvex\\Tarnwell\\readme.txt\r\n"
+                      "intent-library\tC:\\Korvex\\Tarnwell\\Korvex扩展绘图库\\a.dwg\r\nend\r\n");
   }
   if (e.entry) {
     EXPECT_EQ(Value("DisplayName"), "Tarnwell软件");

@@ -106,7 +106,7 @@ std::string Head(const std::string& lines) { return kHead + lines; }
 const TamperCase kTampered[] = {
     {"Empty", "", kRecordUnreadable, {}, 0},
     {"NoHeader", "folder\t" + kFolder + "\r\n" + kFile + "\r\n", kRecordUnreadable, {}, 0},
-    {"OtherVersion", "Tarnwell install record 2\r\nfolder\t" + kFolder + "\r\n", kRecordUnreadable, {}, 0},
+    {"OtherVersion", "Tarnwell install record 3\r\nfolder\t" + kFolder + "\r\n", kRecordUnreadable, {}, 0},
     {"RecordOfAnotherFolder", std::string(kRecordHeader) + "\r\nfolder\tD:\\Tarnwell\r\n" + kFile + "\r\n",
      kRecordUnreadable, {}, 0},
     {"HeaderOnly", std::string(kRecordHeader) + "\r\n", kRecordUnreadable, {}, 0},

@@ -46,7 +46,10 @@ const RemovalCase kCases[] = {
       "key Applications\\Korvex2024"}},
     {"KeyNotDeletedKeepsTheEntry",
      [](ts::UninstallFixture&) { ASSERT_TRUE(ts::WriteTree({ts::Key(ts::kLoaderKey24 + "\\Settings")})); },
-     {"H24\\", "H24\\Fonts\\", "key Applications", "key Applications\\Korvex2024", "entry"},
+     // What stays: the uninstaller, the record (of what remains) and the entry.
+     {"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\", "K\\Tarnwell\\Korvex扩展绘图库\\",
+      "K\\Tarnwell\\Uninstall.dat", "K\\Tarnwell\\Uninstall.exe", "key Applications",
+      "key Applications\\Korvex2024", "entry"},
      kUninstallPartial},
     {"KeepsReplacedFont",
      [](ts::UninstallFixture& f) { ASSERT_TRUE(ts::WriteFile(f.host_ + "\\Fonts\\Korvex_HZ.shx", "other")); },
