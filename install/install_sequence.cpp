@@ -281,7 +281,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   std::string reason;
   if (!SecureTheWay(chosen, &reason)) return refuse(reason);
   const bool picked = TakePickedFolder(chosen);
-  const bool madeChosen = MakeLockedFolder(chosen) == 0 || picked;
+  bool madeChosen = MakeLockedFolder(chosen) == 0 || picked;
   installPath += "\\";
   installPath += kInstallSubfolder;
   CInstallFolder folder;
@@ -289,7 +289,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     if (madeChosen) platform::RemoveFolder(chosen.c_str());  // "Tarnwell" planted meanwhile
     return refuse(reason);
   }
-  const bool madeInstall = folder.Created();
+  bool madeInstall = folder.Created();
   const std::uint32_t error = madeInstall ? 0 : platform::LastError();
   // A person gets the copy prompts for a folder that is not there; a silent
   // install stops, and leaves nothing behind.
@@ -300,6 +300,14 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     return kExitBadPath;
   }
   platform::Log("install folder: " + installPath);
+  // An install into this folder cut off before its record named the
+  // folders it made in its provisional entry: they are this install's too.
+  std::string named;
+  std::uint32_t made = 0;
+  if (ReadAppsEntryState(&named, &made) == EntryState::kProvisional && SamePath(named, installPath)) {
+    madeChosen = madeChosen || (made & kChosenFolderMade);
+    madeInstall = madeInstall || (made & kInstallFolderMade);
+  }
   // The record of this install, merged into what an earlier install into
   // the same folder recorded (in a folder moved aside, its record too).
   CInstallBook book(installPath, g_hostRegistry);
@@ -317,7 +325,8 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   if (madeInstall) book.FolderCreated(installPath);
   // Before anything else changes, something can uninstall it: the record,
   // the uninstaller and the Apps & Features entry.
-  if (!book.Open(g_versionNumber, madeChosen)) {
+  if (!book.Open(g_versionNumber, (madeChosen ? kChosenFolderMade : 0u) |
+                                      (madeInstall ? kInstallFolderMade : 0u))) {
     platform::Log("nothing installed: the install record cannot be written");
     session.Stop(kExitPartial);
     return PackageStopped(site);

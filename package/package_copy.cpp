@@ -207,6 +207,9 @@ InstallRecord CopyIntents(OpenedPackage& package, const std::string& folder) {
   InstallRecord intents;
   PathBuffer library;
   const bool libraryFits = ComposePath(library, {folder, "\\", kLibraryFolder});
+  // The library folder, when the library copy is to make it.
+  if (libraryFits && !package.library.entries.empty() && !platform::PathExists(library))
+    intents.AddCreatedFolder(std::string(library));
   int staged = 0;
   for (PackageFolder* f : {&package.files, &package.library}) {
     const bool inLibrary = f == &package.library;

@@ -49,7 +49,7 @@ std::uint32_t EstimatedSizeKb(const InstallRecord& record, const std::string& in
 
 namespace {
 
-constexpr const char* kChosenCreatedValue = "ChosenFolderCreated";
+constexpr const char* kChosenCreatedValue = "FoldersCreated";
 
 bool OpenEntry(platform::RegKey& parent, platform::RegKey& key, bool create) {
   platform::RegKey root;
@@ -121,24 +121,28 @@ bool EarlierChosenFolder(std::string* chosen) {
   return true;
 }
 
-EntryState ReadAppsEntryState(std::string* installFolder, bool* chosenCreated) {
+EntryState ReadAppsEntryState(std::string* installFolder, std::uint32_t* foldersCreated) {
   installFolder->clear();
-  *chosenCreated = false;
+  *foldersCreated = 0;
   platform::RegKey parent, key;
   if (!OpenEntry(parent, key, false)) return EntryState::kNone;
   char data[platform::kRegValueBuffer];
   if (key.QueryValue("InstallLocation", data)) *installFolder = data;
   std::uint32_t type = 0;
   std::string number;
-  *chosenCreated = key.QueryValueRaw(kChosenCreatedValue, &type, &number) &&
-                   type == platform::kRegDword && number.size() == 4 && number[0] == 1;
+  if (key.QueryValueRaw(kChosenCreatedValue, &type, &number) && type == platform::kRegDword &&
+      number.size() == 4)
+    *foldersCreated = static_cast<unsigned char>(number[0]) & (kChosenFolderMade | kInstallFolderMade);
   return HasValue(key, "UninstallString") ? EntryState::kComplete : EntryState::kProvisional;
 }
 
-bool WriteProvisionalEntry(const std::string& installFolder, bool chosenCreated) {
+bool WriteProvisionalEntry(const std::string& installFolder, std::uint32_t foldersCreated) {
   platform::RegKey parent, key;
-  return OpenEntry(parent, key, true) && SetText(key, "InstallLocation", installFolder) &&
-         (!chosenCreated || SetNumber(key, kChosenCreatedValue, 1));
+  // The folders first: an entry that names no install folder yet is
+  // removed whole by the uninstall.
+  return OpenEntry(parent, key, true) &&
+         (!foldersCreated || SetNumber(key, kChosenCreatedValue, foldersCreated)) &&
+         SetText(key, "InstallLocation", installFolder);
 }
 
 bool MakeEntryProvisional(const std::string& installFolder, bool chosenCreated) {
@@ -147,7 +151,7 @@ bool MakeEntryProvisional(const std::string& installFolder, bool chosenCreated) 
   if (!ReadAppsEntryFolder(&named) || !SamePath(named, installFolder) ||
       !OpenEntry(parent, key, false))
     return false;
-  if (chosenCreated && !SetNumber(key, kChosenCreatedValue, 1)) return false;
+  if (chosenCreated && !SetNumber(key, kChosenCreatedValue, kChosenFolderMade)) return false;
   // Hidden first, then nothing to start: each value that is gone already
   // stays gone.
   for (const char* name : {"DisplayName", "UninstallString"})

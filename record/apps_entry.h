@@ -35,14 +35,16 @@ bool WriteAppsEntry(const AppsEntry& entry);
 // A provisional entry names an install folder and nothing to start
 // ("UninstallString" absent, hidden from Settings): an install cut off
 // before its record was complete, or an uninstall cut off after it deleted
-// the record. Its "ChosenFolderCreated" (1) says that the install made the
-// folder above the install folder. `SetUp.exe /UNINSTALL` finishes it.
+// the record. Its "FoldersCreated" (a DWORD of kChosenFolderMade and
+// kInstallFolderMade) names the folders the install made. `SetUp.exe
+// /UNINSTALL` finishes it; an install into the folder takes them as made.
 enum class EntryState { kNone, kProvisional, kComplete };
+constexpr std::uint32_t kChosenFolderMade = 1, kInstallFolderMade = 2;
 // What the key holds; `installFolder` empty when it names none.
-EntryState ReadAppsEntryState(std::string* installFolder, bool* chosenCreated);
+EntryState ReadAppsEntryState(std::string* installFolder, std::uint32_t* foldersCreated);
 // The entry of an install that has made its folders and nothing else yet
 // (where no complete entry is there).
-bool WriteProvisionalEntry(const std::string& installFolder, bool chosenCreated);
+bool WriteProvisionalEntry(const std::string& installFolder, std::uint32_t foldersCreated);
 // The uninstall before it deletes the record: the entry that names this
 // folder becomes provisional. False when it could not.
 bool MakeEntryProvisional(const std::string& installFolder, bool chosenCreated);

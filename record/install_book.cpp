@@ -50,16 +50,16 @@ bool CInstallBook::Write(const std::string& phase) {
   return false;
 }
 
-bool CInstallBook::Open(std::int32_t versionNumber, bool chosenCreated) {
+bool CInstallBook::Open(std::int32_t versionNumber, std::uint32_t foldersCreated) {
   if (!platform::PathExists(folder_.c_str())) {
     folderMissing_ = true;
     platform::Log("no install record: the install folder is missing, nothing can be written into it");
     return true;
   }
   std::string named;
-  bool unused = false;
+  std::uint32_t unused = 0;
   if (ReadAppsEntryState(&named, &unused) != EntryState::kComplete &&
-      !WriteProvisionalEntry(folder_, chosenCreated))
+      !WriteProvisionalEntry(folder_, foldersCreated))
     platform::Log("provisional Apps & Features entry not written: " +
                   platform::DescribeError(platform::LastError()));
   if (!Write("setup")) return false;

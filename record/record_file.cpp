@@ -236,8 +236,11 @@ std::string FormatRecord(const InstallRecord& record) {
   for (const std::string& p : record.m_intentLoaderKeys)
     if (open(record.m_loaderKeys, p)) out += "intent-loader\t" + p + "\r\n";
   for (const RecordedFont& f : record.m_intentFonts) {
-    const bool done = std::any_of(record.m_fonts.begin(), record.m_fonts.end(),
-                                  [&](const RecordedFont& d) { return SameText(d.path, f.path); });
+    // Done only with the same content: written again over an earlier
+    // install's font, the intent stays until the new digest is recorded.
+    const bool done = std::any_of(record.m_fonts.begin(), record.m_fonts.end(), [&](const RecordedFont& d) {
+      return SameText(d.path, f.path) && d.digest == f.digest;
+    });
     if (!done)
       out += "intent-font\t" + f.path + "\t" + f.digest + (f.existed ? "\told" : "\tnew") + "\r\n";
   }

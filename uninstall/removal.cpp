@@ -39,10 +39,17 @@ class Remover {
     if (record.Interrupted())
       Event("the install was cut off in its phase \"" + record.m_phase +
             "\": what it was about to write is removed where it is this install's");
-    for (const std::string& key : record.m_loaderKeys) RemoveLoaderKey(key, false);
+    for (const std::string& key : record.m_loaderKeys) RemoveLoaderKey(key);
     for (const std::string& key : record.m_intentLoaderKeys)
-      if (!Listed(record.m_loaderKeys, key)) RemoveLoaderKey(key, true);
-    for (const RecordedFont& font : record.m_fonts) RemoveFont(font);
+      if (!Listed(record.m_loaderKeys, key)) RemoveLoaderKey(key);
+    // A font written before and about to be written again (an upgrade cut
+    // off) is this install's with either content.
+    for (const RecordedFont& font : record.m_fonts) {
+      std::string also;
+      for (const RecordedFont& next : record.m_intentFonts)
+        if (SameText(next.path, font.path)) also = next.digest;
+      RemoveFont(font, false, also);
+    }
     for (const RecordedFont& font : record.m_intentFonts) {
       if (std::any_of(record.m_fonts.begin(), record.m_fonts.end(),
                       [&](const RecordedFont& f) { return SameText(f.path, font.path); }))
@@ -52,7 +59,7 @@ class Remover {
       if (font.existed)
         Event("font kept, it was there before the install: " + font.path);
       else if (platform::PathExists(font.path.c_str()))
-        RemoveFont(font);
+        RemoveFont(font, true);
     }
     // Nothing is deleted through a link: a folder of the install that has
     // become a junction or a symbolic link leads somewhere else.
@@ -98,7 +105,7 @@ class Remover {
     // Before the record goes, the entry that names this folder keeps what
     // a run cut off from here on needs to finish: the folders.
     std::string named;
-    bool unused = false;
+    std::uint32_t unused = 0;
     if (ReadAppsEntryState(&named, &unused) != EntryState::kNone && SamePath(named, folder_) &&
         !MakeEntryProvisional(folder_, chosenCreated)) {
       LeftBehind("Apps & Features entry could not be changed: the record stays");
@@ -183,10 +190,9 @@ class Remover {
     RemoveUnlessLinked(item, what, linked);
   }
 
-  // A loader key the install wrote (`intent`: was about to write): removed
-  // while its LOADER names a module of this install (or, for an intent, the
-  // key was cut off before it had a LOADER).
-  void RemoveLoaderKey(const std::string& keyPath, bool intent) {
+  // A loader key the install wrote or was about to write: removed while its
+  // LOADER names a module of this install, or while it has none.
+  void RemoveLoaderKey(const std::string& keyPath) {
     item_ = {kKey, keyPath};
     const std::size_t cut = platform::FindLastChar(keyPath, '\\');
     if (cut == std::string::npos) return;
@@ -200,8 +206,9 @@ class Remover {
     }
     char loader[platform::kRegValueBuffer];
     const bool hasLoader = key.QueryValue(kLoaderValue, loader);
+    // A key without a LOADER was made afresh and cut off before its values.
     const bool named = hasLoader ? LoaderNamesModuleIn(loader, folder_)
-                                 : intent && !key.QueryValueRaw(kLoaderValue, nullptr, nullptr);
+                                 : !key.QueryValueRaw(kLoaderValue, nullptr, nullptr);
     key.Close();
     if (!named) {
       Event("loader key kept, its LOADER names another module: " + keyPath);
@@ -229,7 +236,7 @@ class Remover {
   // A recorded font, by one handle: read, compared with its digest and
   // deleted only when it is still the font this install wrote where it
   // wrote it.
-  void RemoveFont(const RecordedFont& font) {
+  void RemoveFont(const RecordedFont& font, bool intent = false, const std::string& also = "") {
     item_ = {kFont, font.path, font.digest};
     const std::size_t cut = platform::FindLastChar(font.path, '\\');
     const std::string fonts = font.path.substr(0, cut);
@@ -257,7 +264,11 @@ class Remover {
       Event("font kept, it cannot be read: " + font.path);
       return;
     }
-    if (Sha256Hex(content) != font.digest) {
+    // A font the install was about to write, where none was before or over
+    // its own, cut off between opening and content, is left empty.
+    const bool cutShort = content.empty() && (intent ? !font.existed : !also.empty());
+    const std::string digest = Sha256Hex(content);
+    if (digest != font.digest && digest != also && !cutShort) {
       Event("font kept, its content was replaced: " + font.path);
       return;
     }

@@ -105,11 +105,11 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
   // an install cut off before its record, or of an uninstall cut off after
   // it deleted the record: only the folders and the entry are left to go.
   std::string named;
-  bool chosenCreated = false;
+  std::uint32_t foldersCreated = 0;
   const bool cut =
       !run.installFolder.empty() &&
       !platform::PathExists((scope.installFolder + "\\" + kRecordFile).c_str()) &&
-      ReadAppsEntryState(&named, &chosenCreated) == EntryState::kProvisional &&
+      ReadAppsEntryState(&named, &foldersCreated) == EntryState::kProvisional &&
       SamePath(named, scope.installFolder);
   if (cut) {
     log("no install record, and the Apps & Features entry is provisional: an install or uninstall was cut off; the folders and the entry are removed");
@@ -126,7 +126,8 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     return kUninstallDeclined;
   }
   const RemovalOutcome outcome =
-      cut ? FinishCutRemoval(scope.installFolder, run.runningImage, chosenCreated)
+      cut ? FinishCutRemoval(scope.installFolder, run.runningImage,
+                             (foldersCreated & kChosenFolderMade) != 0)
           : RemoveRecorded(record, scope.installFolder, run.runningImage,
                            FontsOfOtherInstalls(hosts, scope.installFolder));
   for (const std::string& event : outcome.events) log(event);

@@ -317,6 +317,13 @@ bool Fail(std::uint32_t error) {
 // A call that changes the machine: false (ERROR_NOT_READY set) past the cut.
 bool Change() { return sim::SimSystem::Get().Change(); }
 
+// A log ("*.log") is not counted as a change of the machine: a run cut off
+// leaves it as far as it got, and nothing depends on it.
+bool ChangeUnlessLog(const std::string& path) {
+  const bool log = path.size() > 4 && sim::UpperCase(path.substr(path.size() - 4)) == ".LOG";
+  return log || Change();
+}
+
 // The error for a path that names nothing: its folder is missing too, or
 // only the entry itself.
 std::uint32_t MissingError(const std::vector<std::string>& names) {
@@ -662,11 +669,13 @@ struct SimOutput {
   std::string path;
 };
 
+
+
 bool OutputFile::Create(const char* path) {
   Close();
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateFileA ") + path);
-  if (!Change()) return false;
+  if (!ChangeUnlessLog(path)) return false;
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
@@ -685,7 +694,7 @@ bool OutputFile::Create(const char* path) {
 }
 
 bool OutputFile::Write(std::string_view bytes) {
-  if (!handle_ || !Change()) return false;
+  if (!handle_ || !ChangeUnlessLog(static_cast<SimOutput*>(handle_)->path)) return false;
   FsNode* node = FileSystem::Get().Find(static_cast<SimOutput*>(handle_)->path);
   if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
   node->data.append(bytes.data(), bytes.size());
@@ -777,7 +786,7 @@ bool FileHandle::OpenToWrite(const char* path, bool* created) {
   if (!node) {
     FsNode* parent = names.size() < 2 ? nullptr : sim::Parent(names, false);
     if (!parent) return Fail(kErrorPathNotFound);
-    if (!Change()) return false;
+    if (!ChangeUnlessLog(path)) return false;
     node = FileSystem::Get().NewChild(parent, names.back(), kAttrArchive);
   } else if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden))) {
     return Fail(kErrorAccessDenied);
@@ -819,8 +828,8 @@ bool FileHandle::ReadAll(std::size_t limit, std::string* data) const {
 }
 
 bool FileHandle::Truncate() {
-  if (!Change()) return false;
   FsNode* node = Opened(handle_);
+  if (node && !ChangeUnlessLog(node->name)) return false;
   if (node) node->data.clear();
   return node || Fail(kErrorInvalidHandle);
 }
@@ -828,7 +837,7 @@ bool FileHandle::Truncate() {
 bool FileHandle::Write(std::string_view bytes) {
   FsNode* node = Opened(handle_);
   if (!node) return Fail(kErrorInvalidHandle);
-  if (!Change()) return false;
+  if (!ChangeUnlessLog(node->name)) return false;
   node->data.append(bytes.data(), bytes.size());
   return true;
 }
@@ -838,7 +847,7 @@ bool FileHandle::DeleteNow() {
   FsNode* node = Opened(handle_);
   if (!node) return Fail(kErrorInvalidHandle);
   fs.Record("SetFileInformationByHandle " + FileSystem::PathOf(node) + " FileDispositionInfo");
-  if (!Change()) return false;
+  if (!ChangeUnlessLog(node->name)) return false;
   if (node->IsFolder() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
   // The running image: its section allows no deletion.
   if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);

@@ -412,10 +412,10 @@ TEST_F(InstallTest, ImageReplacedBeforeTheStartGivesNoUninstaller) {
   EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.dat"));
   // Only the provisional entry: nothing to start, SetUp.exe /UNINSTALL finds the record.
   std::string folder;
-  bool chosenCreated = false;
-  EXPECT_EQ(ReadAppsEntryState(&folder, &chosenCreated), EntryState::kProvisional);
+  std::uint32_t made = 0;
+  EXPECT_EQ(ReadAppsEntryState(&folder, &made), EntryState::kProvisional);
   EXPECT_EQ(folder, "C:\\Korvex\\Tarnwell");
-  EXPECT_TRUE(chosenCreated);
+  EXPECT_EQ(made, kChosenFolderMade | kInstallFolderMade);
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
   EXPECT_EQ(lines.at(2).rfind("the running image cannot be held", 0), 0u) << lines.at(2);
 }
