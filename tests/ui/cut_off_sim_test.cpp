@@ -189,12 +189,6 @@ TEST_P(CutOff, EveryCutLeavesAWayBack) {
     if (c.uninstall) {
       EXPECT_EQ(again, 0);
     }
-    if (getenv("CUTDEBUG") && std::to_string(k) == getenv("CUTDEBUG")) {
-      for (const char* f : {"C:\\Temp\\TarnwellSetup.log", "C:\\Temp\\TarnwellUninstall.log"}) {
-        std::string t; ts::ReadFile(f, &t); std::printf("=== %s\n%s\n", f, t.c_str());
-      }
-      for (const auto& e : Snapshot()) std::printf("%s\n", e.first.c_str());
-    }
     EXPECT_EQ(recorded ? Snapshot() : WithoutEmptyFolders(Snapshot()), pristine);
     if (c.uninstall) continue;
     // The same install run again.

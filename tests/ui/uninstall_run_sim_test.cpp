@@ -262,6 +262,7 @@ TEST_P(InstallLeaves, RecordAndEntry) {
   EXPECT_EQ(testing_support::KeyExists(kEntry), e.entry);
   if (e.exitCode == 5) {  // copied before the held file: the module; never the fonts
     EXPECT_EQ(record, "Tarnwell install record 2\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
+                      "created\tC:\\Korvex\\Tarnwell\\Korvex扩展绘图库\r\n"
                       "file\tC:\\Korvex\\Tarnwell\\Korvex2021.ZRX\r\n"
                       "intent-file\tC:\\Korvex\\Tarnwell\\readme.txt\r\n"
                       "intent-library\tC:\\Korvex\\Tarnwell\\Korvex扩展绘图库\\a.dwg\r\nend\r\n");
