@@ -145,7 +145,10 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
       "years: 2021 2024 2025; install path: \"C:\\Korvex\"",
       "package not verified: this SetUp.exe carries no package manifest",
       "install folder: C:\\Korvex\\Tarnwell",
+      "install record written: " + target + "Uninstall.dat",
+      "uninstaller written: " + target + "Uninstall.exe",
       "package source: C:\\pkg\\Data",
+      "install record written ahead of the phase \"copy\"",
       "copied " + data + "a.txt -> " + target + "a.txt",
       "copied " + data + "Korvex2021.ZRX -> " + target + "Korvex2021.ZRX",
       "copied " + data + "Korvex2025.ZRX -> " + target + "Korvex2025.ZRX",
@@ -155,23 +158,21 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
       "skipped " + data + "README: no \".\" in its name",
       "skipped " + data + "SetUp.exe: the setup program",
       "skipped " + data + u8"说明扩展绘图库.txt: its name holds \"扩展绘图库\"",
-      "uninstaller written: " + target + "Uninstall.exe",
-      "install record written after the package copy",
       "library file copied " + data + lib + "\\l1.dat -> " + target + lib + "\\l1.dat",
       "library file copied " + data + lib + "\\l2.dat -> " + target + lib + "\\l2.dat",
       "skipped " + data + lib + "\\sub: a folder",
-      "install record written after the library copy",
+      "install record written ahead of the phase \"loaders\"",
   });
   for (const HostInstall& h : kInstalls) {
     const std::string module = h.year == 2025 ? "Korvex2025.ZRX" : "Korvex2021.ZRX";
     expected.push_back("loader key written: HKLM\\" + h.keyPath + "Applications\\Korvex" +
                        std::to_string(h.year) + ", LOADER = " + target + module);
   }
-  expected.push_back("install record written after the loader keys");
+  expected.push_back("install record written ahead of the phase \"fonts\"");
   for (const HostInstall& h : kInstalls)
     for (const char* font : {"Korvex_EN.shx", "Korvex_HZ.shx"})
       expected.push_back("font copied " + data + font + " -> " + h.location + "\\Fonts\\" + font);
-  expected.push_back("install record written after the fonts");
+  expected.push_back("install record written: " + target + "Uninstall.dat");
   expected.push_back("Apps & Features entry written: HKLM\\" + ts::kEntryKey);
   expected.push_back("exit code 0: installed");
   std::vector<std::string> events;
@@ -254,3 +255,53 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 }  // namespace
+
+// SetUp.exe /S killed at a few moments of a large package's install: the
+// uninstall it left (Uninstall.exe in the folder, else SetUp.exe
+// /UNINSTALL) brings the machine back, bar the empty folders of an install
+// killed before its first record.
+struct Kill {
+  const char* name;
+  int afterMs;             // after the start, or after `seen` appeared
+  const char* seen;        // a path whose appearance starts the clock; "": the start
+};
+
+class KillTable : public SilentE2e, public testing::WithParamInterface<Kill> {};
+
+TEST_P(KillTable, TheUninstallItLeftBringsTheMachineBack) {
+  const Kill& c = GetParam();
+  MayMake({"C:\\Korvex"});
+  // 16 files of 8 MB: the copy takes a while.
+  const std::string big(8u << 20, 'k');
+  for (int i = 0; i < 16; ++i) ASSERT_TRUE(ts::WriteFile(kPkg + "\\Data\\big" + std::to_string(i) + ".bin", big));
+  std::string error;
+  ASSERT_TRUE(process_.Start(kPkg + "\\SetUp.exe", &error, kPkg, "/S")) << error;
+  const auto start = std::chrono::steady_clock::now();
+  if (*c.seen) {
+    for (int i = 0; i < 20000 && !Exists(c.seen); ++i) Sleep(1);
+  }
+  Sleep(static_cast<DWORD>(c.afterMs));
+  process_.Kill();
+  const double killedAt = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const bool recorded = Exists("C:\\Korvex\\Tarnwell\\Uninstall.dat");
+  RecordProperty("killed_after_ms", static_cast<int>(killedAt * 1000));
+  const std::string uninstaller = "C:\\Korvex\\Tarnwell\\Uninstall.exe";
+  const RunSeen seen = Exists(uninstaller) ? RunWith("/S", uninstaller) : RunWith("/UNINSTALL /S");
+  ASSERT_TRUE(seen.ended);
+  EXPECT_NE(seen.exitCode, 8);
+  ExpectHostsUntouched();
+  EXPECT_FALSE(ts::KeyExists(ts::kEntryKey));
+  const std::vector<std::string> left = Tree("C:\\Korvex");
+  if (recorded || !left.empty()) {
+    EXPECT_TRUE(!recorded ? left == std::vector<std::string>{"Tarnwell\\"} : !Exists("C:\\Korvex"))
+        << "killed after " << killedAt << " s; " << left.size() << " entries left";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, KillTable,
+    testing::Values(Kill{"EarlyAfterTheStart", 30, ""}, Kill{"AtTheFirstRecord", 0, "C:\\Korvex\\Tarnwell\\Uninstall.dat"},
+                    Kill{"AmongTheCopies", 0, "C:\\Korvex\\Tarnwell\\big5.bin"},
+                    Kill{"LateInTheCopies", 0, "C:\\Korvex\\Tarnwell\\big14.bin"},
+                    Kill{"AmongTheHosts", 0, "C:\\hosts\\ZW2021\\Fonts\\Korvex_EN.shx"}),
+    CaseName());
