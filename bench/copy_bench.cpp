@@ -21,6 +21,7 @@
 #include "package/sha256.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "record/install_book.h"
 
 namespace fs = std::filesystem;
 
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
   const auto timePackage = [&](double* seconds, const PackageManifest* with) {
     Clear(target);
     const auto t0 = std::chrono::steady_clock::now();
+    // As in an install: the record names every file before the copy.
+    CInstallBook book(target, CHostRegistry());
     CInstallTarget t(target, bar);
     t.m_package.manifest = with;
     const bool copied = CopyPackageFiles(t);
