@@ -314,14 +314,11 @@ bool Fail(std::uint32_t error) {
   return false;
 }
 
-// A call that changes the machine: false (ERROR_NOT_READY set) past the cut.
+// A call that changes the machine: false (ERROR_NOT_READY) past the cut. A
+// log ("*.log") is not counted: nothing depends on it.
 bool Change() { return sim::SimSystem::Get().Change(); }
-
-// A log ("*.log") is not counted as a change of the machine: a run cut off
-// leaves it as far as it got, and nothing depends on it.
 bool ChangeUnlessLog(const std::string& path) {
-  const bool log = path.size() > 4 && sim::UpperCase(path.substr(path.size() - 4)) == ".LOG";
-  return log || Change();
+  return (path.size() > 4 && sim::UpperCase(path.substr(path.size() - 4)) == ".LOG") || Change();
 }
 
 // The error for a path that names nothing: its folder is missing too, or
@@ -513,18 +510,12 @@ std::uint32_t LinkCount(const char* path) {
 
 bool PathExists(const char* path) { return FileSystem::Get().Find(path) != nullptr; }
 
-namespace {
-bool MoveEntry(const char* from, const char* to);
-}  // namespace
+bool g_moveCounted = true;  // off while MoveOverFile, counted once, moves
 
 bool MoveOneFile(const char* from, const char* to) {
-  FileSystem::Get().Record(std::string("MoveFileExA ") + from + " " + to);
-  return Change() && MoveEntry(from, to);
-}
-
-namespace {
-bool MoveEntry(const char* from, const char* to) {
   FileSystem& fs = FileSystem::Get();
+  fs.Record(std::string("MoveFileExA ") + from + " " + to);
+  if (g_moveCounted && !Change()) return false;
   std::vector<std::string> names, sourceNames;
   if (!PlainNames(fs, from, &sourceNames)) return Fail(kErrorInvalidName);
   FsNode* source = fs.Walk(sourceNames);
@@ -545,7 +536,6 @@ bool MoveEntry(const char* from, const char* to) {
   parent->children.push_back(std::move(moved));
   return true;
 }
-}  // namespace
 
 bool MoveOverFile(const char* from, const char* to) {
   FileSystem& fs = FileSystem::Get();
@@ -557,7 +547,10 @@ bool MoveOverFile(const char* from, const char* to) {
     if (target->Busy()) return Fail(kErrorSharingViolation);
     sim::Detach(target, nullptr);
   }
-  return MoveEntry(from, to);
+  g_moveCounted = false;
+  const bool moved = MoveOneFile(from, to);
+  g_moveCounted = true;
+  return moved;
 }
 
 bool MoveOverFileDurably(const char* from, const char* to) { return MoveOverFile(from, to); }

@@ -39,17 +39,14 @@ class SimSystem {
   void SetCommandLine(std::string line) { commandLine_ = std::move(line); }
   const std::string& CommandLine() const { return commandLine_; }
 
-  // Every call that changes the machine (a folder or file made, written,
-  // renamed or deleted, attributes or a descriptor set, a key or value
-  // written or deleted, a delete at the next restart asked or taken back)
-  // asks Change() first. CutAfter(k) makes every such call after the first
-  // k fail with ERROR_NOT_READY, as after a power loss or a killed process:
-  // the run unwinds without changing anything more. Reset: no cut.
+  // Every call that changes the machine (files, folders, attributes,
+  // descriptors, keys, values, restart deletes) asks Change() first; after
+  // CutAfter(k) every such call past the k-th fails (ERROR_NOT_READY), as
+  // after a power loss: the run unwinds changing nothing more.
   bool Change();
   void CutAfter(long changes) { cutAfter_ = changes; }
   void NoCut() { cutAfter_ = -1; }
   long Changes() const { return changes_; }
-  bool Cut() const { return cutAfter_ >= 0 && changes_ > cutAfter_; }
 
   // The image's RCDATA resources by name; none after Reset.
   std::map<std::string, std::string>& ProgramData() { return programData_; }

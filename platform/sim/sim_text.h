@@ -11,19 +11,13 @@ std::u16string ToUtf16(std::string_view gbk);
 std::u16string SortKey(std::string_view gbk);
 
 inline bool SameName(std::string_view a, std::string_view b) {
-  // Plain ASCII (most names): compared at once, without the conversion.
-  bool ascii = true;
-  for (unsigned char c : a) ascii = ascii && c < 0x80;
-  for (unsigned char c : b) ascii = ascii && c < 0x80;
-  if (!ascii) return a == b || SortKey(a) == SortKey(b);
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-    const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-    if (x != y) return false;
-  }
+  bool ascii = a.size() == b.size();  // then compared at once, without the conversion
+  for (std::size_t i = 0; ascii && i < a.size(); ++i) ascii = (a[i] | b[i]) >= 0;
+  if (!ascii) return SortKey(a) == SortKey(b);
+  const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (up(a[i]) != up(b[i])) return false;
   return true;
-}
-inline bool NameLess(std::string_view a, std::string_view b) { return SortKey(a) < SortKey(b); }
+}inline bool NameLess(std::string_view a, std::string_view b) { return SortKey(a) < SortKey(b); }
 
 }  // namespace platform::sim

@@ -49,8 +49,7 @@ void SimSystem::Reset() {
 }
 
 bool SimSystem::Change() {
-  ++changes_;
-  if (!Cut()) return true;
+  if (++changes_ <= cutAfter_ || cutAfter_ < 0) return true;
   lastError_ = 21;  // ERROR_NOT_READY
   return false;
 }
