@@ -216,31 +216,6 @@ TEST_F(UninstallRunTest, HeldFileThenReinstallSurvivesTheRestart) {
   EXPECT_EQ(Everything(), installed);
 }
 
-// Something stays (a foreign subkey below a loader key): 8, and the
-// uninstaller, a record of what remains and the entry stay; once the subkey
-// is gone the same command finishes with 0 and leaves what was there before.
-TEST_F(UninstallRunTest, WhatStaysIsRecordedAndTheSameCommandFinishes) {
-  const std::vector<std::string> pristine = Everything();
-  ASSERT_EQ(Run(kSetUp, "/S"), 0);
-  const std::string loader = kHostKey + "\\Applications\\Korvex2024";
-  ASSERT_TRUE(testing_support::WriteTree({testing_support::Key(loader + "\\Foreign")}));
-  EXPECT_EQ(Run(kUninstaller, "/S"), 8);
-  EXPECT_TRUE(SimFiles::Get().Find(kUninstaller));
-  EXPECT_EQ(Value("UninstallString"), "\"" + kUninstaller + "\"");
-  std::string record;
-  ASSERT_TRUE(testing_support::ReadFile(kFolder + "\\Uninstall.dat", &record));
-  EXPECT_EQ(record, "Tarnwell install record 2\r\nfolder\t" + kFolder + "\r\ncreated\tC:\\Korvex\r\ncreated\t" +
-                        kFolder + "\r\ncreated\t" + kFolder + "\\Korvex扩展绘图库\r\nloader\t" + loader + "\r\nend\r\n");
-  ASSERT_TRUE(testing_support::DeleteTree(loader + "\\Foreign"));
-  EXPECT_EQ(Run(kUninstaller, "/S"), 0);
-  std::vector<std::string> after = Everything();
-  std::vector<std::string> expected = pristine;
-  expected.push_back(kHostKey + "\\Applications");
-  std::sort(expected.begin(), expected.end());
-  std::sort(after.begin(), after.end());
-  EXPECT_EQ(after, expected);
-}
-
 // Where the entry names an install that still holds its record, the dialog
 // starts with that install's chosen folder.
 TEST_F(UninstallRunTest, AnEarlierInstallIsTheDefaultPath) {
