@@ -67,20 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   Check(ignored >= 0);
-  for (const std::string& f : record.m_files) Check(StartsWith(f, kFolder + "\\"));
-  for (const std::string& f : record.m_libraryFiles)
-    Check(StartsWith(f, kFolder + "\\Korvex扩展绘图库\\"));
-  for (const std::string& k : record.m_loaderKeys)
-    Check(StartsWith(k, kHostKey + "Applications\\Korvex") && k.size() == kHostKey.size() + 23);
-  for (const RecordedFont& f : record.m_fonts) Check(StartsWith(f.path, kLocation + "\\Fonts\\"));
   // What a phase was about to write lies where what was done lies.
-  for (const std::string& f : record.m_intentFiles) Check(StartsWith(f, kFolder + "\\"));
-  for (const std::string& f : record.m_staged) Check(StartsWith(f, kFolder + "\\"));
-  for (const std::string& f : record.m_intentLibraryFiles)
+  InstallRecord all = record;
+  for (auto* v : {&all.m_intentFiles, &all.m_staged}) all.m_files.insert(all.m_files.end(), v->begin(), v->end());
+  all.m_libraryFiles.insert(all.m_libraryFiles.end(), all.m_intentLibraryFiles.begin(), all.m_intentLibraryFiles.end());
+  all.m_loaderKeys.insert(all.m_loaderKeys.end(), all.m_intentLoaderKeys.begin(), all.m_intentLoaderKeys.end());
+  all.m_fonts.insert(all.m_fonts.end(), all.m_intentFonts.begin(), all.m_intentFonts.end());
+  for (const std::string& f : all.m_files) Check(StartsWith(f, kFolder + "\\"));
+  for (const std::string& f : all.m_libraryFiles)
     Check(StartsWith(f, kFolder + "\\Korvex扩展绘图库\\"));
-  for (const std::string& k : record.m_intentLoaderKeys)
+  for (const std::string& k : all.m_loaderKeys)
     Check(StartsWith(k, kHostKey + "Applications\\Korvex") && k.size() == kHostKey.size() + 23);
-  for (const RecordedFont& f : record.m_intentFonts) Check(StartsWith(f.path, kLocation + "\\Fonts\\"));
+  for (const RecordedFont& f : all.m_fonts) Check(StartsWith(f.path, kLocation + "\\Fonts\\"));
   for (const std::string& f : record.m_createdFolders)
     Check(platform::EqualsIgnoreCase(f, kFolder) || platform::EqualsIgnoreCase(f, "C:\\K") ||
           platform::EqualsIgnoreCase(f, kFolder + "\\Korvex扩展绘图库"));

@@ -256,11 +256,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 
-// SetUp.exe /S killed at a few moments of a 128 MB install (so long after
-// the start, or once a path appeared): the uninstall it left (Uninstall.exe
-// in the folder, else SetUp.exe /UNINSTALL) leaves no loader key, font or
-// entry, and nothing in C:\Korvex but the empty folders of an install
-// killed before its first record.
+// SetUp.exe /S killed at moments of a 128 MB install (after the start, or a
+// path's appearance): the uninstall it left brings the machine back (README).
 struct Kill {
   const char* name;
   int afterMs;

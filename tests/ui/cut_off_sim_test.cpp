@@ -1,10 +1,6 @@
-// Cut off after every k changes of the machine (a power loss, a killed
-// process), for an install into two hosts, an upgrade with a manifest over
-// an earlier install, and an uninstall: the uninstall the cut run left
-// (Uninstall.exe in the folder, else SetUp.exe /UNINSTALL) brings back the
-// machine as before the install (bar empty folders made before the first
-// record), the user's font included; the same install run again leaves what
-// one uninterrupted install leaves; an uninstall run again ends 0.
+// An install, an upgrade with a manifest and an uninstall, each cut off
+// after every k changes of the machine; what is left to the uninstall, to
+// the same install run again and to the uninstall run again (README).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,11 +11,9 @@
 #include "app/wizard_app.h"
 #include "common/case_name.h"
 #include "common/install_machine.h"
-#include "host/host_registry.h"
 #include "package/package_manifest.h"
 #include "package/sha256.h"
 #include "platform/sim/sim.h"
-#include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "record/apps_entry.h"
