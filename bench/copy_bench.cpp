@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_target.h"
 #include "package/package_copy.h"
 #include "package/package_manifest.h"
 #include "package/sha256.h"

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "install/install_paths.h"
-#include "record/install_record.h"
+#include "package/package_paths.h"
+#include "package/install_notes.h"
 #include "platform/decimal.h"
 #include "platform/log.h"
 #include "platform/registry.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "install/install_paths.h"
+#include "package/package_paths.h"
 #include "package/package_layout.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -228,4 +228,23 @@ RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallR
     if (!readable || !TakeLine(Fields(line), scope, record)) ++*ignored;
   }
   return lineNumber >= 2 ? kRecordOk : kRecordUnreadable;
+}
+
+RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder) {
+  RecordScope scope;
+  scope.installFolder = FullForm(installFolder);
+  for (int i = 0; i < kHostYearCount; ++i) {
+    for (std::size_t j = 0; j < hosts.m_keyPaths[i].Count(); ++j)
+      scope.hostKeys[i].push_back(hosts.m_keyPaths[i].At(j));
+    for (std::size_t j = 0; j < hosts.m_locations[i].Count(); ++j)
+      scope.hostLocations.push_back(hosts.m_locations[i].At(j));
+  }
+  return scope;
+}
+
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored) {
+  std::string text;
+  const std::string path = scope.installFolder + "\\" + kRecordFile;
+  if (!platform::ReadWholeFile(path.c_str(), kRecordSizeLimit, &text)) return false;
+  return ParseRecord(text, scope, record, ignored) == kRecordOk;
 }

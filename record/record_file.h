@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/host_contract.h"
+#include "host/host_registry.h"
 #include "record/install_record.h"
 
 // Names beside the installed files.
@@ -62,3 +62,10 @@ enum RecordRead : int {
 // counted in `ignored` and left out.
 RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallRecord* record,
                        int* ignored);
+
+// What the record reader accepts for an install folder: the host keys and
+// locations that `hosts` found.
+RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder);
+
+// Reads the install folder's record; false when it is missing or unreadable.
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored);

@@ -2,7 +2,7 @@
 
 #include "host/host_contract.h"
 #include "host/host_process.h"
-#include "install/folder_lock.h"
+#include "platform/folder_lock.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
@@ -23,25 +23,6 @@ const char* UninstallExitMeaning(int code) {
     case kUninstallRestart: return "uninstalled; a file in use is deleted at the next restart";
     default: return "unknown";
   }
-}
-
-RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder) {
-  RecordScope scope;
-  scope.installFolder = FullForm(installFolder);
-  for (int i = 0; i < kHostYearCount; ++i) {
-    for (std::size_t j = 0; j < hosts.m_keyPaths[i].Count(); ++j)
-      scope.hostKeys[i].push_back(hosts.m_keyPaths[i].At(j));
-    for (std::size_t j = 0; j < hosts.m_locations[i].Count(); ++j)
-      scope.hostLocations.push_back(hosts.m_locations[i].At(j));
-  }
-  return scope;
-}
-
-bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored) {
-  std::string text;
-  const std::string path = scope.installFolder + "\\" + kRecordFile;
-  if (!platform::ReadWholeFile(path.c_str(), kRecordSizeLimit, &text)) return false;
-  return ParseRecord(text, scope, record, ignored) == kRecordOk;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "common/case_name.h"
 #include "install_fixture.h"
 #include "install/install_paths.h"
+#include "install/install_target.h"
 #include "package/package_copy.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ui.h"

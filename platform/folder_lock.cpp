@@ -1,4 +1,4 @@
-#include "install/folder_lock.h"
+#include "platform/folder_lock.h"
 
 #include <algorithm>
 
