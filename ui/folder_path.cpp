@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/dialog.h"
-#include "platform/folder_lock.h"
+#include "install/folder_lock.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 

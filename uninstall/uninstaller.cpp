@@ -2,8 +2,8 @@
 
 #include "host/host_contract.h"
 #include "host/host_process.h"
-#include "platform/folder_lock.h"
 #include "platform/files.h"
+#include "platform/folder_security.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
 #include "uninstall/removal.h"

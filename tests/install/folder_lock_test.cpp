@@ -12,7 +12,7 @@
 
 #include "common/case_name.h"
 #include "common/file_tree.h"
-#include "platform/folder_lock.h"
+#include "install/folder_lock.h"
 #include "platform/files.h"
 
 namespace {

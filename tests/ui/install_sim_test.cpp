@@ -17,7 +17,7 @@
 #include "common/security_print.h"
 #include "framework/dialog.h"
 #include "host/host_registry.h"
-#include "platform/folder_lock.h"
+#include "install/folder_lock.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/sim/sim_files.h"

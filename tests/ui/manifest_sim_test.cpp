@@ -11,7 +11,7 @@
 #include "common/case_name.h"
 #include "common/install_machine.h"
 #include "host/host_registry.h"
-#include "platform/folder_lock.h"
+#include "install/folder_lock.h"
 #include "package/package_manifest.h"
 #include "package/sha256.h"
 #include "platform/sim/sim_files.h"

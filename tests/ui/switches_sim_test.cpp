@@ -6,7 +6,7 @@
 #include "app/wizard_app.h"
 #include "common/case_name.h"
 #include "common/install_machine.h"
-#include "platform/folder_lock.h"
+#include "install/folder_lock.h"
 #include "host/host_registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"

@@ -11,7 +11,7 @@
 #include "common/case_name.h"
 #include "common/file_tree.h"
 #include "common/registry_tree.h"
-#include "platform/folder_lock.h"
+#include "install/folder_lock.h"
 #include "host/host_registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
