@@ -185,7 +185,7 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
     const ManifestFile* file = FindManifestFile(*package.manifest, path);
     std::string found;
     std::uint32_t error = 0;
-    const VerifiedCopy staged = StageVerified(e.file, to + ".new", file->digest, &found, &error);
+    const VerifiedCopy staged = StageVerified(e.file, to + kStagedSuffix, file->digest, &found, &error);
     if (staged == VerifiedCopy::kMismatch) {
       platform::Log({"package file not as the manifest says: ", folder.path, "\\", e.name,
                      ": expected SHA-256 ", file->digest, "; found SHA-256 ", found,
@@ -196,7 +196,7 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
       platform::SetLastError(error);
       return kNotOpened;
     }
-    e.staged = to + ".new";
+    e.staged = to + kStagedSuffix;
   }
   // The verified copy takes the final name, in place of what was there.
   if (!platform::MoveOverFile(e.staged.c_str(), to.c_str())) return kNotOpened;

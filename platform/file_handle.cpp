@@ -5,28 +5,29 @@
 #include "platform/system.h"
 
 namespace platform {
-namespace {
-
-// The path with each run of "\" as one and without a trailing "\" (unless
-// that is all there is after a drive), character by character.
-std::string Normal(const std::string& path) {
-  std::string out;
-  bool separator = false;
-  for (std::size_t pos = 0; pos < path.size(); pos += CharLength(path, pos)) {
-    const std::size_t length = CharLength(path, pos);
-    const bool isSeparator = length == 1 && path[pos] == '\\';
-    if (isSeparator && separator) continue;
-    separator = isSeparator;
-    out.append(path, pos, length);
+std::string FullForm(std::string_view path) {
+  std::string full;
+  if (!FullPath(std::string(path), &full)) {
+    full.clear();
+    for (std::size_t pos = 0; pos < path.size(); pos += CharLength(path, pos)) {
+      const std::size_t len = CharLength(path, pos);
+      if (len == 1 && path[pos] == '\\' && EndsWithChar(full, '\\')) continue;
+      full.append(path.substr(pos, len));
+    }
   }
-  if (separator && out.size() > 3) out.pop_back();
-  return out;
+  // "C:\" stays whole: without its separator it would name the current
+  // folder of the drive.
+  if (EndsWithChar(full, '\\') && full.size() > 3) full.pop_back();
+  return full;
 }
 
-}  // namespace
+bool IsRootedPath(std::string_view path) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  return path.size() >= 3 && letter(path[0]) && path[1] == ':' && path[2] == '\\';
+}
 
-bool SamePath(const std::string& a, const std::string& b) {
-  return EqualsIgnoreCase(Normal(a), Normal(b));
+bool SamePath(std::string_view a, std::string_view b) {
+  return EqualsIgnoreCase(FullForm(a), FullForm(b));
 }
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {

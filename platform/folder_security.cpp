@@ -67,12 +67,9 @@ namespace {
 // that does not lead from a drive's root (a network path).
 bool FoldersOnWay(const std::string& folder, std::vector<std::string>* way) {
   std::string full;
-  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   // "X:" is the root the install path "X:\" leaves, not the drive's current folder.
   const bool root = folder.size() == 2 && folder[1] == ':';
-  if (!FullPath(root ? folder + "\\" : folder, &full) || full.size() < 3 || !letter(full[0]) ||
-      full[1] != ':' || full[2] != '\\')
-    return false;
+  if (!FullPath(root ? folder + "\\" : folder, &full) || !IsRootedPath(full)) return false;
   for (std::size_t pos = 3; pos < full.size(); pos += CharLength(full, pos))
     if (CharLength(full, pos) == 1 && full[pos] == '\\') way->push_back(full.substr(0, pos));
   if (full.size() > 3 && !EndsWithChar(full, '\\')) way->push_back(full);

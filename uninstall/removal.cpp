@@ -17,10 +17,6 @@
 
 namespace {
 
-// The Win32 errors the removal tells apart.
-constexpr std::uint32_t kErrorPathNotFound = 3, kErrorSharingViolation = 32, kErrorFileExists = 80,
-                        kErrorAlreadyExists = 183;
-
 bool SameText(const std::string& a, const std::string& b) {
   return platform::EqualsIgnoreCase(a, b);
 }
@@ -160,7 +156,7 @@ class Remover {
             const std::string& expected) {
     if (!file.OpenToDelete(path.c_str())) {
       const std::uint32_t error = platform::LastError();
-      if (error == platform::kErrorFileNotFound || error == kErrorPathNotFound)
+      if (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound)
         Event(kind + " already gone: " + path);
       else
         InUse(path, kind, error);
@@ -206,7 +202,7 @@ class Remover {
   // the next restart, so that nothing waits under the install's own names; a
   // file that cannot move is deleted in place at the restart.
   void InUse(const std::string& path, const std::string& kind, std::uint32_t error) {
-    const bool inUse = error == kErrorSharingViolation || error == platform::kErrorAccessDenied;
+    const bool inUse = error == platform::kErrorHeldOpen || error == platform::kErrorAccessDenied;
     if (inUse) {
       const std::string aside = MoveAside(path, "Tarnwell-Removed-", ".tmp");
       if (!aside.empty()) {
@@ -215,7 +211,7 @@ class Remover {
         return;
       }
     }
-    if (error == kErrorSharingViolation && platform::DeleteAtRestart(path.c_str())) {
+    if (error == platform::kErrorHeldOpen && platform::DeleteAtRestart(path.c_str())) {
       scheduled_.push_back(path);
       out_.restartNeeded = true;
       Event(kind + " in use, deleted at the next restart: " + path);
@@ -237,7 +233,7 @@ class Remover {
         return target;
       }
       const std::uint32_t error = platform::LastError();
-      if (error != kErrorFileExists && error != kErrorAlreadyExists) break;
+      if (error != platform::kErrorFileExists && error != platform::kErrorNameExists) break;
     }
     return std::string();
   }

@@ -34,7 +34,7 @@ std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts, const 
   platform::RegKey root;
   if (!root.OpenLocalMachine()) return out;
   for (int y = 0; y < kHostYearCount; ++y) {
-    const std::string name = "Applications\\Korvex" + std::to_string(HostYearAt(y));
+    const std::string name = LoaderKeyName(HostYearAt(y));
     for (std::size_t i = 0; i < hosts.m_keyPaths[y].Count(); ++i) {
       platform::RegKey key;
       char loader[platform::kRegValueBuffer];
