@@ -5,6 +5,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/system.h"
 
 using namespace platform;
 
@@ -40,10 +41,11 @@ CInstallFolder::Result CInstallFolder::Prepare(const std::string& folder, std::s
     return kUsed;
   }
   if (opened == 0) {
-    error = kErrorNameExists;
-    for (int n = 1; n <= 20 && error == kErrorNameExists; ++n)
-      error = held_.Rename((aside_ = folder + ".old" + (n > 1 ? std::to_string(n) : "")).c_str());
-    if (error) aside_.clear();
+    aside_ = TakeNumberedName(folder + ".old", 0, 19, false, [&](const std::string& aside) {
+      error = held_.Rename(aside.c_str());
+      SetLastError(error);
+      return error == 0;
+    });
     result = kReplaced;
   } else if (opened != kErrorFileNotFound && opened != kErrorPathNotFound) {
     error = opened;

@@ -1,7 +1,9 @@
+#include <string>
 #include <utility>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/security.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -19,6 +21,26 @@ std::string FullForm(std::string_view path) {
   // folder of the drive.
   if (EndsWithChar(full, '\\') && full.size() > 3) full.pop_back();
   return full;
+}
+
+std::string NumberedName(const std::string& name, int n) {
+  if (n == 0) return name;
+  const std::size_t dot = name.rfind('.');
+  const std::size_t separator = FindLastChar(name, '\\');
+  const std::size_t at =
+      dot == std::string::npos || (separator != std::string::npos && dot < separator) ? name.size() : dot;
+  return name.substr(0, at) + "-" + std::to_string(n) + name.substr(at);
+}
+
+std::string TakeNumberedName(const std::string& name, int first, int last, bool anyError,
+                             const std::function<bool(const std::string&)>& take) {
+  for (int n = first; n <= last; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    if (take(candidate)) return candidate;
+    const std::uint32_t error = LastError();
+    if (!anyError && error != kErrorFileExists && error != kErrorNameExists) break;
+  }
+  return std::string();
 }
 
 bool IsRootedPath(std::string_view path) {

@@ -134,6 +134,16 @@ std::string LongPath(const std::string& path);
 // whole); where the system cannot make it, the path with each run of "\"
 // collapsed into one (character by character in the code page).
 std::string FullForm(std::string_view path);
+// The n-th name in place of `name` when that is taken: `name` itself for
+// n = 0, then "-<n>" before the extension of its last part
+// ("TarnwellSetup-1.log", "Tarnwell-1.old"; "-<n>" at the end without one).
+std::string NumberedName(const std::string& name, int n);
+// Gives `take` NumberedName(name, first) to NumberedName(name, last) in
+// turn until it takes one (true): that name, or empty. A failure whose
+// LastError() is not a taken name (kErrorFileExists, kErrorNameExists) ends
+// the tries, unless `anyError`.
+std::string TakeNumberedName(const std::string& name, int first, int last, bool anyError,
+                             const std::function<bool(const std::string&)>& take);
 // True for a path that starts at a drive's root: a letter, ":" and "\".
 bool IsRootedPath(std::string_view path);
 // True when `a` and `b` name the same path: equal in full form, ignoring

@@ -204,7 +204,7 @@ class Remover {
   void InUse(const std::string& path, const std::string& kind, std::uint32_t error) {
     const bool inUse = error == platform::kErrorHeldOpen || error == platform::kErrorAccessDenied;
     if (inUse) {
-      const std::string aside = MoveAside(path, "Tarnwell-Removed-", ".tmp");
+      const std::string aside = MoveAside(path, "Tarnwell-Removed.tmp");
       if (!aside.empty()) {
         out_.restartNeeded = true;
         Event(kind + " in use, moved to " + aside + " and deleted there at the next restart: " + path);
@@ -221,21 +221,17 @@ class Remover {
   }
 
   // Moves a file into the temporary folder under a new name
-  // (<prefix><n><suffix>) and schedules it there for deletion at the next
-  // restart; the new path, or empty when no move worked (the temporary
-  // folder on another volume).
-  static std::string MoveAside(const std::string& path, const char* prefix, const char* suffix) {
+  // (NumberedName(name, n), n from 1) and schedules it there for deletion at
+  // the next restart; the new path, or empty when no move worked (the
+  // temporary folder on another volume).
+  static std::string MoveAside(const std::string& path, const char* name) {
     const std::string temp = platform::TempFolder();
-    for (int n = 1; !temp.empty() && n <= 100; ++n) {
-      const std::string target = temp + "\\" + prefix + std::to_string(n) + suffix;
-      if (platform::MoveOneFile(path.c_str(), target.c_str())) {
-        platform::DeleteAtRestart(target.c_str());
-        return target;
-      }
-      const std::uint32_t error = platform::LastError();
-      if (error != platform::kErrorFileExists && error != platform::kErrorNameExists) break;
-    }
-    return std::string();
+    if (temp.empty()) return std::string();
+    const std::string target = platform::TakeNumberedName(
+        temp + "\\" + name, 1, 100, false,
+        [&](const std::string& to) { return platform::MoveOneFile(path.c_str(), to.c_str()); });
+    if (!target.empty()) platform::DeleteAtRestart(target.c_str());
+    return target;
   }
 
   // The running uninstaller: renamed into the temporary folder (a running
@@ -245,7 +241,7 @@ class Remover {
   void MoveOutRunningImage(const std::string& path) {
     // The file held since the start cannot be renamed while it is held.
     platform::ReleaseRunningImage();
-    const std::string aside = MoveAside(path, "Tarnwell-Uninstall-", ".exe");
+    const std::string aside = MoveAside(path, "Tarnwell-Uninstall.exe");
     if (!aside.empty()) {
       Event("uninstaller moved to " + aside + ", deleted at the next restart");
       return;
