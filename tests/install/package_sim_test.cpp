@@ -294,7 +294,9 @@ TEST_P(TargetLimit, LongFoldersRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(testing_support::Tree(folder), expected);
   // Nothing was created or copied under a shortened name.
   for (const std::string& name : testing_support::ListNames("C:\\")) {
-    if (name[0] == 'd') EXPECT_EQ("C:\\" + name, folder);
+    if (name[0] == 'd') {
+      EXPECT_EQ("C:\\" + name, folder);
+    }
   }
 }
 
