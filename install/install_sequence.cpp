@@ -54,14 +54,14 @@ std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
 
 // What the loader registration is about to write: the loader key of every
 // chosen year below each of its host keys.
-InstallRecord LoaderIntents(const std::int32_t (&f)[kHostYearCount]) {
-  InstallRecord intents;
+PhaseIntents LoaderIntents(const std::int32_t (&f)[kHostYearCount]) {
+  PhaseIntents intents;
   for (int y = 0; y < kHostYearCount; ++y) {
     if (!f[y]) continue;
     std::string name = kLoaderKeyFormat;
     name.replace(name.find("%d"), 2, std::to_string(HostYearAt(y)));
     const StringList& keys = g_hostRegistry.m_keyPaths[y];
-    for (std::size_t i = 0; i < keys.Count(); ++i) intents.IntendLoaderKey(keys.At(i) + name);
+    for (std::size_t i = 0; i < keys.Count(); ++i) intents.loaderKeys.push_back(keys.At(i) + name);
   }
   return intents;
 }
@@ -69,8 +69,8 @@ InstallRecord LoaderIntents(const std::int32_t (&f)[kHostYearCount]) {
 // What the font deployment is about to write: both fonts in the Fonts
 // folder of every chosen host, with the digest of the package's font and
 // whether a file lies under that name now.
-InstallRecord FontIntents(const std::int32_t (&f)[kHostYearCount], const OpenedPackage& package) {
-  InstallRecord intents;
+PhaseIntents FontIntents(const std::int32_t (&f)[kHostYearCount], const OpenedPackage& package) {
+  PhaseIntents intents;
   std::string digests[2];
   for (int i = 0; i < 2; ++i) {
     std::string content;
@@ -84,7 +84,7 @@ InstallRecord FontIntents(const std::int32_t (&f)[kHostYearCount], const OpenedP
       for (int i = 0; i < 2; ++i) {
         const std::string path = locations.At(j) + "\\" + kFontsFolder + "\\" + kFontFiles[i];
         if (!digests[i].empty())
-          intents.IntendFont(path, digests[i], platform::PathExists(path.c_str()));
+          intents.fonts.push_back({path, digests[i], platform::PathExists(path.c_str())});
       }
     }
   }
@@ -217,11 +217,6 @@ std::string DefaultInstallPath() {
   return chosen;
 }
 
-bool IsRootedPath(const std::string& path) {
-  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  return path.size() >= 3 && letter(path[0]) && path[1] == ':' && path[2] == '\\';
-}
-
 int RunInstallSequence(CInstallSite& site, std::string& installPath,
                        std::int32_t (&yearSelected)[kHostYearCount]) {
   CInstallSession& session = site.Session();
@@ -235,7 +230,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   platform::Log("years:" + YearsText(yearSelected) + "; install path: \"" + installPath + "\"");
   // A silent install may be started by a service, whose current folder is
   // the system folder: only a path from a drive's root is taken.
-  if (session.Silent() && !IsRootedPath(installPath)) {
+  if (session.Silent() && !platform::IsRootedPath(installPath)) {
     platform::Log("install path not from a drive's root: \"" + installPath + "\"");
     return kExitBadPath;
   }

@@ -1,16 +1,21 @@
 #include "package/package_copy.h"
 
-#include "install/folder_lock.h"
-#include "install/install_paths.h"
-#include "record/install_record.h"
+#include "package/install_notes.h"
 #include "package/manifest_check.h"
 #include "package/package_layout.h"
+#include "package/package_paths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/folder_security.h"
 #include "platform/log.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
+const char* const kSetupCaption = "Tarnwell软件安装";
+const char* const kInstallPathTooLongText =
+    "安装路径太长 !\n\n请选择较短的安装路径后再安装 !";
+const char* const kSourcePathTooLongText =
+    "安装文件所在的路径太长 !\n\n请将安装文件解压到较短的路径后再执行SetUp.exe !";
 const char* const kMissingPackageText =
     "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
 const char* const kUnnamedPackagePathText =
@@ -180,7 +185,7 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
     const ManifestFile* file = FindManifestFile(*package.manifest, path);
     std::string found;
     std::uint32_t error = 0;
-    const std::string temporary = e.stageName.empty() ? to + ".new" : e.stageName;
+    const std::string temporary = e.stageName.empty() ? to + kStagedSuffix : e.stageName;
     const VerifiedCopy staged = StageVerified(e.file, temporary, file->digest, &found, &error);
     if (staged == VerifiedCopy::kMismatch) {
       platform::Log({"package file not as the manifest says: ", folder.path, "\\", e.name,
@@ -203,13 +208,13 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
 // Everything the package copy and the library copy may write into the
 // install folder `folder`: the files under their final names and, with a
 // manifest, the temporary names of the verified copies (given here).
-InstallRecord CopyIntents(OpenedPackage& package, const std::string& folder) {
-  InstallRecord intents;
+PhaseIntents CopyIntents(OpenedPackage& package, const std::string& folder) {
+  PhaseIntents intents;
   PathBuffer library;
   const bool libraryFits = ComposePath(library, {folder, "\\", kLibraryFolder});
   // The library folder, when the library copy is to make it.
   if (libraryFits && !package.library.entries.empty() && !platform::PathExists(library))
-    intents.AddCreatedFolder(std::string(library));
+    intents.createdFolders.push_back(std::string(library));
   int staged = 0;
   for (PackageFolder* f : {&package.files, &package.library}) {
     const bool inLibrary = f == &package.library;
@@ -217,13 +222,10 @@ InstallRecord CopyIntents(OpenedPackage& package, const std::string& folder) {
     for (PackageEntry& e : f->entries) {
       if (!e.copied) continue;
       const std::string to = (inLibrary ? std::string(library) : folder) + "\\" + e.name;
-      if (inLibrary)
-        intents.IntendLibraryFile(to);
-      else
-        intents.IntendFile(to);
+      (inLibrary ? intents.libraryFiles : intents.files).push_back(to);
       if (!package.manifest) continue;
       e.stageName = folder + "\\~tarnwell-" + std::to_string(++staged) + ".new";
-      intents.AddStaged(e.stageName);
+      intents.staged.push_back(e.stageName);
     }
   }
   return intents;
@@ -351,7 +353,7 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
   return true;
 }
 
-bool CopyPackageFiles(CInstallTarget& target) {
+bool CopyPackageFiles(CopyTarget& target) {
   CInstallSession& session = target.Session();
   std::string source;
   if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
@@ -407,7 +409,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
   });
 }
 
-bool CopyExtensionLibrary(CInstallTarget& target) {
+bool CopyExtensionLibrary(CopyTarget& target) {
   OpenedPackage& package = target.m_package;
   CInstallSession& session = target.Session();
   std::string source;

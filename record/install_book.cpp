@@ -6,13 +6,13 @@
 #include "platform/system.h"
 #include "record/apps_entry.h"
 #include "record/record_file.h"
-#include "uninstall/uninstaller.h"
 
 bool ReplaceRecordFile(const std::string& installFolder, const InstallRecord& record) {
   const std::string path = installFolder + "\\" + kRecordFile;
   const std::string temporary = installFolder + "\\" + kRecordTemporary;
-  platform::OutputFile file;
-  bool written = file.Create(temporary.c_str()) && file.Write(FormatRecord(record)) && file.Flush();
+  platform::FileHandle file;
+  bool written = file.OpenToWrite(temporary.c_str()) && file.Truncate() &&
+                 file.Write(FormatRecord(record)) && file.Flush();
   const std::uint32_t error = platform::LastError();
   file.Close();
   if (written && platform::MoveOverFileDurably(temporary.c_str(), path.c_str())) return true;
@@ -97,9 +97,14 @@ bool CInstallBook::Open(std::int32_t versionNumber, std::uint32_t foldersCreated
   return true;
 }
 
-bool CInstallBook::BeginPhase(const char* phase, const InstallRecord& intents) {
+bool CInstallBook::BeginPhase(const char* phase, const PhaseIntents& intents) {
   if (folderMissing_) return std::string(phase) == "copy";
-  current_.Merge(intents);
+  for (const std::string& p : intents.createdFolders) current_.AddCreatedFolder(p);
+  for (const std::string& p : intents.files) current_.IntendFile(p);
+  for (const std::string& p : intents.libraryFiles) current_.IntendLibraryFile(p);
+  for (const std::string& p : intents.loaderKeys) current_.IntendLoaderKey(p);
+  for (const std::string& p : intents.staged) current_.AddStaged(p);
+  for (const PhaseIntents::Font& f : intents.fonts) current_.IntendFont(f.path, f.digest, f.existed);
   if (!Write(phase)) return false;
   platform::Log(std::string("install record written ahead of the phase \"") + phase + "\"");
   return true;

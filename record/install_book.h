@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/host_registry.h"
+#include "package/install_notes.h"
 #include "record/install_record.h"
 
 class CInstallBook : public RecordAhead {
@@ -38,7 +39,7 @@ class CInstallBook : public RecordAhead {
   // nothing is written and no phase but the copy may run.
   bool Open(std::int32_t versionNumber, std::uint32_t foldersCreated);
   // Writes the record with the intents of the phase that starts.
-  bool BeginPhase(const char* phase, const InstallRecord& intents) override;
+  bool BeginPhase(const char* phase, const PhaseIntents& intents) override;
   // The install ended (or stopped): the record with what was done and the
   // intents that were not, no phase under way; false when not written.
   bool Close();

@@ -2,12 +2,7 @@
 
 #include <algorithm>
 
-#include "package/sha256.h"
 #include "platform/codepage.h"
-#include "platform/files.h"
-
-InstallRecord* g_installRecord = nullptr;
-RecordAhead* g_recordAhead = nullptr;
 
 namespace {
 
@@ -90,28 +85,4 @@ bool InstallRecord::Empty() const {
          m_loaderKeys.empty() && m_fonts.empty() && m_intentFiles.empty() &&
          m_intentLibraryFiles.empty() && m_intentLoaderKeys.empty() && m_intentFonts.empty() &&
          m_staged.empty();
-}
-
-
-void NoteCreatedFolder(const std::string& path) {
-  if (g_installRecord) g_installRecord->AddCreatedFolder(path);
-}
-void NoteFile(const std::string& path) {
-  if (g_installRecord) g_installRecord->AddFile(path);
-}
-void NoteLibraryFile(const std::string& path) {
-  if (g_installRecord) g_installRecord->AddLibraryFile(path);
-}
-void NoteLoaderKey(const std::string& keyPath) {
-  if (g_installRecord) g_installRecord->AddLoaderKey(keyPath);
-}
-void NoteFont(const std::string& path) {
-  if (!g_installRecord) return;
-  std::string content;
-  if (platform::ReadWholeFile(path.c_str(), kFontSizeLimit, &content))
-    g_installRecord->AddFont(path, Sha256Hex(content));
-}
-
-bool NotePhase(const char* phase, const InstallRecord& intents) {
-  return !g_recordAhead || g_recordAhead->BeginPhase(phase, intents);
 }

@@ -4,10 +4,13 @@
 // a digest of their content; and, written ahead, what the phase under way is
 // about to make or change (its intents), so that an install cut off at any
 // moment leaves a record of everything it may have touched. The record file
-// (record/record_file.h) keeps it on disk.
+// (record/record_file.h) keeps it on disk; while an install runs, its record
+// hears what the copies and registrations wrote (package/install_notes.h).
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "package/install_notes.h"
 
 struct RecordedFont {
   std::string path;
@@ -17,17 +20,17 @@ struct RecordedFont {
   bool existed = false;
 };
 
-class InstallRecord {
+class InstallRecord : public InstallNotes {
  public:
   // Each Add keeps the first spelling of a path and ignores a repetition
   // (names compared ignoring case); a font recorded again takes the new
   // digest. Paths holding control bytes, and digests that are not 64
   // lower-case hex digits, are not recorded.
-  void AddCreatedFolder(const std::string& path);
-  void AddFile(const std::string& path);
-  void AddLibraryFile(const std::string& path);
-  void AddLoaderKey(const std::string& keyPath);
-  void AddFont(const std::string& path, const std::string& digest);
+  void AddCreatedFolder(const std::string& path) override;
+  void AddFile(const std::string& path) override;
+  void AddLibraryFile(const std::string& path) override;
+  void AddLoaderKey(const std::string& keyPath) override;
+  void AddFont(const std::string& path, const std::string& digest) override;
   // Intents: what the phase under way is about to write. An intent stays
   // until a done entry names the same place; staged copies are temporary
   // names in the install folder that the install itself removes or renames.
@@ -54,35 +57,5 @@ class InstallRecord {
   std::vector<RecordedFont> m_intentFonts;
 };
 
-// The largest font file whose digest is taken.
-constexpr std::size_t kFontSizeLimit = 64u << 20;
-
 // True for 64 lower-case hexadecimal digits.
 bool IsDigestText(const std::string& text);
-
-// The record of the running install, or null: the package copy, the library
-// copy, the loader registration and the font deployment add what they wrote
-// to it through the Note functions, which do nothing while it is null.
-extern InstallRecord* g_installRecord;
-
-void NoteCreatedFolder(const std::string& path);
-void NoteFile(const std::string& path);
-void NoteLibraryFile(const std::string& path);
-void NoteLoaderKey(const std::string& keyPath);
-// Reads the copied font back and records the digest of its content.
-void NoteFont(const std::string& path);
-
-// Writes the record ahead of a phase; the install book of a running install.
-class RecordAhead {
- public:
-  // The record on disk names what is done and, besides, `intents`, with
-  // `phase` under way; false when it could not be written.
-  virtual bool BeginPhase(const char* phase, const InstallRecord& intents) = 0;
-
- protected:
-  ~RecordAhead() = default;
-};
-extern RecordAhead* g_recordAhead;
-// Before a phase changes anything: true when no record is kept or the
-// intents are on disk; false (the phase must not run) otherwise.
-bool NotePhase(const char* phase, const InstallRecord& intents);

@@ -16,7 +16,7 @@ out=build/fuzz
 src=$out/src
 rm -rf "$src"
 mkdir -p "$src"
-for dir in platform framework host package record uninstall install ui app fuzz; do
+for dir in platform framework package host record uninstall install ui app fuzz; do
   [ -d "$dir" ] || continue
   while IFS= read -r f; do
     mkdir -p "$src/$(dirname "$f")"

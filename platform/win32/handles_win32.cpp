@@ -179,6 +179,8 @@ bool FileHandle::Write(std::string_view bytes) {
   return handle_ && WriteAllBytes(Raw(handle_), bytes.data(), bytes.size());
 }
 
+bool FileHandle::Flush() { return handle_ && FlushFileBuffers(Raw(handle_)) != 0; }
+
 bool FileHandle::DeleteNow() {
   if (!handle_) {
     SetLastError(ERROR_INVALID_HANDLE);

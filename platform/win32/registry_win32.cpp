@@ -150,7 +150,7 @@ bool RegKey::DeleteSubKey(const char* name) {
 
 bool RegKey::DeleteValue(const char* name) {
   const WideName value(name ? name : "");
-  return value.ok() && RegDeleteValueW(H(handle_), value.c_str()) == ERROR_SUCCESS;
+  return value.ok() && Succeeded(RegDeleteValueW(H(handle_), value.c_str()));
 }
 
 }  // namespace platform
