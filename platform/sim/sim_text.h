@@ -11,9 +11,10 @@ std::u16string ToUtf16(std::string_view gbk);
 std::u16string SortKey(std::string_view gbk);
 
 inline bool SameName(std::string_view a, std::string_view b) {
-  bool ascii = a.size() == b.size();  // then compared at once, without the conversion
-  for (std::size_t i = 0; ascii && i < a.size(); ++i) ascii = (a[i] | b[i]) >= 0;
+  bool ascii = true;  // plain ASCII is compared at once, without the conversion
+  for (const char c : std::string(a) + std::string(b)) ascii = ascii && c >= 0;
   if (!ascii) return SortKey(a) == SortKey(b);
+  if (a.size() != b.size()) return false;
   const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
   for (std::size_t i = 0; i < a.size(); ++i)
     if (up(a[i]) != up(b[i])) return false;
