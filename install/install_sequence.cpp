@@ -326,6 +326,8 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     session.Stop(kExitPartial);
     return PackageStopped(site);
   }
+  // Before anything is written there, and again for the fonts once written.
+  KeepFromRestartDeletes(chosen, installPath, book.Current());
   const bool ran = RunInstall(site, target, installPath, yearSelected, book);
   KeepFromRestartDeletes(chosen, installPath, book.Current());
   if (!book.Close()) session.MarkPartial();

@@ -67,14 +67,11 @@ std::u16string ToUtf16(std::string_view gbk) {
     for (unsigned char c : gbk) out.push_back(c);
     return out;
   }
-  // One converter for the whole run (opening one costs more than most
-  // conversions); set back to its initial state before each use.
-  static const iconv_t cd = iconv_open("UTF-16LE", "CP936");
+  iconv_t cd = iconv_open("UTF-16LE", "CP936");
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     for (unsigned char c : gbk) out.push_back(c);
     return out;
   }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string in(gbk);
   char* src = in.data();
   std::size_t srcLeft = in.size();
@@ -93,6 +90,7 @@ std::u16string ToUtf16(std::string_view gbk) {
       --srcLeft;
     }
   }
+  iconv_close(cd);
   return out;
 }
 

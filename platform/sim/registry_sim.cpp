@@ -270,15 +270,11 @@ bool RegKey::DeleteSubKey(const char* name) {
 
 bool RegKey::DeleteValue(const char* name) {
   Enter("RegDeleteValueA");
-  if (!Change()) return false;
   RegNode* node = NodeOf(handle_);
-  if (!node) return false;
-  auto& values = node->values;
-  auto it = std::find_if(values.begin(), values.end(),
-                         [&](const auto& v) { return sim::SameName(v.name, name ? name : ""); });
-  if (it == values.end()) return false;
-  values.erase(it);
-  return true;
+  if (!node || !Change()) return false;
+  auto& v = node->values;
+  const auto it = std::find_if(v.begin(), v.end(), [&](const auto& x) { return sim::SameName(x.name, name ? name : ""); });
+  return it != v.end() && (v.erase(it), true);
 }
 
 }  // namespace platform

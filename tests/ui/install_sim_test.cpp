@@ -405,12 +405,10 @@ TEST_F(InstallTest, ImageReplacedBeforeTheStartGivesNoUninstaller) {
   EXPECT_EQ(RunWith("/S"), kExitPartial);
   EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.exe"));
   EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.dat"));
-  // Only the provisional entry: nothing to start, SetUp.exe /UNINSTALL finds the record.
-  std::string folder;
+  std::string folder;  // only the provisional entry: nothing to start
   std::uint32_t made = 0;
   EXPECT_EQ(ReadAppsEntryState(&folder, &made), EntryState::kProvisional);
-  EXPECT_EQ(folder, "C:\\Korvex\\Tarnwell");
-  EXPECT_EQ(made, kChosenFolderMade | kInstallFolderMade);
+  EXPECT_EQ(folder + std::to_string(made), "C:\\Korvex\\Tarnwell3");
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
   EXPECT_EQ(lines.at(2).rfind("the running image cannot be held", 0), 0u) << lines.at(2);
 }

@@ -183,12 +183,6 @@ const TamperCase kTampered[] = {
       "intent-font\t" + kLocation + "\\Fonts\\Korvex_EN.shx\t" + kDigest + "\told",
       "intent-font\t" + kLocation + "\\Fonts\\Korvex_HZ.shx\t" + kDigest + "\tnew", "staged\t" + kFolder + "\\~tarnwell-1.new"},
      0},
-    // Intents are held to the same places as what was done.
-    {"IntentsOutsideThisInstall",
-     Head("phase\tCopy!\r\nintent-file\tC:\\Windows\\win.ini\r\nintent-file\t" + kFolder + "\\Uninstall.exe\r\nstaged\t" + kFolder +
-          "\\a.txt\r\nintent-loader\t" + kHostKey + "Applications\\Other2024\r\nintent-font\t" + kLocation +
-          "\\Fonts\\Korvex_EN.shx\t" + kDigest + "\tmaybe\r\n"),
-     kRecordOk, {}, 6},
 };
 
 class TamperedRecord : public testing::TestWithParam<TamperCase> {};
