@@ -69,10 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(ignored >= 0);
   // What a phase was about to write lies where what was done lies.
   InstallRecord all = record;
-  for (auto* v : {&all.m_intentFiles, &all.m_staged}) all.m_files.insert(all.m_files.end(), v->begin(), v->end());
-  all.m_libraryFiles.insert(all.m_libraryFiles.end(), all.m_intentLibraryFiles.begin(), all.m_intentLibraryFiles.end());
-  all.m_loaderKeys.insert(all.m_loaderKeys.end(), all.m_intentLoaderKeys.begin(), all.m_intentLoaderKeys.end());
-  all.m_fonts.insert(all.m_fonts.end(), all.m_intentFonts.begin(), all.m_intentFonts.end());
+  const auto add = [](auto& to, const auto& from) { to.insert(to.end(), from.begin(), from.end()); };
+  add(all.m_files, all.m_intentFiles), add(all.m_files, all.m_staged), add(all.m_fonts, all.m_intentFonts);
+  add(all.m_libraryFiles, all.m_intentLibraryFiles), add(all.m_loaderKeys, all.m_intentLoaderKeys);
   for (const std::string& f : all.m_files) Check(StartsWith(f, kFolder + "\\"));
   for (const std::string& f : all.m_libraryFiles)
     Check(StartsWith(f, kFolder + "\\Korvex扩展绘图库\\"));

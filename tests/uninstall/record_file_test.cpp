@@ -169,20 +169,6 @@ const TamperCase kTampered[] = {
     // A record of the first version (before intents) reads as it always did.
     {"FirstVersion", std::string(kRecordHeaderV1) + "\r\nfolder\t" + kFolder + "\r\n" + kFile + "\r\n",
      kRecordOk, {kFile}, 0},
-    // Written ahead: the phase under way and what it was about to write; an
-    // intent that its done line names is done.
-    {"IntentsOfAPhaseCutOff",
-     Head(kFile + "\r\nphase\tfonts\r\nintent-file\t" + kFolder + "\\a.txt\r\nintent-file\t" + kFolder +
-          "\\b.txt\r\nintent-library\t" + kFolder + "\\Korvex扩展绘图库\\c.dwg\r\nintent-loader\t" + kHostKey +
-          "Applications\\Korvex2024\r\nintent-font\t" + kLocation + "\\Fonts\\Korvex_EN.shx\t" + kDigest +
-          "\told\r\nintent-font\t" + kLocation + "\\Fonts\\Korvex_HZ.shx\t" + kDigest + "\tnew\r\nstaged\t" +
-          kFolder + "\\~tarnwell-1.new\r\n"),
-     kRecordOk,
-     {kFile, "phase\tfonts", "intent-file\t" + kFolder + "\\b.txt",
-      "intent-library\t" + kFolder + "\\Korvex扩展绘图库\\c.dwg", "intent-loader\t" + kHostKey + "Applications\\Korvex2024",
-      "intent-font\t" + kLocation + "\\Fonts\\Korvex_EN.shx\t" + kDigest + "\told",
-      "intent-font\t" + kLocation + "\\Fonts\\Korvex_HZ.shx\t" + kDigest + "\tnew", "staged\t" + kFolder + "\\~tarnwell-1.new"},
-     0},
 };
 
 class TamperedRecord : public testing::TestWithParam<TamperCase> {};
