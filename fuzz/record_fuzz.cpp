@@ -69,13 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(ignored >= 0);
   // What a phase was about to write lies where what was done lies.
   InstallRecord all = record;
-  const auto add = [](auto& to, const auto& from) { to.insert(to.end(), from.begin(), from.end()); };
-  add(all.m_files, all.m_intentFiles), add(all.m_files, all.m_staged), add(all.m_fonts, all.m_intentFonts);
-  add(all.m_libraryFiles, all.m_intentLibraryFiles), add(all.m_loaderKeys, all.m_intentLoaderKeys);
+  for (auto* v : {&all.m_intentFiles, &all.m_staged}) all.m_files.insert(all.m_files.end(), v->begin(), v->end());
+  all.m_fonts.insert(all.m_fonts.end(), all.m_intentFonts.begin(), all.m_intentFonts.end());
   for (const std::string& f : all.m_files) Check(StartsWith(f, kFolder + "\\"));
-  for (const std::string& f : all.m_libraryFiles)
+  for (const std::string& f : record.m_libraryFiles)
     Check(StartsWith(f, kFolder + "\\Korvex扩展绘图库\\"));
-  for (const std::string& k : all.m_loaderKeys)
+  for (const std::string& k : record.m_loaderKeys)
     Check(StartsWith(k, kHostKey + "Applications\\Korvex") && k.size() == kHostKey.size() + 23);
   for (const RecordedFont& f : all.m_fonts) Check(StartsWith(f.path, kLocation + "\\Fonts\\"));
   for (const std::string& f : record.m_createdFolders)
