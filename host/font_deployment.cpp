@@ -1,6 +1,7 @@
 #include "host/font_deployment.h"
 
 #include "package/install_notes.h"
+#include "package/manifest_check.h"
 #include "package/package_copy.h"
 #include "package/package_layout.h"
 #include "package/package_paths.h"
@@ -39,24 +40,33 @@ bool OpenFontsFolder(const std::string& location, const std::string& fonts,
   return true;
 }
 
-// Writes one font into the held Fonts folder, by a handle that must have
-// the font's own name in that folder open (no link, one name).
+// Writes one font into the held Fonts folder: to its temporary name beside
+// it, by a handle that must have that name in that folder open (no link, one
+// name), then renamed over the font, so that a cut leaves the font as it was
+// or the new one, never a torn one.
 bool CopyFont(const platform::FileHandle& font, const std::string& from, const std::string& to,
               const std::string& expected) {
   constexpr const char* kWhat = "font not copied ";
   const std::string copy = from + " -> " + to;
+  const std::string temporary = to + kStagedSuffix;
   platform::FileHandle target;
   bool created = false;
   platform::HandleFacts facts;
-  if (!target.OpenToWrite(to.c_str(), &created) || !target.Facts(&facts))
+  if (!target.OpenToWrite(temporary.c_str(), &created) || !target.Facts(&facts))
     return NotCopied(kWhat, copy, LastErrorText());
-  if (!platform::SamePath(facts.finalPath, expected) ||
+  if (!platform::SamePath(facts.finalPath, expected + kStagedSuffix) ||
       (facts.attributes & platform::kAttrReparsePoint) || facts.links != 1) {
     if (created) target.DeleteNow();
     return NotCopied(kWhat, copy, "the name leads to " + facts.finalPath + ", a file of " +
                                       std::to_string(facts.links) + " name(s)");
   }
-  if (!target.CopyFrom(font)) return NotCopied(kWhat, copy, LastErrorText());
+  const bool written = target.CopyFrom(font);
+  target.Close();
+  if (!written || !platform::MoveOverFile(temporary.c_str(), to.c_str())) {
+    const std::string why = LastErrorText();
+    platform::RemoveFile(temporary.c_str());
+    return NotCopied(kWhat, copy, why);
+  }
   platform::Log("font copied " + copy);
   return true;
 }

@@ -15,6 +15,7 @@
 #include "install/install_target.h"
 #include "package/package_copy.h"
 #include "package/package_layout.h"
+#include "package/manifest_check.h"
 #include "package/package_manifest.h"
 #include "package/sha256.h"
 #include "platform/codepage.h"
@@ -83,8 +84,9 @@ PhaseIntents FontIntents(const std::int32_t (&f)[kHostYearCount], const OpenedPa
     for (std::size_t j = 0; j < locations.Count(); ++j) {
       for (int i = 0; i < 2; ++i) {
         const std::string path = locations.At(j) + "\\" + kFontsFolder + "\\" + kFontFiles[i];
-        if (!digests[i].empty())
-          intents.fonts.push_back({path, digests[i], platform::PathExists(path.c_str())});
+        if (digests[i].empty()) continue;
+        intents.fonts.push_back({path, digests[i], platform::PathExists(path.c_str())});
+        intents.fonts.push_back({path + kStagedSuffix, digests[i], false});  // written first
       }
     }
   }

@@ -1,5 +1,8 @@
 #include "record/install_book.h"
 
+#include <algorithm>
+
+#include "package/manifest_check.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -112,12 +115,17 @@ bool CInstallBook::BeginPhase(const char* phase, const PhaseIntents& intents) {
 
 bool CInstallBook::Close() {
   if (folderMissing_) return true;
-  // The staged copies are renamed or removed by now; those still there
-  // stay named.
-  std::vector<std::string> staged;
-  for (const std::string& path : current_.m_staged)
-    if (platform::PathExists(path.c_str())) staged.push_back(path);
-  current_.m_staged = staged;
+  // The staged copies and temporary fonts are renamed or removed by now;
+  // those still there stay named.
+  const auto gone = [](const std::string& path) { return !platform::PathExists(path.c_str()); };
+  for (InstallRecord* r : {&earlier_, &current_}) {
+    r->m_staged.erase(std::remove_if(r->m_staged.begin(), r->m_staged.end(), gone), r->m_staged.end());
+    auto& fonts = r->m_intentFonts;
+    fonts.erase(std::remove_if(fonts.begin(), fonts.end(), [&](const RecordedFont& f) {
+                  return f.path.size() > 4 && f.path.compare(f.path.size() - 4, 4, kStagedSuffix) == 0 &&
+                         gone(f.path);
+                }), fonts.end());
+  }
   if (!Write("")) return false;
   platform::Log("install record written: " + folder_ + "\\" + kRecordFile);
   return true;

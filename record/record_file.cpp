@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "package/manifest_check.h"
 #include "package/package_layout.h"
 #include "package/package_paths.h"
 #include "platform/codepage.h"
@@ -101,6 +102,8 @@ bool ValidLoaderKey(std::string_view keyPath, const RecordScope& scope) {
 bool ValidFont(std::string_view path, const RecordScope& scope) {
   std::string_view fonts, name;
   if (!SplitLast(path, &fonts, &name)) return false;
+  if (name.size() > 4 && SameText(name.substr(name.size() - 4), kStagedSuffix))
+    name.remove_suffix(4);  // its temporary name
   if (!SameText(name, kFontFiles[0]) && !SameText(name, kFontFiles[1])) return false;
   for (const std::string& location : scope.hostLocations)
     if (SamePath(fonts, location + "\\" + kFontsFolder)) return true;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/host_contract.h"
+#include "package/manifest_check.h"
 #include "package/package_layout.h"
 #include "package/sha256.h"
 #include "platform/codepage.h"
@@ -260,11 +261,12 @@ class Remover {
       Event("font kept, it cannot be read: " + font.path);
       return;
     }
-    // A font the install was about to write, where none was before or over
-    // its own, cut off between opening and content, is left empty.
-    const bool cutShort = content.empty() && (intent ? !font.existed : !also.empty());
+    // The temporary name a font is written to is the install's whatever it
+    // holds (a cut can leave it torn); the font itself only takes a whole copy.
+    const bool staged = intent && font.path.size() > 4 &&
+                        SameText(font.path.substr(font.path.size() - 4), kStagedSuffix);
     const std::string digest = Sha256Hex(content);
-    if (digest != font.digest && digest != also && !cutShort) {
+    if (digest != font.digest && digest != also && !staged) {
       Event("font kept, its content was replaced: " + font.path);
       return;
     }

@@ -58,12 +58,12 @@ TEST_F(FontsSim, CopyOrderEnThenHzPerLocation) {
   const std::string d = data_ + "\\";
   EXPECT_EQ(Calls("CopyFromHandle"),
             (std::vector<std::string>{
-                "CopyFromHandle " + d + "Korvex_EN.shx C:\\Z\\Fonts\\Korvex_EN.shx",
-                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\Z\\Fonts\\Korvex_HZ.shx",
-                "CopyFromHandle " + d + "Korvex_EN.shx C:\\A\\Fonts\\Korvex_EN.shx",
-                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\A\\Fonts\\Korvex_HZ.shx",
-                "CopyFromHandle " + d + "Korvex_EN.shx C:\\B\\Fonts\\Korvex_EN.shx",
-                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\B\\Fonts\\Korvex_HZ.shx"}));
+                "CopyFromHandle " + d + "Korvex_EN.shx C:\\Z\\Fonts\\Korvex_EN.shx.new",
+                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\Z\\Fonts\\Korvex_HZ.shx.new",
+                "CopyFromHandle " + d + "Korvex_EN.shx C:\\A\\Fonts\\Korvex_EN.shx.new",
+                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\A\\Fonts\\Korvex_HZ.shx.new",
+                "CopyFromHandle " + d + "Korvex_EN.shx C:\\B\\Fonts\\Korvex_EN.shx.new",
+                "CopyFromHandle " + d + "Korvex_HZ.shx C:\\B\\Fonts\\Korvex_HZ.shx.new"}));
   EXPECT_TRUE(Calls("CreateDirectoryA").empty());
 }
 
