@@ -41,7 +41,9 @@ bool CInstallBook::Save() {
   merged.m_installFolder = folder_;
   merged.Merge(current_);
   const std::string path = folder_ + "\\" + kRecordFile;
-  return platform::WriteWholeFile(path.c_str(), FormatRecord(merged));
+  const std::string text = FormatRecord(merged);
+  return platform::WriteCheckedFile(path, folder_ + "\\~tarnwell-record.new",
+                                    [&](platform::FileHandle& file) { return file.Write(text); });
 }
 
 bool CInstallBook::WriteEntry(std::int32_t versionNumber) {

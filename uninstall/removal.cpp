@@ -55,10 +55,15 @@ class Remover {
       RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
     RemoveFolder(folder_ + "\\" + kLibraryFolder);
     RemoveFolder(folder_);
-    if (!chosen.empty() &&
-        std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
-                    [&](const std::string& f) { return SamePath(f, chosen); }))
-      RemoveFolder(chosen);
+    // The chosen folder and the folders above it that the install made,
+    // from the deepest up, each only while it is empty.
+    for (std::string up = chosen; !up.empty();) {
+      if (std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
+                      [&](const std::string& f) { return SamePath(f, up); }))
+        RemoveFolder(up);
+      const std::size_t at = platform::FindLastChar(up, '\\');
+      up = at == std::string::npos || at < 3 ? std::string() : up.substr(0, at);
+    }
     if (out_.leftBehind) {
       Event("Apps & Features entry kept: something of the install could not be removed");
       return std::move(out_);

@@ -16,6 +16,7 @@
 // listings, copies and descriptor reads, not by attribute reads, removal
 // and entries held by handle (which open the link itself).
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -61,6 +62,7 @@ struct FsNode {
   int handles = 0;        // this program's FileHandles open on it (read sharing at most)
   // Nobody may write, rename or delete it now.
   bool Busy() const { return heldOpen || handles > 0; }
+  bool noSecurity = false;  // a drive's root: its volume keeps no owners or DACLs (FAT)
   FsNode* parent = nullptr;
   std::vector<std::unique_ptr<FsNode>> children;  // folders only, in creation order
   bool IsFolder() const { return (attributes & 0x10) != 0; }
@@ -110,6 +112,15 @@ class SimFiles {
   void SetCurrentFolder(std::string path) { current_ = std::move(path); }
   const std::string& CurrentFolder() const { return current_; }
 
+  // Runs at the start of each MakeSecuredFolder, with its path: another
+  // program acting between the installer's check and its creation.
+  void SetBeforeMakeFolder(std::function<void(const std::string&)> hook) {
+    beforeMakeFolder_ = std::move(hook);
+  }
+  void BeforeMakeFolder(const std::string& path) {
+    if (beforeMakeFolder_) beforeMakeFolder_(path);
+  }
+
   // Every file-system call since the last reset, as "<Win32 name> <args>".
   const std::vector<std::string>& Log() const { return log_; }
   int OpenListings() const { return openListings_; }
@@ -142,6 +153,7 @@ class SimFiles {
   std::vector<std::string> log_;
   int openListings_ = 0;
   SimToken token_;
+  std::function<void(const std::string&)> beforeMakeFolder_;
 };
 
 }  // namespace platform::sim

@@ -108,6 +108,9 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   if (c.prepare == Prepare::kEntryLinkedOut) {
     EXPECT_TRUE(ts::RemoveLink(ts::kLinkedEntry));
   }
+  if (c.prepare == Prepare::kDataLinked) {
+    EXPECT_TRUE(ts::RemoveLink(kPkg + "\\Data"));
+  }
 }
 
 // The rows of the table for the code page of this run (tools/wine-run.sh).

@@ -241,25 +241,42 @@ TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
   EXPECT_NE(out.boxes[0].text.find("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX"), std::string::npos);
   EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX")) << "copied before the failure";
   EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\readme.txt")) << "the listing is not continued";
-  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\" + kLibrary));
+  // Made with the folders before the copy, and left empty.
+  EXPECT_TRUE(SimFiles::Get().List("C:\\Korvex\\Tarnwell\\" + kLibrary).empty());
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
   EXPECT_TRUE(SimFiles::Get().List("C:\\ZW2024\\Fonts").empty());
   EXPECT_TRUE(g_hostRegistry.m_installFolder.empty());
 }
 
-TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
-  // E:\New does not exist: neither level is created and every copy fails.
-  const Outcome out = Run(Install("E:\\New\\Deep"), platform::kIdIgnore);
+TEST_F(InstallTest, EveryMissingFolderIsMadeOnceAndRecorded) {
+  // Neither E:\New nor anything below it exists: all are made, top down,
+  // each once, and the record names each as made by the install.
+  const Outcome out = Run(Install("E:\\New\\Deep"));
   EXPECT_EQ(out.result, 1);
-  EXPECT_EQ(out.exitCode, 8);  // installed in part: files given up with Ignore
-  ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
-  EXPECT_EQ(out.boxes[3].text, kDone);
-  EXPECT_FALSE(Exists("E:\\New"));
-  EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
-                                                   "E:\\New\\Deep\\Tarnwell",
+  EXPECT_EQ(out.exitCode, 0);
+  EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New", "E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
                                                    "E:\\New\\Deep\\Tarnwell\\" + kLibrary}));
-  EXPECT_EQ(out.progressAtDone, 50);
+  std::string record;
+  ASSERT_TRUE(testing_support::ReadFile("E:\\New\\Deep\\Tarnwell\\Uninstall.dat", &record));
+  for (const char* made : {"created\tE:\\New\r\n", "created\tE:\\New\\Deep\r\n"})
+    EXPECT_NE(record.find(made), std::string::npos) << made;
+}
+
+// Where a folder cannot be made, or an entry of the way is a file: the box,
+// the dialog stays, and whatever was made on the way is gone again.
+TEST_F(InstallTest, FolderThatCannotBeMadeLeavesTheDialogAndNothingMade) {
+  SimFiles::Get().AddFile("E:\\New\\file", "x");
+  const std::vector<std::string> before = testing_support::Tree("E:\\");
+  const Outcome out = Run([] {
+    Install("E:\\New\\file\\Deep")();
+    EXPECT_TRUE(SimUi::Get().Control(kIdInstallPath)->visible);
+    EXPECT_TRUE(SimUi::Get().Escape());
+  });
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].text, "无法创建安装文件夹 !\n\n请选择其他安装路径 !");
+  EXPECT_EQ(out.boxes[0].caption, kSetupCaption);
+  EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(testing_support::Tree("E:\\"), before);
 }
 
 TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
@@ -317,7 +334,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
         PathCase{"TrailingSeparator", "C:\\Korvex\\", {"C:\\Korvex", "C:\\Korvex\\Tarnwell"},
                  "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
-        PathCase{"DriveRoot", "D:\\", {"D:", "D:\\Tarnwell"}, "D:\\Tarnwell", "D:\\Tarnwell"},
+        PathCase{"DriveRoot", "D:\\", {"D:\\Tarnwell", "D:\\Tarnwell\\" + kLibrary}, "D:\\Tarnwell",
+                 "D:\\Tarnwell"},
         // Made full once: the same folders, named in one form everywhere.
         PathCase{"TwoTrailingSeparators", "C:\\Korvex\\\\",
                  {"C:\\Korvex", "C:\\Korvex\\Tarnwell"}, "C:\\Korvex\\Tarnwell",
@@ -430,6 +448,7 @@ struct LockCase {
   std::vector<Kept> after;
   std::vector<std::string> absent;   // paths that must not exist afterwards
   std::string recorded;              // a line the install record holds
+  std::string unrecorded = "";       // a line it must not hold
 };
 void PrintTo(const LockCase& c, std::ostream* os) { *os << c.name; }
 
@@ -483,6 +502,9 @@ TEST_P(InstallLock, TrustsTightensOrRefusesBeforeAnythingIsCreated) {
     const std::string folder = c.typed + "\\Tarnwell\\Uninstall.dat";
     EXPECT_TRUE(testing_support::ReadFile(folder, &record));
     EXPECT_NE(record.find(c.recorded + "\r\n"), std::string::npos) << record;
+    if (!c.unrecorded.empty()) {
+      EXPECT_EQ(record.find(c.unrecorded + "\r\n"), std::string::npos) << record;
+    }
   }
 }
 
@@ -550,13 +572,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "C:\\Korvex", true, {{kTw, {}}, {kTw + "\\old.dll", {}}}, {kTw + ".old"}, ""},
         LockCase{"OtherUsersTarnwellIsReplaced", OtherUsersTarnwell, "C:\\Korvex", true,
                  {{kTw, kLocked}}, {kTw + "\\planted.dll", kTw + ".old"}, ""},
-        LockCase{"EarlierInstallersTarnwellIsReplacedAndItsRecordKept",
+        // Its record is evidence of nothing: the uninstall would remove a
+        // C:\Korvex that was there before the install.
+        LockCase{"EarlierInstallersTarnwellIsReplacedAndItsRecordIgnored",
                  [] {
                    SimFiles::Get().AddFile(kTw + "\\Uninstall.dat",
                                            "Tarnwell install record 1\r\nfolder\t" + kTw +
                                                "\r\ncreated\tC:\\Korvex\r\nend\r\n");
                  },
-                 "C:\\Korvex", true, {{kTw, kLocked}}, {kTw + ".old"}, "created\tC:\\Korvex"},
+                 "C:\\Korvex", true, {{kTw, kLocked}}, {kTw + ".old"}, "created\t" + kTw,
+                 "created\tC:\\Korvex"},
         LockCase{"LinkInPlaceOfTarnwell",
                  [] {
                    SimFiles::Get().AddFile(kEvil + "\\keep.txt");
@@ -581,6 +606,34 @@ INSTANTIATE_TEST_SUITE_P(
                    SimFiles::Get().SetHeldOpen(kTw + "\\planted.dll", true);
                  },
                  "C:\\Korvex", false, {{kTw, {}}}, {kTw + ".old", kTw + "\\Korvex2021.ZRX"}, ""},
+        // The root is refused, never changed, where others may delete or
+        // rename what it holds.
+        LockCase{"RootGivesEveryoneDeleteChild",
+                 [] {
+                   SimFiles::Get().Security("C:\\")->dacl.push_back(
+                       {kAceAllow, 0, kAccessDeleteChild, kSidEveryone});
+                 },
+                 "C:\\Korvex", false, {{"C:\\", {}}}, {"C:\\Korvex"}, ""},
+        LockCase{"VolumeWithoutSecurity", [] { SimFiles::Get().Find("D:\\")->noSecurity = true; },
+                 "D:\\Kx", false, {}, {"D:\\Kx"}, ""},
+        // GENERIC_ALL stands for WRITE_DAC and WRITE_OWNER too.
+        LockCase{"AnotherUserHasGenericAll",
+                 [] {
+                   SimFiles::Get().AddFolder("C:\\Korvex");
+                   SetSecurity("C:\\Korvex", kSidAdministrators,
+                               {Full(kSidAdministrators), {kAceAllow, 0, kGenericAll, kOther}});
+                 },
+                 "C:\\Korvex", false, {}, {kTw}, ""},
+        // The chosen folder made by somebody else, as a link, between the
+        // check of the way and its creation: looked at again and refused.
+        LockCase{"ChosenFolderAppearsAsALinkWhileMade",
+                 [] {
+                   SimFiles::Get().AddFolder(kEvil);
+                   SimFiles::Get().SetBeforeMakeFolder([](const std::string& path) {
+                     if (path == "D:\\Korvex") SimFiles::Get().AddLink(path, kEvil, true);
+                   });
+                 },
+                 "D:\\Korvex", false, {}, {kEvil + "\\Tarnwell"}, ""},
         LockCase{"DriveRootIsTrusted", [] {}, "D:\\", true, {{"D:\\", {}}, {"D:\\Tarnwell", kLocked}},
                  {}, ""}),
     CaseName());

@@ -236,7 +236,7 @@ struct InstallEnd {
 // Columns: name, exitCode, record (Uninstall.dat left), entry (Apps & Features).
 const InstallEnd kEnds[] = {
     {"Installed", 0, true, true},
-    {"NoPackage", 4, true, false},
+    {"NoPackage", 4, false, false},  // checked before anything is made
     {"CopyStopped", 5, true, false},
     {"HostRunning", 6, false, false},
 };
@@ -262,6 +262,7 @@ TEST_P(InstallLeaves, RecordAndEntry) {
   EXPECT_EQ(testing_support::KeyExists(kEntry), e.entry);
   if (e.exitCode == 5) {  // copied before the held file: the module; never the fonts
     EXPECT_EQ(record, "Tarnwell install record 1\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
+                      "created\tC:\\Korvex\\Tarnwell\\Korvex扩展绘图库\r\n"
                       "file\tC:\\Korvex\\Tarnwell\\Korvex2021.ZRX\r\nend\r\n");
   }
   if (e.entry) {
