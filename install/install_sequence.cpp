@@ -139,8 +139,9 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
 
   g_hostRegistry.m_installFolder = installFolder;
   DropTrailingSeparator(g_hostRegistry.m_installFolder);
-  RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
-                  f[6] != 0);
+  if (!RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
+                       f[5] != 0, f[6] != 0))
+    site.Session().MarkPartial();
   SaveRecord(book, "the loader keys");
   bar.StepIt();
   InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0, f[2] != 0,

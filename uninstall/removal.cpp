@@ -73,6 +73,7 @@ class Remover {
       case kEntryAbsent: Event("Apps & Features entry: none"); break;
       case kEntryOfAnotherFolder: Event("Apps & Features entry kept: it names another install folder"); break;
       case kEntryNotRemoved: LeftBehind("Apps & Features entry could not be removed"); break;
+      case kEntryLink: LeftBehind("Apps & Features entry kept, a registry link stands at its name"); break;
     }
     return std::move(out_);
   }
@@ -89,20 +90,29 @@ class Remover {
     if (cut == std::string::npos) return;
     const std::string applications = keyPath.substr(0, cut);
     const std::string name = keyPath.substr(cut + 1);
-    platform::RegKey root, parent, key;
-    if (!root.OpenLocalMachine() || !parent.Open(root, applications.c_str()) ||
-        !key.OpenForRead(parent, name.c_str())) {
+    const std::size_t up = platform::FindLastChar(applications, '\\');
+    if (up == std::string::npos) return;
+    // "Applications" and the loader key, each the key itself: a registry
+    // link is left alone, never followed to what it leads to.
+    platform::RegKey root, host, parent, key;
+    bool link = false;
+    if (!root.OpenLocalMachine() || !host.Open(root, applications.substr(0, up).c_str()) ||
+        !parent.OpenNoLink(host, applications.substr(up + 1).c_str(), &link) ||
+        (!link && !key.OpenNoLink(parent, name.c_str(), &link))) {
       Event("loader key already gone: " + keyPath);
+      return;
+    }
+    if (link) {
+      LeftBehind("loader key kept, a registry link stands on its way: " + keyPath);
       return;
     }
     char loader[platform::kRegValueBuffer];
     const bool named = key.QueryValue(kLoaderValue, loader) && LoaderNamesModuleIn(loader, folder_);
-    key.Close();
     if (!named) {
       Event("loader key kept, its LOADER names another module: " + keyPath);
       return;
     }
-    if (parent.DeleteSubKey(name.c_str()))
+    if (key.DeleteThis())
       Event("loader key removed: " + keyPath);
     else
       LeftBehind("loader key kept, it could not be deleted (it has subkeys): " + keyPath);

@@ -24,8 +24,9 @@ namespace platform {
 namespace {
 
 // The writable sections as the loader left them, taken before any code of
-// the program (its C runtime included) ran. Zero-initialised: .bss, which
-// the file does not hold.
+// the program (its C runtime included) ran. Zero in the file (GCC may place
+// them in .data): set only after the copy is taken, so that the copy holds
+// the file's zeros.
 struct WritableCopy {
   DWORD rva;
   DWORD size;
@@ -46,7 +47,6 @@ DWORD Mapped(const IMAGE_SECTION_HEADER& s) {
 
 void NTAPI CopyWritableSections(PVOID module, DWORD reason, PVOID) {
   if (reason != DLL_PROCESS_ATTACH || g_copied) return;
-  g_copied = true;
   const auto* base = static_cast<const unsigned char*>(module);
   const IMAGE_NT_HEADERS* nt = Headers(base);
   const IMAGE_SECTION_HEADER* first = IMAGE_FIRST_SECTION(nt);
@@ -55,7 +55,7 @@ void NTAPI CopyWritableSections(PVOID module, DWORD reason, PVOID) {
   for (WORD i = 0; i < count; ++i)
     if (first[i].Characteristics & IMAGE_SCN_MEM_WRITE) total += Mapped(first[i]);
   auto* block = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), 0, total));
-  if (!block) return;  // no copy: the comparison fails, closed
+  if (!block) return;  // no copy: every comparison fails, closed
   auto* copies = reinterpret_cast<WritableCopy*>(block);
   unsigned char* at = block + sizeof(WritableCopy) * count;
   DWORD n = 0;
@@ -69,6 +69,7 @@ void NTAPI CopyWritableSections(PVOID module, DWORD reason, PVOID) {
   }
   g_copies = copies;
   g_copyCount = n;
+  g_copied = true;
 }
 
 }  // namespace

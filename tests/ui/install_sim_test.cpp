@@ -397,7 +397,8 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
   SimFiles::Get().AddFile("C:\\ZW2025\\Fonts\\Korvex_HZ.shx", "theirs", platform::kAttrReadOnly);
   // Another program removes the 2024 host key while the loaders are written.
   platform::sim::SimRegistry::Get().SetCallHook([](const char* operation) {
-    if (std::string(operation) == "RegDeleteKeyA") platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
+    if (std::string(operation) == "RegCreateKeyExA REG_OPTION_OPEN_LINK")
+      platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
   });
   EXPECT_EQ(RunWith("/S"), 8);  // the install goes to its end, in part
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
