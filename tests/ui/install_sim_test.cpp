@@ -650,4 +650,36 @@ TEST_F(InstallTest, SilentRefusalIsExitSevenWithTheReasonInTheLog) {
             lines.end());
 }
 
+// A registry link put where the install writes a key (Wine makes no
+// registry links from a test's reach, so only here): the key is left alone,
+// nothing is written or deleted at what the link leads to, and the install
+// ends in part.
+struct RegLinkCase {
+  const char* name;
+  std::string link;  // below HKEY_LOCAL_MACHINE
+};
+void PrintTo(const RegLinkCase& c, std::ostream* os) { *os << c.name; }
+class RegistryLink : public InstallTest, public testing::WithParamInterface<RegLinkCase> {};
+
+TEST_P(RegistryLink, IsLeftAloneAndTheInstallEndsInPart) {
+  const std::string victim = "SOFTWARE\\Victim";
+  ASSERT_TRUE(testing_support::WriteTree({testing_support::Sz(victim, "keep", "Kept")}));
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().AddLink(GetParam().link, victim));
+  EXPECT_EQ(RunWith("/S"), 8);
+  EXPECT_TRUE(testing_support::SubKeys(victim).empty()) << "created through the link";
+  std::uint32_t type = 0;
+  std::string data;
+  EXPECT_TRUE(testing_support::ReadValue(victim, "Kept", &type, &data)) << "deleted through the link";
+  EXPECT_FALSE(testing_support::ReadValue(victim, "LOADER", &type, &data));
+  EXPECT_FALSE(testing_support::ReadValue(victim, "DisplayName", &type, &data));
+  EXPECT_FALSE(platform::sim::SimRegistry::Get().Find(GetParam().link)->linkTarget.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, RegistryLink,
+    testing::Values(RegLinkCase{"LoaderKey", kKey2024 + "\\Applications\\Korvex2024"},
+                    RegLinkCase{"ApplicationsKey", kKey2024 + "\\Applications"},
+                    RegLinkCase{"AppsEntry", std::string(kUninstallKeyParent) + "\\Tarnwell"}),
+    CaseName());
+
 }  // namespace
