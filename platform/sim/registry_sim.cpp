@@ -62,15 +62,9 @@ std::shared_ptr<RegNode> SimRegistry::Find(const std::string& path) const {
 
 std::shared_ptr<RegNode> SimRegistry::AddLink(const std::string& path, const std::string& target) {
   RegKey root, key;
-  root.OpenLocalMachine();
-  bool link = false;
-  const std::size_t cut = FindLastChar(path, '\\');
-  RegKey parent;
-  if (cut == std::string::npos || !parent.Create(root, path.substr(0, cut).c_str()) ||
-      !key.CreateNoLink(parent, path.substr(cut + 1).c_str(), &link))
-    return nullptr;
+  if (!root.OpenLocalMachine() || !key.Create(root, path.c_str())) return nullptr;
   auto node = Find(path);
-  if (node) node->linkTarget = target;
+  node->linkTarget = target;
   return node;
 }
 
@@ -207,24 +201,25 @@ bool RegKey::Create(const RegKey& parent, const char* path) {
   return true;
 }
 
-bool RegKey::OpenNoLink(const RegKey& parent, const char* name, bool* link) {
-  Close();
-  Enter("RegOpenKeyExA REG_OPTION_OPEN_LINK");
-  auto node = Walk(NodeOf(parent.handle_), name, false, true);
+namespace {
+bool OpenLinkItself(void* parent, const char* name, bool create, bool* link, void** handle) {
+  Enter(create ? "RegCreateKeyExA REG_OPTION_OPEN_LINK" : "RegOpenKeyExA REG_OPTION_OPEN_LINK");
+  auto node = Walk(NodeOf(parent), name, create, true);
   if (!node) return false;
   *link = !node->linkTarget.empty();
-  handle_ = NewHandle(std::move(node));
+  *handle = NewHandle(std::move(node));
   return true;
+}
+}  // namespace
+
+bool RegKey::OpenNoLink(const RegKey& parent, const char* name, bool* link) {
+  Close();
+  return OpenLinkItself(parent.handle_, name, false, link, &handle_);
 }
 
 bool RegKey::CreateNoLink(const RegKey& parent, const char* name, bool* link) {
   Close();
-  Enter("RegCreateKeyExA REG_OPTION_OPEN_LINK");
-  auto node = Walk(NodeOf(parent.handle_), name, true, true);
-  if (!node) return false;
-  *link = !node->linkTarget.empty();
-  handle_ = NewHandle(std::move(node));
-  return true;
+  return OpenLinkItself(parent.handle_, name, true, link, &handle_);
 }
 
 bool RegKey::DeleteThis() {

@@ -273,18 +273,12 @@ class ImageSwap : public InstallE2e, public testing::WithParamInterface<SwapCase
 
 // The file offset of the middle of a section's data, or 0.
 std::size_t MiddleOf(const std::string& image, const char* section) {
-  IMAGE_DOS_HEADER dos;
-  IMAGE_NT_HEADERS64 nt;
-  std::memcpy(&dos, image.data(), sizeof dos);
-  std::memcpy(&nt, image.data() + dos.e_lfanew, sizeof nt);
-  const std::size_t first = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
-                            nt.FileHeader.SizeOfOptionalHeader;
-  for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
-    IMAGE_SECTION_HEADER s;
-    std::memcpy(&s, image.data() + first + i * sizeof s, sizeof s);
-    if (std::strncmp(reinterpret_cast<const char*>(s.Name), section, 8) == 0)
-      return s.PointerToRawData + std::min(s.Misc.VirtualSize, s.SizeOfRawData) / 2;
-  }
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
+      image.data() + reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data())->e_lfanew);
+  const IMAGE_SECTION_HEADER* s = IMAGE_FIRST_SECTION(nt);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++s)
+    if (std::strncmp(reinterpret_cast<const char*>(s->Name), section, 8) == 0)
+      return s->PointerToRawData + std::min(s->Misc.VirtualSize, s->SizeOfRawData) / 2;
   return 0;
 }
 
@@ -301,8 +295,7 @@ TEST_P(ImageSwap, UninstallerIsTheImageThatRan) {
     other[at] = static_cast<char>(other[at] ^ 0x01);
   }
   std::string line = "\"" + exe + "\" /S";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
+  STARTUPINFOA si{sizeof si};
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                              kPkg.c_str(), &si, &pi));
@@ -340,14 +333,10 @@ TEST_F(SilentE2e, PlantedRecordIsEvidenceOfNothing) {
   const std::string planted = "C:\\Korvex\\Tarnwell\\Uninstall.dat";
   ASSERT_TRUE(ts::WriteFile(planted, "Tarnwell install record 1\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
                                      "created\tC:\\Korvex\r\nend\r\n"));
-  platform::HeldEntry folder;
-  ASSERT_EQ(folder.Open("C:\\Korvex\\Tarnwell", platform::kAccessReadControl | platform::kAccessWriteDac), 0u);
-  ASSERT_EQ(folder.SetDacl({{platform::kAceAllow, platform::kAceInheritAll, platform::kAccessFull,
-                             platform::kSidAdministrators},
-                            {platform::kAceAllow, platform::kAceInheritAll, platform::kAccessModify,
-                             platform::kSidEveryone}},
-                           false),
-            0u);
+  using namespace platform;
+  HeldEntry folder;  // Everyone may modify it (Wine keeps it as the Unix mode)
+  ASSERT_EQ(folder.Open("C:\\Korvex\\Tarnwell", kAccessReadControl | kAccessWriteDac), 0u);
+  ASSERT_EQ(folder.SetDacl({{kAceAllow, kAceInheritAll, kAccessModify, kSidEveryone}}, false), 0u);
   folder.Close();
   const RunSeen run = RunWith("/S");
   ASSERT_TRUE(run.ended);
