@@ -24,7 +24,7 @@ SimFiles::SimFiles() { Reset(); }
 
 void SimFiles::Reset() {
   ReleaseRunningImage();
-  beforeMakeFolder_ = nullptr;
+  beforeMakeFolder = nullptr;
   drives_.clear();
   mappedImage_.clear();
   mapped_ = false;

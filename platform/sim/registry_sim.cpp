@@ -205,10 +205,8 @@ namespace {
 bool OpenLinkItself(void* parent, const char* name, bool create, bool* link, void** handle) {
   Enter(create ? "RegCreateKeyExA REG_OPTION_OPEN_LINK" : "RegOpenKeyExA REG_OPTION_OPEN_LINK");
   auto node = Walk(NodeOf(parent), name, create, true);
-  if (!node) return false;
-  *link = !node->linkTarget.empty();
-  *handle = NewHandle(std::move(node));
-  return true;
+  if (node) *link = !node->linkTarget.empty(), *handle = NewHandle(std::move(node));
+  return *handle != nullptr;
 }
 }  // namespace
 

@@ -135,7 +135,7 @@ std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) 
   const sim::SimToken& token = FileSystem::Get().Token();
   if (std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
     return kErrorInvalidOwner;
-  FileSystem::Get().BeforeMakeFolder(path);
+  if (FileSystem::Get().beforeMakeFolder) FileSystem::Get().beforeMakeFolder(path);
   if (!MakeFolder(path)) return LastError();
   *FileSystem::Get().Find(path)->security = security;
   return 0;

@@ -114,12 +114,7 @@ class SimFiles {
 
   // Runs at the start of each MakeSecuredFolder, with its path: another
   // program acting between the installer's check and its creation.
-  void SetBeforeMakeFolder(std::function<void(const std::string&)> hook) {
-    beforeMakeFolder_ = std::move(hook);
-  }
-  void BeforeMakeFolder(const std::string& path) {
-    if (beforeMakeFolder_) beforeMakeFolder_(path);
-  }
+  std::function<void(const std::string&)> beforeMakeFolder;
 
   // Every file-system call since the last reset, as "<Win32 name> <args>".
   const std::vector<std::string>& Log() const { return log_; }
@@ -153,7 +148,6 @@ class SimFiles {
   std::vector<std::string> log_;
   int openListings_ = 0;
   SimToken token_;
-  std::function<void(const std::string&)> beforeMakeFolder_;
 };
 
 }  // namespace platform::sim
