@@ -2,6 +2,8 @@
 
 namespace platform {
 
+bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
 std::size_t CharLength(std::string_view text, std::size_t pos) {
   if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) return 2;
   return 1;

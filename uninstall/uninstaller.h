@@ -5,7 +5,6 @@
 #include <string>
 
 #include "host/host_registry.h"
-#include "record/install_record.h"
 #include "record/record_file.h"
 
 constexpr const char* kUninstallCaption = "Tarnwell软件卸载";
@@ -39,13 +38,6 @@ struct UninstallRun {
   std::string runningImage;    // this process's executable
   std::function<void(const std::string&)> log;  // one event a line; may be empty
 };
-
-// What the record reader accepts for an install folder: the host keys and
-// locations that `hosts` found.
-RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder);
-
-// Reads the install folder's record; false when it is missing or unreadable.
-bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored);
 
 // Runs the uninstall against the hosts that `hosts` found (scanned by the
 // caller) and returns its exit code.

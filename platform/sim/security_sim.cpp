@@ -136,7 +136,7 @@ std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) 
   if (std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
     return kErrorInvalidOwner;
   if (FileSystem::Get().beforeMakeFolder) FileSystem::Get().beforeMakeFolder(path);
-  if (!MakeFolder(path)) return LastError();
+  if (!sim::MakeFolder(path)) return LastError();
   *FileSystem::Get().Find(path)->security = security;
   return 0;
 }
