@@ -294,7 +294,8 @@ TEST_P(ImageSwap, UninstallerIsTheImageThatRan) {
     other[at] = static_cast<char>(other[at] ^ 0x01);
   }
   std::string line = "\"" + exe + "\" /S";
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                              kPkg.c_str(), &si, &pi));
