@@ -43,9 +43,10 @@ bool OpenFontsFolder(const std::string& location, const std::string& fonts,
 // Writes one font into the held Fonts folder: to its temporary name beside
 // it, by a handle that must have that name in that folder open (no link, one
 // name), then renamed over the font, so that a cut leaves the font as it was
-// or the new one, never a torn one.
-bool CopyFont(const platform::FileHandle& font, const std::string& from, const std::string& to,
-              const std::string& expected) {
+// or the new one, never a torn one. `bytes`, when given, are the font's
+// content as the package check read and hashed it: written as they are.
+bool CopyFont(const platform::FileHandle& font, const std::string* bytes, const std::string& from,
+              const std::string& to, const std::string& expected) {
   constexpr const char* kWhat = "font not copied ";
   const std::string copy = from + " -> " + to;
   const std::string temporary = to + kStagedSuffix;
@@ -60,7 +61,7 @@ bool CopyFont(const platform::FileHandle& font, const std::string& from, const s
     return NotCopied(kWhat, copy, "the name leads to " + facts.finalPath + ", a file of " +
                                       std::to_string(facts.links) + " name(s)");
   }
-  const bool written = target.CopyFrom(font);
+  const bool written = bytes ? target.Truncate() && target.Write(*bytes) : target.CopyFrom(font);
   target.Close();
   if (!written || !platform::MoveOverFile(temporary.c_str(), to.c_str())) {
     const std::string why = LastErrorText();
@@ -123,7 +124,8 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
     if (!package->fonts[i].IsOpen()) {
       platform::Log({"font not copied ", from, " -> ", to, ": not in the package, or in use"});
       session.MarkPartial();
-    } else if (CopyFont(package->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) {
+    } else if (CopyFont(package->fonts[i], package->fontsRead ? &package->fontBytes[i] : nullptr,
+                        from, to, finalFonts + "\\" + kFontFiles[i])) {
       NoteFont(to);
     } else {
       session.MarkPartial();

@@ -47,11 +47,21 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
       written = false;
       continue;
     }
-    host.DeleteSubKey(keyName.c_str());
-    platform::RegKey loaderKey;
-    if (!loaderKey.Create(host, keyName.c_str())) {
+    // "Applications" and the loader key below it, each the key itself: a
+    // registry link put there by somebody is left alone, never followed.
+    const std::size_t cut = keyName.find('\\');
+    const std::string applicationsName = keyName.substr(0, cut), loaderName = keyName.substr(cut + 1);
+    platform::RegKey applications, earlier, loaderKey;
+    bool link = false;
+    const bool opened = applications.CreateNoLink(host, applicationsName.c_str(), &link);
+    if (opened && !link && earlier.OpenNoLink(applications, loaderName.c_str(), &link) && !link) {
+      earlier.DeleteThis();  // an earlier install's, by its handle
+      earlier.Close();
+    }
+    if (!opened || link || !loaderKey.CreateNoLink(applications, loaderName.c_str(), &link) || link) {
       platform::Log("loader key not written: " + key + ": " +
-                    platform::DescribeError(platform::LastError()));
+                    (link ? std::string("a registry link stands on its way")
+                          : platform::DescribeError(platform::LastError())));
       written = false;
       continue;
     }

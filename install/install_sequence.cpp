@@ -41,11 +41,6 @@ constexpr const char* kUnnamedPathText = "安装路径含有系统无法识别�
 
 constexpr int kProgressMax = 50;
 
-bool IsFolder(const std::string& path) {
-  const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
-  return attributes != platform::kInvalidAttributes && (attributes & platform::kAttrDirectory);
-}
-
 std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
   std::string text;
   for (int y = 0; y < kHostYearCount; ++y)
@@ -124,22 +119,22 @@ int PackageStopped(CInstallSite& site) {
   return site.Session().StopCode();
 }
 
-// The manifest this image carries, and with one the package opened and
-// checked against it before anything is created (the target then holds
+// The manifest this image carries, and the package opened and checked (with
+// a manifest, against it) before anything is created (the target then holds
 // it). False when the install cannot go on: a damaged manifest, no package,
-// or a package that is not the manifest's.
+// or a package that is not usable or not the manifest's.
 bool CheckPackage(CInstallSession& session, const PackageManifest& manifest, CInstallTarget& target) {
   switch (manifest.state) {
     case ManifestState::kAbsent:
       platform::Log("package not verified: this SetUp.exe carries no package manifest");
-      return true;
+      break;
     case ManifestState::kDamaged:
       platform::Log("package manifest of this SetUp.exe not usable: " + manifest.problem);
       return session.Stop(kExitPackageUnusable);
     case ManifestState::kValid:
+      target.m_package.manifest = &manifest;
       break;
   }
-  target.m_package.manifest = &manifest;
   std::string source;
   if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
   return OpenPackage(target.m_package, source, session);
@@ -173,10 +168,9 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
   g_hostRegistry.m_installFolder = installFolder;
   DropTrailingSeparator(g_hostRegistry.m_installFolder);
   // Each phase only once the record names what it is about to write.
-  if (book.BeginPhase("loaders", LoaderIntents(f)))
-    RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
-                    f[5] != 0, f[6] != 0);
-  else
+  if (!book.BeginPhase("loaders", LoaderIntents(f)) ||
+      !RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
+                       f[5] != 0, f[6] != 0))
     site.Session().MarkPartial();
   bar.StepIt();
   if (book.BeginPhase("fonts", FontIntents(f, target.m_package)))
@@ -274,56 +268,55 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   const PackageManifest manifest = LoadPackageManifest();
   CInstallTarget target(installPath + "\\" + kInstallSubfolder, site.Progress(), session);
   if (!CheckPackage(session, manifest, target)) return PackageStopped(site);
+  // Every folder of the way, from the drive's root down to the library
+  // folder, is checked and held until the install ends; what is missing is
+  // made born locked, all of it, or the install does not start.
+  const auto cannotMake = [&](const std::string& reason) {
+    platform::Log("the install folder cannot be created: " + reason);
+    session.Tell(kFolderNotMadeText, kSetupCaption);
+    return session.Silent() ? kExitBadPath : kInstallNotRun;
+  };
+  const auto stopped = [&](CHeldWay::Result result, const std::string& reason) {
+    return result == CHeldWay::kCannotMake ? cannotMake(reason) : refuse(reason);
+  };
   const std::string chosen = installPath;
   std::string reason;
-  if (!SecureTheWay(chosen, &reason)) return refuse(reason);
+  CHeldWay way;
+  CHeldWay::Result held = way.Hold(chosen, true, &reason);
+  if (held != CHeldWay::kHeld) return stopped(held, reason);
   const bool picked = TakePickedFolder(chosen);
-  bool madeChosen = MakeLockedFolder(chosen) == 0 || picked;
   installPath += "\\";
   installPath += kInstallSubfolder;
   CInstallFolder folder;
-  if (folder.Prepare(installPath, &reason) == CInstallFolder::kRefused) {
-    if (madeChosen) platform::RemoveFolder(chosen.c_str());  // "Tarnwell" planted meanwhile
+  const CInstallFolder::Result prepared = folder.Prepare(installPath, &reason);
+  if (prepared == CInstallFolder::kRefused) {
+    way.Undo();
     return refuse(reason);
   }
-  bool madeInstall = folder.Created();
-  const std::uint32_t error = madeInstall ? 0 : platform::LastError();
-  // A person gets the copy prompts for a folder that is not there; a silent
-  // install stops, and leaves nothing behind.
-  if (session.Silent() && !IsFolder(installPath)) {
-    if (madeChosen) platform::RemoveFolder(chosen.c_str());
-    platform::Log("the install folder cannot be created: " + installPath + ": " +
-                  platform::DescribeError(error));
-    return kExitBadPath;
+  if (prepared != CInstallFolder::kUsed && !folder.Created()) {
+    way.Undo();
+    return cannotMake(installPath + ": " + platform::DescribeError(platform::LastError()));
   }
+  const std::string library = installPath + "\\" + kLibraryFolder;
+  if ((held = way.HoldBelow(installPath, folder.Created(), &reason)) != CHeldWay::kHeld ||
+      (held = way.HoldBelow(library, false, &reason)) != CHeldWay::kHeld)
+    return stopped(held, reason);
   platform::Log("install folder: " + installPath);
+  // The record of this install. A folder moved aside was not trusted: what
+  // it holds, its record included, is evidence of nothing and goes.
+  CInstallBook book(installPath, g_hostRegistry);
+  folder.RemoveMovedAside();
+  if (picked) book.FolderCreated(chosen);
+  for (const std::string& made : way.Made()) book.FolderCreated(made);
   // An install into this folder cut off before its record named the
   // folders it made in its provisional entry: they are this install's too.
   std::string named;
-  std::uint32_t made = 0;
-  if (ReadAppsEntryState(&named, &made) == EntryState::kProvisional && SamePath(named, installPath)) {
-    madeChosen = madeChosen || (made & kChosenFolderMade);
-    madeInstall = madeInstall || (made & kInstallFolderMade);
-  }
-  // The record of this install, merged into what an earlier install into
-  // the same folder recorded (in a folder moved aside, its record too).
-  CInstallBook book(installPath, g_hostRegistry);
-  if (!folder.MovedAside().empty()) {
-    std::string text;
-    InstallRecord earlier;
-    int ignored = 0;
-    const std::string record = folder.MovedAside() + "\\" + kRecordFile;
-    if (platform::ReadWholeFile(record.c_str(), kRecordSizeLimit, &text) &&
-        ParseRecord(text, ScopeOf(g_hostRegistry, installPath), &earlier, &ignored) == kRecordOk)
-      book.MergeEarlier(earlier);
-    folder.RemoveMovedAside();
-  }
-  if (madeChosen) book.FolderCreated(chosen);
-  if (madeInstall) book.FolderCreated(installPath);
+  std::vector<std::string> earlier;
+  if (ReadAppsEntryState(&named, &earlier) == EntryState::kProvisional && SamePath(named, installPath))
+    for (const std::string& made : earlier) book.FolderCreated(made);
   // Before anything else changes, something can uninstall it: the record,
   // the uninstaller and the Apps & Features entry.
-  if (!book.Open(g_versionNumber, (madeChosen ? kChosenFolderMade : 0u) |
-                                      (madeInstall ? kInstallFolderMade : 0u))) {
+  if (!book.Open(g_versionNumber)) {
     platform::Log("nothing installed: the install record cannot be written");
     session.Stop(kExitPartial);
     return PackageStopped(site);

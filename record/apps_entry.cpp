@@ -5,6 +5,8 @@
 #include "platform/system.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
+#include "platform/security.h"
 #include "platform/registry.h"
 #include "record/record_file.h"
 
@@ -51,12 +53,21 @@ namespace {
 
 constexpr const char* kChosenCreatedValue = "FoldersCreated";
 
+// The entry's key itself (made when `create`), never what a registry link
+// of its name leads to: such a link is left alone.
 bool OpenEntry(platform::RegKey& parent, platform::RegKey& key, bool create) {
   platform::RegKey root;
-  if (!root.OpenLocalMachine()) return false;
-  if (!create)
-    return parent.Open(root, kUninstallKeyParent) && key.Open(parent, kUninstallKeyName);
-  return parent.Create(root, kUninstallKeyParent) && key.Create(parent, kUninstallKeyName);
+  bool link = false;
+  if (!root.OpenLocalMachine() ||
+      !(create ? parent.Create(root, kUninstallKeyParent) : parent.Open(root, kUninstallKeyParent)) ||
+      !(create ? key.CreateNoLink(parent, kUninstallKeyName, &link)
+               : key.OpenNoLink(parent, kUninstallKeyName, &link)))
+    return false;
+  if (!link) return true;
+  platform::Log(std::string("HKLM\\") + kUninstallKeyParent + "\\" + kUninstallKeyName +
+                ": a registry link, left alone");
+  platform::SetLastError(platform::kErrorAccessDenied);
+  return false;
 }
 
 bool HasValue(const platform::RegKey& key, const char* name) {
@@ -100,11 +111,13 @@ EntryRemoval RemoveAppsEntry(const std::string& installFolder) {
   platform::RegKey root, parent;
   if (!root.OpenLocalMachine() || !parent.Open(root, kUninstallKeyParent)) return kEntryAbsent;
   platform::RegKey key;
-  if (!key.OpenForRead(parent, kUninstallKeyName)) return kEntryAbsent;
-  key.Close();
-  if (!ReadAppsEntryFolder(&named) || !SamePath(named, installFolder))
+  bool link = false;
+  if (!key.OpenNoLink(parent, kUninstallKeyName, &link)) return kEntryAbsent;
+  if (link) return kEntryLink;
+  char data[platform::kRegValueBuffer];
+  if (!key.QueryValue("InstallLocation", data) || !SamePath(data, installFolder))
     return kEntryOfAnotherFolder;
-  return parent.DeleteSubKey(kUninstallKeyName) ? kEntryRemoved : kEntryNotRemoved;
+  return key.DeleteThis() ? kEntryRemoved : kEntryNotRemoved;
 }
 
 bool EarlierChosenFolder(std::string* chosen) {
@@ -121,37 +134,43 @@ bool EarlierChosenFolder(std::string* chosen) {
   return true;
 }
 
-EntryState ReadAppsEntryState(std::string* installFolder, std::uint32_t* foldersCreated) {
+EntryState ReadAppsEntryState(std::string* installFolder, std::vector<std::string>* created) {
   installFolder->clear();
-  *foldersCreated = 0;
+  created->clear();
   platform::RegKey parent, key;
   if (!OpenEntry(parent, key, false)) return EntryState::kNone;
   char data[platform::kRegValueBuffer];
   if (key.QueryValue("InstallLocation", data)) *installFolder = data;
-  std::uint32_t type = 0;
-  std::string number;
-  if (key.QueryValueRaw(kChosenCreatedValue, &type, &number) && type == platform::kRegDword &&
-      number.size() == 4)
-    *foldersCreated = static_cast<unsigned char>(number[0]) & (kChosenFolderMade | kInstallFolderMade);
+  if (key.QueryValue(kChosenCreatedValue, data))
+    for (const std::string& folder : platform::SplitAtChar(data, '|'))
+      if (!folder.empty()) created->push_back(folder);
   return HasValue(key, "UninstallString") ? EntryState::kComplete : EntryState::kProvisional;
 }
 
-bool WriteProvisionalEntry(const std::string& installFolder, std::uint32_t foldersCreated) {
+namespace {
+std::string Joined(const std::vector<std::string>& folders) {
+  std::string text;
+  for (const std::string& folder : folders) text += (text.empty() ? "" : "|") + folder;
+  return text;
+}
+}  // namespace
+
+bool WriteProvisionalEntry(const std::string& installFolder, const std::vector<std::string>& created) {
   platform::RegKey parent, key;
   // The folders first: an entry that names no install folder yet is
   // removed whole by the uninstall.
   return OpenEntry(parent, key, true) &&
-         (!foldersCreated || SetNumber(key, kChosenCreatedValue, foldersCreated)) &&
+         (created.empty() || SetText(key, kChosenCreatedValue, Joined(created))) &&
          SetText(key, "InstallLocation", installFolder);
 }
 
-bool MakeEntryProvisional(const std::string& installFolder, bool chosenCreated) {
+bool MakeEntryProvisional(const std::string& installFolder, const std::vector<std::string>& created) {
   std::string named;
   platform::RegKey parent, key;
   if (!ReadAppsEntryFolder(&named) || !SamePath(named, installFolder) ||
       !OpenEntry(parent, key, false))
     return false;
-  if (chosenCreated && !SetNumber(key, kChosenCreatedValue, kChosenFolderMade)) return false;
+  if (!created.empty() && !SetText(key, kChosenCreatedValue, Joined(created))) return false;
   // Hidden first, then nothing to start: each value that is gone already
   // stays gone.
   for (const char* name : {"DisplayName", "UninstallString"})
@@ -164,6 +183,5 @@ bool RemoveEmptyEntry() {
   if (!OpenEntry(parent, key, false) || HasValue(key, "InstallLocation") ||
       HasValue(key, "UninstallString"))
     return false;
-  key.Close();
-  return parent.DeleteSubKey(kUninstallKeyName);
+  return key.DeleteThis();
 }

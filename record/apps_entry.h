@@ -4,6 +4,7 @@
 // (64-bit view), which Settings > Apps and deployment tools read.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "record/install_record.h"
 
@@ -35,19 +36,18 @@ bool WriteAppsEntry(const AppsEntry& entry);
 // A provisional entry names an install folder and nothing to start
 // ("UninstallString" absent, hidden from Settings): an install cut off
 // before its record was complete, or an uninstall cut off after it deleted
-// the record. Its "FoldersCreated" (a DWORD of kChosenFolderMade and
-// kInstallFolderMade) names the folders the install made. `SetUp.exe
-// /UNINSTALL` finishes it; an install into the folder takes them as made.
+// the record. Its "FoldersCreated" names the folders the install made, "|"
+// between them. `SetUp.exe /UNINSTALL` finishes it; an install into the
+// folder takes them as made.
 enum class EntryState { kNone, kProvisional, kComplete };
-constexpr std::uint32_t kChosenFolderMade = 1, kInstallFolderMade = 2;
 // What the key holds; `installFolder` empty when it names none.
-EntryState ReadAppsEntryState(std::string* installFolder, std::uint32_t* foldersCreated);
+EntryState ReadAppsEntryState(std::string* installFolder, std::vector<std::string>* created);
 // The entry of an install that has made its folders and nothing else yet
 // (where no complete entry is there).
-bool WriteProvisionalEntry(const std::string& installFolder, std::uint32_t foldersCreated);
+bool WriteProvisionalEntry(const std::string& installFolder, const std::vector<std::string>& created);
 // The uninstall before it deletes the record: the entry that names this
 // folder becomes provisional. False when it could not.
-bool MakeEntryProvisional(const std::string& installFolder, bool chosenCreated);
+bool MakeEntryProvisional(const std::string& installFolder, const std::vector<std::string>& created);
 // Removes a key that names no install folder and nothing to start.
 bool RemoveEmptyEntry();
 
@@ -64,6 +64,7 @@ enum EntryRemoval : int {
   kEntryAbsent = 1,
   kEntryOfAnotherFolder = 2,  // it names another install folder: kept
   kEntryNotRemoved = 3,
+  kEntryLink = 4,  // a registry link stands at its name: left alone
 };
 // Removes the entry when it names this install folder.
 EntryRemoval RemoveAppsEntry(const std::string& installFolder);

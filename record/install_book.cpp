@@ -11,18 +11,9 @@
 #include "record/record_file.h"
 
 bool ReplaceRecordFile(const std::string& installFolder, const InstallRecord& record) {
-  const std::string path = installFolder + "\\" + kRecordFile;
-  const std::string temporary = installFolder + "\\" + kRecordTemporary;
-  platform::FileHandle file;
-  bool written = file.OpenToWrite(temporary.c_str()) && file.Truncate() &&
-                 file.Write(FormatRecord(record)) && file.Flush();
-  const std::uint32_t error = platform::LastError();
-  file.Close();
-  if (written && platform::MoveOverFileDurably(temporary.c_str(), path.c_str())) return true;
-  const std::uint32_t failed = written ? platform::LastError() : error;
-  platform::RemoveFile(temporary.c_str());
-  platform::SetLastError(failed);
-  return false;
+  const std::string text = FormatRecord(record);
+  return platform::WriteCheckedFile(installFolder + "\\" + kRecordFile, installFolder + "\\" + kRecordTemporary,
+                                    [&](platform::FileHandle& file) { return file.Write(text) && file.Flush(); });
 }
 
 CInstallBook::CInstallBook(const std::string& installFolder, const CHostRegistry& hosts)
@@ -53,16 +44,16 @@ bool CInstallBook::Write(const std::string& phase) {
   return false;
 }
 
-bool CInstallBook::Open(std::int32_t versionNumber, std::uint32_t foldersCreated) {
+bool CInstallBook::Open(std::int32_t versionNumber) {
   if (!platform::PathExists(folder_.c_str())) {
     folderMissing_ = true;
     platform::Log("no install record: the install folder is missing, nothing can be written into it");
     return true;
   }
   std::string named;
-  std::uint32_t unused = 0;
+  std::vector<std::string> unused;
   if (ReadAppsEntryState(&named, &unused) != EntryState::kComplete &&
-      !WriteProvisionalEntry(folder_, foldersCreated))
+      !WriteProvisionalEntry(folder_, current_.m_createdFolders))
     platform::Log("provisional Apps & Features entry not written: " +
                   platform::DescribeError(platform::LastError()));
   if (!Write("setup")) return false;
@@ -72,16 +63,13 @@ bool CInstallBook::Open(std::int32_t versionNumber, std::uint32_t foldersCreated
   // install folder itself, the executable is already there.
   const std::string self = platform::ExecutablePath();
   const std::string target = folder_ + "\\" + kUninstallerFile;
-  const std::string temporary = folder_ + "\\" + kUninstallerTemporary;
-  uninstallerCopied_ = platform::SamePath(self, target) ||
-                       (platform::CopyRunningImage(temporary.c_str()) &&
-                        platform::MoveOverFile(temporary.c_str(), target.c_str()));
+  // Copied to "Uninstall.exe.new" and renamed into place: never a torn one.
+  uninstallerCopied_ = platform::SamePath(self, target) || platform::CopyRunningImage(target.c_str());
   if (uninstallerCopied_) {
     platform::Log("uninstaller written: " + target);
   } else {
     platform::Log("uninstaller not written: " + target + ": " +
                   platform::DescribeError(platform::LastError()));
-    platform::RemoveFile(temporary.c_str());
   }
   // No complete entry without the uninstaller it would start.
   if (uninstallerCopied_ && !WriteEntry(versionNumber))

@@ -30,14 +30,14 @@ class CInstallBook : public RecordAhead {
   void FolderCreated(const std::string& path) { current_.AddCreatedFolder(path); }
 
   // Right after the folders, before anything else changes: a provisional
-  // Apps & Features entry where there is no complete one (`foldersCreated`:
-  // the folders this install made), the record, the
+  // Apps & Features entry where there is no complete one (with the folders
+  // this install made), the record, the
   // uninstaller (copied from the image held since the start to a temporary
   // name and renamed into place), the complete entry. Then the staged copies
   // an interrupted install left go. False when the record could not be
   // written: nothing more may be done. Where the install folder is missing
   // nothing is written and no phase but the copy may run.
-  bool Open(std::int32_t versionNumber, std::uint32_t foldersCreated);
+  bool Open(std::int32_t versionNumber);
   // Writes the record with the intents of the phase that starts.
   bool BeginPhase(const char* phase, const PhaseIntents& intents) override;
   // The install ended (or stopped): the record with what was done and the

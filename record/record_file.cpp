@@ -67,11 +67,18 @@ std::string LibraryFolderOf(const std::string& installFolder) {
 bool ValidCreatedFolder(std::string_view path, const RecordScope& scope) {
   if (SamePath(path, scope.installFolder) || SamePath(path, LibraryFolderOf(scope.installFolder)))
     return true;
-  // The chosen folder: the install folder's parent, never a drive's root.
+  // The chosen folder or a folder above it that the install made: a folder
+  // of the install folder's way, never a drive's root.
   std::string_view parent, name;
   if (!SplitLast(scope.installFolder, &parent, &name) || !SameText(name, kInstallSubfolder))
     return false;
-  return SamePath(path, parent) && platform::FindLastChar(parent, '\\') != std::string_view::npos;
+  while (platform::FindLastChar(parent, '\\') != std::string_view::npos) {
+    if (SamePath(path, parent)) return true;
+    std::string_view up;
+    if (!SplitLast(parent, &up, &name)) return false;
+    parent = up;
+  }
+  return false;
 }
 
 bool ValidFileIn(std::string_view path, std::string_view folder) {
@@ -137,11 +144,11 @@ bool ValidPackageFile(std::string_view path, const RecordScope& scope) {
          !SameText(name, kRecordFile) && !SameText(name, kUninstallerFile);
 }
 
-// A staged copy: a name of the install folder's own that ends in ".new".
+// A staged copy: a name of the install or library folder's own that ends in ".new".
 bool ValidStaged(std::string_view path, const RecordScope& scope) {
   std::string_view parent, name;
-  return ValidPackageFile(path, scope) && SplitLast(path, &parent, &name) && name.size() > 4 &&
-         SameText(name.substr(name.size() - 4), ".new");
+  return (ValidPackageFile(path, scope) || ValidFileIn(path, LibraryFolderOf(scope.installFolder))) &&
+         SplitLast(path, &parent, &name) && name.size() > 4 && SameText(name.substr(name.size() - 4), ".new");
 }
 
 // One entry line; false when it breaks a rule.

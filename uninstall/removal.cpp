@@ -76,7 +76,7 @@ class Remover {
       if (!Listed(record.m_libraryFiles, file))
         RemoveIfThere({kLibrary, file}, "library file", libraryLinked);
     for (const std::string& file : record.m_staged)
-      RemoveIfThere({kFile, file}, "staged copy", folderLinked);
+      RemoveIfThere({kFile, file}, "staged copy", libraryLinked);
     for (const char* name : {kRecordTemporary, kUninstallerTemporary})
       RemoveIfThere({kNone, folder_ + "\\" + name}, "temporary file", folderLinked);
     if (out_.leftBehind) {
@@ -95,31 +95,35 @@ class Remover {
       Event("Apps & Features entry kept: something of the install could not be removed");
       return std::move(out_);
     }
-    const bool chosenCreated =
-        !chosen.empty() &&
-        std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
-                    [&](const std::string& f) { return SamePath(f, chosen); });
     // Before the record goes, the entry that names this folder keeps what
     // a run cut off from here on needs to finish: the folders.
     std::string named;
-    std::uint32_t unused = 0;
+    std::vector<std::string> unused;
     if (ReadAppsEntryState(&named, &unused) != EntryState::kNone && SamePath(named, folder_) &&
-        !MakeEntryProvisional(folder_, chosenCreated)) {
+        !MakeEntryProvisional(folder_, record.m_createdFolders)) {
       LeftBehind("Apps & Features entry could not be changed: the record stays");
       return std::move(out_);
     }
     RemoveUninstaller(folderLinked);
     RemoveUnlessLinked({kNone, folder_ + "\\" + kRecordFile}, "record", folderLinked);
-    return Finish(chosen, chosenCreated);
+    return Finish(chosen, record.m_createdFolders);
   }
 
   // The end of every uninstall, and all that remains to do for one cut off
   // after it deleted the record (the entry then names the folder, and
   // whether the chosen folder was made): the folders, then the entry.
-  RemovalOutcome Finish(const std::string& chosen, bool chosenCreated) {
+  RemovalOutcome Finish(const std::string& chosen, const std::vector<std::string>& created) {
     RemoveFolder(folder_ + "\\" + kLibraryFolder);
     RemoveFolder(folder_);
-    if (chosenCreated) RemoveFolder(chosen);
+    // The chosen folder and the folders above it that the install made,
+    // from the deepest up, each only while it is empty.
+    for (std::string up = chosen; !up.empty();) {
+      if (std::any_of(created.begin(), created.end(),
+                      [&](const std::string& f) { return SamePath(f, up); }))
+        RemoveFolder(up);
+      const std::size_t at = platform::FindLastChar(up, '\\');
+      up = at == std::string::npos || at < 3 ? std::string() : up.substr(0, at);
+    }
     if (out_.leftBehind) {
       Event("Apps & Features entry kept: something of the install could not be removed");
       return std::move(out_);
@@ -129,13 +133,14 @@ class Remover {
       case kEntryAbsent: Event("Apps & Features entry: none"); break;
       case kEntryOfAnotherFolder: Event("Apps & Features entry kept: it names another install folder"); break;
       case kEntryNotRemoved: LeftBehind("Apps & Features entry could not be removed"); break;
+      case kEntryLink: LeftBehind("Apps & Features entry kept, a registry link stands at its name"); break;
     }
     return std::move(out_);
   }
 
   // An uninstall cut off after the record went: the temporary files and the
   // uninstaller, then the folders and the entry.
-  RemovalOutcome FinishCut(bool chosenCreated) {
+  RemovalOutcome FinishCut(const std::vector<std::string>& created) {
     const std::string temp = platform::TempFolder();
     if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
     const std::size_t cut = platform::FindLastChar(folder_, '\\');
@@ -144,7 +149,7 @@ class Remover {
     for (const char* name : {kRecordTemporary, kUninstallerTemporary})
       RemoveIfThere({kNone, folder_ + "\\" + name}, "temporary file", folderLinked);
     if (platform::PathExists((folder_ + "\\" + kUninstallerFile).c_str())) RemoveUninstaller(folderLinked);
-    return Finish(chosen, chosenCreated && !chosen.empty());
+    return Finish(chosen, created);
   }
 
  private:
@@ -195,10 +200,20 @@ class Remover {
     if (cut == std::string::npos) return;
     const std::string applications = keyPath.substr(0, cut);
     const std::string name = keyPath.substr(cut + 1);
-    platform::RegKey root, parent, key;
-    if (!root.OpenLocalMachine() || !parent.Open(root, applications.c_str()) ||
-        !key.OpenForRead(parent, name.c_str())) {
+    const std::size_t up = platform::FindLastChar(applications, '\\');
+    if (up == std::string::npos) return;
+    // "Applications" and the loader key, each the key itself: a registry
+    // link is left alone, never followed to what it leads to.
+    platform::RegKey root, host, parent, key;
+    bool link = false;
+    if (!root.OpenLocalMachine() || !host.Open(root, applications.substr(0, up).c_str()) ||
+        !parent.OpenNoLink(host, applications.substr(up + 1).c_str(), &link) ||
+        (!link && !key.OpenNoLink(parent, name.c_str(), &link))) {
       Event("loader key already gone: " + keyPath);
+      return;
+    }
+    if (link) {
+      LeftBehind("loader key kept, a registry link stands on its way: " + keyPath);
       return;
     }
     char loader[platform::kRegValueBuffer];
@@ -206,12 +221,11 @@ class Remover {
     // A key without a LOADER was made afresh and cut off before its values.
     const bool named = hasLoader ? LoaderNamesModuleIn(loader, folder_)
                                  : !key.QueryValueRaw(kLoaderValue, nullptr, nullptr);
-    key.Close();
     if (!named) {
       Event("loader key kept, its LOADER names another module: " + keyPath);
       return;
     }
-    if (parent.DeleteSubKey(name.c_str()))
+    if (key.DeleteThis())
       Event("loader key removed: " + keyPath);
     else
       LeftBehind("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
@@ -449,7 +463,7 @@ RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& in
 }
 
 RemovalOutcome FinishCutRemoval(const std::string& installFolder, const std::string& runningImage,
-                                bool chosenCreated) {
+                                const std::vector<std::string>& created) {
   const std::vector<std::string> none;
-  return Remover(installFolder, runningImage, none).FinishCut(chosenCreated);
+  return Remover(installFolder, runningImage, none).FinishCut(created);
 }

@@ -42,9 +42,10 @@ RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& in
 
 // What is left to do after an uninstall was cut off once the record was
 // gone (the provisional entry names the folder): the temporary files, the
-// uninstaller, the folders (the chosen one when `chosenCreated`), the entry.
+// uninstaller, the folders (the chosen one and those above it that are
+// `created`, each while empty), the entry.
 RemovalOutcome FinishCutRemoval(const std::string& installFolder, const std::string& runningImage,
-                                bool chosenCreated);
+                                const std::vector<std::string>& created);
 
 // True when the LOADER text names a file directly inside the folder (both in
 // full form, ignoring case).

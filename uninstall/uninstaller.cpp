@@ -86,11 +86,11 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
   // an install cut off before its record, or of an uninstall cut off after
   // it deleted the record: only the folders and the entry are left to go.
   std::string named;
-  std::uint32_t foldersCreated = 0;
+  std::vector<std::string> created;
   const bool cut =
       !run.installFolder.empty() &&
       !platform::PathExists((scope.installFolder + "\\" + kRecordFile).c_str()) &&
-      ReadAppsEntryState(&named, &foldersCreated) == EntryState::kProvisional &&
+      ReadAppsEntryState(&named, &created) == EntryState::kProvisional &&
       SamePath(named, scope.installFolder);
   if (cut) {
     log("no install record, and the Apps & Features entry is provisional: an install or uninstall was cut off; the folders and the entry are removed");
@@ -107,8 +107,7 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     return kUninstallDeclined;
   }
   const RemovalOutcome outcome =
-      cut ? FinishCutRemoval(scope.installFolder, run.runningImage,
-                             (foldersCreated & kChosenFolderMade) != 0)
+      cut ? FinishCutRemoval(scope.installFolder, run.runningImage, created)
           : RemoveRecorded(record, scope.installFolder, run.runningImage,
                            FontsOfOtherInstalls(hosts, scope.installFolder));
   for (const std::string& event : outcome.events) log(event);

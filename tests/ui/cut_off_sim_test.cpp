@@ -124,12 +124,13 @@ TEST_P(CutOff, EveryCutLeavesAWayBack) {
       SimSystem::Get().NoCut();
       const bool recorded = uninstall || SimFiles::Get().Find(kRecord);
       std::string named;
-      std::uint32_t made = 0;
+      std::vector<std::string> made;
       ReadAppsEntryState(&named, &made);
       if (check == 0) {  // the uninstall it left
         const int code = SimFiles::Get().Find(kUninstaller) ? RunExe(kUninstaller, "/S") : RunExe(kSetUp, "/UNINSTALL /S");
         EXPECT_TRUE(code == 0 || !uninstall) << code;
         if (!recorded) {  // empty folders made before the first record may stay
+          platform::RemoveFolder((kFolder + "\\Korvex扩展绘图库").c_str());
           platform::RemoveFolder(kFolder.c_str());
           platform::RemoveFolder("C:\\Korvex");
         }
@@ -139,7 +140,8 @@ TEST_P(CutOff, EveryCutLeavesAWayBack) {
       // The same install again; folders made before anything named them
       // are not this install's.
       State expected = whole;
-      for (const std::string& line : {std::string("created\tC:\\Korvex\r\n"), "created\t" + kFolder + "\r\n"})
+      for (const std::string& line : {std::string("created\tC:\\Korvex\r\n"), "created\t" + kFolder + "\r\n",
+                                      "created\t" + kFolder + "\\Korvex扩展绘图库\r\n"})
         if (!recorded && named.empty() && expected[kRecord].find(line) != std::string::npos &&
             SimFiles::Get().Find(line.substr(8, line.size() - 10)))
           expected[kRecord].erase(expected[kRecord].find(line), line.size());

@@ -238,24 +238,24 @@ TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
   EXPECT_NE(out.boxes[0].text.find("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX"), std::string::npos);
   EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX")) << "copied before the failure";
   EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\readme.txt")) << "the listing is not continued";
-  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\" + kLibrary));
+  // Made with the folders before the copy, and left empty.
+  EXPECT_TRUE(SimFiles::Get().List("C:\\Korvex\\Tarnwell\\" + kLibrary).empty());
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
   EXPECT_TRUE(SimFiles::Get().List("C:\\ZW2024\\Fonts").empty());
 }
 
-TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
-  // E:\New does not exist: neither level is created and every copy fails.
-  const Outcome out = Run(Install("E:\\New\\Deep"), platform::kIdIgnore);
+TEST_F(InstallTest, EveryMissingFolderIsMadeOnceAndRecorded) {
+  // Neither E:\New nor anything below it exists: all are made, top down,
+  // each once, and the record names each as made by the install.
+  const Outcome out = Run(Install("E:\\New\\Deep"));
   EXPECT_EQ(out.result, 1);
-  EXPECT_EQ(out.exitCode, 8);  // installed in part: files given up with Ignore
-  ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
-  EXPECT_EQ(out.boxes[3].text, kDone);
-  EXPECT_FALSE(Exists("E:\\New"));
-  EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
-                                                   "E:\\New\\Deep\\Tarnwell",
+  EXPECT_EQ(out.exitCode, 0);
+  EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New", "E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
                                                    "E:\\New\\Deep\\Tarnwell\\" + kLibrary}));
-  EXPECT_EQ(out.progressAtDone, 50);
+  std::string record;
+  ASSERT_TRUE(testing_support::ReadFile("E:\\New\\Deep\\Tarnwell\\Uninstall.dat", &record));
+  for (const char* made : {"created\tE:\\New\r\n", "created\tE:\\New\\Deep\r\n"})
+    EXPECT_NE(record.find(made), std::string::npos) << made;
 }
 
 TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
@@ -312,7 +312,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
         PathCase{"TrailingSeparator", "C:\\Korvex\\", {"C:\\Korvex", "C:\\Korvex\\Tarnwell"},
                  "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
-        PathCase{"DriveRoot", "D:\\", {"D:", "D:\\Tarnwell"}, "D:\\Tarnwell", "D:\\Tarnwell"},
+        PathCase{"DriveRoot", "D:\\", {"D:\\Tarnwell", "D:\\Tarnwell\\" + kLibrary}, "D:\\Tarnwell",
+                 "D:\\Tarnwell"},
         // Made full once: the same folders, named in one form everywhere.
         PathCase{"TwoTrailingSeparators", "C:\\Korvex\\\\",
                  {"C:\\Korvex", "C:\\Korvex\\Tarnwell"}, "C:\\Korvex\\Tarnwell",
@@ -374,7 +375,10 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
   SimFiles::Get().AddFile("C:\\ZW2025\\Fonts\\Korvex_HZ.shx", "theirs", platform::kAttrReadOnly);
   // Another program removes the 2024 host key while the loaders are written.
   platform::sim::SimRegistry::Get().SetCallHook([](const char* operation) {
-    if (std::string(operation) == "RegDeleteKeyA") platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
+    const auto* record = SimFiles::Get().Find("C:\\Korvex\\Tarnwell\\Uninstall.dat");
+    if (std::string(operation) == "RegCreateKeyExA REG_OPTION_OPEN_LINK" && record &&
+        record->data.find("phase\tloaders") != std::string::npos)
+      platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
   });
   EXPECT_EQ(RunWith("/S"), 8);  // the install goes to its end, in part
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
@@ -406,9 +410,10 @@ TEST_F(InstallTest, ImageReplacedBeforeTheStartGivesNoUninstaller) {
   EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.exe"));
   EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Uninstall.dat"));
   std::string folder;  // only the provisional entry: nothing to start
-  std::uint32_t made = 0;
+  std::vector<std::string> made;
   EXPECT_EQ(ReadAppsEntryState(&folder, &made), EntryState::kProvisional);
-  EXPECT_EQ(folder + std::to_string(made), "C:\\Korvex\\Tarnwell3");
+  EXPECT_EQ(folder, "C:\\Korvex\\Tarnwell");
+  EXPECT_EQ(made.size(), 3u);  // the chosen, install and library folders
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
   EXPECT_EQ(lines.at(2).rfind("the running image cannot be held", 0), 0u) << lines.at(2);
 }
@@ -428,6 +433,7 @@ struct LockCase {
   std::vector<Kept> after;
   std::vector<std::string> absent;   // paths that must not exist afterwards
   std::string recorded;              // a line the install record holds
+  std::string unrecorded = "";       // a line it must not hold
 };
 void PrintTo(const LockCase& c, std::ostream* os) { *os << c.name; }
 
@@ -481,6 +487,9 @@ TEST_P(InstallLock, TrustsTightensOrRefusesBeforeAnythingIsCreated) {
     const std::string folder = c.typed + "\\Tarnwell\\Uninstall.dat";
     EXPECT_TRUE(testing_support::ReadFile(folder, &record));
     EXPECT_NE(record.find(c.recorded + "\r\n"), std::string::npos) << record;
+    if (!c.unrecorded.empty()) {
+      EXPECT_EQ(record.find(c.unrecorded + "\r\n"), std::string::npos) << record;
+    }
   }
 }
 
@@ -548,13 +557,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "C:\\Korvex", true, {{kTw, {}}, {kTw + "\\old.dll", {}}}, {kTw + ".old"}, ""},
         LockCase{"OtherUsersTarnwellIsReplaced", OtherUsersTarnwell, "C:\\Korvex", true,
                  {{kTw, kLocked}}, {kTw + "\\planted.dll", kTw + ".old"}, ""},
-        LockCase{"EarlierInstallersTarnwellIsReplacedAndItsRecordKept",
+        // Its record is evidence of nothing: the uninstall would remove a
+        // C:\Korvex that was there before the install.
+        LockCase{"EarlierInstallersTarnwellIsReplacedAndItsRecordIgnored",
                  [] {
                    SimFiles::Get().AddFile(kTw + "\\Uninstall.dat",
                                            "Tarnwell install record 1\r\nfolder\t" + kTw +
                                                "\r\ncreated\tC:\\Korvex\r\nend\r\n");
                  },
-                 "C:\\Korvex", true, {{kTw, kLocked}}, {kTw + ".old"}, "created\tC:\\Korvex"},
+                 "C:\\Korvex", true, {{kTw, kLocked}}, {kTw + ".old"}, "created\t" + kTw,
+                 "created\tC:\\Korvex"},
         LockCase{"LinkInPlaceOfTarnwell",
                  [] {
                    SimFiles::Get().AddFile(kEvil + "\\keep.txt");
@@ -579,6 +591,34 @@ INSTANTIATE_TEST_SUITE_P(
                    SimFiles::Get().SetHeldOpen(kTw + "\\planted.dll", true);
                  },
                  "C:\\Korvex", false, {{kTw, {}}}, {kTw + ".old", kTw + "\\Korvex2021.ZRX"}, ""},
+        // The root is refused, never changed, where others may delete or
+        // rename what it holds.
+        LockCase{"RootGivesEveryoneDeleteChild",
+                 [] {
+                   SimFiles::Get().Security("C:\\")->dacl.push_back(
+                       {kAceAllow, 0, kAccessDeleteChild, kSidEveryone});
+                 },
+                 "C:\\Korvex", false, {{"C:\\", {}}}, {"C:\\Korvex"}, ""},
+        LockCase{"VolumeWithoutSecurity", [] { SimFiles::Get().Find("D:\\")->noSecurity = true; },
+                 "D:\\Kx", false, {}, {"D:\\Kx"}, ""},
+        // GENERIC_ALL stands for WRITE_DAC and WRITE_OWNER too.
+        LockCase{"AnotherUserHasGenericAll",
+                 [] {
+                   SimFiles::Get().AddFolder("C:\\Korvex");
+                   SetSecurity("C:\\Korvex", kSidAdministrators,
+                               {Full(kSidAdministrators), {kAceAllow, 0, kGenericAll, kOther}});
+                 },
+                 "C:\\Korvex", false, {}, {kTw}, ""},
+        // The chosen folder made by somebody else, as a link, between the
+        // check of the way and its creation: looked at again and refused.
+        LockCase{"ChosenFolderAppearsAsALinkWhileMade",
+                 [] {
+                   SimFiles::Get().AddFolder(kEvil);
+                   SimFiles::Get().beforeMakeFolder = [](const std::string& path) {
+                     if (path == "D:\\Korvex") SimFiles::Get().AddLink(path, kEvil, true);
+                   };
+                 },
+                 "D:\\Korvex", false, {}, {kEvil + "\\Tarnwell"}, ""},
         LockCase{"DriveRootIsTrusted", [] {}, "D:\\", true, {{"D:\\", {}}, {"D:\\Tarnwell", kLocked}},
                  {}, ""}),
     CaseName());
@@ -593,5 +633,26 @@ TEST_F(InstallTest, SilentRefusalIsExitSevenWithTheReasonInTheLog) {
                       "install path not safe: C:\\Korvex: owned by " + std::string(kOther)),
             lines.end());
 }
+
+// A registry link where the install writes a key: left alone, nothing
+// written or deleted where it leads, the install ends in part.
+class RegistryLink : public InstallTest, public testing::WithParamInterface<std::string> {};
+
+TEST_P(RegistryLink, IsLeftAloneAndTheInstallEndsInPart) {
+  const std::string victim = "SOFTWARE\\Victim";
+  ASSERT_TRUE(testing_support::WriteTree({testing_support::Sz(victim, "keep", "Kept")}));
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().AddLink(GetParam(), victim));
+  EXPECT_EQ(RunWith("/S"), 8);
+  std::uint32_t type = 0;
+  std::string data;
+  EXPECT_TRUE(testing_support::SubKeys(victim).empty()) << "created through the link";
+  EXPECT_TRUE(testing_support::ReadValue(victim, "Kept", &type, &data)) << "deleted through the link";
+  EXPECT_FALSE(testing_support::ReadValue(victim, "LOADER", &type, &data) ||
+               testing_support::ReadValue(victim, "DisplayName", &type, &data));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, RegistryLink,
+                         testing::Values(kKey2024 + "\\Applications\\Korvex2024", kKey2024 + "\\Applications",
+                                         std::string(kUninstallKeyParent) + "\\Tarnwell"));
 
 }  // namespace

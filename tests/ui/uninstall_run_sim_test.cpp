@@ -236,7 +236,7 @@ struct InstallEnd {
 // Columns: name, exitCode, record (Uninstall.dat left), entry (Apps & Features).
 const InstallEnd kEnds[] = {
     {"Installed", 0, true, true},
-    {"NoPackage", 4, true, true},
+    {"NoPackage", 4, false, false},  // checked before anything is made
     {"CopyStopped", 5, true, true},
     {"HostRunning", 6, false, false},
 };
