@@ -238,9 +238,6 @@ PhaseIntents CopyIntents(OpenedPackage& package, const std::string& folder) {
   PhaseIntents intents;
   PathBuffer library;
   const bool libraryFits = ComposePath(library, {folder, "\\", kLibraryFolder});
-  // The library folder, when the library copy is to make it.
-  if (libraryFits && !package.library.entries.empty() && !platform::PathExists(library))
-    intents.createdFolders.push_back(std::string(library));
   // A plain copy goes through one temporary name in its folder (CopyFromHandle).
   intents.staged.push_back(folder + "\\" + kPlainCopyTemporary);
   if (libraryFits) intents.staged.push_back(std::string(library) + "\\" + kPlainCopyTemporary);

@@ -383,6 +383,5 @@ INSTANTIATE_TEST_SUITE_P(
     Moments, KillTable,
     testing::Values(Kill{"EarlyAfterTheStart", 30, ""}, Kill{"AtTheFirstRecord", 0, "C:\\Korvex\\Tarnwell\\Uninstall.dat"},
                     Kill{"AmongTheCopies", 0, "C:\\Korvex\\Tarnwell\\big5.bin"},
-                    Kill{"LateInTheCopies", 0, "C:\\Korvex\\Tarnwell\\big14.bin"},
                     Kill{"AmongTheHosts", 0, "C:\\hosts\\ZW2021\\Fonts\\Korvex_EN.shx"}),
     CaseName());

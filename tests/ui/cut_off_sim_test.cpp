@@ -109,12 +109,11 @@ TEST_P(CutOff, EveryCutLeavesAWayBack) {
   const CutCase& c = GetParam();
   const bool uninstall = std::string(c.name) == "Uninstall";
   const auto began = std::chrono::steady_clock::now();
-  const State pristine = Prepare(c.before), start = Snapshot();
+  const State pristine = Prepare(c.before);
   const long from = SimSystem::Get().Changes();
   ASSERT_EQ(c.run(), 0);
   const long points = SimSystem::Get().Changes() - from;
   const State whole = Snapshot();
-  ASSERT_NE(whole, start);
   for (int check = 0; check < (uninstall ? 1 : 2); ++check) {
     for (long k = 0; k < points && !HasFailure(); ++k) {
       SCOPED_TRACE("check " + std::to_string(check) + ", cut after " + std::to_string(k) + " changes");
