@@ -81,7 +81,7 @@ bool CreateCheckedFile(FileHandle& file, const std::string& path) {
 }
 
 bool WriteCheckedFile(const std::string& path, const std::string& temporary,
-                      const std::function<bool(FileHandle&)>& write) {
+                      const std::function<bool(FileHandle&)>& write, bool durable) {
   {
     FileHandle leftover;
     if (leftover.OpenToDelete(temporary.c_str())) leftover.DeleteNow();
@@ -95,7 +95,7 @@ bool WriteCheckedFile(const std::string& path, const std::string& temporary,
     return false;
   }
   file.Close();
-  if (MoveOverFileDurably(temporary.c_str(), path.c_str())) return true;
+  if ((durable ? MoveOverFileDurably : MoveOverFile)(temporary.c_str(), path.c_str())) return true;
   const std::uint32_t error = LastError();
   if (file.OpenToDelete(temporary.c_str())) file.DeleteNow();
   SetLastError(error);

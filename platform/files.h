@@ -245,9 +245,9 @@ bool CreateCheckedFile(FileHandle& file, const std::string& path);
 // filled by `write`, then given the name `path` in place of what had it
 // (MoveOverFile: a link or a further name at `path` is replaced, never
 // written through). False, LastError() set, with nothing left at
-// `temporary`, when a step fails; `path` is then as it was. The rename is
-// written through (MoveOverFileDurably): a cut leaves the old file or the new.
+// `temporary`, when a step fails; `path` is then as it was. `durable`: the
+// rename is written through (MoveOverFileDurably).
 bool WriteCheckedFile(const std::string& path, const std::string& temporary,
-                      const std::function<bool(FileHandle&)>& write);
+                      const std::function<bool(FileHandle&)>& write, bool durable = false);
 
 }  // namespace platform

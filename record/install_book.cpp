@@ -13,7 +13,8 @@
 bool ReplaceRecordFile(const std::string& installFolder, const InstallRecord& record) {
   const std::string text = FormatRecord(record);
   return platform::WriteCheckedFile(installFolder + "\\" + kRecordFile, installFolder + "\\" + kRecordTemporary,
-                                    [&](platform::FileHandle& file) { return file.Write(text) && file.Flush(); });
+                                    [&](platform::FileHandle& file) { return file.Write(text) && file.Flush(); },
+                                    true);
 }
 
 CInstallBook::CInstallBook(const std::string& installFolder, const CHostRegistry& hosts)
