@@ -1,6 +1,59 @@
 #include "platform/codepage.h"
 
+#include <deque>
+#include <utility>
+
 namespace platform {
+
+namespace {
+
+std::deque<std::pair<std::string, std::vector<std::u16string>>>& Noted() {
+  static std::deque<std::pair<std::string, std::vector<std::u16string>>> noted;
+  return noted;
+}
+
+std::string Escaped(const std::u16string& units) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char16_t unit : units) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+  }
+  return out;
+}
+
+}  // namespace
+
+void NoteUnnamedChars(const std::string& gbk, const std::vector<std::u16string>& chars) {
+  auto& noted = Noted();
+  for (const auto& n : noted)
+    if (n.first == gbk && n.second == chars) return;
+  noted.emplace_back(gbk, chars);
+  if (noted.size() > 256) noted.pop_front();
+}
+
+std::string LogText(std::string_view text) {
+  if (text.find(kUnnamedChar) == std::string_view::npos) return ToUtf8(text);
+  std::vector<std::string> codes(text.size());
+  for (const auto& n : Noted()) {
+    if (n.first.empty()) continue;
+    for (std::size_t at = text.find(n.first); at != std::string_view::npos;
+         at = text.find(n.first, at + 1)) {
+      std::size_t k = 0;
+      for (std::size_t i = 0; i < n.first.size() && k < n.second.size(); ++i)
+        if (n.first[i] == kUnnamedChar) codes[at + i] = Escaped(n.second[k++]);
+    }
+  }
+  std::string out;
+  std::size_t run = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+    if (text[pos] != kUnnamedChar) continue;
+    out += ToUtf8(text.substr(run, pos - run));
+    out += codes[pos].empty() ? std::string("\\uFFFD") : codes[pos];
+    run = pos + 1;
+  }
+  return out + ToUtf8(text.substr(run));
+}
 
 std::size_t CharLength(std::string_view text, std::size_t pos) {
   if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) return 2;

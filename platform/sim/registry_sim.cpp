@@ -202,6 +202,15 @@ std::uint32_t RegKey::SubKeyCount() const {
   return node ? static_cast<std::uint32_t>(node->children.size()) : 0;
 }
 
+bool RegKey::Counts(std::uint32_t* subKeys, std::uint32_t* values) const {
+  Enter("RegQueryInfoKeyA");
+  RegNode* node = NodeOf(handle_);
+  if (!node) return false;
+  *subKeys = static_cast<std::uint32_t>(node->children.size());
+  *values = static_cast<std::uint32_t>(node->values.size());
+  return true;
+}
+
 bool RegKey::EnumSubKey(std::uint32_t index, char (&name)[kRegNameBuffer]) const {
   Enter("RegEnumKeyExA");
   RegNode* node = NodeOf(handle_);
