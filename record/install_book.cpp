@@ -1,5 +1,7 @@
 #include "record/install_book.h"
 
+#include <algorithm>
+
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -37,16 +39,32 @@ bool CInstallBook::Save() {
                     platform::DescribeError(platform::LastError()));
     }
   }
+  const std::string path = folder_ + "\\" + kRecordFile;
+  return platform::WriteWholeFile(path.c_str(), FormatRecord(Merged()));
+}
+
+InstallRecord CInstallBook::Merged() const {
   InstallRecord merged = earlier_;
   merged.m_installFolder = folder_;
+  merged.Merge(takenOver_);
   merged.Merge(current_);
-  const std::string path = folder_ + "\\" + kRecordFile;
-  return platform::WriteWholeFile(path.c_str(), FormatRecord(merged));
+  // This folder is never an earlier one of its own (an install taken back
+  // after it had been taken over).
+  auto& earlier = merged.m_earlierFolders;
+  earlier.erase(std::remove_if(earlier.begin(), earlier.end(),
+                               [&](const std::string& f) { return SamePath(f, folder_); }),
+                earlier.end());
+  return merged;
+}
+
+void CInstallBook::TakeOver(const std::string& folder, const InstallRecord& record) {
+  takenOverFolder_ = folder;
+  takenOver_ = record;
+  takenOver_.AddEarlierFolder(folder);
 }
 
 bool CInstallBook::WriteEntry(std::int32_t versionNumber) {
-  InstallRecord merged = earlier_;
-  merged.Merge(current_);
+  const InstallRecord merged = Merged();
   AppsEntry entry;
   entry.installFolder = folder_;
   entry.versionNumber = versionNumber;

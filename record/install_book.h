@@ -22,6 +22,15 @@ class CInstallBook {
   // The record of an earlier install into this folder that lay elsewhere
   // (its folder was moved aside and replaced).
   void MergeEarlier(const InstallRecord& record) { earlier_.Merge(record); }
+  // An earlier install in another folder that this one takes over: its
+  // record is written into this one's from now on, so that one uninstall
+  // removes both whatever happens.
+  void TakeOver(const std::string& folder, const InstallRecord& record);
+  // The earlier install's folder, empty when none is taken over.
+  const std::string& TakenOverFolder() const { return takenOverFolder_; }
+  const InstallRecord& TakenOver() const { return takenOver_; }
+  // The earlier install has been removed: its entries leave the record.
+  void TakeOverDone() { takenOver_ = InstallRecord(); }
   // A folder the install sequence created before the copies.
   void FolderCreated(const std::string& path) { current_.AddCreatedFolder(path); }
 
@@ -29,6 +38,9 @@ class CInstallBook {
   // install folder as the uninstaller (tried once, logged), then writes the
   // merged record; false when the record could not be written.
   bool Save();
+  // What the record file holds: the earlier record, an install taken over
+  // and this install's own entries.
+  InstallRecord Merged() const;
   // Writes the Apps & Features entry for this install folder.
   bool WriteEntry(std::int32_t versionNumber);
 
@@ -39,6 +51,8 @@ class CInstallBook {
   std::string folder_;
   InstallRecord earlier_;
   InstallRecord current_;
+  std::string takenOverFolder_;
+  InstallRecord takenOver_;
   bool uninstallerCopied_ = false;
   bool uninstallerFailed_ = false;
 };

@@ -39,6 +39,11 @@ void InstallRecord::AddCreatedFolder(const std::string& path) { AddOnce(m_create
 void InstallRecord::AddFile(const std::string& path) { AddOnce(m_files, path); }
 void InstallRecord::AddLibraryFile(const std::string& path) { AddOnce(m_libraryFiles, path); }
 void InstallRecord::AddLoaderKey(const std::string& keyPath) { AddOnce(m_loaderKeys, keyPath); }
+void InstallRecord::AddApplicationsKey(const std::string& keyPath) {
+  AddOnce(m_applicationsKeys, keyPath);
+}
+
+void InstallRecord::AddEarlierFolder(const std::string& path) { AddOnce(m_earlierFolders, path); }
 
 void InstallRecord::AddFont(const std::string& path, const std::string& digest) {
   if (path.empty() || HasControlByte(path) || !IsDigestText(digest)) return;
@@ -53,16 +58,18 @@ void InstallRecord::AddFont(const std::string& path, const std::string& digest) 
 
 void InstallRecord::Merge(const InstallRecord& other) {
   if (m_installFolder.empty()) m_installFolder = other.m_installFolder;
+  for (const std::string& p : other.m_earlierFolders) AddEarlierFolder(p);
   for (const std::string& p : other.m_createdFolders) AddCreatedFolder(p);
   for (const std::string& p : other.m_files) AddFile(p);
   for (const std::string& p : other.m_libraryFiles) AddLibraryFile(p);
   for (const std::string& p : other.m_loaderKeys) AddLoaderKey(p);
+  for (const std::string& p : other.m_applicationsKeys) AddApplicationsKey(p);
   for (const RecordedFont& f : other.m_fonts) AddFont(f.path, f.digest);
 }
 
 bool InstallRecord::Empty() const {
   return m_createdFolders.empty() && m_files.empty() && m_libraryFiles.empty() &&
-         m_loaderKeys.empty() && m_fonts.empty();
+         m_loaderKeys.empty() && m_applicationsKeys.empty() && m_fonts.empty();
 }
 
 
@@ -77,6 +84,9 @@ void NoteLibraryFile(const std::string& path) {
 }
 void NoteLoaderKey(const std::string& keyPath) {
   if (g_installRecord) g_installRecord->AddLoaderKey(keyPath);
+}
+void NoteApplicationsKey(const std::string& keyPath) {
+  if (g_installRecord) g_installRecord->AddApplicationsKey(keyPath);
 }
 void NoteFont(const std::string& path) {
   if (!g_installRecord) return;

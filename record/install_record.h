@@ -22,16 +22,23 @@ class InstallRecord {
   void AddFile(const std::string& path);
   void AddLibraryFile(const std::string& path);
   void AddLoaderKey(const std::string& keyPath);
+  void AddApplicationsKey(const std::string& keyPath);
+  void AddEarlierFolder(const std::string& path);
   void AddFont(const std::string& path, const std::string& digest);
   // Adds every entry of `other` after this record's own.
   void Merge(const InstallRecord& other);
   bool Empty() const;
 
   std::string m_installFolder;  // without trailing "\"
+  // Install folders of earlier installs that this one took over: the
+  // entries below may lie in them too, and its uninstall removes them.
+  std::vector<std::string> m_earlierFolders;
   std::vector<std::string> m_createdFolders;
   std::vector<std::string> m_files;         // package files in the install folder
   std::vector<std::string> m_libraryFiles;  // files in its library folder
   std::vector<std::string> m_loaderKeys;    // below HKEY_LOCAL_MACHINE, no trailing "\"
+  // "Applications" keys of host keys that the install had to make.
+  std::vector<std::string> m_applicationsKeys;
   std::vector<RecordedFont> m_fonts;
 };
 
@@ -50,5 +57,6 @@ void NoteCreatedFolder(const std::string& path);
 void NoteFile(const std::string& path);
 void NoteLibraryFile(const std::string& path);
 void NoteLoaderKey(const std::string& keyPath);
+void NoteApplicationsKey(const std::string& keyPath);
 // Reads the copied font back and records the digest of its content.
 void NoteFont(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "host/host_contract.h"
 #include "package/package_layout.h"
@@ -31,34 +32,18 @@ class Remover {
           const std::vector<std::string>& sharedFonts)
       : folder_(installFolder), image_(runningImage), sharedFonts_(sharedFonts) {}
 
-  RemovalOutcome Run(const InstallRecord& record) {
+  RemovalOutcome Run(const InstallRecord& record, const RemovalMode& mode) {
     // A folder that is this process's current folder cannot be removed.
     const std::string temp = platform::TempFolder();
     if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
+    for (const std::string& text : mode.leftBehind) LeftBehind(text);
+    folders_ = {folder_};
+    folders_.insert(folders_.end(), record.m_earlierFolders.begin(), record.m_earlierFolders.end());
     for (const std::string& key : record.m_loaderKeys) RemoveLoaderKey(key);
+    for (const std::string& key : record.m_applicationsKeys) RemoveApplicationsKey(key);
     for (const RecordedFont& font : record.m_fonts) RemoveFont(font);
-    // Nothing is deleted through a link: a folder of the install that has
-    // become a junction or a symbolic link leads somewhere else.
-    const std::size_t cut = platform::FindLastChar(folder_, '\\');
-    const std::string chosen = cut == std::string::npos ? std::string() : folder_.substr(0, cut);
-    const bool folderLinked = IsLink(chosen) || IsLink(folder_);
-    const bool libraryLinked = folderLinked || IsLink(folder_ + "\\" + kLibraryFolder);
-    for (const std::string& file : record.m_files) RemoveUnlessLinked(file, "file", folderLinked);
-    for (const std::string& file : record.m_libraryFiles)
-      RemoveUnlessLinked(file, "library file", libraryLinked);
-    RemoveUnlessLinked(folder_ + "\\" + kRecordFile, "record", folderLinked);
-    const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
-    if (!folderLinked && !image_.empty() &&
-        SamePath(uninstaller, image_))
-      MoveOutRunningImage(uninstaller);
-    else
-      RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
-    RemoveFolder(folder_ + "\\" + kLibraryFolder);
-    RemoveFolder(folder_);
-    if (!chosen.empty() &&
-        std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
-                    [&](const std::string& f) { return SamePath(f, chosen); }))
-      RemoveFolder(chosen);
+    for (const std::string& folder : folders_) RemoveInstallFolder(record, folder);
+    if (!mode.entry) return std::move(out_);
     if (out_.leftBehind) {
       Event("Apps & Features entry kept: something of the install could not be removed");
       return std::move(out_);
@@ -73,6 +58,38 @@ class Remover {
   }
 
  private:
+  // What the record lists in one install folder (this one, or an earlier
+  // one it took over), its record and uninstaller, then the folders.
+  void RemoveInstallFolder(const InstallRecord& record, const std::string& folder) {
+    const auto in = [](const std::string& path, const std::string& parent) {
+      const std::size_t cut = platform::FindLastChar(path, '\\');
+      return cut != std::string::npos && SamePath(path.substr(0, cut), parent);
+    };
+    // Nothing is deleted through a link: a folder of the install that has
+    // become a junction or a symbolic link leads somewhere else.
+    const std::size_t cut = platform::FindLastChar(folder, '\\');
+    const std::string chosen = cut == std::string::npos ? std::string() : folder.substr(0, cut);
+    const std::string library = folder + "\\" + kLibraryFolder;
+    const bool folderLinked = IsLink(chosen) || IsLink(folder);
+    const bool libraryLinked = folderLinked || IsLink(library);
+    for (const std::string& file : record.m_files)
+      if (in(file, folder)) RemoveUnlessLinked(file, "file", folderLinked);
+    for (const std::string& file : record.m_libraryFiles)
+      if (in(file, library)) RemoveUnlessLinked(file, "library file", libraryLinked);
+    RemoveUnlessLinked(folder + "\\" + kRecordFile, "record", folderLinked);
+    const std::string uninstaller = folder + "\\" + kUninstallerFile;
+    if (!folderLinked && !image_.empty() && SamePath(uninstaller, image_))
+      MoveOutRunningImage(uninstaller);
+    else
+      RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
+    RemoveFolder(library);
+    RemoveFolder(folder);
+    if (!chosen.empty() &&
+        std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
+                    [&](const std::string& f) { return SamePath(f, chosen); }))
+      RemoveFolder(chosen);
+  }
+
   void Event(std::string text) { out_.events.push_back(std::move(text)); }
   void LeftBehind(std::string text) {
     out_.leftBehind = true;
@@ -85,13 +102,12 @@ class Remover {
     const std::string applications = keyPath.substr(0, cut);
     const std::string name = keyPath.substr(cut + 1);
     platform::RegKey root, parent, key;
-    if (!root.OpenLocalMachine() || !parent.Open(root, applications.c_str()) ||
-        !key.OpenForRead(parent, name.c_str())) {
-      Event("loader key already gone: " + keyPath);
-      return;
-    }
+    if (!OpenKey(root, parent, applications, key, name, "loader key", keyPath)) return;
     char loader[platform::kRegValueBuffer];
-    const bool named = key.QueryValue(kLoaderValue, loader) && LoaderNamesModuleIn(loader, folder_);
+    const bool named =
+        key.QueryValue(kLoaderValue, loader) &&
+        std::any_of(folders_.begin(), folders_.end(),
+                    [&](const std::string& folder) { return LoaderNamesModuleIn(loader, folder); });
     key.Close();
     if (!named) {
       Event("loader key kept, its LOADER names another module: " + keyPath);
@@ -101,6 +117,49 @@ class Remover {
       Event("loader key removed: " + keyPath);
     else
       LeftBehind("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
+  }
+
+  // Opens HKLM\<parentPath>\<name>. Only a key that is not there is gone;
+  // one that cannot be opened for any other reason (access denied) stays,
+  // and the uninstall says so. False when there is nothing more to do.
+  bool OpenKey(platform::RegKey& root, platform::RegKey& parent, const std::string& parentPath,
+               platform::RegKey& key, const std::string& name, const char* what,
+               const std::string& keyPath) {
+    const bool opened = root.OpenLocalMachine() && parent.Open(root, parentPath.c_str()) &&
+                        key.OpenForRead(parent, name.c_str());
+    if (opened) return true;
+    const std::uint32_t error = platform::LastError();
+    if (error == platform::kErrorFileNotFound)
+      Event(std::string(what) + " already gone: " + keyPath);
+    else
+      LeftBehind(std::string(what) + " kept, it cannot be opened: " + keyPath + ": " +
+                 platform::DescribeError(error));
+    return false;
+  }
+
+  // An "Applications" key the install made: removed when nothing stands in
+  // it any more (no subkey, no value).
+  void RemoveApplicationsKey(const std::string& keyPath) {
+    const std::size_t cut = platform::FindLastChar(keyPath, '\\');
+    if (cut == std::string::npos) return;
+    const std::string name = keyPath.substr(cut + 1);
+    platform::RegKey root, parent, key;
+    if (!OpenKey(root, parent, keyPath.substr(0, cut), key, name, "Applications key", keyPath))
+      return;
+    std::uint32_t subKeys = 0, values = 0;
+    const bool counted = key.Counts(&subKeys, &values);
+    key.Close();
+    if (!counted) {
+      LeftBehind("Applications key kept, it cannot be examined: " + keyPath + ": " +
+                 platform::DescribeError(platform::LastError()));
+    } else if (subKeys != 0 || values != 0) {
+      Event("Applications key kept, it is not empty: " + keyPath);
+    } else if (parent.DeleteSubKey(name.c_str())) {
+      Event("Applications key removed: " + keyPath);
+    } else {
+      LeftBehind("Applications key could not be deleted: " + keyPath + ": " +
+                 platform::DescribeError(platform::LastError()));
+    }
   }
 
   static bool IsLink(const std::string& path) {
@@ -216,7 +275,7 @@ class Remover {
       }
     }
     if (error == kErrorSharingViolation && platform::DeleteAtRestart(path.c_str())) {
-      scheduled_.push_back(path);
+      scheduled_.push_back({path, true});
       out_.restartNeeded = true;
       Event(kind + " in use, deleted at the next restart: " + path);
     } else {
@@ -255,16 +314,22 @@ class Remover {
       return;
     }
     if (platform::DeleteAtRestart(path.c_str())) {
-      scheduled_.push_back(path);
+      scheduled_.push_back({path, false});  // its own image asks for no restart
       Event("uninstaller deleted at the next restart: " + path);
     } else {
       Event("uninstaller could not be deleted: " + path);
     }
   }
 
-  bool Scheduled(const std::string& path) const {
-    return std::any_of(scheduled_.begin(), scheduled_.end(),
-                       [&](const std::string& s) { return SameText(s, path); });
+  // Whether the path waits for the restart; `needsRestart` tells whether
+  // anything but the running uninstaller's own image waits with it.
+  bool Scheduled(const std::string& path, bool* needsRestart) const {
+    for (const auto& s : scheduled_) {
+      if (!SameText(s.first, path)) continue;
+      *needsRestart = s.second;
+      return true;
+    }
+    return false;
   }
 
   // Removes an empty folder. One that holds only what waits for the restart
@@ -287,18 +352,26 @@ class Remover {
       }
     }
     folder.Close();
-    bool onlyScheduled = true;
+    bool onlyScheduled = true, empty = true, needsRestart = false;
     platform::FindEntry entry;
     platform::FileFinder finder;
     const std::string pattern = path + "\\*.*";
     for (bool more = finder.First(pattern.c_str(), &entry); more; more = finder.Next(&entry)) {
       const std::string name = entry.name;
       if (name == "." || name == "..") continue;
-      if (!Scheduled(path + "\\" + name)) onlyScheduled = false;
+      empty = false;
+      bool restart = false;
+      if (!Scheduled(path + "\\" + name, &restart)) onlyScheduled = false;
+      needsRestart = needsRestart || restart;
     }
     finder.Close();
+    // A folder that the system will not delete now although it holds
+    // nothing (a process works in it) waits for the restart: the uninstall
+    // then ends asking for one, as for a file in use.
     if (onlyScheduled && platform::DeleteAtRestart(path.c_str())) {
-      scheduled_.push_back(path);
+      needsRestart = needsRestart || empty;
+      scheduled_.push_back({path, needsRestart});
+      out_.restartNeeded = out_.restartNeeded || needsRestart;
       Event("folder deleted at the next restart: " + path);
     } else {
       Event("folder kept, it is not empty: " + path);
@@ -308,7 +381,8 @@ class Remover {
   const std::string folder_;
   const std::string image_;
   const std::vector<std::string>& sharedFonts_;
-  std::vector<std::string> scheduled_;
+  std::vector<std::string> folders_;  // this install folder, then the earlier ones
+  std::vector<std::pair<std::string, bool>> scheduled_;  // path, needs a restart
   RemovalOutcome out_;
 };
 
@@ -324,6 +398,7 @@ bool LoaderNamesModuleIn(const std::string& loader, const std::string& folder) {
 
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
                               const std::string& runningImage,
-                              const std::vector<std::string>& sharedFonts) {
-  return Remover(installFolder, runningImage, sharedFonts).Run(record);
+                              const std::vector<std::string>& sharedFonts,
+                              const RemovalMode& mode) {
+  return Remover(installFolder, runningImage, sharedFonts).Run(record, mode);
 }

@@ -18,8 +18,21 @@ struct RemovalOutcome {
   std::vector<std::string> events;
 };
 
+// How much of the uninstall a removal does.
+struct RemovalMode {
+  // The Apps & Features entry is looked at (removed when it names this
+  // install folder and nothing was left behind); false when an install takes
+  // an earlier one over, whose entry it has replaced.
+  bool entry = true;
+  // What stays whatever the removal does (lines of the record that cannot
+  // be read, an earlier install folder that is not safe), one text each:
+  // the removal counts as left behind.
+  std::vector<std::string> leftBehind;
+};
+
 // In this order: each loader key whose "LOADER" still names a module inside
-// the install folder (never the "Applications" key above it); each font
+// this install folder or an earlier one the record names; each "Applications"
+// key the install made, when empty; each font
 // whose content still has the recorded digest; each recorded file; the
 // record and the uninstaller; then the library folder, the install folder
 // and a created chosen folder, each only when empty; the Apps & Features
@@ -32,7 +45,8 @@ struct RemovalOutcome {
 // into the temporary folder and deleted there at the next restart.
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
                               const std::string& runningImage,
-                              const std::vector<std::string>& sharedFonts = {});
+                              const std::vector<std::string>& sharedFonts = {},
+                              const RemovalMode& mode = {});
 
 // True when the LOADER text names a file directly inside the folder (both in
 // full form, ignoring case).

@@ -3,6 +3,7 @@
 // the closing message, with the exit code of the run.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/host_registry.h"
 #include "record/install_record.h"
@@ -45,7 +46,21 @@ struct UninstallRun {
 RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder);
 
 // Reads the install folder's record; false when it is missing or unreadable.
-bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored);
+// `unreadable`: how many of its lines could not be read (see ParseRecord).
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored,
+                int* unreadable = nullptr);
+
+// The Fonts folders of the hosts whose loader key names a module outside
+// every one of `folders`: another install is registered with them and needs
+// their fonts.
+std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts,
+                                              const std::vector<std::string>& folders);
+// The install folder and the earlier ones its record names.
+std::vector<std::string> OwnFolders(const std::string& folder, const InstallRecord& record);
+
+// The record without the files and folders of the earlier install folders
+// that are not in `kept` (nor those folders themselves).
+InstallRecord WithoutFolders(const InstallRecord& record, const std::vector<std::string>& kept);
 
 // Runs the uninstall against the hosts that `hosts` found (scanned by the
 // caller) and returns its exit code.
