@@ -36,6 +36,8 @@ constexpr const char* kLocationValue = "Location";
 
 // Loader key below a host key ("%d": the host year) and its two values.
 constexpr const char* kLoaderKeyFormat = "Applications\\Korvex%d";
+// The host key's key that holds the loader keys of every plug-in.
+constexpr const char* kApplicationsKey = "Applications";
 constexpr const char* kLoadCtrlsValue = "LOADCTRLS";
 constexpr unsigned kLoadCtrlsData = 2;
 constexpr const char* kLoaderValue = "LOADER";

@@ -48,6 +48,12 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
       written = false;
       continue;
     }
+    // The "Applications" key is the host's; where the install has to make
+    // it, the record says so, and the uninstall takes it away when nothing
+    // else has come to stand in it.
+    platform::RegKey applications;
+    const bool hadApplications = applications.OpenForRead(host, kApplicationsKey);
+    applications.Close();
     host.DeleteSubKey(keyName.c_str());
     platform::RegKey loaderKey;
     if (!loaderKey.Create(host, keyName.c_str())) {
@@ -56,7 +62,11 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
       written = false;
       continue;
     }
-    NoteLoaderKey(keyPaths.At(i) + keyName);
+    if (!hadApplications) {
+      platform::Log("host key had no " + std::string(kApplicationsKey) + " key, made: HKLM\\" +
+                    keyPaths.At(i) + kApplicationsKey);
+      NoteApplicationsKey(keyPaths.At(i) + kApplicationsKey);
+    }
     const std::uint32_t loadCtrls = kLoadCtrlsData;
     std::string failed;
     if (!loaderKey.SetValue(kLoadCtrlsValue, platform::kRegDword, &loadCtrls, sizeof loadCtrls))
@@ -66,8 +76,15 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
                             static_cast<std::uint32_t>(loaderText.size() + 1)))
       failed += std::string(", ") + kLoaderValue + " not set: " +
                 platform::DescribeError(platform::LastError());
-    platform::Log("loader key written: " + key + ", LOADER = " + loaderText + failed);
-    written = written && failed.empty();
+    if (!failed.empty()) {
+      // Never recorded: its uninstall must not delete a key it did not
+      // write whole.
+      platform::Log("loader key not written whole: " + key + failed);
+      written = false;
+      continue;
+    }
+    NoteLoaderKey(keyPaths.At(i) + keyName);
+    platform::Log("loader key written: " + key + ", LOADER = " + loaderText);
   }
   return written;
 }

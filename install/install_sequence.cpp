@@ -5,6 +5,7 @@
 #include "install/install_sequence.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "host/font_deployment.h"
 #include "host/host_process.h"
@@ -24,6 +25,7 @@
 #include "record/apps_entry.h"
 #include "record/install_book.h"
 #include "record/record_file.h"
+#include "uninstall/removal.h"
 #include "uninstall/uninstaller.h"
 
 bool g_warnHostRunning = true;
@@ -35,6 +37,8 @@ constexpr const char* kCloseHostText = "请关闭CAD后再进行安装 !";
 constexpr const char* kCloseHostCaption = "Tarnwell软件安装";
 constexpr const char* kDoneText = "安装完成，重启CAD即可使用 !";
 constexpr const char* kDoneCaption = "Tarnwell工具箱安装";
+// An install that ends in part says so, and where its log is.
+constexpr const char* kPartialText = "安装未全部完成，部分文件或设置未能写入 !\n\n请查看日志：";
 constexpr const char* kUnnamedPathText = "安装路径含有系统无法识别的字符 !\n\n请选择其他安装路径 !";
 
 constexpr int kProgressMax = 50;
@@ -67,8 +71,11 @@ bool SaveRecord(CInstallBook& book, const char* phase) {
 // be deleted at the next restart: such deletes of what this install now
 // holds (the chosen folder, the install folder and everything below it, the
 // fonts it copied) are taken back, so that the restart keeps the install.
-void KeepFromRestartDeletes(const std::string& chosen, const std::string& installFolder,
-                            const InstallRecord& written) {
+// Gives the paths whose delete was taken back.
+std::vector<std::string> KeepFromRestartDeletes(const std::string& chosen,
+                                                const std::string& installFolder,
+                                                const InstallRecord& written) {
+  std::vector<std::string> kept;
   const std::string inside = platform::LowerCase(installFolder + "\\");
   const int cancelled = platform::CancelDeletesAtRestart([&](const std::string& path) {
     const std::string full = FullForm(path);
@@ -77,12 +84,77 @@ void KeepFromRestartDeletes(const std::string& chosen, const std::string& instal
         platform::LowerCase(full).compare(0, inside.size(), inside) == 0 ||
         std::any_of(written.m_fonts.begin(), written.m_fonts.end(),
                     [&](const RecordedFont& font) { return SamePath(font.path, full); });
-    if (ours) platform::Log("delete at the next restart taken back: " + path);
+    if (ours) {
+      platform::Log("delete at the next restart taken back: " + path);
+      kept.push_back(full);
+    }
     return ours;
   });
-  if (cancelled < 0)
+  if (cancelled < 0) {
     platform::Log("the deletes pending for the next restart cannot be read or changed: " +
                   platform::DescribeError(platform::LastError()));
+    kept.clear();
+  }
+  return kept;
+}
+
+// The long form of a full path: each short (8.3) name of the part that
+// exists in its long form (GetLongPathNameW), the rest as it is.
+std::string LongFormOfExisting(const std::string& full) {
+  std::size_t cut = full.size();
+  while (cut > 3) {
+    const std::string head = full.substr(0, cut);
+    if (platform::ReadAttributes(head.c_str()) != platform::kInvalidAttributes)
+      return platform::LongPath(head) + full.substr(cut);
+    cut = platform::FindLastChar(head, '\\');
+    if (cut == std::string::npos) break;
+  }
+  return full;
+}
+
+// The install the Apps & Features entry names, when it lies in another
+// folder than `installFolder` and its record can be read: one product has
+// one folder, so this install takes it over.
+bool EarlierInstallElsewhere(const std::string& installFolder, std::string* folder,
+                             InstallRecord* record) {
+  if (!ReadAppsEntryFolder(folder)) return false;
+  *folder = FullForm(*folder);
+  if (SamePath(*folder, installFolder)) return false;
+  int ignored = 0;
+  if (!LoadRecord(ScopeOf(g_hostRegistry, *folder), record, &ignored)) {
+    platform::Log("the Apps & Features entry names " + *folder +
+                  ", whose install record is missing or unreadable: not taken over");
+    return false;
+  }
+  return true;
+}
+
+// After this install ended (installed, or in part): the earlier install is
+// removed as its own uninstall would remove it, keeping what this install
+// uses (a loader key it rewrote names this folder; a font in a Fonts folder
+// of a host registered with it stays). Its entries then leave the record,
+// unless something of it stays (this install's uninstall tries again).
+void RemoveTakenOver(CInstallBook& book, const std::string& installFolder) {
+  const std::string earlier = book.TakenOverFolder();
+  const InstallRecord& record = book.TakenOver();
+  std::string reason;
+  if (!SecureTheWay(earlier, &reason)) {
+    platform::Log("earlier install in " + earlier + " not removed: its folder is not safe: " + reason);
+    return;
+  }
+  RemovalMode mode;
+  mode.entry = false;
+  const RemovalOutcome outcome =
+      RemoveRecorded(record, earlier, std::string(),
+                     FontsOfOtherInstalls(g_hostRegistry, OwnFolders(earlier, record)), mode);
+  for (const std::string& event : outcome.events) platform::Log("earlier install: " + event);
+  if (outcome.leftBehind || outcome.restartNeeded) {
+    platform::Log("earlier install in " + earlier + " removed in part: the install record of " +
+                  installFolder + " keeps what stays");
+    return;
+  }
+  platform::Log("earlier install in " + earlier + " removed: this install takes its place");
+  book.TakeOverDone();
 }
 
 // The install stopped by the package: an unusable package is said once,
@@ -94,22 +166,23 @@ int PackageStopped(CInstallSite& site) {
   return site.Session().StopCode();
 }
 
-// The manifest this image carries, and with one the package opened and
-// checked against it before anything is created (the target then holds
-// it). False when the install cannot go on: a damaged manifest, no package,
-// or a package that is not the manifest's.
+// The manifest this image carries, and the package opened, counted and
+// checked (against the manifest when there is one) before anything is
+// created (the target then holds it). False when the install cannot go on:
+// a damaged manifest, no package, or a package that is not usable.
 bool CheckPackage(CInstallSession& session, const PackageManifest& manifest, CInstallTarget& target) {
   switch (manifest.state) {
     case ManifestState::kAbsent:
+      // Without a manifest the package is counted and checked all the same.
       platform::Log("package not verified: this SetUp.exe carries no package manifest");
-      return true;
+      break;
     case ManifestState::kDamaged:
       platform::Log("package manifest of this SetUp.exe not usable: " + manifest.problem);
       return session.Stop(kExitPackageUnusable);
     case ManifestState::kValid:
+      target.m_package.manifest = &manifest;
       break;
   }
-  target.m_package.manifest = &manifest;
   std::string source;
   if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
   return OpenPackage(target.m_package, source, session);
@@ -127,13 +200,13 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
   bar.SetPos(0);
 
   const bool copied = CopyPackageFiles(target);
-  SaveRecord(book, "the package copy");
+  if (!SaveRecord(book, "the package copy")) site.Session().MarkPartial();
   if (!copied) {
     PackageStopped(site);
     return false;
   }
   const bool libraryCopied = CopyExtensionLibrary(target);
-  SaveRecord(book, "the library copy");
+  if (!SaveRecord(book, "the library copy")) site.Session().MarkPartial();
   if (!libraryCopied) {
     PackageStopped(site);
     return false;
@@ -144,9 +217,10 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
 
   g_hostRegistry.m_installFolder = installFolder;
   DropTrailingSeparator(g_hostRegistry.m_installFolder);
-  RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0, f[5] != 0,
-                  f[6] != 0);
-  SaveRecord(book, "the loader keys");
+  if (!RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
+                       f[5] != 0, f[6] != 0))
+    site.Session().MarkPartial();
+  if (!SaveRecord(book, "the loader keys")) site.Session().MarkPartial();
   bar.StepIt();
   InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0, f[2] != 0,
                f[3] != 0, f[4] != 0, f[5] != 0, f[6] != 0);
@@ -225,7 +299,10 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     session.Tell(kInstallPathTooLongText, kSetupCaption);
     return session.Silent() ? kExitBadPath : kInstallNotRun;
   }
-  installPath = full;
+  // The long form of what exists (an 8.3 name typed or given with /D=):
+  // the loader values, the record and the entry name the folder as every
+  // final path will.
+  installPath = LongFormOfExisting(full);
   DropTrailingSeparator(installPath);
   // Every path made from the install folder must fit its buffer (kPathBuffer):
   // refuse a folder that is too long before anything is created.
@@ -282,10 +359,24 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
       book.MergeEarlier(earlier);
     folder.RemoveMovedAside();
   }
+  std::string earlierFolder;
+  InstallRecord earlierRecord;
+  if (EarlierInstallElsewhere(installPath, &earlierFolder, &earlierRecord)) {
+    platform::Log("an earlier install in " + earlierFolder + " is taken over by this one");
+    book.TakeOver(earlierFolder, earlierRecord);
+  }
   if (madeChosen) book.FolderCreated(chosen);
   if (madeInstall) book.FolderCreated(installPath);
   const bool ran = RunInstall(site, target, installPath, yearSelected, book);
-  KeepFromRestartDeletes(chosen, installPath, book.Current());
+  // A folder that an uninstall had left to the restart, taken back, is
+  // this install's own again: made by it, as far as its uninstall goes.
+  bool tookBack = false;
+  for (const std::string& path : KeepFromRestartDeletes(chosen, installPath, book.Current())) {
+    if (!SamePath(path, chosen) && !SamePath(path, installPath)) continue;
+    book.FolderCreated(path);
+    tookBack = true;
+  }
+  if (tookBack && !SaveRecord(book, "taking back the folders") && ran) session.MarkPartial();
   if (!ran) return session.StopCode();
   // No Apps & Features entry without the uninstaller it would start.
   if (!book.UninstallerCopied()) {
@@ -298,7 +389,14 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
                   platform::DescribeError(platform::LastError()));
     session.MarkPartial();
   }
-  session.Tell(kDoneText, kDoneCaption);
+  if (!book.TakenOverFolder().empty()) {
+    RemoveTakenOver(book, installPath);
+    if (!SaveRecord(book, "the earlier install")) session.MarkPartial();
+  }
+  if (session.Partial())
+    session.Tell((std::string(kPartialText) + platform::LogPath()).c_str(), kDoneCaption);
+  else
+    session.Tell(kDoneText, kDoneCaption);
   site.CloseOk();
   return session.Partial() ? kExitPartial : kExitInstalled;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -74,7 +75,7 @@ class SilentE2e : public InstallE2e {
     EXPECT_TRUE(ts::ReadFile(file, &text)) << file;
     std::vector<std::pair<std::string, std::string>> lines;
     for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-      lines.emplace_back(text.substr(pos, 19), text.substr(pos + 20, end - pos - 20));
+      lines.emplace_back(text.substr(pos, 25), text.substr(pos + 26, end - pos - 26));
     return lines;
   }
 };
@@ -125,12 +126,19 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
   EXPECT_EQ(run.exitCode, 0);
   const auto lines = LogLines(ts::SilentLogFile());
   ASSERT_GT(lines.size(), 2u);
-  char day[16];
+  char day[16], offset[16];
   std::snprintf(day, sizeof day, "%04d-%02d-%02d", before.wYear, before.wMonth, before.wDay);
+  // The offset from UTC as the system has it now.
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = GetTimeZoneInformation(&zone);
+  const long bias = -(zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0));
+  std::snprintf(offset, sizeof offset, "%c%02ld:%02ld", bias < 0 ? '-' : '+', std::labs(bias) / 60,
+                std::labs(bias) % 60);
   for (const auto& line : lines) {
     EXPECT_EQ(line.first.substr(0, 10), day) << line.second;
-    EXPECT_EQ(line.first.size(), 19u);
+    EXPECT_EQ(line.first.size(), 25u);
     EXPECT_EQ(line.first[13], ':');
+    EXPECT_EQ(line.first.substr(19), offset) << line.second;
   }
   const std::string data = "C:\\pkg\\Data\\", target = "C:\\Korvex\\Tarnwell\\";
   const std::string lib = u8"Korvex扩展绘图库";

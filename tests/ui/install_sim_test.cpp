@@ -93,7 +93,7 @@ class InstallTest : public testing::Test {
   Outcome Run(std::function<void()> act, int copyAnswer = platform::kIdIgnore) {
     Outcome out;
     SimUi::Get().SetAnswerer([&, copyAnswer](const MessageBoxRecord& box) {
-      if (box.text == kDone) {
+      if (box.caption == kToolboxCaption) {  // the closing box, whole or partial
         const SimWindow* bar = SimUi::Get().Control(kIdProgress);
         out.progressAtDone = bar->progress.pos;
         out.rangeMaxAtDone = bar->progress.rangeMax;
@@ -139,13 +139,13 @@ class InstallTest : public testing::Test {
     EXPECT_FALSE(theApp.RunSetup());
     return theApp.ExitCode();
   }
-  // The log's lines without their time stamps ("YYYY-MM-DD HH:MM:SS ").
+  // The log's lines without their time stamps ("YYYY-MM-DD HH:MM:SS+08:00 ").
   static std::vector<std::string> LogLines(const std::string& file, bool stamps = false) {
     std::string text;
     EXPECT_TRUE(testing_support::ReadFile(file, &text)) << file;
     std::vector<std::string> lines;
     for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-      lines.push_back(text.substr(pos + (stamps ? 0 : 20), end - pos - (stamps ? 0 : 20)));
+      lines.push_back(text.substr(pos + (stamps ? 0 : 26), end - pos - (stamps ? 0 : 26)));
     return lines;
   }
 };
@@ -254,7 +254,11 @@ TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
   EXPECT_EQ(out.exitCode, 8);  // installed in part: files given up with Ignore
   ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
   for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
-  EXPECT_EQ(out.boxes[3].text, kDone);
+  // Installed in part: the box says so and names the log the run keeps.
+  EXPECT_EQ(out.boxes[3].text, std::string("安装未全部完成，部分文件或设置未能写入 !\n\n请查看日志：") +
+                                   "C:\\Temp\\TarnwellSetup.log");
+  EXPECT_EQ(out.boxes[3].caption, kToolboxCaption);
+  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log").back(), "exit code 8: " + std::string(ExitCodeMeaning(8)));
   EXPECT_FALSE(Exists("E:\\New"));
   EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
                                                    "E:\\New\\Deep\\Tarnwell",
@@ -464,7 +468,9 @@ TEST_P(InstallLock, TrustsTightensOrRefusesBeforeAnythingIsCreated) {
   const Outcome out = Run([&] {
     Install(c.typed)();
     if (!c.installs) {
-      EXPECT_EQ(testing_support::Tree("C:\\"), tree) << "nothing created";
+      std::vector<std::string> now = testing_support::Tree("C:\\");
+      now.erase(std::remove(now.begin(), now.end(), "Temp\\TarnwellSetup.log"), now.end());
+      EXPECT_EQ(now, tree) << "nothing created but the run's log";
       EXPECT_TRUE(SimUi::Get().Control(kIdInstallPath)->visible);
       EXPECT_TRUE(SimUi::Get().Escape());
     }
