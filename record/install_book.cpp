@@ -57,6 +57,11 @@ InstallRecord CInstallBook::Merged() const {
   return merged;
 }
 
+void CInstallBook::TakeOverDone() {
+  for (const std::string& key : takenOver_.m_applicationsKeys) current_.AddApplicationsKey(key);
+  takenOver_ = InstallRecord();
+}
+
 void CInstallBook::TakeOver(const std::string& folder, const InstallRecord& record) {
   takenOverFolder_ = folder;
   takenOver_ = record;

@@ -29,8 +29,10 @@ class CInstallBook {
   // The earlier install's folder, empty when none is taken over.
   const std::string& TakenOverFolder() const { return takenOverFolder_; }
   const InstallRecord& TakenOver() const { return takenOver_; }
-  // The earlier install has been removed: its entries leave the record.
-  void TakeOverDone() { takenOver_ = InstallRecord(); }
+  // The earlier install has been removed: its entries leave the record,
+  // but for the Applications keys it made, which now hold this install's
+  // loader keys (removed with this install, when empty).
+  void TakeOverDone();
   // A folder the install sequence created before the copies.
   void FolderCreated(const std::string& path) { current_.AddCreatedFolder(path); }
 

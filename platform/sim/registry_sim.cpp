@@ -126,6 +126,8 @@ std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create) {
   if (!sim::SplitPath(path ? path : "", &parts)) return Fail(kErrorFileNotFound);
   std::shared_ptr<RegNode> node = SharedOf(start);
   for (const auto& part : parts) {
+    // Creating opens every key on the way with the right to add subkeys.
+    if (create && node->denied) return Fail(kErrorAccessDenied);
     auto next = sim::Child(*node, part);
     if (!next) {
       if (!create) return Fail(kErrorFileNotFound);

@@ -23,6 +23,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
+#include "install/install_session.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "install/install_paths.h"
@@ -394,6 +395,47 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
                   "Illegal operation attempted on a registry key that has been marked for deletion."));
   EXPECT_TRUE(has("font not copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2025\\Fonts\\Korvex_HZ.shx: "
                   "error 5: Access is denied."));
+  // Neither is recorded: the uninstall must not delete what it did not write.
+  std::string record;
+  ASSERT_TRUE(testing_support::ReadFile("C:\\Korvex\\Tarnwell\\Uninstall.dat", &record));
+  EXPECT_EQ(record.find("Korvex2024"), std::string::npos) << record;
+  EXPECT_EQ(record.find("ZW2025\\Fonts\\Korvex_HZ.shx"), std::string::npos) << record;
+  EXPECT_NE(record.find("font\tC:\\ZW2025\\Fonts\\Korvex_EN.shx\t"), std::string::npos) << record;
+}
+
+// The host's Applications key takes no subkey: the loader key is not
+// written, the install ends in part, and nothing of that key is recorded.
+TEST_F(InstallTest, LoaderKeyNotWrittenIsPartial) {
+  ASSERT_TRUE(testing_support::WriteTree({testing_support::Key(kKey2024 + "\\Applications")}));
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().SetDenied(kKey2024 + "\\Applications", true));
+  EXPECT_EQ(RunWith("/S"), kExitPartial);
+  platform::sim::SimRegistry::Get().SetDenied(kKey2024 + "\\Applications", false);
+  EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+  EXPECT_NE(Loader(kKey2025, 2025), "<none>");
+  std::string record;
+  ASSERT_TRUE(testing_support::ReadFile("C:\\Korvex\\Tarnwell\\Uninstall.dat", &record));
+  EXPECT_EQ(record.find(kKey2024 + "\\Applications"), std::string::npos) << record;
+  EXPECT_NE(record.find("applications\t" + kKey2025 + "\\Applications\r\n"), std::string::npos) << record;
+  // The entry is written on 8 as on 0: the uninstall can run.
+  EXPECT_TRUE(testing_support::KeyExists(std::string(kUninstallKeyParent) + "\\" + kUninstallKeyName));
+}
+
+// No interactive desktop (a service started SetUp.exe without /S): exit 10
+// at once, no window, no box, nothing created; the same when the dialog
+// cannot be created. Only the simulation has an invisible window station.
+TEST_F(InstallTest, NoDesktopEndsTenBeforeAnyWindow) {
+  for (const char* arguments : {"", "/?", "/YEARS=2024"}) {
+    SimUi::Get().SetVisibleStation(false);
+    EXPECT_EQ(RunWith(arguments), kExitNoDesktop) << arguments;
+    EXPECT_TRUE(SimUi::Get().Boxes().empty()) << arguments;
+    EXPECT_TRUE(SimUi::Get().Runs().empty()) << arguments;
+    EXPECT_TRUE(Creations().empty()) << arguments;
+    EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log").back(),
+              std::string("exit code 10: ") + kNoDesktopMeaning);
+  }
+  // A line not understood says so with its own code, without a box.
+  EXPECT_EQ(RunWith("/YEARS=2020"), kExitBadCommandLine);
+  EXPECT_TRUE(SimUi::Get().Boxes().empty());
 }
 
 // The default log's name held by another process (a temporary folder that

@@ -127,6 +127,9 @@ const RunCase kRuns[] = {
     {"NoEntryShown", Before::kNothing, kSetUp, "/UNINSTALL", 0, 1, false,
      {"未找到Tarnwell软件的安装 !"}, ""},
     {"InstallSwitchRefused", Before::kInstalled, kUninstaller, "/S /D=C:\\x", 0, 1, false, {}, kDefaultLog},
+    // Its name in another case is still the uninstaller, never an install.
+    {"UninstallerNamedInLowerCase", Before::kInstalled, kFolder + "\\uninstall.exe", "/S", 0, 0, true, {},
+     kDefaultLog},
 };
 
 class UninstallRuns : public UninstallRunTest, public testing::WithParamInterface<RunCase> {};
@@ -213,6 +216,10 @@ TEST_F(UninstallRunTest, HeldFileThenReinstallSurvivesTheRestart) {
   const std::vector<std::string> installed = Everything();
   SimFiles::Get().Restart();
   EXPECT_EQ(Everything(), installed);
+  // The folders taken back are the install's own again: its uninstall
+  // removes the chosen folder too.
+  EXPECT_EQ(Run(kUninstaller, "/S"), 0);
+  EXPECT_FALSE(SimFiles::Get().Find("C:\\Korvex"));
 }
 
 // Where the entry names an install that still holds its record, the dialog

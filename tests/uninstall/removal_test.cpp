@@ -80,6 +80,16 @@ const RemovalCase kCases[] = {
        ASSERT_TRUE(ts::WriteFile(f.host_ + "\\Fonts\\Korvex_EN.shx", "replaced"));
      },
      {"H24\\", "H24\\Fonts\\", "H24\\Fonts\\Korvex_EN.shx"}},
+    // A line that cannot be read may name anything: it counts as left behind.
+    {"UnreadableLineIsLeftBehind",
+     [](ts::UninstallFixture& f) {
+       std::string record;
+       ASSERT_TRUE(ts::ReadFile(f.folder_ + "\\Uninstall.dat", &record));
+       record.insert(record.find("end\r\n"), "fiel\t" + f.folder_ + "\\Korvex2021.ZRX\r\n");
+       ASSERT_TRUE(ts::WriteFile(f.folder_ + "\\Uninstall.dat", record));
+     },
+     {"H24\\", "H24\\Fonts\\", "entry"},
+     kUninstallPartial},
 };
 
 class Removal : public ts::UninstallFixture, public testing::WithParamInterface<RemovalCase> {};
@@ -96,6 +106,40 @@ TEST_P(Removal, RemovesWhatTheInstallWroteOnly) {
 INSTANTIATE_TEST_SUITE_P(Rules, Removal, testing::ValuesIn(kCases), CaseName());
 
 using Uninstall = ts::UninstallFixture;
+
+// One product, one folder: an install into another folder takes the first
+// one over, and one uninstall leaves the host as before the first install.
+TEST_F(Uninstall, InstallElsewhereTakesTheEarlierInstallOver) {
+  ASSERT_TRUE(Install());
+  const std::string other = root_ + "\\K2";
+  ASSERT_EQ(InstallInto(other), kExitInstalled);
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "H24\\Fonts\\Korvex_EN.shx",
+                                               "H24\\Fonts\\Korvex_HZ.shx", "K2\\", "K2\\Tarnwell\\",
+                                               "K2\\Tarnwell\\Korvex2021.ZRX", "K2\\Tarnwell\\Korvex2025.ZRX",
+                                               "K2\\Tarnwell\\Korvex扩展绘图库\\",
+                                               "K2\\Tarnwell\\Korvex扩展绘图库\\门窗.dwg",
+                                               "K2\\Tarnwell\\Uninstall.dat", "K2\\Tarnwell\\Uninstall.exe",
+                                               "K2\\Tarnwell\\说明.txt", "key Applications",
+                                               "key Applications\\Korvex2024", "entry"}));
+  std::uint32_t type = 0;
+  std::string loader;
+  ASSERT_TRUE(ts::ReadValue(ts::kLoaderKey24, "LOADER", &type, &loader));
+  EXPECT_EQ(loader, other + "\\Tarnwell\\Korvex2021.ZRX" + std::string(1, '\0'));
+  std::string record;
+  ASSERT_TRUE(ts::ReadFile(other + "\\Tarnwell\\Uninstall.dat", &record));
+  EXPECT_EQ(record.find(folder_), std::string::npos) << "the earlier install leaves the record";
+  folder_ = other + "\\Tarnwell";
+  EXPECT_EQ(RunUninstallOf(), kUninstallDone);
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\"}));
+}
+
+// An Applications key the host had before stays, empty or not.
+TEST_F(Uninstall, ApplicationsKeyTheHostHadStays) {
+  ASSERT_TRUE(ts::WriteTree({ts::Key(ts::kHostKey24 + "\\Applications")}));
+  ASSERT_TRUE(Install());
+  EXPECT_EQ(RunUninstallOf(), kUninstallDone);
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "key Applications"}));
+}
 
 // The install's date: the simulation's fixed clock, the C library's under Wine.
 std::string Today() {

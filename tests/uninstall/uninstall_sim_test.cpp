@@ -4,9 +4,12 @@
 // state after the next restart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/case_name.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "uninstall/removal.h"
 #include "uninstall_fixture.h"
@@ -69,6 +72,30 @@ TEST_F(UninstallSim, RunningUninstallerThatCannotMoveWaitsInPlace) {
   SimFiles::Get().SetExecutablePath("C:\\elsewhere.exe");
   SimFiles::Get().Restart();
   EXPECT_EQ(State(), kAfter);
+}
+
+// A folder the system will not delete now although it holds nothing (a
+// process works in it) waits for the restart, which the code asks for.
+TEST_F(UninstallSim, FolderLeftToTheRestartAsksForIt) {
+  ASSERT_TRUE(Install());
+  SimFiles::Get().Find(folder_)->heldOpen = true;
+  EXPECT_EQ(RunUninstallOf(), kUninstallRestart);
+  EXPECT_EQ(SimFiles::Get().PendingDeletes(), (std::vector<std::string>{folder_, chosen_}));
+}
+
+// A loader key that cannot be opened (access denied) is not gone: it stays,
+// and so does the entry, so that the uninstall can run again.
+TEST_F(UninstallSim, LoaderKeyThatCannotBeOpenedIsLeftBehind) {
+  ASSERT_TRUE(Install());
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().SetDenied(ts::kLoaderKey24, true));
+  EXPECT_EQ(RunUninstallOf(), kUninstallPartial);
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().SetDenied(ts::kLoaderKey24, false));
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "key Applications",
+                                               "key Applications\\Korvex2024", "entry"}));
+  EXPECT_NE(std::find(log_.begin(), log_.end(),
+                      "loader key kept, it cannot be opened: " + ts::kLoaderKey24 +
+                          ": error 5: Access is denied."),
+            log_.end());
 }
 
 TEST_F(UninstallSim, HostRunningRemovesNothing) {
