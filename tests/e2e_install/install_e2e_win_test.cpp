@@ -19,6 +19,10 @@ std::string InvalidArgumentText() {
   return std::string(text, n);
 }
 
+// A typed path that starts so: the short form of the folder that follows,
+// made before the run.
+const std::string kShortOf = "short:";
+
 struct PathCase {
   const char* name;
   std::string typed;                 // into the path box; "-": the default
@@ -49,6 +53,9 @@ const PathCase kPaths[] = {
      "C:\\Korvex" + k5C + "\\Tarnwell", {"C:\\Korvex" + k5C, "C:\\Korvex"}, {"C:\\Korvex"}},
     {"HeldTargetIgnored", "-", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell", {"C:\\Korvex"}, {},
      true, true},
+    // Typed by its short (8.3) name: every path written names the long one.
+    {"ShortName", kShortOf + "C:\\Korvex Long Name", "C:\\Korvex Long Name\\Tarnwell",
+     "C:\\Korvex Long Name\\Tarnwell", {"C:\\Korvex Long Name"}, {}},
 };
 
 class InstallPathE2e : public InstallE2e, public testing::WithParamInterface<PathCase> {};
@@ -65,14 +72,24 @@ TEST_P(InstallPathE2e, InstallsWhereTheSequencePutsIt) {
   Open(c.cwd);
   if (c.typed == "-") {
     EXPECT_EQ(process_.Item(kIdInstallPath).text, "C:\\Korvex");
+  } else if (c.typed.rfind(kShortOf, 0) == 0) {
+    const std::string folder = c.typed.substr(kShortOf.size());
+    ASSERT_TRUE(ts::MakeFolders(folder));
+    char shorter[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(folder.c_str(), shorter, MAX_PATH), 0u);
+    ASSERT_NE(std::string(shorter), folder);
+    ASSERT_TRUE(process_.Type(kIdInstallPath, shorter));
   } else {
     ASSERT_TRUE(process_.Type(kIdInstallPath, c.typed));
   }
   const Outcome o = PressAndFinish(IDIGNORE);
   EXPECT_TRUE(o.ended);
   EXPECT_TRUE(o.done);
-  // A file given up with Ignore: installed in part.
-  EXPECT_EQ(o.exitCode, c.hold || !c.reachable ? 8u : 0u);
+  // A file given up with Ignore: installed in part, and the closing box
+  // says so and names the log.
+  const bool partial = c.hold || !c.reachable;
+  EXPECT_EQ(o.exitCode, partial ? 8u : 0u);
+  EXPECT_EQ(o.closing, partial ? std::string(kPartialText) + ts::SilentLogFile() : kDoneText);
   EXPECT_EQ(o.position, 50);
   EXPECT_EQ(o.low, 0);
   EXPECT_EQ(o.high, 50);

@@ -255,8 +255,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "安装文件所在的路径含有系统无法识别的字符 !\n\n请将安装文件解压到其他路径后再执行SetUp.exe !", 4, ""},
         Refusal{"InstallPath", L"C:\\pkg", L"/D=C:\\\uD55C", nullptr,
                 "安装路径含有系统无法识别的字符 !\n\n请选择其他安装路径 !", 2, ""},
+        // The log names the character by its code, as \uXXXX.
         Refusal{"PackageFile", L"C:\\pkg", L"/S", L"C:\\pkg\\Data\\\uD55C.txt", "", 9,
-                "package entry without a GBK name: C:\\pkg\\Data\\"},
+                "package entry without a GBK name: C:\\pkg\\Data\\\\uD55C.txt"},
+        Refusal{"SilentInstallPath", L"C:\\pkg", L"/S /D=C:\\\uD55C", nullptr, "", 7,
+                "install path holds a character that GBK cannot hold: \"C:\\\\uD55C\""},
         Refusal{"HostLocation", L"C:\\pkg", L"/S", L"C:\\hosts\\\uD55C", "", 0,
                 "host location skipped: HKLM\\SOFTWARE\\ZWSOFT\\ZWCAD\\2022\\zh-CN\\ Location"}),
     CaseName());
