@@ -7,10 +7,20 @@ namespace platform {
 
 namespace {
 
-std::deque<std::pair<std::string, std::vector<std::u16string>>>& Noted() {
-  static std::deque<std::pair<std::string, std::vector<std::u16string>>> noted;
+// A character GBK cannot hold, as it came from the system, with the bytes
+// around its place in the text it came in (so that a part of that text in
+// a log line finds it again).
+struct Unnamed {
+  std::u16string units;
+  std::string before, after;
+};
+
+std::deque<Unnamed>& Noted() {
+  static std::deque<Unnamed> noted;
   return noted;
 }
+
+constexpr std::size_t kContext = 24;
 
 std::string Escaped(const std::u16string& units) {
   static const char kHex[] = "0123456789ABCDEF";
@@ -22,34 +32,46 @@ std::string Escaped(const std::u16string& units) {
   return out;
 }
 
+// How many bytes before and after `pos` in `text` agree with the context.
+std::size_t Agreement(std::string_view text, std::size_t pos, const Unnamed& u) {
+  std::size_t n = 0;
+  while (n < u.before.size() && n < pos && text[pos - 1 - n] == u.before[u.before.size() - 1 - n]) ++n;
+  std::size_t m = 0;
+  while (m < u.after.size() && pos + 1 + m < text.size() && text[pos + 1 + m] == u.after[m]) ++m;
+  return n + m;
+}
+
 }  // namespace
 
 void NoteUnnamedChars(const std::string& gbk, const std::vector<std::u16string>& chars) {
   auto& noted = Noted();
-  for (const auto& n : noted)
-    if (n.first == gbk && n.second == chars) return;
-  noted.emplace_back(gbk, chars);
-  if (noted.size() > 256) noted.pop_front();
+  std::size_t k = 0;
+  for (std::size_t pos = 0; pos < gbk.size() && k < chars.size(); ++pos) {
+    if (gbk[pos] != kUnnamedChar) continue;
+    const std::size_t from = pos > kContext ? pos - kContext : 0;
+    noted.push_back({chars[k++], gbk.substr(from, pos - from), gbk.substr(pos + 1, kContext)});
+    if (noted.size() > 1024) noted.pop_front();
+  }
 }
 
 std::string LogText(std::string_view text) {
   if (text.find(kUnnamedChar) == std::string_view::npos) return ToUtf8(text);
-  std::vector<std::string> codes(text.size());
-  for (const auto& n : Noted()) {
-    if (n.first.empty()) continue;
-    for (std::size_t at = text.find(n.first); at != std::string_view::npos;
-         at = text.find(n.first, at + 1)) {
-      std::size_t k = 0;
-      for (std::size_t i = 0; i < n.first.size() && k < n.second.size(); ++i)
-        if (n.first[i] == kUnnamedChar) codes[at + i] = Escaped(n.second[k++]);
-    }
-  }
   std::string out;
   std::size_t run = 0;
   for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
     if (text[pos] != kUnnamedChar) continue;
     out += ToUtf8(text.substr(run, pos - run));
-    out += codes[pos].empty() ? std::string("\\uFFFD") : codes[pos];
+    // The character noted in the likeliest place; the latest on a tie.
+    const Unnamed* best = nullptr;
+    std::size_t bestScore = 0;
+    for (const Unnamed& u : Noted()) {
+      const std::size_t score = Agreement(text, pos, u);
+      if (!best || score >= bestScore) {
+        best = &u;
+        bestScore = score;
+      }
+    }
+    out += best ? Escaped(best->units) : std::string("\\uFFFD");
     run = pos + 1;
   }
   return out + ToUtf8(text.substr(run));

@@ -172,6 +172,7 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
   });
   for (const HostInstall& h : kInstalls) {
     const std::string module = h.year == 2025 ? "Korvex2025.ZRX" : "Korvex2021.ZRX";
+    expected.push_back("host key had no Applications key, made: HKLM\\" + h.keyPath + "Applications");
     expected.push_back("loader key written: HKLM\\" + h.keyPath + "Applications\\Korvex" +
                        std::to_string(h.year) + ", LOADER = " + target + module);
   }
