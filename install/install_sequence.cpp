@@ -136,7 +136,12 @@ bool EarlierInstallElsewhere(const std::string& installFolder, std::string* fold
 // unless something of it stays (this install's uninstall tries again).
 void RemoveTakenOver(CInstallBook& book, const std::string& installFolder) {
   const std::string earlier = book.TakenOverFolder();
-  const InstallRecord& record = book.TakenOver();
+  // Its own folder first, then the ones it had taken over itself.
+  InstallRecord record = book.TakenOver();
+  auto& more = record.m_earlierFolders;
+  more.erase(std::remove_if(more.begin(), more.end(),
+                            [&](const std::string& f) { return SamePath(f, earlier); }),
+             more.end());
   std::string reason;
   if (!SecureTheWay(earlier, &reason)) {
     platform::Log("earlier install in " + earlier + " not removed: its folder is not safe: " + reason);
