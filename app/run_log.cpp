@@ -2,6 +2,7 @@
 
 #include "host/host_registry.h"
 #include "install/install_session.h"
+#include "platform/files.h"
 #include "platform/log.h"
 #include "platform/system.h"
 
@@ -16,13 +17,8 @@ bool OpenRunLog(const CommandLine* line, bool silent, const char* defaultName,
     // The temporary folder (under SYSTEM the system's, which others can
     // write): where the name cannot be replaced, a name of its own beside it.
     const std::string folder = platform::TempFolder();
-    const std::string name = defaultName;
-    const std::size_t dot = name.rfind('.');
-    for (int n = 0; !folder.empty() && n <= 100; ++n) {
-      const std::string file =
-          n == 0 ? name : name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
-      if (platform::OpenLog(folder + "\\" + file)) break;
-    }
+    if (!folder.empty())
+      platform::TakeNumberedName(folder + "\\" + defaultName, 0, 100, true, &platform::OpenLog);
   }
   return error->kind != CommandLineError::kLogNotCreated;
 }

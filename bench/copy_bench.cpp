@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_target.h"
 #include "package/package_copy.h"
 #include "package/package_manifest.h"
 #include "package/sha256.h"
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
     text += "end\t" + std::to_string(kFiles) + "\r\n";
   }
   const PackageManifest manifest = ParsePackageManifest(text);
-  std::vector<double> ratios, verifiedRatios;
+  std::vector<double> ratios, verifiedRatios, packageTimes, plainTimes, verifiedTimes;
   double bestPackage = 1e9, bestPlain = 1e9, bestVerified = 1e9;
   // Each run times both ways, in turn first, so that neither always meets
   // what the other left to the disk cache.
@@ -125,18 +126,24 @@ int main(int argc, char** argv) {
     }
     ratios.push_back(package / plain);
     verifiedRatios.push_back(verified / plain);
+    packageTimes.push_back(package);
+    plainTimes.push_back(plain);
+    verifiedTimes.push_back(verified);
     bestPackage = std::min(bestPackage, package);
     bestPlain = std::min(bestPlain, plain);
     bestVerified = std::min(bestVerified, verified);
     std::printf("run %d: CopyPackageFiles %.3f s, with the manifest %.3f s, CopyFileA loop %.3f s, "
                 "ratios %.3f and %.3f\n", run, package, verified, plain, package / plain, verified / plain);
   }
-  std::sort(ratios.begin(), ratios.end());
-  std::sort(verifiedRatios.begin(), verifiedRatios.end());
+  for (std::vector<double>* v : {&ratios, &verifiedRatios, &packageTimes, &plainTimes, &verifiedTimes})
+    std::sort(v->begin(), v->end());
+  const auto median = [](const std::vector<double>& v) { return v[v.size() / 2]; };
+  std::printf("median times: CopyPackageFiles %.3f s, with the manifest %.3f s, CopyFileA loop %.3f s\n",
+              median(packageTimes), median(verifiedTimes), median(plainTimes));
   std::printf("ratio over %d runs: median %.3f, min %.3f, max %.3f\n", runs,
-              ratios[ratios.size() / 2], ratios.front(), ratios.back());
+              median(ratios), ratios.front(), ratios.back());
   std::printf("ratio with the manifest over %d runs: median %.3f, min %.3f, max %.3f\n", runs,
-              verifiedRatios[verifiedRatios.size() / 2], verifiedRatios.front(), verifiedRatios.back());
+              median(verifiedRatios), verifiedRatios.front(), verifiedRatios.back());
   // On a shared machine the disk's write-back swings single runs; the best
   // time of each way is the steadier figure.
   std::printf("best times: CopyPackageFiles %.3f s, CopyFileA loop %.3f s, ratio %.3f\n", bestPackage,

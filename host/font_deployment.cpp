@@ -1,9 +1,9 @@
 #include "host/font_deployment.h"
 
-#include "install/install_paths.h"
-#include "record/install_record.h"
+#include "package/install_notes.h"
 #include "package/package_copy.h"
 #include "package/package_layout.h"
+#include "package/package_paths.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/security.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/host_registry.h"
-#include "install/install_session.h"
+#include "package/copy_session.h"
 #include "package/opened_package.h"
 #include "platform/ui.h"
 

@@ -1,6 +1,9 @@
 #pragma once
 // What the installer relies on of the host CAD program (ZWCAD family): its
 // registry layout, its loader entries, its font folder and its process name.
+#include <string>
+
+#include "platform/decimal.h"
 
 // The seven supported host years, also used as indices 0 to 6 in this order.
 enum HostYear : int {
@@ -36,6 +39,10 @@ constexpr const char* kLocationValue = "Location";
 
 // Loader key below a host key ("%d": the host year) and its two values.
 constexpr const char* kLoaderKeyFormat = "Applications\\Korvex%d";
+inline std::string LoaderKeyName(int year) {
+  std::string name = kLoaderKeyFormat;
+  return name.replace(name.find("%d"), 2, platform::Decimal(year));
+}
 // The host key's key that holds the loader keys of every plug-in.
 constexpr const char* kApplicationsKey = "Applications";
 constexpr const char* kLoadCtrlsValue = "LOADCTRLS";

@@ -1,6 +1,6 @@
 #include "host/host_registry.h"
 
-#include "install/install_paths.h"
+#include "package/package_paths.h"
 #include "platform/codepage.h"
 #include "platform/log.h"
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "install/install_paths.h"
-#include "record/install_record.h"
-#include "platform/decimal.h"
+#include "package/install_notes.h"
+#include "package/package_layout.h"
+#include "package/package_paths.h"
 #include "platform/log.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -24,9 +24,8 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
   const StringList& keyPaths = hosts.m_keyPaths[HostYearIndex(year)];
   if (keyPaths.Count() == 0) return true;
 
-  std::string keyName = kLoaderKeyFormat;
-  keyName.replace(keyName.find("%d"), 2, platform::Decimal(year));
-  const std::string moduleName = "Korvex" + platform::Decimal(ModuleYear(year)) + ".ZRX";
+  const std::string keyName = LoaderKeyName(year);
+  const std::string moduleName = ModuleFileName(ModuleYear(year));
   PathBuffer loader;
   // A module path that does not fit is never written shortened.
   if (!ComposePath(loader, {hosts.m_installFolder, "\\", moduleName})) {

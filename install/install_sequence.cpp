@@ -265,11 +265,6 @@ std::string DefaultInstallPath() {
   return chosen;
 }
 
-bool IsRootedPath(const std::string& path) {
-  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  return path.size() >= 3 && letter(path[0]) && path[1] == ':' && path[2] == '\\';
-}
-
 int RunInstallSequence(CInstallSite& site, std::string& installPath,
                        std::int32_t (&yearSelected)[kHostYearCount]) {
   CInstallSession& session = site.Session();
@@ -283,7 +278,7 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   platform::Log("years:" + YearsText(yearSelected) + "; install path: \"" + installPath + "\"");
   // A silent install may be started by a service, whose current folder is
   // the system folder: only a path from a drive's root is taken.
-  if (session.Silent() && !IsRootedPath(installPath)) {
+  if (session.Silent() && !platform::IsRootedPath(installPath)) {
     platform::Log("install path not from a drive's root: \"" + installPath + "\"");
     return kExitBadPath;
   }

@@ -57,5 +57,3 @@ int RunSilentInstall(const std::string& path, const bool (&listed)[kHostYearCoun
 // folder (an upgrade in place); otherwise kDefaultInstallPath.
 std::string DefaultInstallPath();
 
-// True for a path that starts at a drive's root: a letter, ":" and "\".
-bool IsRootedPath(const std::string& path);

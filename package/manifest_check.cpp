@@ -3,6 +3,7 @@
 #include <atomic>
 #include <vector>
 
+#include "package/install_notes.h"
 #include "package/package_layout.h"
 #include "package/sha256.h"
 #include "platform/codepage.h"
@@ -11,9 +12,6 @@
 
 namespace {
 
-constexpr const char* kTemporarySuffix = ".new";
-// The largest font the check reads whole.
-constexpr std::size_t kFontLimit = 64u << 20;
 
 std::string ManifestPath(bool library, const std::string& name) {
   return library ? std::string(kLibraryFolder) + "\\" + name : name;
@@ -92,7 +90,7 @@ bool CheckManifestFiles(OpenedPackage& package, const PackageManifest& manifest)
       found = std::to_string(facts.size) + " bytes";
     if (found.empty() && font >= 0) {
       std::string content;
-      if (!handle->ReadAll(kFontLimit, &content))
+      if (!handle->ReadAll(kFontSizeLimit, &content))
         found = "it cannot be read (" + platform::DescribeError(platform::LastError()) + ")";
       else if (Sha256Hex(content) != file.digest)
         found = "SHA-256 " + Sha256Hex(content);
@@ -172,7 +170,7 @@ bool StagePackage(OpenedPackage& package, const PackageManifest& manifest, const
       job.entry = &e;
       job.folder = f;
       job.file = FindManifestFile(manifest, ManifestPath(f == &package.library, e.name));
-      job.temporary = folder + "\\~tarnwell-" + std::to_string(work.jobs.size() + 1) + kTemporarySuffix;
+      job.temporary = folder + "\\~tarnwell-" + std::to_string(work.jobs.size() + 1) + kStagedSuffix;
       work.jobs.push_back(std::move(job));
     }
   }

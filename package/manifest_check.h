@@ -31,6 +31,11 @@ enum class VerifiedCopy {
   kMismatch,  // the bytes have another digest (in `found`); nothing changed at `to`
 };
 
+// What the name of a staged copy ends with: "~tarnwell-<n>.new" in the
+// install folder, or, for a file staged by its own copy, its final name
+// followed by ".new".
+constexpr const char* kStagedSuffix = ".new";
+
 // Writes `source` to `temporary` (created, or an earlier leftover
 // replaced), its SHA-256 taken on the way; kCopied only when the digest is
 // `digest`, otherwise the temporary file is removed again.

@@ -1,16 +1,21 @@
 #include "package/package_copy.h"
 
-#include "install/folder_lock.h"
-#include "install/install_paths.h"
-#include "record/install_record.h"
+#include "package/install_notes.h"
 #include "package/manifest_check.h"
 #include "package/package_layout.h"
+#include "package/package_paths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/folder_security.h"
 #include "platform/log.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
+const char* const kSetupCaption = "Tarnwell软件安装";
+const char* const kInstallPathTooLongText =
+    "安装路径太长 !\n\n请选择较短的安装路径后再安装 !";
+const char* const kSourcePathTooLongText =
+    "安装文件所在的路径太长 !\n\n请将安装文件解压到较短的路径后再执行SetUp.exe !";
 const char* const kMissingPackageText =
     "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
 const char* const kUnnamedPackagePathText =
@@ -180,7 +185,7 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
     const ManifestFile* file = FindManifestFile(*package.manifest, path);
     std::string found;
     std::uint32_t error = 0;
-    const VerifiedCopy staged = StageVerified(e.file, to + ".new", file->digest, &found, &error);
+    const VerifiedCopy staged = StageVerified(e.file, to + kStagedSuffix, file->digest, &found, &error);
     if (staged == VerifiedCopy::kMismatch) {
       platform::Log({"package file not as the manifest says: ", folder.path, "\\", e.name,
                      ": expected SHA-256 ", file->digest, "; found SHA-256 ", found,
@@ -191,7 +196,7 @@ OpenResult CopyEntry(const OpenedPackage& package, const PackageFolder& folder, 
       platform::SetLastError(error);
       return kNotOpened;
     }
-    e.staged = to + ".new";
+    e.staged = to + kStagedSuffix;
   }
   // The verified copy takes the final name, in place of what was there.
   if (!platform::MoveOverFile(e.staged.c_str(), to.c_str())) return kNotOpened;
@@ -321,7 +326,7 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
   return true;
 }
 
-bool CopyPackageFiles(CInstallTarget& target) {
+bool CopyPackageFiles(CopyTarget& target) {
   CInstallSession& session = target.Session();
   std::string source;
   if (!GetPackageSource(source, session)) return session.Stop(kExitNoPackage);
@@ -372,7 +377,7 @@ bool CopyPackageFiles(CInstallTarget& target) {
   });
 }
 
-bool CopyExtensionLibrary(CInstallTarget& target) {
+bool CopyExtensionLibrary(CopyTarget& target) {
   OpenedPackage& package = target.m_package;
   CInstallSession& session = target.Session();
   std::string source;

@@ -3,10 +3,23 @@
 // the install target.
 #include <string>
 
-#include "install/install_target.h"
+#include "package/copy_session.h"
 #include "package/opened_package.h"
 #include "platform/files.h"
 #include "platform/ui.h"
+
+// What the copies write into (install/install_target.h makes one for an
+// install).
+struct CopyTarget {
+  CInstallSession& Session() const { return *m_session; }
+
+  std::string m_folder;                // without trailing "\"
+  platform::ProgressBar* m_progress;  // not owned
+  CInstallSession* m_session;          // not owned
+  // What CopyPackageFiles opened of the package, for the library copy and
+  // the fonts that follow.
+  OpenedPackage m_package;
+};
 
 // What ProbePath finds at a path.
 enum PathKind : int {
@@ -34,14 +47,14 @@ bool GetPackageSource(std::string& source, platform::WindowHandle owner);
 // the package's own plain file, a package or library file without a GBK
 // name, more entries than the copies look at), or when the answer was Abort
 // (kExitCopyStopped). Every entry goes into the log.
-bool CopyPackageFiles(CInstallTarget& target);
+bool CopyPackageFiles(CopyTarget& target);
 
 // Copies the top-level files of the extension drawing library, from the
 // handles CopyPackageFiles opened, into the folder of the same name in the
 // target folder; failures are silent (for the person; the log records them).
 // False only when a file is not what the package manifest says (the session
 // stopped with kExitPackageUnusable): nothing more is to be installed.
-bool CopyExtensionLibrary(CInstallTarget& target);
+bool CopyExtensionLibrary(CopyTarget& target);
 
 // A listing of the path itself: none, a file, or a folder.
 PathKind ProbePath(const std::string& path);
@@ -65,6 +78,12 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
 bool OpenPackageFonts(OpenedPackage& package, const std::string& source,
                       CInstallSession& session);
 
+// The caption of every message of the install.
+extern const char* const kSetupCaption;
+// An install folder that does not fit, and a package source too deep to be
+// listed; MB_OK.
+extern const char* const kInstallPathTooLongText;
+extern const char* const kSourcePathTooLongText;
 extern const char* const kMissingPackageText;
 // The package folder's path holds a character that GBK cannot hold.
 extern const char* const kUnnamedPackagePathText;

@@ -1,6 +1,9 @@
 #pragma once
 // Names in the unpacked installation package. File names match ignoring
 // case, as on the Windows file system.
+#include <string>
+
+#include "platform/decimal.h"
 
 // Folder beside the executable that holds the package files (Data layout).
 constexpr const char* kDataFolder = "Data";
@@ -10,6 +13,10 @@ constexpr const char* kFlatLayoutMarker = "Korvex2021.zrx";
 constexpr const char* kSetupExecutable = "SetUp.EXE";
 // Loader module of a module year ("%d": 2021 or 2025).
 constexpr const char* kModuleFileFormat = "Korvex%d.ZRX";
+inline std::string ModuleFileName(int moduleYear) {
+  std::string name = kModuleFileFormat;
+  return name.replace(name.find("%d"), 2, platform::Decimal(moduleYear));
+}
 // The two fonts: not copied into the target, but into each host's font folder.
 constexpr const char* kFontFiles[] = {"Korvex_EN.shx", "Korvex_HZ.shx"};
 // The extension drawing library folder, and the text that marks its name.

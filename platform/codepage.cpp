@@ -5,6 +5,8 @@
 
 namespace platform {
 
+bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
 namespace {
 
 // A character GBK cannot hold, as it came from the system, with the bytes

@@ -1,32 +1,55 @@
+#include <string>
 #include <utility>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/security.h"
 #include "platform/system.h"
 
 namespace platform {
-namespace {
-
-// The path with each run of "\" as one and without a trailing "\" (unless
-// that is all there is after a drive), character by character.
-std::string Normal(const std::string& path) {
-  std::string out;
-  bool separator = false;
-  for (std::size_t pos = 0; pos < path.size(); pos += CharLength(path, pos)) {
-    const std::size_t length = CharLength(path, pos);
-    const bool isSeparator = length == 1 && path[pos] == '\\';
-    if (isSeparator && separator) continue;
-    separator = isSeparator;
-    out.append(path, pos, length);
+std::string FullForm(std::string_view path) {
+  std::string full;
+  if (!FullPath(std::string(path), &full)) {
+    full.clear();
+    for (std::size_t pos = 0; pos < path.size(); pos += CharLength(path, pos)) {
+      const std::size_t len = CharLength(path, pos);
+      if (len == 1 && path[pos] == '\\' && EndsWithChar(full, '\\')) continue;
+      full.append(path.substr(pos, len));
+    }
   }
-  if (separator && out.size() > 3) out.pop_back();
-  return out;
+  // "C:\" stays whole: without its separator it would name the current
+  // folder of the drive.
+  if (EndsWithChar(full, '\\') && full.size() > 3) full.pop_back();
+  return full;
 }
 
-}  // namespace
+std::string NumberedName(const std::string& name, int n) {
+  if (n == 0) return name;
+  const std::size_t dot = name.rfind('.');
+  const std::size_t separator = FindLastChar(name, '\\');
+  const std::size_t at =
+      dot == std::string::npos || (separator != std::string::npos && dot < separator) ? name.size() : dot;
+  return name.substr(0, at) + "-" + std::to_string(n) + name.substr(at);
+}
 
-bool SamePath(const std::string& a, const std::string& b) {
-  return EqualsIgnoreCase(Normal(a), Normal(b));
+std::string TakeNumberedName(const std::string& name, int first, int last, bool anyError,
+                             const std::function<bool(const std::string&)>& take) {
+  for (int n = first; n <= last; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    if (take(candidate)) return candidate;
+    const std::uint32_t error = LastError();
+    if (!anyError && error != kErrorFileExists && error != kErrorNameExists) break;
+  }
+  return std::string();
+}
+
+bool IsRootedPath(std::string_view path) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  return path.size() >= 3 && letter(path[0]) && path[1] == ':' && path[2] == '\\';
+}
+
+bool SamePath(std::string_view a, std::string_view b) {
+  return EqualsIgnoreCase(FullForm(a), FullForm(b));
 }
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {

@@ -63,15 +63,9 @@ bool RemoveFile(const char* path);
 // CopyFileW(from, to, failIfExists): the copy takes the source's attributes
 // and streams.
 bool CopyOneFile(const char* from, const char* to, bool failIfExists);
-// CreateDirectoryW(path, NULL): one level.
-bool MakeFolder(const char* path);
 // RemoveDirectoryW: an empty folder, or a link to a folder (the link only,
 // whatever its target holds); fails for a process's current folder.
 bool RemoveFolder(const char* path);
-// The number of names of a file (hard links; GetFileInformationByHandleEx FileStandardInfo
-// through CreateFileW with FILE_FLAG_OPEN_REPARSE_POINT, no data access), 0
-// when it cannot be opened.
-std::uint32_t LinkCount(const char* path);
 // True when the path names an existing file or folder.
 bool PathExists(const char* path);
 // MoveFileExW(from, to, 0): renames a file or moves it on the same volume;
@@ -136,9 +130,25 @@ class CopySink {
 // the system cannot make it.
 std::string LongPath(const std::string& path);
 
-// True when `a` and `b` name the same path: ignoring case, a run of "\" read
-// as one, one trailing "\" ignored (character by character in the code page).
-bool SamePath(const std::string& a, const std::string& b);
+// The full form of a path (FullPath) without a trailing "\" ("C:\" stays
+// whole); where the system cannot make it, the path with each run of "\"
+// collapsed into one (character by character in the code page).
+std::string FullForm(std::string_view path);
+// The n-th name in place of `name` when that is taken: `name` itself for
+// n = 0, then "-<n>" before the extension of its last part
+// ("TarnwellSetup-1.log", "Tarnwell-1.old"; "-<n>" at the end without one).
+std::string NumberedName(const std::string& name, int n);
+// Gives `take` NumberedName(name, first) to NumberedName(name, last) in
+// turn until it takes one (true): that name, or empty. A failure whose
+// LastError() is not a taken name (kErrorFileExists, kErrorNameExists) ends
+// the tries, unless `anyError`.
+std::string TakeNumberedName(const std::string& name, int first, int last, bool anyError,
+                             const std::function<bool(const std::string&)>& take);
+// True for a path that starts at a drive's root: a letter, ":" and "\".
+bool IsRootedPath(std::string_view path);
+// True when `a` and `b` name the same path: equal in full form, ignoring
+// case character by character.
+bool SamePath(std::string_view a, std::string_view b);
 
 // One open file or folder (CreateFileW), for work that must reach the entry
 // that was checked, not whatever a path leads to by then. Closed by Close()
@@ -202,31 +212,5 @@ bool HoldRunningImage();
 void ReleaseRunningImage();
 // Writes the held image to `to` (OpenToWrite); false when none is held.
 bool CopyRunningImage(const char* to);
-
-// A new file written from its start: what had the name is removed first
-// (DeleteFileW; a link goes, not what it leads to), then CreateFileW with
-// CREATE_NEW, so that the program never writes through a link or a further
-// name of another file planted under the name (it runs as administrator, and
-// the temporary folder is writable by others). Others may read the file while
-// it is open (FILE_SHARE_READ); every Write goes to it at once (WriteFile).
-// Closed by Close() or by the destructor.
-class OutputFile {
- public:
-  OutputFile() = default;
-  ~OutputFile() { Close(); }
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
-  // False, with LastError() set, when the file cannot be created (a name
-  // that cannot be removed gives ERROR_FILE_EXISTS).
-  bool Create(const char* path);
-  // Appends the bytes; false when they could not all be written.
-  bool Write(std::string_view bytes);
-  void Close();
-  bool IsOpen() const { return handle_ != nullptr; }
-
- private:
-  void* handle_ = nullptr;  // the file handle, or the simulated file
-};
 
 }  // namespace platform

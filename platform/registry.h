@@ -64,8 +64,6 @@ class RegKey {
   bool SetValue(const char* name, std::uint32_t type, const void* data, std::uint32_t size);
   // RegDeleteKeyW(this, name): fails for a key that has subkeys.
   bool DeleteSubKey(const char* name);
-  // RegDeleteValueW.
-  bool DeleteValue(const char* name);
 
  private:
   void* handle_ = nullptr;  // HKEY, or the simulated key

@@ -81,6 +81,7 @@ enum Win32Error : std::uint32_t {
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
   kErrorHeldOpen = 32,         // ERROR_SHARING_VIOLATION
+  kErrorFileExists = 80,
   kErrorNameExists = 183,      // ERROR_ALREADY_EXISTS
   kErrorNotAllAssigned = 1300,  // the token does not hold the privilege
   kErrorInvalidOwner = 1307,    // that account may not be made the owner

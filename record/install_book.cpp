@@ -8,7 +8,6 @@
 #include "platform/system.h"
 #include "record/apps_entry.h"
 #include "record/record_file.h"
-#include "uninstall/uninstaller.h"
 
 CInstallBook::CInstallBook(const std::string& installFolder, const CHostRegistry& hosts)
     : folder_(installFolder) {

@@ -2,11 +2,7 @@
 
 #include <algorithm>
 
-#include "package/sha256.h"
 #include "platform/codepage.h"
-#include "platform/files.h"
-
-InstallRecord* g_installRecord = nullptr;
 
 namespace {
 
@@ -70,27 +66,4 @@ void InstallRecord::Merge(const InstallRecord& other) {
 bool InstallRecord::Empty() const {
   return m_createdFolders.empty() && m_files.empty() && m_libraryFiles.empty() &&
          m_loaderKeys.empty() && m_applicationsKeys.empty() && m_fonts.empty();
-}
-
-
-void NoteCreatedFolder(const std::string& path) {
-  if (g_installRecord) g_installRecord->AddCreatedFolder(path);
-}
-void NoteFile(const std::string& path) {
-  if (g_installRecord) g_installRecord->AddFile(path);
-}
-void NoteLibraryFile(const std::string& path) {
-  if (g_installRecord) g_installRecord->AddLibraryFile(path);
-}
-void NoteLoaderKey(const std::string& keyPath) {
-  if (g_installRecord) g_installRecord->AddLoaderKey(keyPath);
-}
-void NoteApplicationsKey(const std::string& keyPath) {
-  if (g_installRecord) g_installRecord->AddApplicationsKey(keyPath);
-}
-void NoteFont(const std::string& path) {
-  if (!g_installRecord) return;
-  std::string content;
-  if (platform::ReadWholeFile(path.c_str(), kFontSizeLimit, &content))
-    g_installRecord->AddFont(path, Sha256Hex(content));
 }

@@ -2,29 +2,32 @@
 // What an install wrote, as the uninstaller needs it: the folders it created,
 // the files it copied, the loader keys it wrote and the fonts it copied with
 // a digest of their content. The record file (record/record_file.h) keeps
-// it on disk.
+// it on disk; while an install runs, its record hears what the copies and
+// registrations wrote (package/install_notes.h).
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "package/install_notes.h"
 
 struct RecordedFont {
   std::string path;
   std::string digest;  // SHA-256 of the content, 64 lower-case hex digits
 };
 
-class InstallRecord {
+class InstallRecord : public InstallNotes {
  public:
   // Each Add keeps the first spelling of a path and ignores a repetition
   // (names compared ignoring case); a font recorded again takes the new
   // digest. Paths holding control bytes, and digests that are not 64
   // lower-case hex digits, are not recorded.
-  void AddCreatedFolder(const std::string& path);
-  void AddFile(const std::string& path);
-  void AddLibraryFile(const std::string& path);
-  void AddLoaderKey(const std::string& keyPath);
-  void AddApplicationsKey(const std::string& keyPath);
+  void AddCreatedFolder(const std::string& path) override;
+  void AddFile(const std::string& path) override;
+  void AddLibraryFile(const std::string& path) override;
+  void AddLoaderKey(const std::string& keyPath) override;
+  void AddApplicationsKey(const std::string& keyPath) override;
   void AddEarlierFolder(const std::string& path);
-  void AddFont(const std::string& path, const std::string& digest);
+  void AddFont(const std::string& path, const std::string& digest) override;
   // Adds every entry of `other` after this record's own.
   void Merge(const InstallRecord& other);
   bool Empty() const;
@@ -42,21 +45,5 @@ class InstallRecord {
   std::vector<RecordedFont> m_fonts;
 };
 
-// The largest font file whose digest is taken.
-constexpr std::size_t kFontSizeLimit = 64u << 20;
-
 // True for 64 lower-case hexadecimal digits.
 bool IsDigestText(const std::string& text);
-
-// The record of the running install, or null: the package copy, the library
-// copy, the loader registration and the font deployment add what they wrote
-// to it through the Note functions, which do nothing while it is null.
-extern InstallRecord* g_installRecord;
-
-void NoteCreatedFolder(const std::string& path);
-void NoteFile(const std::string& path);
-void NoteLibraryFile(const std::string& path);
-void NoteLoaderKey(const std::string& keyPath);
-void NoteApplicationsKey(const std::string& keyPath);
-// Reads the copied font back and records the digest of its content.
-void NoteFont(const std::string& path);

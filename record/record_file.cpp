@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
-#include "install/install_paths.h"
 #include "package/package_layout.h"
+#include "package/package_paths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace {
-
-constexpr char kLoaderKeyPrefix[] = "Applications\\Korvex";
 
 bool Contains(const std::vector<std::string>& list, std::string_view text) {
   return std::any_of(list.begin(), list.end(),
@@ -83,20 +81,19 @@ bool ValidFileIn(std::string_view path, std::string_view folder) {
 bool ValidLoaderKey(std::string_view keyPath, const RecordScope& scope) {
   // <host key>\Applications\Korvex<year>, the host key as the scan found it
   // for that year.
-  const std::size_t prefixLength = sizeof kLoaderKeyPrefix - 1;
-  if (keyPath.size() < prefixLength + 4) return false;
+  if (keyPath.size() < 4) return false;
   const std::string_view yearText = keyPath.substr(keyPath.size() - 4);
   if (!std::all_of(yearText.begin(), yearText.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return false;
   const int year = std::stoi(std::string(yearText));
   if (!IsHostYear(year)) return false;
-  const std::string_view rest = keyPath.substr(0, keyPath.size() - 4);
-  const std::string_view prefix = rest.substr(rest.size() - prefixLength);
-  if (!SameText(prefix, kLoaderKeyPrefix)) return false;
-  const std::string_view host = rest.substr(0, rest.size() - prefixLength);
+  const std::string name = LoaderKeyName(year);
+  if (keyPath.size() < name.size() || !SameText(keyPath.substr(keyPath.size() - name.size()), name))
+    return false;
+  const std::string_view host = keyPath.substr(0, keyPath.size() - name.size());
   // The cut must fall on a character boundary.
   std::size_t pos = 0;
-  while (pos < host.size()) pos += platform::CharLength(rest, pos);
+  while (pos < host.size()) pos += platform::CharLength(keyPath, pos);
   if (pos != host.size() || host.empty()) return false;
   return Contains(scope.hostKeys[HostYearIndex(year)], host);
 }
@@ -206,24 +203,6 @@ LineKind TakeLine(const std::vector<std::string_view>& f, const RecordScope& own
 
 }  // namespace
 
-std::string FullForm(std::string_view path) {
-  std::string full;
-  if (!platform::FullPath(std::string(path), &full)) {
-    full.clear();
-    for (std::size_t pos = 0; pos < path.size(); pos += platform::CharLength(path, pos)) {
-      const std::size_t len = platform::CharLength(path, pos);
-      if (len == 1 && path[pos] == '\\' && platform::EndsWithChar(full, '\\')) continue;
-      full.append(path.substr(pos, len));
-    }
-  }
-  // "C:\" stays whole: without its separator it would name the current
-  // folder of the drive.
-  if (platform::EndsWithChar(full, '\\') && full.size() > 3) full.pop_back();
-  return full;
-}
-
-bool SamePath(std::string_view a, std::string_view b) { return SameText(FullForm(a), FullForm(b)); }
-
 std::string FormatRecord(const InstallRecord& record) {
   std::string out = std::string(kRecordHeader) + "\r\n";
   out += "folder\t" + record.m_installFolder + "\r\n";
@@ -282,4 +261,23 @@ RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallR
     if (kind == kLineUnreadable) ++*unreadable;
   }
   return lineNumber >= 2 ? kRecordOk : kRecordUnreadable;
+}
+
+RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder) {
+  RecordScope scope;
+  scope.installFolder = FullForm(installFolder);
+  for (int i = 0; i < kHostYearCount; ++i) {
+    for (std::size_t j = 0; j < hosts.m_keyPaths[i].Count(); ++j)
+      scope.hostKeys[i].push_back(hosts.m_keyPaths[i].At(j));
+    for (std::size_t j = 0; j < hosts.m_locations[i].Count(); ++j)
+      scope.hostLocations.push_back(hosts.m_locations[i].At(j));
+  }
+  return scope;
+}
+
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored, int* unreadable) {
+  std::string text;
+  const std::string path = scope.installFolder + "\\" + kRecordFile;
+  if (!platform::ReadWholeFile(path.c_str(), kRecordSizeLimit, &text)) return false;
+  return ParseRecord(text, scope, record, ignored, unreadable) == kRecordOk;
 }

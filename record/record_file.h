@@ -22,7 +22,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/host_contract.h"
+#include "host/host_registry.h"
+#include "platform/files.h"
 #include "record/install_record.h"
 
 // Names beside the installed files.
@@ -43,13 +44,9 @@ struct RecordScope {
   std::vector<std::string> hostLocations;          // without trailing "\"
 };
 
-// The full form of a path (platform::FullPath) without a trailing "\";
-// where the system cannot make it, the path with each run of separators
-// collapsed into one.
-std::string FullForm(std::string_view path);
-// True when two paths name the same place: equal in full form, ignoring case
-// character by character.
-bool SamePath(std::string_view a, std::string_view b);
+// The record names every path in its full form (platform/files.h).
+using platform::FullForm;
+using platform::SamePath;
 
 // The text of the record.
 std::string FormatRecord(const InstallRecord& record);
@@ -68,3 +65,12 @@ enum RecordRead : int {
 // folder this one took over: later lines may name files and folders in it.
 RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallRecord* record,
                        int* ignored, int* unreadable = nullptr);
+
+// What the record reader accepts for an install folder: the host keys and
+// locations that `hosts` found.
+RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder);
+
+// Reads the install folder's record; false when it is missing or unreadable.
+// `unreadable`: how many of its lines could not be read (see ParseRecord).
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored,
+                int* unreadable = nullptr);

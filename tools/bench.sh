@@ -4,8 +4,9 @@
 #   - start to visible dialog: SetUp.exe against the bare template dialog
 #     (bench/startup_timer.cpp, bench/bare_dialog.cpp; host registry with a
 #     ZWCAD 2024 and a ZWCAD 2025), medians over RUNS runs;
-#   - package copy: CopyPackageFiles against a plain CopyFileA loop over the
-#     same 99 files of 2 MB (bench/copy_bench.cpp), median ratio;
+#   - package copy: CopyPackageFiles, without and with the package manifest
+#     (the verified copy), against a plain CopyFileA loop over the same 99
+#     files of 2 MB (bench/copy_bench.cpp), median times and ratios;
 #   - host scan keys per second at 50 and at 150 versions per product
 #     (bench/scan_bench.cpp; Wine's registry server slows down superlinearly
 #     past about 220000 keys, so not the program's default 100 and 200);
@@ -54,11 +55,16 @@ start_setup=$(field "$work/start.txt" 's/^SetUp.exe *start to visible dialog: me
 start_bare=$(field "$work/start.txt" 's/^bare dialog start to visible dialog: median \([0-9.]*\) ms.*/\1/p')
 start_ratio=$(field "$work/start.txt" 's/^ratio SetUp \/ bare (medians): \([0-9.]*\)/\1/p')
 copy_ratio=$(field "$work/copy.txt" 's/^ratio over [0-9]* runs: median \([0-9.]*\), min \([0-9.]*\), max \([0-9.]*\)/\1 (\2 to \3)/p')
-copy_one=$(field "$work/copy.txt" 's/^run 1: CopyPackageFiles \([0-9.]*\) s, CopyFileA loop \([0-9.]*\) s.*/\1 s against \2 s/p')
+verified_ratio=$(field "$work/copy.txt" 's/^ratio with the manifest over [0-9]* runs: median \([0-9.]*\), min \([0-9.]*\), max \([0-9.]*\)/\1 (\2 to \3)/p')
+copy_times='s/^median times: CopyPackageFiles \([0-9.]*\) s, with the manifest \([0-9.]*\) s, CopyFileA loop \([0-9.]*\) s/'
+copy_package=$(field "$work/copy.txt" "${copy_times}\\1/p")
+copy_verified=$(field "$work/copy.txt" "${copy_times}\\2/p")
+copy_plain=$(field "$work/copy.txt" "${copy_times}\\3/p")
 scan_line() { sed -n "s/^versions\/product *$1: *\([0-9]*\) keys.*, \([0-9]*\) keys\/s/\1 \2/p" "$work/scan.txt" | head -1; }
 read -r keys50 rate50 <<<"$(scan_line 50)"
 read -r keys150 rate150 <<<"$(scan_line 150)"
-for v in start_setup start_bare start_ratio copy_ratio keys50 rate50 keys150 rate150; do
+for v in start_setup start_bare start_ratio copy_ratio verified_ratio copy_package copy_verified \
+  copy_plain keys50 rate50 keys150 rate150; do
   if [ -z "${!v:-}" ]; then
     echo "bench: no figure for $v in the programs' output" >&2
     exit 1
@@ -74,7 +80,8 @@ cat <<EOF
 | measure | SetUp.exe | reference | ratio |
 | --- | --- | --- | --- |
 | start to visible dialog, median of $runs | $start_setup ms | bare template dialog $start_bare ms | $start_ratio |
-| package copy, 99 files of 2 MB, median of $copy_runs | CopyPackageFiles (run 1: ${copy_one:-?}) | CopyFileA loop | $copy_ratio |
+| package copy, 99 files of 2 MB, median of $copy_runs | CopyPackageFiles $copy_package s | CopyFileA loop $copy_plain s | $copy_ratio |
+| verified copy (with the package manifest), the same files | CopyPackageFiles $copy_verified s | CopyFileA loop $copy_plain s | $verified_ratio |
 | host scan at 150 versions per product ($keys150 keys) | $rate150 keys/s | 50 versions per product ($keys50 keys): $rate50 keys/s | $scan_ratio |
 | size of the executable | $setup_size bytes | bare template dialog $bare_size bytes | $size_ratio |
 EOF

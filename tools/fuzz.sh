@@ -16,7 +16,7 @@ out=build/fuzz
 src=$out/src
 rm -rf "$src"
 mkdir -p "$src"
-for dir in platform framework host package uninstall install ui app fuzz; do
+for dir in platform framework package host record uninstall install ui app fuzz; do
   [ -d "$dir" ] || continue
   while IFS= read -r f; do
     mkdir -p "$src/$(dirname "$f")"
@@ -28,7 +28,7 @@ flags=(-std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
        -Wno-invalid-source-encoding -DTARNWELL_PLATFORM_SIM=1 -I"$src")
 # The installer's code against the simulated platform, compiled once.
 common=("$src"/platform/*.cpp "$src"/platform/sim/*.cpp "$src"/framework/*.cpp "$src"/host/*.cpp
-        "$src"/package/*.cpp "$src"/uninstall/*.cpp "$src"/install/*.cpp "$src"/ui/*.cpp "$src"/app/globals.cpp "$src"/app/wizard_app.cpp
+        "$src"/package/*.cpp "$src"/record/*.cpp "$src"/uninstall/*.cpp "$src"/install/*.cpp "$src"/ui/*.cpp "$src"/app/globals.cpp "$src"/app/wizard_app.cpp
         "$src"/app/command_line.cpp "$src"/app/run_log.cpp)
 objects=$out/obj
 rm -rf "$objects"

@@ -16,7 +16,6 @@ using platform::kPathBuffer;
 
 bool IsBlankOrDot(char c) { return c == '\t' || c == ' ' || c == '.'; }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 std::string Format(const char* before, const char* path, const char* after) {
   return std::string(before) + path + after;
@@ -59,8 +58,7 @@ int CheckFolderPath(const char* path, bool checkOnly) {
   char copy[kPathBuffer];
   std::memcpy(copy, path, length + 1);
 
-  if (length < 3) return kFolderInvalid;
-  if (!IsDriveLetter(copy[0]) || copy[1] != ':' || copy[2] != '\\') return kFolderInvalid;
+  if (!platform::IsRootedPath(copy)) return kFolderInvalid;
   if (length == 3) {
     if (checkOnly) return kFolderValid;
     return platform::PathExists(copy) ? kFolderValid : kFolderNotCreated;

@@ -2,7 +2,7 @@
 
 #include "host/host_registry.h"
 #include "install/install_session.h"
-#include "platform/decimal.h"
+#include "record/apps_entry.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
 
@@ -59,12 +59,7 @@ void Dlg_Setup::ExchangeData(framework::DataExchange& dx) {
   framework::ExchangeText(dx, kIdInstallPath, m_installPath);
 }
 
-std::string FormatVersionLine(std::int32_t n) {
-  const int year = n / 10000, month = (n % 10000) / 100, day = n % 100;
-  // A month or day below 10 (a negative one too) gets a "0" before it.
-  return "Tarnwell软件 V" + platform::Decimal(year) + (month < 10 ? ".0" : ".") +
-         platform::Decimal(month) + (day < 10 ? ".0" : ".") + platform::Decimal(day);
-}
+std::string FormatVersionLine(std::int32_t n) { return "Tarnwell软件 V" + FormatDisplayVersion(n); }
 
 bool Dlg_Setup::OnDialogInit() {
   framework::Dialog::OnDialogInit();

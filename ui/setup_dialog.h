@@ -53,5 +53,6 @@ class Dlg_Setup : public framework::Dialog {
   const framework::MessageEntry* GetMessageTable() const override;
 };
 
-// The version line for a version number: "Tarnwell软件 V2026.05.12".
+// The version line for a version number: "Tarnwell软件 V2026.05.12"
+// (FormatDisplayVersion).
 std::string FormatVersionLine(std::int32_t versionNumber);

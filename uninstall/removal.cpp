@@ -18,10 +18,6 @@
 
 namespace {
 
-// The Win32 errors the removal tells apart.
-constexpr std::uint32_t kErrorPathNotFound = 3, kErrorSharingViolation = 32, kErrorFileExists = 80,
-                        kErrorAlreadyExists = 183;
-
 bool SameText(const std::string& a, const std::string& b) {
   return platform::EqualsIgnoreCase(a, b);
 }
@@ -219,7 +215,7 @@ class Remover {
             const std::string& expected) {
     if (!file.OpenToDelete(path.c_str())) {
       const std::uint32_t error = platform::LastError();
-      if (error == platform::kErrorFileNotFound || error == kErrorPathNotFound)
+      if (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound)
         Event(kind + " already gone: " + path);
       else
         InUse(path, kind, error);
@@ -265,16 +261,16 @@ class Remover {
   // the next restart, so that nothing waits under the install's own names; a
   // file that cannot move is deleted in place at the restart.
   void InUse(const std::string& path, const std::string& kind, std::uint32_t error) {
-    const bool inUse = error == kErrorSharingViolation || error == platform::kErrorAccessDenied;
+    const bool inUse = error == platform::kErrorHeldOpen || error == platform::kErrorAccessDenied;
     if (inUse) {
-      const std::string aside = MoveAside(path, "Tarnwell-Removed-", ".tmp");
+      const std::string aside = MoveAside(path, "Tarnwell-Removed.tmp");
       if (!aside.empty()) {
         out_.restartNeeded = true;
         Event(kind + " in use, moved to " + aside + " and deleted there at the next restart: " + path);
         return;
       }
     }
-    if (error == kErrorSharingViolation && platform::DeleteAtRestart(path.c_str())) {
+    if (error == platform::kErrorHeldOpen && platform::DeleteAtRestart(path.c_str())) {
       scheduled_.push_back({path, true});
       out_.restartNeeded = true;
       Event(kind + " in use, deleted at the next restart: " + path);
@@ -284,21 +280,17 @@ class Remover {
   }
 
   // Moves a file into the temporary folder under a new name
-  // (<prefix><n><suffix>) and schedules it there for deletion at the next
-  // restart; the new path, or empty when no move worked (the temporary
-  // folder on another volume).
-  static std::string MoveAside(const std::string& path, const char* prefix, const char* suffix) {
+  // (NumberedName(name, n), n from 1) and schedules it there for deletion at
+  // the next restart; the new path, or empty when no move worked (the
+  // temporary folder on another volume).
+  static std::string MoveAside(const std::string& path, const char* name) {
     const std::string temp = platform::TempFolder();
-    for (int n = 1; !temp.empty() && n <= 100; ++n) {
-      const std::string target = temp + "\\" + prefix + std::to_string(n) + suffix;
-      if (platform::MoveOneFile(path.c_str(), target.c_str())) {
-        platform::DeleteAtRestart(target.c_str());
-        return target;
-      }
-      const std::uint32_t error = platform::LastError();
-      if (error != kErrorFileExists && error != kErrorAlreadyExists) break;
-    }
-    return std::string();
+    if (temp.empty()) return std::string();
+    const std::string target = platform::TakeNumberedName(
+        temp + "\\" + name, 1, 100, false,
+        [&](const std::string& to) { return platform::MoveOneFile(path.c_str(), to.c_str()); });
+    if (!target.empty()) platform::DeleteAtRestart(target.c_str());
+    return target;
   }
 
   // The running uninstaller: renamed into the temporary folder (a running
@@ -308,7 +300,7 @@ class Remover {
   void MoveOutRunningImage(const std::string& path) {
     // The file held since the start cannot be renamed while it is held.
     platform::ReleaseRunningImage();
-    const std::string aside = MoveAside(path, "Tarnwell-Uninstall-", ".exe");
+    const std::string aside = MoveAside(path, "Tarnwell-Uninstall.exe");
     if (!aside.empty()) {
       Event("uninstaller moved to " + aside + ", deleted at the next restart");
       return;

@@ -4,9 +4,9 @@
 
 #include "host/host_contract.h"
 #include "host/host_process.h"
-#include "install/folder_lock.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/folder_security.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
 #include "uninstall/removal.h"
@@ -28,32 +28,13 @@ const char* UninstallExitMeaning(int code) {
   }
 }
 
-RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder) {
-  RecordScope scope;
-  scope.installFolder = FullForm(installFolder);
-  for (int i = 0; i < kHostYearCount; ++i) {
-    for (std::size_t j = 0; j < hosts.m_keyPaths[i].Count(); ++j)
-      scope.hostKeys[i].push_back(hosts.m_keyPaths[i].At(j));
-    for (std::size_t j = 0; j < hosts.m_locations[i].Count(); ++j)
-      scope.hostLocations.push_back(hosts.m_locations[i].At(j));
-  }
-  return scope;
-}
-
-bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored, int* unreadable) {
-  std::string text;
-  const std::string path = scope.installFolder + "\\" + kRecordFile;
-  if (!platform::ReadWholeFile(path.c_str(), kRecordSizeLimit, &text)) return false;
-  return ParseRecord(text, scope, record, ignored, unreadable) == kRecordOk;
-}
-
 std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts,
                                               const std::vector<std::string>& folders) {
   std::vector<std::string> out;
   platform::RegKey root;
   if (!root.OpenLocalMachine()) return out;
   for (int y = 0; y < kHostYearCount; ++y) {
-    const std::string name = "Applications\\Korvex" + std::to_string(HostYearAt(y));
+    const std::string name = LoaderKeyName(HostYearAt(y));
     for (std::size_t i = 0; i < hosts.m_keyPaths[y].Count(); ++i) {
       platform::RegKey key;
       char loader[platform::kRegValueBuffer];

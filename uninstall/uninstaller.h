@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "host/host_registry.h"
-#include "record/install_record.h"
 #include "record/record_file.h"
 
 constexpr const char* kUninstallCaption = "Tarnwell软件卸载";
@@ -40,15 +39,6 @@ struct UninstallRun {
   std::string runningImage;    // this process's executable
   std::function<void(const std::string&)> log;  // one event a line; may be empty
 };
-
-// What the record reader accepts for an install folder: the host keys and
-// locations that `hosts` found.
-RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder);
-
-// Reads the install folder's record; false when it is missing or unreadable.
-// `unreadable`: how many of its lines could not be read (see ParseRecord).
-bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored,
-                int* unreadable = nullptr);
 
 // The Fonts folders of the hosts whose loader key names a module outside
 // every one of `folders`: another install is registered with them and needs

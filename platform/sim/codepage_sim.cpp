@@ -53,8 +53,6 @@ std::string MapCase(std::string_view text) {
 
 unsigned ActiveCodePage() { return 936; }
 
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-
 std::string LowerCase(std::string_view text) { return MapCase<true>(text); }
 
 namespace sim {

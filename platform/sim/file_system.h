@@ -30,5 +30,8 @@ std::vector<Ace> InheritedAces(const FileSecurity& parent, bool folder);
 // present, and what enabled privileges give (SeRestorePrivilege: WRITE_DAC,
 // WRITE_OWNER and DELETE; SeBackupPrivilege: listing).
 std::uint32_t GrantedAccess(const FileSecurity& s, const SimToken& token);
+// The simulated CreateDirectoryW(path, NULL): one level, with what its
+// parent passes on (MakeSecuredFolder then sets its descriptor).
+bool MakeFolder(const char* path);
 
 }  // namespace platform::sim

@@ -300,12 +300,9 @@ FindEntry Entry(const std::string& name, std::uint32_t attributes) {
   return e;
 }
 
-// Win32 error codes that the simulated calls leave, as Windows does (file
-// not found, path not found and access denied as platform/security.h names
-// them).
-constexpr std::uint32_t kErrorSharingViolation = 32, kErrorFileExists = 80,
-                        kErrorInvalidName = 123, kErrorDirNotEmpty = 145,
-                        kErrorAlreadyExists = 183, kErrorDirectory = 267,
+// Further Win32 error codes that the simulated calls leave, as Windows
+// does (the ones the program tells apart as platform/security.h names them).
+constexpr std::uint32_t kErrorInvalidName = 123, kErrorDirNotEmpty = 145, kErrorDirectory = 267,
                         kErrorNotSameDevice = 17, kErrorFileTooLarge = 223;
 
 // Fails a call with `error` as its last error.
@@ -424,7 +421,7 @@ bool RemoveFile(const char* path) {
   if (!stream.empty())
     return node->streams.erase(sim::UpperCase(stream)) != 0 || Fail(kErrorFileNotFound);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
-  if (node->Busy()) return Fail(kErrorSharingViolation);
+  if (node->Busy()) return Fail(kErrorHeldOpen);
   // The running image: its section allows no deletion.
   if (node == fs.Find(fs.ExecutablePath())) return Fail(kErrorAccessDenied);
   sim::Detach(node, nullptr);
@@ -445,11 +442,11 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
     target = fs.Follow(target);
     if (!target) return Fail(kErrorPathNotFound);
   }
-  if (target == source) return Fail(kErrorSharingViolation);  // on itself
+  if (target == source) return Fail(kErrorHeldOpen);  // on itself
   if (target) {
     if (failIfExists) return Fail(kErrorFileExists);
     if (target->IsFolder()) return Fail(kErrorAccessDenied);
-    if (target->Busy()) return Fail(kErrorSharingViolation);
+    if (target->Busy()) return Fail(kErrorHeldOpen);
     if (target->attributes & (kAttrReadOnly | kAttrHidden)) return Fail(kErrorAccessDenied);
   } else {
     FsNode* parent = sim::Parent(names, false);
@@ -462,12 +459,12 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
   return true;
 }
 
-bool MakeFolder(const char* path) {
+bool sim::MakeFolder(const char* path) {
   FileSystem& fs = FileSystem::Get();
   fs.Record(std::string("CreateDirectoryA ") + path);
   std::vector<std::string> names;
   if (!PlainNames(fs, path, &names)) return Fail(kErrorInvalidName);
-  if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
+  if (fs.Walk(names)) return Fail(kErrorNameExists);
   if (names.size() < 2) return Fail(kErrorPathNotFound);  // a drive that does not exist
   FsNode* parent = sim::Parent(names, false);
   if (!parent) return Fail(kErrorPathNotFound);
@@ -486,14 +483,9 @@ bool RemoveFolder(const char* path) {
   if (!node->parent) return Fail(kErrorAccessDenied);  // a drive
   if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
   // The current folder of a process is in use.
-  if (node == fs.Find(fs.CurrentFolder())) return Fail(kErrorSharingViolation);
+  if (node == fs.Find(fs.CurrentFolder())) return Fail(kErrorHeldOpen);
   sim::Detach(node, nullptr);
   return true;
-}
-
-std::uint32_t LinkCount(const char* path) {
-  const FsNode* node = FileSystem::Get().Find(path);
-  return node ? static_cast<std::uint32_t>(node->security.use_count()) : 0;
 }
 
 bool PathExists(const char* path) { return FileSystem::Get().Find(path) != nullptr; }
@@ -506,14 +498,14 @@ bool MoveOneFile(const char* from, const char* to) {
   FsNode* source = fs.Walk(sourceNames);
   if (!source) return Fail(MissingError(sourceNames));
   if (!source->parent) return Fail(kErrorAccessDenied);
-  if (source->Busy()) return Fail(kErrorSharingViolation);
+  if (source->Busy()) return Fail(kErrorHeldOpen);
   if (!PlainNames(fs, to, &names) || names.size() < 2) return Fail(kErrorInvalidName);
   if (!sim::SameName(names[0], sourceNames[0])) return Fail(kErrorNotSameDevice);
-  if (fs.Walk(names)) return Fail(kErrorAlreadyExists);
+  if (fs.Walk(names)) return Fail(kErrorNameExists);
   FsNode* parent = sim::Parent(names, false);
   if (!parent || !parent->IsFolder()) return Fail(kErrorPathNotFound);
   for (const FsNode* up = parent; up; up = up->parent)
-    if (up == source) return Fail(kErrorSharingViolation);  // into itself
+    if (up == source) return Fail(kErrorHeldOpen);  // into itself
   std::unique_ptr<FsNode> moved;
   sim::Detach(source, &moved);
   moved->name = names.back();
@@ -528,7 +520,7 @@ bool MoveOverFile(const char* from, const char* to) {
     fs.Record(std::string("MoveFileExA ") + from + " " + to + " MOVEFILE_REPLACE_EXISTING");
     if (!fs.Find(from)) return Fail(kErrorFileNotFound);
     if (target->IsFolder() || (target->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
-    if (target->Busy()) return Fail(kErrorSharingViolation);
+    if (target->Busy()) return Fail(kErrorHeldOpen);
     sim::Detach(target, nullptr);
   }
   return MoveOneFile(from, to);
@@ -587,7 +579,7 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::string* data) {
   const FsNode* node = fs.Find(path);
   if (!node) return Fail(kErrorFileNotFound);
   if (node->IsFolder()) return Fail(kErrorAccessDenied);
-  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->heldOpen) return Fail(kErrorHeldOpen);
   if (node->data.size() > limit) return Fail(kErrorFileTooLarge);
   *data = node->data;
   return true;
@@ -602,7 +594,7 @@ bool WriteWholeFile(const char* path, const std::string& data) {
   if (node) {
     if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden)))
       return Fail(kErrorAccessDenied);
-    if (node->heldOpen) return Fail(kErrorSharingViolation);
+    if (node->heldOpen) return Fail(kErrorHeldOpen);
   } else {
     FsNode* parent = sim::Parent(names, false);
     if (!parent) return Fail(kErrorPathNotFound);
@@ -631,46 +623,6 @@ std::string ExecutablePath() {
 }
 
 std::string CurrentFolder() { return FileSystem::Get().CurrentFolder(); }
-
-// The simulated file is found again by its path on every write, so a file
-// removed meanwhile takes no more bytes.
-struct SimOutput {
-  std::string path;
-};
-
-bool OutputFile::Create(const char* path) {
-  Close();
-  FileSystem& fs = FileSystem::Get();
-  fs.Record(std::string("CreateFileA ") + path);
-  std::vector<std::string> names;
-  if (!PlainNames(fs, path, &names) || names.size() < 2) return Fail(kErrorInvalidName);
-  // DeleteFileA first (a link goes, not what it leads to), then CREATE_NEW:
-  // whatever still has the name makes the creation fail.
-  if (FsNode* node = fs.Walk(names)) {
-    const bool removable = !node->IsFolder() && node->parent && !node->heldOpen &&
-                           !(node->attributes & kAttrReadOnly);
-    if (!removable) return Fail(kErrorFileExists);
-    sim::Detach(node, nullptr);
-  }
-  FsNode* parent = sim::Parent(names, false);
-  if (!parent) return Fail(kErrorPathNotFound);
-  fs.NewChild(parent, names.back(), kAttrArchive);
-  handle_ = new SimOutput{path};
-  return true;
-}
-
-bool OutputFile::Write(std::string_view bytes) {
-  if (!handle_) return false;
-  FsNode* node = FileSystem::Get().Find(static_cast<SimOutput*>(handle_)->path);
-  if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
-  node->data.append(bytes.data(), bytes.size());
-  return true;
-}
-
-void OutputFile::Close() {
-  delete static_cast<SimOutput*>(handle_);
-  handle_ = nullptr;
-}
 
 void SetLastError(std::uint32_t error) { sim::SimSystem::Get().SetLastError(error); }
 
@@ -714,7 +666,7 @@ bool FileHandle::OpenToRead(const char* path) {
   FsNode* node = EntryOf(path, "GENERIC_READ", &names);
   if (!node) return false;
   if (node->IsFolder() && node->linkTarget.empty()) return Fail(kErrorAccessDenied);
-  if (node->heldOpen || node->heldForDelete) return Fail(kErrorSharingViolation);
+  if (node->heldOpen || node->heldForDelete) return Fail(kErrorHeldOpen);
   handle_ = NewHandle(node, true);
   return true;
 }
@@ -725,7 +677,7 @@ bool FileHandle::OpenFolder(const char* path) {
   fs.Record(std::string("CreateFileW ") + path + " FILE_FLAG_BACKUP_SEMANTICS");
   FsNode* node = fs.Follow(fs.Find(path));
   if (!node || !node->IsFolder()) return Fail(node ? kErrorDirectory : kErrorPathNotFound);
-  if (node->heldForDelete) return Fail(kErrorSharingViolation);  // no delete sharing
+  if (node->heldForDelete) return Fail(kErrorHeldOpen);  // no delete sharing
   handle_ = NewHandle(node, true);
   return true;
 }
@@ -737,7 +689,7 @@ bool FileHandle::OpenToDelete(const char* path) {
   if (!node) return false;
   // The current folder of a process is open without delete sharing.
   if (node->Busy() || node == FileSystem::Get().Find(FileSystem::Get().CurrentFolder()))
-    return Fail(kErrorSharingViolation);
+    return Fail(kErrorHeldOpen);
   handle_ = NewHandle(node, false);
   return true;
 }
@@ -754,7 +706,7 @@ bool FileHandle::OpenToWrite(const char* path, bool* created) {
   } else if (node->IsFolder() || (node->attributes & (kAttrReadOnly | kAttrHidden))) {
     return Fail(kErrorAccessDenied);
   } else if (node->Busy()) {
-    return Fail(kErrorSharingViolation);
+    return Fail(kErrorHeldOpen);
   }
   handle_ = NewHandle(node, true);
   return true;
@@ -828,7 +780,7 @@ bool OpenRunningImage(FileHandle& image) {
   image.Close();
   FsNode* node = fs.Find(fs.ExecutablePath());
   if (!node || node->IsFolder()) return Fail(kErrorFileNotFound);
-  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->heldOpen) return Fail(kErrorHeldOpen);
   if (const std::string* mapped = fs.MappedImage(); mapped && *mapped != node->data)
     return Fail(kErrorFileInvalid);
   image.handle_ = NewHandle(node, true);

@@ -273,16 +273,4 @@ bool RegKey::DeleteSubKey(const char* name) {
   return true;
 }
 
-bool RegKey::DeleteValue(const char* name) {
-  Enter("RegDeleteValueA");
-  RegNode* node = NodeOf(handle_);
-  if (!node) return false;
-  auto& values = node->values;
-  auto it = std::find_if(values.begin(), values.end(),
-                         [&](const auto& v) { return sim::SameName(v.name, name ? name : ""); });
-  if (it == values.end()) return false;
-  values.erase(it);
-  return true;
-}
-
 }  // namespace platform

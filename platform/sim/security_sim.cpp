@@ -135,7 +135,7 @@ std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) 
   const sim::SimToken& token = FileSystem::Get().Token();
   if (std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
     return kErrorInvalidOwner;
-  if (!MakeFolder(path)) return LastError();
+  if (!sim::MakeFolder(path)) return LastError();
   *FileSystem::Get().Find(path)->security = security;
   return 0;
 }

@@ -9,8 +9,6 @@ namespace platform {
 
 unsigned ActiveCodePage() { return GetACP(); }
 
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-
 std::string LowerCase(std::string_view text) {
   std::string out(text);
   for (std::size_t pos = 0; pos < out.size();) {

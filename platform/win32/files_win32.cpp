@@ -76,26 +76,7 @@ bool CopyOneFile(const char* from, const char* to, bool failIfExists) {
          CopyFileW(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
-bool MakeFolder(const char* path) {
-  const WideName name(path);
-  return name.ok() && CreateDirectoryW(name.c_str(), nullptr) != 0;
-}
-
 bool RemoveFolder(const char* path) { return OnPath(path, &RemoveDirectoryW); }
-
-std::uint32_t LinkCount(const char* path) {
-  const WideName name(path);
-  if (!name.ok()) return 0;
-  HANDLE h = CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  FILE_STANDARD_INFO info;
-  const BOOL ok = GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info);
-  CloseHandle(h);
-  return ok ? info.NumberOfLinks : 0;
-}
 
 bool PathExists(const char* path) { return ReadAttributes(path) != INVALID_FILE_ATTRIBUTES; }
 
@@ -184,38 +165,6 @@ std::string ExecutablePath() {
 std::string CurrentFolder() {
   wchar_t buffer[MAX_PATH + 1] = {};
   return PathText(buffer, GetCurrentDirectoryW(MAX_PATH + 1, buffer));
-}
-
-bool OutputFile::Create(const char* path) {
-  Close();
-  // Not CREATE_ALWAYS, which writes through a link or a further name of
-  // another file that somebody left under this name: the name goes first,
-  // and the file made is a new one, or none when the name came back.
-  const WideName name(path);
-  if (!name.ok()) return false;
-  DeleteFileW(name.c_str());
-  HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  handle_ = h;
-  return true;
-}
-
-bool OutputFile::Write(std::string_view bytes) {
-  if (!handle_) return false;
-  while (!bytes.empty()) {
-    const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
-    DWORD written = 0;
-    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), chunk, &written, nullptr) || written == 0)
-      return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
-
-void OutputFile::Close() {
-  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
-  handle_ = nullptr;
 }
 
 }  // namespace platform

@@ -161,9 +161,4 @@ bool RegKey::DeleteSubKey(const char* name) {
   return key.ok() && Succeeded(RegDeleteKeyW(H(handle_), key.c_str()));
 }
 
-bool RegKey::DeleteValue(const char* name) {
-  const WideName value(name ? name : "");
-  return value.ok() && RegDeleteValueW(H(handle_), value.c_str()) == ERROR_SUCCESS;
-}
-
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include "common/case_name.h"
 #include "host/host_process.h"
 #include "install_fixture.h"
+#include "install/install_target.h"
 #include "package/package_copy.h"
 
 using testing_support::Item;

@@ -6,6 +6,7 @@
 
 #include "common/case_name.h"
 #include "install_fixture.h"
+#include "install/install_target.h"
 #include "package/package_copy.h"
 #include "platform/log.h"
 

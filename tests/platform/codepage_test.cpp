@@ -13,13 +13,6 @@ std::string Ch(int lead, int trail) {
   return std::string{static_cast<char>(lead), static_cast<char>(trail)};
 }
 
-TEST(CodePage, ActiveCodePageIs936) { EXPECT_EQ(platform::ActiveCodePage(), 936u); }
-
-TEST(CodePage, LeadBytesAre81ToFE) {
-  for (int b = 0; b < 256; ++b)
-    EXPECT_EQ(platform::IsLeadByte(static_cast<unsigned char>(b)), b >= 0x81 && b <= 0xFE) << b;
-}
-
 TEST(CodePage, SingleBytesLowerOnlyAsciiCapitals) {
   for (int b = 1; b < 0x81; ++b) {
     const std::string one(1, static_cast<char>(b));

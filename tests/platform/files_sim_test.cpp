@@ -55,19 +55,4 @@ TEST(FilesSim, FolderKeepsFurtherAttributeBits) {
   EXPECT_FALSE(platform::CopyOneFile("C:\\s\\backup.old", "C:\\s\\x", false));
 }
 
-TEST(FilesSim, AFolderMadeBelowTheRootLetsAuthenticatedUsersModify) {
-  using namespace platform;
-  ASSERT_TRUE(MakeFolder("C:\\Korvex"));
-  ASSERT_TRUE(testing_support::WriteFile("C:\\Korvex\\a.txt", "a"));
-  for (const bool folder : {true, false}) {
-    const std::uint8_t flags = kAceInherited | (folder ? kAceInheritAll : 0);
-    const std::vector<Ace> dacl = {{kAceAllow, flags, kAccessFull, kSidAdministrators},
-                                   {kAceAllow, flags, kAccessFull, kSidSystem},
-                                   {kAceAllow, flags, kAccessReadExecute, kSidUsers},
-                                   {kAceAllow, flags, kAccessModify, kSidAuthenticatedUsers}};
-    EXPECT_EQ(*SimFiles::Get().Security(folder ? "C:\\Korvex" : "C:\\Korvex\\a.txt"),
-              (FileSecurity{kSidAdministrators, false, dacl}));
-  }
-}
-
 }  // namespace

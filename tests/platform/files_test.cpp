@@ -100,15 +100,6 @@ TEST_F(Files, CopyTakesContentAndAttributes) {
   EXPECT_FALSE(platform::CopyOneFile(P("src.dat").c_str(), P("dir").c_str(), false));
 }
 
-TEST_F(Files, MakeFolderCreatesOneLevel) {
-  EXPECT_FALSE(platform::MakeFolder(P("x\\y").c_str()));
-  EXPECT_FALSE(platform::PathExists(P("x").c_str()));
-  EXPECT_TRUE(platform::MakeFolder(P("x").c_str()));
-  EXPECT_FALSE(platform::MakeFolder(P("X").c_str()));  // exists already
-  EXPECT_TRUE(platform::MakeFolder(P("x\\y\\").c_str()));
-  EXPECT_EQ(testing_support::ListNames(P("x")), (std::vector<std::string>{"y"}));
-}
-
 TEST_F(Files, OwnPathAndCurrentFolder) {
   const std::string exe = platform::ExecutablePath();
   ASSERT_GT(exe.size(), 4u);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 
+#include "install/install_target.h"
 #include "package/package_copy.h"
 
 namespace {

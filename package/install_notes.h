@@ -1,0 +1,35 @@
+#pragma once
+// Where the package copy, the library copy, the loader registration and the
+// font deployment tell what they wrote: the record of the running install
+// (record/install_record.h) listens while an install runs, and the Note
+// functions do nothing while nobody listens.
+#include <cstddef>
+#include <string>
+
+class InstallNotes {
+ public:
+  virtual void AddCreatedFolder(const std::string& path) = 0;
+  virtual void AddFile(const std::string& path) = 0;
+  virtual void AddLibraryFile(const std::string& path) = 0;
+  virtual void AddLoaderKey(const std::string& keyPath) = 0;
+  // An "Applications" key of a host key that the install had to make.
+  virtual void AddApplicationsKey(const std::string& keyPath) = 0;
+  virtual void AddFont(const std::string& path, const std::string& digest) = 0;
+
+ protected:
+  ~InstallNotes() = default;
+};
+
+// The listener of the running install, or null.
+extern InstallNotes* g_installRecord;
+
+void NoteCreatedFolder(const std::string& path);
+void NoteFile(const std::string& path);
+void NoteLibraryFile(const std::string& path);
+void NoteLoaderKey(const std::string& keyPath);
+void NoteApplicationsKey(const std::string& keyPath);
+// Reads the copied font back and notes the digest of its content.
+void NoteFont(const std::string& path);
+
+// The largest font file whose digest is taken.
+constexpr std::size_t kFontSizeLimit = 64u << 20;
