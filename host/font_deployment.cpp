@@ -42,8 +42,10 @@ bool OpenFontsFolder(const std::string& location, const std::string& fonts,
 
 // Writes one font into the held Fonts folder, by a handle that must have
 // the font's own name in that folder open (no link, one name).
-bool CopyFont(const platform::FileHandle& font, const std::string& from, const std::string& to,
-              const std::string& expected) {
+// `bytes`, when given, are the font's content as the package check read and
+// hashed it: written as they are, the file not read again.
+bool CopyFont(const platform::FileHandle& font, const std::string* bytes, const std::string& from,
+              const std::string& to, const std::string& expected) {
   constexpr const char* kWhat = "font not copied ";
   const std::string copy = from + " -> " + to;
   platform::FileHandle target;
@@ -57,7 +59,8 @@ bool CopyFont(const platform::FileHandle& font, const std::string& from, const s
     return NotCopied(kWhat, copy, "the name leads to " + facts.finalPath + ", a file of " +
                                       std::to_string(facts.links) + " name(s)");
   }
-  if (!target.CopyFrom(font)) return NotCopied(kWhat, copy, LastErrorText());
+  if (bytes ? !(target.Truncate() && target.Write(*bytes)) : !target.CopyFrom(font))
+    return NotCopied(kWhat, copy, LastErrorText());
   platform::Log("font copied " + copy);
   return true;
 }
@@ -124,7 +127,8 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
     if (!package->fonts[i].IsOpen()) {
       platform::Log({"font not copied ", from, " -> ", to, ": not in the package, or in use"});
       session.MarkPartial();
-    } else if (CopyFont(package->fonts[i], from, to, finalFonts + "\\" + kFontFiles[i])) {
+    } else if (CopyFont(package->fonts[i], package->fontsRead ? &package->fontBytes[i] : nullptr,
+                        from, to, finalFonts + "\\" + kFontFiles[i])) {
       NoteFont(to);
     } else {
       session.MarkPartial();

@@ -8,6 +8,7 @@
 #include "package/package_paths.h"
 #include "platform/log.h"
 #include "platform/registry.h"
+#include "platform/security.h"
 #include "platform/system.h"
 
 bool RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
@@ -47,24 +48,34 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
       written = false;
       continue;
     }
-    // The "Applications" key is the host's; where the install has to make
-    // it, the record says so, and the uninstall takes it away when nothing
-    // else has come to stand in it.
-    platform::RegKey applications;
-    const bool hadApplications = applications.OpenForRead(host, kApplicationsKey);
-    applications.Close();
-    host.DeleteSubKey(keyName.c_str());
-    platform::RegKey loaderKey;
-    if (!loaderKey.Create(host, keyName.c_str())) {
+    // "Applications" and the loader key below it, each the key itself: a
+    // registry link put there by somebody is left alone, never followed.
+    // "Applications" is the host's; where the install has to make it, the
+    // record says so, and the uninstall takes it away when nothing else has
+    // come to stand in it.
+    const std::size_t cut = keyName.find('\\');
+    const std::string applicationsName = keyName.substr(0, cut), loaderName = keyName.substr(cut + 1);
+    platform::RegKey applications, earlier, loaderKey;
+    bool link = false;
+    const bool had = applications.OpenNoLink(host, applicationsName.c_str(), &link);
+    const bool made = !had && !link && platform::LastError() == platform::kErrorFileNotFound &&
+                      applications.CreateNoLink(host, applicationsName.c_str(), &link) && !link;
+    const bool opened = had || made;
+    if (made) {
+      platform::Log("host key had no " + applicationsName + " key, made: HKLM\\" + keyPaths.At(i) +
+                    applicationsName);
+      NoteApplicationsKey(keyPaths.At(i) + applicationsName);
+    }
+    if (opened && !link && earlier.OpenNoLink(applications, loaderName.c_str(), &link) && !link) {
+      earlier.DeleteThis();  // an earlier install's, by its handle
+      earlier.Close();
+    }
+    if (!opened || link || !loaderKey.CreateNoLink(applications, loaderName.c_str(), &link) || link) {
       platform::Log("loader key not written: " + key + ": " +
-                    platform::DescribeError(platform::LastError()));
+                    (link ? std::string("a registry link stands on its way")
+                          : platform::DescribeError(platform::LastError())));
       written = false;
       continue;
-    }
-    if (!hadApplications) {
-      platform::Log("host key had no " + std::string(kApplicationsKey) + " key, made: HKLM\\" +
-                    keyPaths.At(i) + kApplicationsKey);
-      NoteApplicationsKey(keyPaths.At(i) + kApplicationsKey);
     }
     const std::uint32_t loadCtrls = kLoadCtrlsData;
     std::string failed;

@@ -17,3 +17,5 @@ bool InstallFolderFits(const std::string& installFolder);
 extern const char* const kPackageDamagedText;
 // An install path that others could redirect or swap: the dialog stays.
 extern const char* const kInstallPathUnsafeText;
+// A folder of the install path cannot be made, or an entry of the way is a file.
+extern const char* const kFolderNotMadeText;

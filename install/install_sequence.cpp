@@ -43,11 +43,6 @@ constexpr const char* kUnnamedPathText = "安装路径含有系统无法识别�
 
 constexpr int kProgressMax = 50;
 
-bool IsFolder(const std::string& path) {
-  const std::uint32_t attributes = platform::ReadAttributes(path.c_str());
-  return attributes != platform::kInvalidAttributes && (attributes & platform::kAttrDirectory);
-}
-
 std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
   std::string text;
   for (int y = 0; y < kHostYearCount; ++y)
@@ -120,6 +115,13 @@ bool EarlierInstallElsewhere(const std::string& installFolder, std::string* fold
   if (!ReadAppsEntryFolder(folder)) return false;
   *folder = FullForm(*folder);
   if (SamePath(*folder, installFolder)) return false;
+  // Its record is read only through folders that nobody else can change.
+  std::string reason;
+  if (!SecureTheWay(*folder, &reason)) {
+    platform::Log("the Apps & Features entry names " + *folder + ", whose way is not safe (" +
+                  reason + "): not taken over");
+    return false;
+  }
   int ignored = 0;
   if (!LoadRecord(ScopeOf(g_hostRegistry, *folder), record, &ignored)) {
     platform::Log("the Apps & Features entry names " + *folder +
@@ -323,50 +325,52 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   const PackageManifest manifest = LoadPackageManifest();
   CInstallTarget target(installPath + "\\" + kInstallSubfolder, site.Progress(), session);
   if (!CheckPackage(session, manifest, target)) return PackageStopped(site);
+  // Every folder of the way, from the drive's root down to the library
+  // folder, is checked and held until the install ends; what is missing is
+  // made born locked, all of it, or the install does not start.
+  const auto cannotMake = [&](const std::string& reason) {
+    platform::Log("the install folder cannot be created: " + reason);
+    session.Tell(kFolderNotMadeText, kSetupCaption);
+    return session.Silent() ? kExitBadPath : kInstallNotRun;
+  };
+  const auto stopped = [&](CHeldWay::Result result, const std::string& reason) {
+    return result == CHeldWay::kCannotMake ? cannotMake(reason) : refuse(reason);
+  };
   const std::string chosen = installPath;
   std::string reason;
-  if (!SecureTheWay(chosen, &reason)) return refuse(reason);
+  CHeldWay way;
+  CHeldWay::Result held = way.Hold(chosen, true, &reason);
+  if (held != CHeldWay::kHeld) return stopped(held, reason);
   const bool picked = TakePickedFolder(chosen);
-  const bool madeChosen = MakeLockedFolder(chosen) == 0 || picked;
   installPath += "\\";
   installPath += kInstallSubfolder;
   CInstallFolder folder;
-  if (folder.Prepare(installPath, &reason) == CInstallFolder::kRefused) {
-    if (madeChosen) platform::RemoveFolder(chosen.c_str());  // "Tarnwell" planted meanwhile
+  const CInstallFolder::Result prepared = folder.Prepare(installPath, &reason);
+  if (prepared == CInstallFolder::kRefused) {
+    way.Undo();
     return refuse(reason);
   }
-  const bool madeInstall = folder.Created();
-  const std::uint32_t error = madeInstall ? 0 : platform::LastError();
-  // A person gets the copy prompts for a folder that is not there; a silent
-  // install stops, and leaves nothing behind.
-  if (session.Silent() && !IsFolder(installPath)) {
-    if (madeChosen) platform::RemoveFolder(chosen.c_str());
-    platform::Log("the install folder cannot be created: " + installPath + ": " +
-                  platform::DescribeError(error));
-    return kExitBadPath;
+  if (prepared != CInstallFolder::kUsed && !folder.Created()) {
+    way.Undo();
+    return cannotMake(installPath + ": " + platform::DescribeError(platform::LastError()));
   }
+  const std::string library = installPath + "\\" + kLibraryFolder;
+  if ((held = way.HoldBelow(installPath, folder.Created(), &reason)) != CHeldWay::kHeld ||
+      (held = way.HoldBelow(library, false, &reason)) != CHeldWay::kHeld)
+    return stopped(held, reason);
   platform::Log("install folder: " + installPath);
-  // The record of this install, merged into what an earlier install into
-  // the same folder recorded (in a folder moved aside, its record too).
+  // The record of this install. A folder moved aside was not trusted: what
+  // it holds, its record included, is evidence of nothing and goes.
   CInstallBook book(installPath, g_hostRegistry);
-  if (!folder.MovedAside().empty()) {
-    std::string text;
-    InstallRecord earlier;
-    int ignored = 0;
-    const std::string record = folder.MovedAside() + "\\" + kRecordFile;
-    if (platform::ReadWholeFile(record.c_str(), kRecordSizeLimit, &text) &&
-        ParseRecord(text, ScopeOf(g_hostRegistry, installPath), &earlier, &ignored) == kRecordOk)
-      book.MergeEarlier(earlier);
-    folder.RemoveMovedAside();
-  }
+  folder.RemoveMovedAside();
   std::string earlierFolder;
   InstallRecord earlierRecord;
   if (EarlierInstallElsewhere(installPath, &earlierFolder, &earlierRecord)) {
     platform::Log("an earlier install in " + earlierFolder + " is taken over by this one");
     book.TakeOver(earlierFolder, earlierRecord);
   }
-  if (madeChosen) book.FolderCreated(chosen);
-  if (madeInstall) book.FolderCreated(installPath);
+  if (picked) book.FolderCreated(chosen);
+  for (const std::string& made : way.Made()) book.FolderCreated(made);
   const bool ran = RunInstall(site, target, installPath, yearSelected, book);
   // A folder that an uninstall had left to the restart, taken back, is
   // this install's own again: made by it, as far as its uninstall goes.

@@ -89,7 +89,7 @@ bool CheckManifestFiles(OpenedPackage& package, const PackageManifest& manifest)
     else if (facts.size != file.size)
       found = std::to_string(facts.size) + " bytes";
     if (found.empty() && font >= 0) {
-      std::string content;
+      std::string& content = package.fontBytes[font];
       if (!handle->ReadAll(kFontSizeLimit, &content))
         found = "it cannot be read (" + platform::DescribeError(platform::LastError()) + ")";
       else if (Sha256Hex(content) != file.digest)
@@ -101,6 +101,7 @@ bool CheckManifestFiles(OpenedPackage& package, const PackageManifest& manifest)
       return false;
     }
   }
+  package.fontsRead = true;
   platform::Log("package checked: the " + std::to_string(manifest.files.size()) +
                 " files of the manifest are there with their sizes");
   return true;
@@ -110,7 +111,11 @@ VerifiedCopy StageVerified(const platform::FileHandle& source, const std::string
                            const std::string& digest, std::string* found, std::uint32_t* error) {
   platform::FileHandle target;
   DigestSink sink;
-  if (!target.OpenToWrite(temporary.c_str())) {
+  {
+    platform::FileHandle leftover;  // of an install cut off: the entry itself
+    if (leftover.OpenToDelete(temporary.c_str())) leftover.DeleteNow();
+  }
+  if (!platform::CreateCheckedFile(target, temporary)) {
     *error = platform::LastError();
     return VerifiedCopy::kFailed;
   }
@@ -142,26 +147,27 @@ struct StageJob {
 struct StageWork {
   std::vector<StageJob> jobs;
   std::atomic<std::size_t> next{0};
-  std::atomic<bool> mismatch{false};
+  std::atomic<bool> stop{false};
 };
 
 // Each thread takes the next file until none is left, or until one of them
-// found a file that is not the manifest's (the rest is discarded then).
+// could not stage its file (the rest is discarded then).
 void StageFiles(void* context) {
   StageWork& work = *static_cast<StageWork*>(context);
-  while (!work.mismatch) {
+  while (!work.stop) {
     const std::size_t i = work.next++;
     if (i >= work.jobs.size()) return;
     StageJob& job = work.jobs[i];
     job.result = StageVerified(job.entry->file, job.temporary, job.file->digest, &job.found, &job.error);
     job.done = true;
-    if (job.result == VerifiedCopy::kMismatch) work.mismatch = true;
+    if (job.result != VerifiedCopy::kCopied) work.stop = true;
   }
 }
 
 }  // namespace
 
-bool StagePackage(OpenedPackage& package, const PackageManifest& manifest, const std::string& folder) {
+StageResult StagePackage(OpenedPackage& package, const PackageManifest& manifest,
+                         const std::string& folder) {
   StageWork work;
   for (PackageFolder* f : {&package.files, &package.library}) {
     for (PackageEntry& e : f->entries) {
@@ -178,22 +184,29 @@ bool StagePackage(OpenedPackage& package, const PackageManifest& manifest, const
   // with its digest taken as it is written, on a thread of its own.
   platform::RunOnThreads(2, StageFiles, &work);
   const StageJob* mismatch = nullptr;
+  const StageJob* failed = nullptr;
   for (StageJob& job : work.jobs) {
     if (!job.done) continue;
     if (job.result == VerifiedCopy::kCopied)
       job.entry->staged = job.temporary;
-    else if (job.result == VerifiedCopy::kFailed)
-      platform::Log({"not staged: ", job.folder->path, "\\", job.entry->name, ": ",
-                     platform::DescribeError(job.error)});
-    else if (!mismatch)
+    else if (job.result == VerifiedCopy::kFailed && !failed)
+      failed = &job;
+    else if (job.result == VerifiedCopy::kMismatch && !mismatch)
       mismatch = &job;
   }
-  if (!mismatch) return true;
-  platform::Log({"package file not as the manifest says: ", mismatch->folder->path, "\\",
-                 mismatch->entry->name, ": expected SHA-256 ", mismatch->file->digest, "; found SHA-256 ",
-                 mismatch->found, "; nothing of the package installed"});
+  if (!mismatch && !failed) return StageResult::kStaged;
+  // All or nothing: no staged copy takes its final name.
   DiscardStaged(package);
-  return false;
+  if (mismatch) {
+    platform::Log({"package file not as the manifest says: ", mismatch->folder->path, "\\",
+                   mismatch->entry->name, ": expected SHA-256 ", mismatch->file->digest,
+                   "; found SHA-256 ", mismatch->found, "; nothing of the package installed"});
+    return StageResult::kMismatch;
+  }
+  platform::Log({"copy failed: ", failed->folder->path, "\\", failed->entry->name, " -> ",
+                 failed->temporary, ": ", platform::DescribeError(failed->error),
+                 "; every staged copy removed, nothing of the package installed"});
+  return StageResult::kFailed;
 }
 
 void DiscardStaged(OpenedPackage& package) {

@@ -43,11 +43,13 @@ VerifiedCopy StageVerified(const platform::FileHandle& source, const std::string
                            const std::string& digest, std::string* found, std::uint32_t* error);
 
 // Every file to copy written to a temporary name in `folder` (the install
-// folder) and verified, before any takes its final name: false, with every
-// staged copy removed and the file and both digests in the log, when one is
-// not what the manifest says. A file that cannot be written now is left to
-// its own copy (and its prompt).
-bool StagePackage(OpenedPackage& package, const PackageManifest& manifest, const std::string& folder);
+// folder) and verified, before any takes its final name. All or nothing: a
+// file that cannot be staged (a read error, a byte-range lock, a name that
+// cannot be made) or is not what the manifest says, and every staged copy
+// is removed again, with the file and why in the log.
+enum class StageResult { kStaged, kFailed, kMismatch };
+StageResult StagePackage(OpenedPackage& package, const PackageManifest& manifest,
+                         const std::string& folder);
 
 // Removes the staged copies that have not taken their final names.
 void DiscardStaged(OpenedPackage& package);

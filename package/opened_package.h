@@ -45,6 +45,10 @@ struct OpenedPackage {
   PackageFolder files;       // the package folder
   PackageFolder library;     // its library folder (no entries when it has none)
   platform::FileHandle fonts[2];  // in the order of kFontFiles; not open: none to copy
+  // With a manifest: each font's bytes as read and hashed by the check; the
+  // fonts are written from these, never read again.
+  std::string fontBytes[2];
+  bool fontsRead = false;
   // The manifest SetUp.exe carries (not owned), or none: then the package's
   // name tests and entry limits say what is copied, and nothing is verified.
   const PackageManifest* manifest = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/folder_security.h"
 #include "platform/log.h"
+#include "platform/security.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
@@ -136,6 +137,31 @@ bool OpenPackageFolder(PackageFolder& folder, const std::string& path, const cha
   return true;
 }
 
+// Opens the package folder: "Data" beside the executable, or the
+// executable's own folder. The entry itself must be no link or other
+// reparse point, and what the held handle has open must lie beside the
+// executable (a link put at the name after the look is caught too).
+bool OpenSourceFolder(PackageFolder& folder, const std::string& source) {
+  const std::string exe = platform::ExecutablePath();
+  const std::size_t cut = platform::FindLastChar(exe, '\\');
+  const std::string beside = cut == std::string::npos ? std::string() : exe.substr(0, cut);
+  platform::FileHandle exeFolder;
+  platform::HandleFacts facts;
+  if (!exeFolder.OpenFolder(beside.c_str()) || !exeFolder.Facts(&facts)) {
+    platform::Log({"package folder not usable: ", beside, ": ",
+                   platform::DescribeError(platform::LastError())});
+    return false;
+  }
+  const bool flat = platform::SamePath(source, beside);
+  const std::uint32_t attributes = platform::ReadAttributes(source.c_str());
+  if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReparsePoint)) {
+    platform::Log({"package folder not usable: ", source, ": it is a link"});
+    return false;
+  }
+  const std::string expected = flat ? facts.finalPath : facts.finalPath + "\\" + kDataFolder;
+  return OpenPackageFolder(folder, source, expected.c_str());
+}
+
 // Opens every listed entry to copy; false when one is not usable.
 bool OpenListed(PackageFolder& folder) {
   for (PackageEntry& e : folder.entries)
@@ -252,14 +278,24 @@ OpenedPackage::OpenedPackage() = default;
 OpenedPackage::~OpenedPackage() { DiscardStaged(*this); }
 
 bool CopyFromHandle(const platform::FileHandle& source, const std::string& to) {
-  platform::FileHandle target;
-  return target.OpenToWrite(to.c_str()) && target.CopyFrom(source);
+  // A hidden file or a folder at the name is refused, as CopyFileA refuses it.
+  const std::uint32_t attributes = platform::ReadAttributes(to.c_str());
+  if (attributes != platform::kInvalidAttributes &&
+      (attributes & (platform::kAttrHidden | platform::kAttrDirectory))) {
+    platform::SetLastError(platform::kErrorAccessDenied);
+    return false;
+  }
+  const std::size_t cut = platform::FindLastChar(to, '\\');
+  const std::string temporary = to.substr(0, cut == std::string::npos ? 0 : cut + 1) + "~tarnwell-0.new";
+  return platform::WriteCheckedFile(to, temporary, [&](platform::FileHandle& target) {
+    return target.CopyFrom(source);
+  });
 }
 
 bool OpenPackageFonts(OpenedPackage& package, const std::string& source,
                       CInstallSession& session) {
   if (package.fontsOpened) return true;
-  if (package.files.finalPath.empty() && !OpenPackageFolder(package.files, source, nullptr))
+  if (package.files.finalPath.empty() && !OpenSourceFolder(package.files, source))
     return Unusable(session);
   for (int i = 0; i < 2; ++i) {
     if (ProbePath(source + "\\" + kFontFiles[i]) == kPathNone) continue;
@@ -282,7 +318,7 @@ bool OpenPackage(OpenedPackage& package, const std::string& source, CInstallSess
     session.Tell(kSourcePathTooLongText, kSetupCaption);
     return session.Stop(kExitNoPackage);
   }
-  if (!OpenPackageFolder(package.files, source, nullptr)) return Unusable(session);
+  if (!OpenSourceFolder(package.files, source)) return Unusable(session);
   ReadListing(pattern, kPackageEntryLimit, package.files, true);
   const std::string library = source + "\\" + kLibraryFolder;
   PathBuffer libraryPattern;
@@ -340,11 +376,22 @@ bool CopyPackageFiles(CopyTarget& target) {
   // Every file is opened and checked before the first is copied.
   OpenedPackage& package = target.m_package;
   if (!OpenPackage(package, source, session)) return false;
-  if (MakeLockedFolder(targetFolder) == 0) NoteCreatedFolder(targetFolder);
+  // The install sequence has made and holds it; on its own, the copy makes it.
+  if (ProbePath(targetFolder) == kPathNone && MakeLockedFolder(targetFolder) == 0)
+    NoteCreatedFolder(targetFolder);
   // With a manifest, every file is written and verified before any takes
   // its final name: a package that is not the manifest's installs nothing.
-  if (package.manifest && !StagePackage(package, *package.manifest, targetFolder))
-    return Unusable(session);
+  // A staging that failed left nothing: asked as a failed copy, it is tried
+  // again whole, or the install stops; never installed in part.
+  for (int failures = 1; package.manifest; ++failures) {
+    const StageResult staged = StagePackage(package, *package.manifest, targetFolder);
+    if (staged == StageResult::kStaged) break;
+    if (staged == StageResult::kMismatch) return Unusable(session);
+    const int answer =
+        session.AskCopyFailed(CopyFailedText(targetFolder).c_str(), kSetupCaption, failures);
+    platform::Log(std::string("answer: ") + AnswerName(answer));
+    if (answer != platform::kIdRetry) return session.Stop(kExitCopyStopped);
+  }
   return VisitListed(package.files, kPackageEntryLimit, *target.m_progress, [&](PackageEntry& e) {
     const std::string from = source + "\\" + e.name;
     if (!e.copied) {
@@ -392,7 +439,8 @@ bool CopyExtensionLibrary(CopyTarget& target) {
     session.MarkPartial();
     return true;
   }
-  if (MakeLockedFolder(libraryTarget) == 0) NoteCreatedFolder(libraryTarget);
+  if (ProbePath(std::string(libraryTarget)) == kPathNone && MakeLockedFolder(libraryTarget) == 0)
+    NoteCreatedFolder(libraryTarget);
   return VisitListed(package.library, kLibraryEntryLimit, *target.m_progress, [&](PackageEntry& e) {
     if (!e.copied) return true;
     const std::string from = package.library.path + "\\" + e.name;

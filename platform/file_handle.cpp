@@ -3,6 +3,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
 #include "platform/security.h"
 #include "platform/system.h"
 
@@ -60,6 +61,47 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   return *this;
 }
 
+bool CreateCheckedFile(FileHandle& file, const std::string& path) {
+  if (!file.OpenNew(path.c_str())) return false;
+  HandleFacts facts;
+  if (!file.Facts(&facts)) {
+    const std::uint32_t error = LastError();
+    file.DeleteNow();
+    file.Close();
+    SetLastError(error);
+    return false;
+  }
+  if (SamePath(facts.finalPath, LongPath(path)) && !(facts.attributes & 0x400) && facts.links == 1)
+    return true;
+  file.DeleteNow();
+  file.Close();
+  Log("not written: " + path + ": the name leads to " + facts.finalPath);
+  SetLastError(kErrorNotWhereChecked);
+  return false;
+}
+
+bool WriteCheckedFile(const std::string& path, const std::string& temporary,
+                      const std::function<bool(FileHandle&)>& write) {
+  {
+    FileHandle leftover;
+    if (leftover.OpenToDelete(temporary.c_str())) leftover.DeleteNow();
+  }
+  FileHandle file;
+  if (!CreateCheckedFile(file, temporary)) return false;
+  if (!write(file)) {
+    const std::uint32_t error = LastError();
+    file.DeleteNow();
+    SetLastError(error);
+    return false;
+  }
+  file.Close();
+  if (MoveOverFile(temporary.c_str(), path.c_str())) return true;
+  const std::uint32_t error = LastError();
+  if (file.OpenToDelete(temporary.c_str())) file.DeleteNow();
+  SetLastError(error);
+  return false;
+}
+
 namespace {
 // Never destroyed: at the process's end the simulated file system it
 // refers to may be gone.
@@ -78,8 +120,10 @@ bool CopyRunningImage(const char* to) {
     SetLastError(6);  // ERROR_INVALID_HANDLE
     return false;
   }
-  FileHandle target;
-  return target.OpenToWrite(to) && target.CopyFrom(ImageFile());
+  const std::string path = to;
+  return WriteCheckedFile(path, path + ".new", [](FileHandle& target) {
+    return target.CopyFrom(ImageFile());
+  });
 }
 
 }  // namespace platform

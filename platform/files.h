@@ -179,6 +179,12 @@ class FileHandle {
   // while it is open. Opened for deletion too (DeleteNow).
   bool OpenToWrite(const char* path, bool* created = nullptr);
 
+  // A new file to write (CREATE_NEW): never an existing entry, so never a
+  // link or a further name of another file; ERROR_FILE_EXISTS when the name
+  // is taken. Nobody else may open it while it is open; opened for deletion
+  // too (DeleteNow).
+  bool OpenNew(const char* path);
+
   bool Facts(HandleFacts* facts) const;
   // Replaces this file's content with `source`'s, read from its start, and
   // takes its last-write time. Only the data: no stream, no zone mark.
@@ -204,13 +210,36 @@ class FileHandle {
 
 // The file of the running image, opened when the program starts (before
 // any window) with read sharing only, so that nobody can write, rename or
-// delete it while the program runs, and checked to be the image that runs
-// (its headers and resource section equal what is mapped). False (the
-// reason in LastError()) when it cannot be opened so or is another file.
+// delete it while the program runs, and checked to be the image that runs,
+// byte for byte (every byte the loader mapped from it equals memory, the
+// relocations undone; nothing else in the file but a certificate table).
+// False (the reason in LastError()) when it cannot be opened so or is
+// another file.
 bool HoldRunningImage();
 // Lets go of the image file (an uninstaller before it moves itself away).
 void ReleaseRunningImage();
 // Writes the held image to `to` (OpenToWrite); false when none is held.
 bool CopyRunningImage(const char* to);
+
+// Writing into the install's folders, which are held open from their check
+// to the end of the install (nobody else can rename, replace or delete
+// them). Every file the install writes there is made by these two.
+//
+// The error a file gets that was made somewhere else than its path says
+// (ERROR_REPARSE_POINT_ENCOUNTERED).
+constexpr std::uint32_t kErrorNotWhereChecked = 4395;
+// Makes a new file at `path` (FileHandle::OpenNew) and checks what was made:
+// its final path must be `path` itself (in its long form), it must be no
+// link and have one name. Otherwise the file made is removed again through
+// its handle, the reason is logged, and false with kErrorNotWhereChecked.
+bool CreateCheckedFile(FileHandle& file, const std::string& path);
+// Writes `path` anew: a new file at `temporary` (beside it; a leftover of
+// that name is removed first, the entry itself) made by CreateCheckedFile,
+// filled by `write`, then given the name `path` in place of what had it
+// (MoveOverFile: a link or a further name at `path` is replaced, never
+// written through). False, LastError() set, with nothing left at
+// `temporary`, when a step fails; `path` is then as it was.
+bool WriteCheckedFile(const std::string& path, const std::string& temporary,
+                      const std::function<bool(FileHandle&)>& write);
 
 }  // namespace platform

@@ -62,56 +62,123 @@ bool Privileges::Enable() {
 
 namespace {
 
-// "X:\a", "X:\a\b", ... down to the folder, from its full form (as Windows
-// resolves it: "." and ".." gone, separators collapsed); false for a path
-// that does not lead from a drive's root (a network path).
+// "X:\", "X:\a", "X:\a\b", ... down to the folder, from its full form (as
+// Windows resolves it: "." and ".." gone, separators collapsed); false for a
+// path that does not lead from a drive's root (a network path).
 bool FoldersOnWay(const std::string& folder, std::vector<std::string>* way) {
   std::string full;
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   // "X:" is the root the install path "X:\" leaves, not the drive's current folder.
   const bool root = folder.size() == 2 && folder[1] == ':';
-  if (!FullPath(root ? folder + "\\" : folder, &full) || !IsRootedPath(full)) return false;
+  if (!FullPath(root ? folder + "\\" : folder, &full) || full.size() < 3 || !letter(full[0]) ||
+      full[1] != ':' || full[2] != '\\')
+    return false;
+  way->push_back(full.substr(0, 3));
   for (std::size_t pos = 3; pos < full.size(); pos += CharLength(full, pos))
     if (CharLength(full, pos) == 1 && full[pos] == '\\') way->push_back(full.substr(0, pos));
   if (full.size() > 3 && !EndsWithChar(full, '\\')) way->push_back(full);
   return true;
 }
 
-// One folder on the way: trusted, tightened, or refused (false).
-bool SecureFolder(const std::string& path, Privileges& privileges, bool* missing,
-                  std::string* reason) {
+}  // namespace
+
+CHeldWay::~CHeldWay() = default;
+
+CHeldWay::Result CHeldWay::HoldOne(const std::string& path, bool root, bool make, bool* missing,
+                                   std::string* reason) {
   reason->clear();
-  HeldEntry entry;
-  std::uint32_t error = privileges.Open(entry, path, kAccessReadControl | kAccessWriteDac);
-  if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
-    *missing = true;
-    return true;
+  Privileges& privileges = privileges_;
+  auto entry = std::make_unique<HeldEntry>();
+  // The root is only read; a folder below may have to be tightened.
+  const std::uint32_t access = root ? kAccessReadControl : kAccessReadControl | kAccessWriteDac;
+  std::uint32_t error = privileges.Open(*entry, path, access);
+  if ((error == kErrorFileNotFound || error == kErrorPathNotFound) && !root) {
+    if (!make) {
+      *missing = true;
+      return kHeld;
+    }
+    // Made born locked; a name taken meanwhile is looked at like any other.
+    const std::uint32_t made = MakeLockedFolder(path);
+    if (made != 0 && made != kErrorNameExists) {
+      *reason = path + ": cannot be made: " + DescribeError(made);
+      return kCannotMake;
+    }
+    if (made == 0) made_.push_back(path);
+    error = privileges.Open(*entry, path, access);
   }
   std::uint32_t attributes = 0;
   FileSecurity s;
-  if (!error) error = entry.Attributes(&attributes);
-  if (!error) error = entry.ReadSecurity(&s);
+  bool keepsSecurity = true;
+  if (!error) error = entry->Attributes(&attributes);
+  if (!error) error = entry->ReadSecurity(&s);
+  if (!error && root) error = entry->VolumeKeepsSecurity(&keepsSecurity);
   const Trusted trusted{ProcessUserSid(), true};
   const std::uint32_t others = OthersRights(s, trusted, false);
-  if (error == kErrorHeldOpen)
+  Result result = kUnsafe;
+  if (error == kErrorHeldOpen) {
     *reason = "held open by another process for deletion or renaming";
-  else if (error)
+  } else if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
+    *reason = root ? "no such drive" : "gone while it was made";
+    result = kCannotMake;
+  } else if (error) {
     *reason = "cannot be read: " + DescribeError(error);
-  else if (attributes & kAttrReparsePoint)
+  } else if (attributes & kAttrReparsePoint) {
     *reason = "a link";
-  else if (!trusted(s.owner))
+  } else if (!(attributes & kAttrDirectory)) {
+    *reason = "a file, not a folder";
+    result = kCannotMake;
+  } else if (!keepsSecurity) {
+    *reason = "its volume keeps no security (FAT, exFAT)";
+  } else if (!trusted(s.owner)) {
     *reason = "owned by " + s.owner;
-  else if (others & (kAccessWriteDac | kAccessWriteOwner))
+  } else if (others & (kAccessWriteDac | kAccessWriteOwner)) {
     *reason = "others may change its owner or DACL";
-  else if ((others & kRenameRights) && (error = entry.SetDacl(TightenedDacl(s.dacl), true)))
+  } else if (root && (others & kRenameRights)) {
+    *reason = "others may delete or rename what it holds";
+  } else if ((others & kRenameRights) && (error = entry->SetDacl(TightenedDacl(s.dacl), true))) {
     *reason = "others may delete it, and it cannot be tightened: " + DescribeError(error);
-  else if (others & kRenameRights)
+  } else if (others & kRenameRights) {
     Log("tightened " + path + ": only Administrators and SYSTEM may delete it");
-  if (reason->empty()) return true;
-  *reason = path + ": " + *reason;
-  return false;
+  }
+  if (!reason->empty()) {
+    *reason = path + ": " + *reason;
+    return result;
+  }
+  held_.push_back(std::move(entry));
+  return kHeld;
 }
 
-}  // namespace
+CHeldWay::Result CHeldWay::Hold(const std::string& folder, bool make, std::string* reason) {
+  std::vector<std::string> way;
+  if (!FoldersOnWay(folder, &way)) {
+    *reason = folder + ": not a path from a drive's root";
+    return kUnsafe;
+  }
+  for (std::size_t i = 0; i < way.size(); ++i) {
+    bool missing = false;
+    const Result r = HoldOne(way[i], i == 0, make, &missing, reason);
+    if (r != kHeld) {
+      Undo();
+      return r;
+    }
+    if (missing) break;
+  }
+  return kHeld;
+}
+
+CHeldWay::Result CHeldWay::HoldBelow(const std::string& folder, bool made, std::string* reason) {
+  if (made) made_.push_back(folder);
+  bool missing = false;
+  const Result r = HoldOne(folder, false, true, &missing, reason);
+  if (r != kHeld) Undo();
+  return r;
+}
+
+void CHeldWay::Undo() {
+  held_.clear();
+  for (auto it = made_.rbegin(); it != made_.rend(); ++it) RemoveFolder(it->c_str());
+  made_.clear();
+}
 
 std::uint32_t MakeLockedFolder(const std::string& path) {
   return MakeSecuredFolder(path.c_str(), {kSidAdministrators, true, LockedDacl()});
@@ -136,17 +203,6 @@ std::vector<Ace> TightenedDacl(const std::vector<Ace>& dacl) {
 }
 
 bool SecureTheWay(const std::string& folder, std::string* reason) {
-  std::vector<std::string> way;
-  if (!FoldersOnWay(folder, &way)) {
-    *reason = folder + ": not a path from a drive's root";
-    return false;
-  }
-  Privileges privileges;
-  for (const std::string& path : way) {
-    bool missing = false;
-    if (!SecureFolder(path, privileges, &missing, reason)) return false;
-    if (missing) break;
-  }
-  return true;
+  CHeldWay way;
+  return way.Hold(folder, false, reason) == CHeldWay::kHeld;
 }
-

@@ -8,11 +8,13 @@
 //   BUILTIN\Administrators and a protected DACL (Administrators and SYSTEM
 //   full control, Users read and execute, passed on to everything below),
 //   given in the creating call itself.
-// - Every existing folder from below the drive root down to the install
-//   folder is trusted as it is, tightened (nobody but Administrators and
-//   SYSTEM may delete or rename it any more), or refused.
+// - Every folder from the drive's root down to the install folder is held
+//   open from its check to the end of the install, and trusted as it is,
+//   tightened (nobody but Administrators and SYSTEM may delete or rename it
+//   any more), or refused (CHeldWay).
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,17 +27,6 @@ const std::vector<platform::Ace>& LockedDacl();
 // Makes one folder level, born locked: 0, or the Win32 error
 // (platform::kErrorNameExists when the name exists).
 std::uint32_t MakeLockedFolder(const std::string& path);
-// Checks every existing folder from below the drive root down to `folder`
-// (included), top down. Refused (false, with the reason): a link; an owner
-// other than Administrators, SYSTEM, TrustedInstaller or the account the
-// process runs as; WRITE_DAC or WRITE_OWNER granted to anyone else; a
-// folder held open by somebody for deletion or renaming; a path that does
-// not resolve to one from a drive's root. Where anyone else may delete the
-// folder (DELETE on it, or FILE_DELETE_CHILD, with which a folder on the way
-// can be renamed), it is tightened while it is held open without delete
-// sharing: TightenedDacl, logged. A folder that does not exist ends the walk.
-bool SecureTheWay(const std::string& folder, std::string* reason);
-
 // The DACL that takes DELETE and FILE_DELETE_CHILD away from everyone but
 // Administrators and SYSTEM on the folder itself: each entry that grants
 // them becomes an inherit-only copy (what files and folders below inherit is
@@ -83,3 +74,55 @@ class Privileges {
   bool tried_ = false;
   std::vector<const char*> enabled_;
 };
+
+// The folders of an install's way, from the drive's root down, each opened
+// once without following a link, checked, and held without delete sharing
+// until the object goes: nobody can rename, replace or delete a folder of
+// the way between its check and the end of the install.
+//
+// A folder is refused (kUnsafe) when it is a link; when its owner is not
+// Administrators, SYSTEM, TrustedInstaller or the account the process runs
+// as; when anyone else may change its owner or DACL; when it is held open by
+// somebody for deletion or renaming. Where anyone else may delete or rename
+// it (DELETE on it, or FILE_DELETE_CHILD), it is tightened (TightenedDacl,
+// logged). The drive's root is never changed: it is refused where anyone
+// else may delete or rename what it holds or change its owner or DACL, and
+// so is a volume that keeps no security at all (FAT, exFAT).
+class CHeldWay {
+ public:
+  enum Result { kHeld, kUnsafe, kCannotMake };
+  CHeldWay() = default;
+  CHeldWay(const CHeldWay&) = delete;
+  CHeldWay& operator=(const CHeldWay&) = delete;
+  ~CHeldWay();
+
+  // Every folder from the drive's root down to `folder` (included). With
+  // `make`, each missing one is made born locked (MakeLockedFolder), held
+  // and remembered (Made()); a name that exists after a failed creation is
+  // checked like any other folder; a folder that cannot be made, or an
+  // entry of the way that is a file, gives kCannotMake. Without `make` a
+  // missing folder ends the walk. On failure, with the reason, the folders
+  // made are removed again and nothing is held.
+  Result Hold(const std::string& folder, bool make, std::string* reason);
+  // One more folder below the held ones (the install folder, its library
+  // folder), checked, made and held the same way; `made`: made by the
+  // caller, and counted as made here.
+  Result HoldBelow(const std::string& folder, bool made, std::string* reason);
+  // The folders made, top down.
+  const std::vector<std::string>& Made() const { return made_; }
+  // Lets go of every folder and removes again, bottom up, those made (when
+  // they are still empty).
+  void Undo();
+
+ private:
+  Result HoldOne(const std::string& path, bool root, bool make, bool* missing,
+                 std::string* reason);
+  std::vector<std::unique_ptr<platform::HeldEntry>> held_;
+  std::vector<std::string> made_;
+  Privileges privileges_;  // enabled at the first refusal, disabled when the way goes
+};
+
+// The check of the way alone (the uninstall's), every folder let go again:
+// CHeldWay::Hold without making anything. False, with the reason, when a
+// folder is refused.
+bool SecureTheWay(const std::string& folder, std::string* reason);

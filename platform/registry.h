@@ -15,6 +15,7 @@ enum RegType : std::uint32_t {
   kRegExpandSz = 2,
   kRegBinary = 3,
   kRegDword = 4,
+  kRegLink = 6,
   kRegMultiSz = 7,
   kRegQword = 11,
 };
@@ -42,6 +43,17 @@ class RegKey {
   // RegCreateKeyW(parent, path): opens the key, creating it and any missing
   // parent on the way.
   bool Create(const RegKey& parent, const char* path);
+  // One level below `parent`, the key itself and never what a registry
+  // link of that name leads to: RegOpenKeyExW / RegCreateKeyExW with
+  // REG_OPTION_OPEN_LINK, KEY_READ | KEY_WRITE | DELETE (Create makes the key
+  // when it is missing). `link` tells whether the key opened is a link (its
+  // "SymbolicLinkValue" is a REG_LINK value): such a key is only to be left
+  // alone. Links on the way to `parent` were looked at when it was opened.
+  bool OpenNoLink(const RegKey& parent, const char* name, bool* link);
+  bool CreateNoLink(const RegKey& parent, const char* name, bool* link);
+  // RegDeleteKeyW(this, ""): the open key itself (the one OpenNoLink
+  // opened, not what a name leads to by now); fails while it has subkeys.
+  bool DeleteThis();
   // RegCloseKey; nothing when not open.
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }

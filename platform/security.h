@@ -146,6 +146,10 @@ class HeldEntry {
   // GetFileInformationByHandleEx(FileIdBothDirectoryInfo): the names a held
   // folder holds, "." and ".." left out, at most `limit` of them.
   std::uint32_t List(std::vector<std::string>* names, std::size_t limit) const;
+  // GetVolumeInformationByHandleW: whether the entry's volume keeps owners
+  // and DACLs at all (FILE_PERSISTENT_ACLS; not FAT or exFAT, where anybody
+  // may replace anything).
+  std::uint32_t VolumeKeepsSecurity(bool* keeps) const;
   // GetFinalPathNameByHandleW, "X:\..." (without "\\?\").
   std::uint32_t FinalPath(std::string* path) const;
   // SetFileInformationByHandle(FileRenameInfo) to another name of the same

@@ -5,6 +5,8 @@
 #include "platform/system.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/log.h"
+#include "platform/security.h"
 #include "platform/registry.h"
 #include "record/record_file.h"
 
@@ -50,8 +52,20 @@ std::uint32_t EstimatedSizeKb(const InstallRecord& record, const std::string& in
 bool WriteAppsEntry(const AppsEntry& entry) {
   platform::RegKey root, parent, key;
   if (!root.OpenLocalMachine() || !parent.Create(root, kUninstallKeyParent)) return false;
-  parent.DeleteSubKey(kUninstallKeyName);
-  if (!key.Create(parent, kUninstallKeyName)) return false;
+  // The entry's key itself, replaced by handle; a registry link at its name
+  // is left alone.
+  bool link = false;
+  platform::RegKey earlier;
+  if (earlier.OpenNoLink(parent, kUninstallKeyName, &link) && !link) earlier.DeleteThis();
+  earlier.Close();
+  if (link || !key.CreateNoLink(parent, kUninstallKeyName, &link) || link) {
+    if (link) {
+      platform::Log(std::string("HKLM\\") + kUninstallKeyParent + "\\" + kUninstallKeyName +
+                    ": a registry link, left alone");
+      platform::SetLastError(platform::kErrorAccessDenied);
+    }
+    return false;
+  }
   const std::string uninstaller = entry.installFolder + "\\" + kUninstallerFile;
   bool ok = SetText(key, "DisplayName", kDisplayName);
   ok = SetText(key, "DisplayVersion", FormatDisplayVersion(entry.versionNumber)) && ok;
@@ -83,11 +97,13 @@ EntryRemoval RemoveAppsEntry(const std::string& installFolder) {
   platform::RegKey root, parent;
   if (!root.OpenLocalMachine() || !parent.Open(root, kUninstallKeyParent)) return kEntryAbsent;
   platform::RegKey key;
-  if (!key.OpenForRead(parent, kUninstallKeyName)) return kEntryAbsent;
-  key.Close();
-  if (!ReadAppsEntryFolder(&named) || !SamePath(named, installFolder))
+  bool link = false;
+  if (!key.OpenNoLink(parent, kUninstallKeyName, &link)) return kEntryAbsent;
+  if (link) return kEntryLink;
+  char data[platform::kRegValueBuffer];
+  if (!key.QueryValue("InstallLocation", data) || !SamePath(data, installFolder))
     return kEntryOfAnotherFolder;
-  return parent.DeleteSubKey(kUninstallKeyName) ? kEntryRemoved : kEntryNotRemoved;
+  return key.DeleteThis() ? kEntryRemoved : kEntryNotRemoved;
 }
 
 bool EarlierChosenFolder(std::string* chosen) {

@@ -44,6 +44,7 @@ enum EntryRemoval : int {
   kEntryAbsent = 1,
   kEntryOfAnotherFolder = 2,  // it names another install folder: kept
   kEntryNotRemoved = 3,
+  kEntryLink = 4,  // a registry link stands at its name: left alone
 };
 // Removes the entry when it names this install folder.
 EntryRemoval RemoveAppsEntry(const std::string& installFolder);

@@ -39,7 +39,9 @@ bool CInstallBook::Save() {
     }
   }
   const std::string path = folder_ + "\\" + kRecordFile;
-  return platform::WriteWholeFile(path.c_str(), FormatRecord(Merged()));
+  const std::string text = FormatRecord(Merged());
+  return platform::WriteCheckedFile(path, folder_ + "\\~tarnwell-record.new",
+                                    [&](platform::FileHandle& file) { return file.Write(text); });
 }
 
 InstallRecord CInstallBook::Merged() const {

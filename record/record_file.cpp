@@ -66,11 +66,18 @@ std::string LibraryFolderOf(const std::string& installFolder) {
 bool ValidCreatedFolder(std::string_view path, const RecordScope& scope) {
   if (SamePath(path, scope.installFolder) || SamePath(path, LibraryFolderOf(scope.installFolder)))
     return true;
-  // The chosen folder: the install folder's parent, never a drive's root.
+  // The chosen folder or a folder above it that the install made: a folder
+  // of the install folder's way, never a drive's root.
   std::string_view parent, name;
   if (!SplitLast(scope.installFolder, &parent, &name) || !SameText(name, kInstallSubfolder))
     return false;
-  return SamePath(path, parent) && platform::FindLastChar(parent, '\\') != std::string_view::npos;
+  while (platform::FindLastChar(parent, '\\') != std::string_view::npos) {
+    if (SamePath(path, parent)) return true;
+    std::string_view up;
+    if (!SplitLast(parent, &up, &name)) return false;
+    parent = up;
+  }
+  return false;
 }
 
 bool ValidFileIn(std::string_view path, std::string_view folder) {

@@ -49,6 +49,7 @@ class Remover {
       case kEntryAbsent: Event("Apps & Features entry: none"); break;
       case kEntryOfAnotherFolder: Event("Apps & Features entry kept: it names another install folder"); break;
       case kEntryNotRemoved: LeftBehind("Apps & Features entry could not be removed"); break;
+      case kEntryLink: LeftBehind("Apps & Features entry kept, a registry link stands at its name"); break;
     }
     return std::move(out_);
   }
@@ -80,10 +81,15 @@ class Remover {
       RemoveUnlessLinked(uninstaller, "uninstaller", folderLinked);
     RemoveFolder(library);
     RemoveFolder(folder);
-    if (!chosen.empty() &&
-        std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
-                    [&](const std::string& f) { return SamePath(f, chosen); }))
-      RemoveFolder(chosen);
+    // The chosen folder and the folders above it that the install made,
+    // from the deepest up, each only while it is empty.
+    for (std::string up = chosen; !up.empty();) {
+      if (std::any_of(record.m_createdFolders.begin(), record.m_createdFolders.end(),
+                      [&](const std::string& f) { return SamePath(f, up); }))
+        RemoveFolder(up);
+      const std::size_t at = platform::FindLastChar(up, '\\');
+      up = at == std::string::npos || at < 3 ? std::string() : up.substr(0, at);
+    }
   }
 
   void Event(std::string text) { out_.events.push_back(std::move(text)); }
@@ -93,39 +99,48 @@ class Remover {
   }
 
   void RemoveLoaderKey(const std::string& keyPath) {
-    const std::size_t cut = platform::FindLastChar(keyPath, '\\');
-    if (cut == std::string::npos) return;
-    const std::string applications = keyPath.substr(0, cut);
-    const std::string name = keyPath.substr(cut + 1);
-    platform::RegKey root, parent, key;
-    if (!OpenKey(root, parent, applications, key, name, "loader key", keyPath)) return;
+    platform::RegKey keys[4];
+    if (!OpenOwnKey(keyPath, 2, "loader key", keys)) return;
     char loader[platform::kRegValueBuffer];
     const bool named =
-        key.QueryValue(kLoaderValue, loader) &&
+        keys[3].QueryValue(kLoaderValue, loader) &&
         std::any_of(folders_.begin(), folders_.end(),
                     [&](const std::string& folder) { return LoaderNamesModuleIn(loader, folder); });
-    key.Close();
     if (!named) {
       Event("loader key kept, its LOADER names another module: " + keyPath);
       return;
     }
-    if (parent.DeleteSubKey(name.c_str()))
+    if (keys[3].DeleteThis())
       Event("loader key removed: " + keyPath);
     else
       LeftBehind("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
   }
 
-  // Opens HKLM\<parentPath>\<name>. Only a key that is not there is gone;
-  // one that cannot be opened for any other reason (access denied) stays,
-  // and the uninstall says so. False when there is nothing more to do.
-  bool OpenKey(platform::RegKey& root, platform::RegKey& parent, const std::string& parentPath,
-               platform::RegKey& key, const std::string& name, const char* what,
-               const std::string& keyPath) {
-    const bool opened = root.OpenLocalMachine() && parent.Open(root, parentPath.c_str()) &&
-                        key.OpenForRead(parent, name.c_str());
-    if (opened) return true;
+  // Opens the key `keyPath` below HKLM: its host key by path, then its last
+  // `levels` names ("Applications", and a loader key below it), each the
+  // key itself (keys[2], keys[3]): a registry link is never followed. Only
+  // a key that is not there is gone; a link on the way, or a key that
+  // cannot be opened for any other reason (access denied), stays, and the
+  // uninstall says so. False when there is nothing more to do.
+  bool OpenOwnKey(const std::string& keyPath, int levels, const char* what,
+                  platform::RegKey (&keys)[4]) {
+    std::string host = keyPath;
+    std::vector<std::string> names;
+    for (int i = 0; i < levels; ++i) {
+      const std::size_t cut = platform::FindLastChar(host, '\\');
+      if (cut == std::string::npos) return false;
+      names.insert(names.begin(), host.substr(cut + 1));
+      host.resize(cut);
+    }
+    bool link = false;
+    bool opened = keys[0].OpenLocalMachine() && keys[1].Open(keys[0], host.c_str());
+    for (int i = 0; opened && !link && i < levels; ++i)
+      opened = keys[2 + i].OpenNoLink(keys[1 + i], names[i].c_str(), &link);
+    if (opened && !link) return true;
     const std::uint32_t error = platform::LastError();
-    if (error == platform::kErrorFileNotFound)
+    if (link)
+      LeftBehind(std::string(what) + " kept, a registry link stands on its way: " + keyPath);
+    else if (error == platform::kErrorFileNotFound)
       Event(std::string(what) + " already gone: " + keyPath);
     else
       LeftBehind(std::string(what) + " kept, it cannot be opened: " + keyPath + ": " +
@@ -136,21 +151,15 @@ class Remover {
   // An "Applications" key the install made: removed when nothing stands in
   // it any more (no subkey, no value).
   void RemoveApplicationsKey(const std::string& keyPath) {
-    const std::size_t cut = platform::FindLastChar(keyPath, '\\');
-    if (cut == std::string::npos) return;
-    const std::string name = keyPath.substr(cut + 1);
-    platform::RegKey root, parent, key;
-    if (!OpenKey(root, parent, keyPath.substr(0, cut), key, name, "Applications key", keyPath))
-      return;
+    platform::RegKey keys[4];
+    if (!OpenOwnKey(keyPath, 1, "Applications key", keys)) return;
     std::uint32_t subKeys = 0, values = 0;
-    const bool counted = key.Counts(&subKeys, &values);
-    key.Close();
-    if (!counted) {
+    if (!keys[2].Counts(&subKeys, &values)) {
       LeftBehind("Applications key kept, it cannot be examined: " + keyPath + ": " +
                  platform::DescribeError(platform::LastError()));
     } else if (subKeys != 0 || values != 0) {
       Event("Applications key kept, it is not empty: " + keyPath);
-    } else if (parent.DeleteSubKey(name.c_str())) {
+    } else if (keys[2].DeleteThis()) {
       Event("Applications key removed: " + keyPath);
     } else {
       LeftBehind("Applications key could not be deleted: " + keyPath + ": " +

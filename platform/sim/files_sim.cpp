@@ -24,6 +24,7 @@ SimFiles::SimFiles() { Reset(); }
 
 void SimFiles::Reset() {
   ReleaseRunningImage();
+  beforeMakeFolder = nullptr;
   drives_.clear();
   mappedImage_.clear();
   mapped_ = false;
@@ -48,7 +49,7 @@ void SimFiles::AddDrive(char letter) {
   // The root of a Windows system drive: owned by TrustedInstaller, and
   // every signed-in user may create folders here and modify what is below.
   drive->security = std::make_shared<FileSecurity>();
-  drive->security->owner = "S-1-5-80-956008885-3426868331-1625414380-1960052270-2063570493";
+  drive->security->owner = kSidTrustedInstaller;
   drive->security->protectedDacl = true;
   drive->security->dacl = {
       {kAceAllow, kAceInheritAll, kAccessFull, kSidAdministrators},
@@ -691,6 +692,16 @@ bool FileHandle::OpenToDelete(const char* path) {
   if (node->Busy() || node == FileSystem::Get().Find(FileSystem::Get().CurrentFolder()))
     return Fail(kErrorHeldOpen);
   handle_ = NewHandle(node, false);
+  return true;
+}
+
+bool FileHandle::OpenNew(const char* path) {
+  Close();
+  std::vector<std::string> names;
+  if (EntryOf(path, "CREATE_NEW", &names)) return Fail(kErrorFileExists);
+  FsNode* parent = names.size() < 2 ? nullptr : sim::Parent(names, false);
+  if (!parent) return Fail(kErrorPathNotFound);
+  handle_ = NewHandle(FileSystem::Get().NewChild(parent, names.back(), kAttrArchive), true);
   return true;
 }
 

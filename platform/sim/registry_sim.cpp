@@ -60,6 +60,14 @@ std::shared_ptr<RegNode> SimRegistry::Find(const std::string& path) const {
   return node;
 }
 
+std::shared_ptr<RegNode> SimRegistry::AddLink(const std::string& path, const std::string& target) {
+  RegKey root, key;
+  if (!root.OpenLocalMachine() || !key.Create(root, path.c_str())) return nullptr;
+  auto node = Find(path);
+  node->linkTarget = target;
+  return node;
+}
+
 bool SimRegistry::SetDenied(const std::string& path, bool denied) {
   auto node = Find(path);
   if (!node) return false;
@@ -119,8 +127,9 @@ std::shared_ptr<RegNode> Fail(std::uint32_t error) {
   return nullptr;
 }
 
-// Walks `path` below `start`; with `create` makes what is missing.
-std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create) {
+// Walks `path` below `start`; with `create` makes what is missing. A link
+// on the way is followed, and so is one at the end unless `openLink`.
+std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create, bool openLink = false) {
   if (!start) return Fail(kErrorKeyDeleted);
   std::vector<std::string> parts;
   if (!sim::SplitPath(path ? path : "", &parts)) return Fail(kErrorFileNotFound);
@@ -142,6 +151,10 @@ std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create) {
                   next);
     }
     node = next;
+    if (!node->linkTarget.empty() && !(openLink && &part == &parts.back())) {
+      node = Walk(SimRegistry::Get().Root().get(), node->linkTarget.c_str(), create);
+      if (!node) return nullptr;
+    }
   }
   if (node->denied) return Fail(kErrorAccessDenied);
   return node;
@@ -187,6 +200,37 @@ bool RegKey::Create(const RegKey& parent, const char* path) {
   auto node = Walk(NodeOf(parent.handle_), path, true);
   if (!node) return false;
   handle_ = NewHandle(std::move(node));
+  return true;
+}
+
+namespace {
+bool OpenLinkItself(void* parent, const char* name, bool create, bool* link, void** handle) {
+  Enter(create ? "RegCreateKeyExA REG_OPTION_OPEN_LINK" : "RegOpenKeyExA REG_OPTION_OPEN_LINK");
+  auto node = Walk(NodeOf(parent), name, create, true);
+  if (node) *link = !node->linkTarget.empty(), *handle = NewHandle(std::move(node));
+  return *handle != nullptr;
+}
+}  // namespace
+
+bool RegKey::OpenNoLink(const RegKey& parent, const char* name, bool* link) {
+  Close();
+  return OpenLinkItself(parent.handle_, name, false, link, &handle_);
+}
+
+bool RegKey::CreateNoLink(const RegKey& parent, const char* name, bool* link) {
+  Close();
+  return OpenLinkItself(parent.handle_, name, true, link, &handle_);
+}
+
+bool RegKey::DeleteThis() {
+  Enter("RegDeleteKeyA");
+  RegNode* node = NodeOf(handle_);
+  if (!node || !node->children.empty() || !node->parent) return false;
+  auto& siblings = node->parent->children;
+  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
+                                [&](const auto& c) { return c.get() == node; }),
+                 siblings.end());
+  node->deleted = true;
   return true;
 }
 

@@ -135,6 +135,7 @@ std::uint32_t MakeSecuredFolder(const char* path, const FileSecurity& security) 
   const sim::SimToken& token = FileSystem::Get().Token();
   if (std::find(token.owners.begin(), token.owners.end(), security.owner) == token.owners.end())
     return kErrorInvalidOwner;
+  if (FileSystem::Get().beforeMakeFolder) FileSystem::Get().beforeMakeFolder(path);
   if (!sim::MakeFolder(path)) return LastError();
   *FileSystem::Get().Find(path)->security = security;
   return 0;
@@ -192,6 +193,13 @@ std::uint32_t HeldEntry::List(std::vector<std::string>* names, std::size_t limit
   names->clear();
   for (const auto& child : Node(handle_)->children)
     if (names->size() < limit) names->push_back(child->name);
+  return 0;
+}
+
+std::uint32_t HeldEntry::VolumeKeepsSecurity(bool* keeps) const {
+  const FsNode* node = static_cast<const FsNode*>(handle_);
+  while (node->parent) node = node->parent;
+  *keeps = !node->noSecurity;
   return 0;
 }
 

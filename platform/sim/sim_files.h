@@ -16,6 +16,7 @@
 // listings, copies and descriptor reads, not by attribute reads, removal
 // and entries held by handle (which open the link itself).
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -61,6 +62,7 @@ struct FsNode {
   int handles = 0;        // this program's FileHandles open on it (read sharing at most)
   // Nobody may write, rename or delete it now.
   bool Busy() const { return heldOpen || handles > 0; }
+  bool noSecurity = false;  // a drive's root: its volume keeps no owners or DACLs (FAT)
   FsNode* parent = nullptr;
   std::vector<std::unique_ptr<FsNode>> children;  // folders only, in creation order
   bool IsFolder() const { return (attributes & 0x10) != 0; }
@@ -109,6 +111,10 @@ class SimFiles {
   const std::string& ExecutablePath() const { return exePath_; }
   void SetCurrentFolder(std::string path) { current_ = std::move(path); }
   const std::string& CurrentFolder() const { return current_; }
+
+  // Runs at the start of each MakeSecuredFolder, with its path: another
+  // program acting between the installer's check and its creation.
+  std::function<void(const std::string&)> beforeMakeFolder;
 
   // Every file-system call since the last reset, as "<Win32 name> <args>".
   const std::vector<std::string>& Log() const { return log_; }

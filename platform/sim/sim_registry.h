@@ -24,6 +24,10 @@ struct RegNode {
   std::vector<RegValue> values;
   bool deleted = false;  // removed while a handle still referred to it
   bool denied = false;   // every open of this key fails with access denied
+  // A registry link (REG_OPTION_CREATE_LINK): the key path below
+  // HKEY_LOCAL_MACHINE it leads to. Opens and creates through it reach that
+  // key (made when missing), unless REG_OPTION_OPEN_LINK asks for the link.
+  std::string linkTarget;
 };
 
 class SimRegistry {
@@ -38,6 +42,9 @@ class SimRegistry {
   // The key at a path below HKEY_LOCAL_MACHINE, or null.
   std::shared_ptr<RegNode> Find(const std::string& path) const;
 
+  // A registry link at `path` (made with its missing parents) to `target`,
+  // as another program could make it.
+  std::shared_ptr<RegNode> AddLink(const std::string& path, const std::string& target);
   // Makes every later open of the key fail (access denied), or lifts that.
   bool SetDenied(const std::string& path, bool denied);
   // Removes the key and everything below it, as another program could while

@@ -11,6 +11,7 @@
 
 #include "platform/files.h"
 #include "platform/system.h"
+#include "platform/win32/image_identity.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
@@ -76,6 +77,12 @@ bool FileHandle::OpenToDelete(const char* path) {
   handle_ = Open(path, DELETE | GENERIC_READ | FILE_WRITE_ATTRIBUTES,
                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
+  return handle_ != nullptr;
+}
+
+bool FileHandle::OpenNew(const char* path) {
+  Close();
+  handle_ = Open(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
   return handle_ != nullptr;
 }
 
@@ -210,54 +217,6 @@ void FileHandle::Close() {
 
 // The running image.
 
-namespace {
-
-// The bytes of the file at `offset`, through the handle.
-bool ReadAt(HANDLE h, std::uint64_t offset, std::size_t size, std::vector<char>* out) {
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(offset);
-  out->assign(size, '\0');
-  DWORD got = 0;
-  return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) &&
-         ReadFile(h, out->data(), static_cast<DWORD>(size), &got, nullptr) && got == size;
-}
-
-// True when the file holds the headers and the resource section of the
-// image mapped at `base`. The headers are compared without ImageBase, which
-// the loader rewrites when it relocates the image.
-bool IsMappedImage(HANDLE file, const unsigned char* base) {
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const DWORD headerSize = nt->OptionalHeader.SizeOfHeaders;
-  std::vector<char> headers;
-  if (headerSize < sizeof(IMAGE_DOS_HEADER) || !ReadAt(file, 0, headerSize, &headers)) return false;
-  std::vector<char> mapped(base, base + headerSize);
-  const std::size_t imageBase =
-      static_cast<std::size_t>(dos->e_lfanew) + offsetof(IMAGE_NT_HEADERS, OptionalHeader) +
-      offsetof(IMAGE_OPTIONAL_HEADER, ImageBase);
-  if (imageBase + sizeof nt->OptionalHeader.ImageBase > headerSize) return false;
-  std::memset(&headers[imageBase], 0, sizeof nt->OptionalHeader.ImageBase);
-  std::memset(&mapped[imageBase], 0, sizeof nt->OptionalHeader.ImageBase);
-  if (headers != mapped) return false;
-  const DWORD resources =
-      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
-  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-    if (resources < section->VirtualAddress ||
-        resources >= section->VirtualAddress + section->Misc.VirtualSize)
-      continue;
-    const DWORD size = section->SizeOfRawData < section->Misc.VirtualSize
-                           ? section->SizeOfRawData
-                           : section->Misc.VirtualSize;
-    std::vector<char> bytes;
-    return ReadAt(file, section->PointerToRawData, size, &bytes) &&
-           std::memcmp(bytes.data(), base + section->VirtualAddress, size) == 0;
-  }
-  return resources == 0;  // an image without resources: the headers decide
-}
-
-}  // namespace
-
 bool OpenRunningImage(FileHandle& image) {
   image.Close();
   std::vector<wchar_t> path(MAX_PATH + 1);
@@ -272,7 +231,7 @@ bool OpenRunningImage(FileHandle& image) {
   HANDLE h = CreateFileW(path.data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  if (!IsMappedImage(h, reinterpret_cast<const unsigned char*>(GetModuleHandleW(nullptr)))) {
+  if (!IsRunningImageFile(h, reinterpret_cast<const unsigned char*>(GetModuleHandleW(nullptr)))) {
     CloseHandle(h);
     SetLastError(ERROR_FILE_INVALID);
     return false;

@@ -73,6 +73,45 @@ bool RegKey::Open(const RegKey& parent, const char* path) {
   return OpenWith(parent.handle_, path, &RegOpenKeyW, &handle_);
 }
 
+namespace {
+// A key opened with REG_OPTION_OPEN_LINK is a registry link when its
+// "SymbolicLinkValue" is of type REG_LINK.
+bool IsLinkKey(HKEY key) {
+  DWORD type = REG_NONE;
+  return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+             ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+constexpr REGSAM kNoLinkAccess = KEY_READ | KEY_WRITE | DELETE;
+}  // namespace
+
+bool RegKey::OpenNoLink(const RegKey& parent, const char* name, bool* link) {
+  Close();
+  const WideName key(name);
+  HKEY opened = nullptr;
+  if (!key.ok() || !Succeeded(RegOpenKeyExW(H(parent.handle_), key.c_str(), REG_OPTION_OPEN_LINK,
+                                            kNoLinkAccess, &opened)))
+    return false;
+  handle_ = opened;
+  *link = IsLinkKey(opened);
+  return true;
+}
+
+bool RegKey::CreateNoLink(const RegKey& parent, const char* name, bool* link) {
+  Close();
+  const WideName key(name);
+  HKEY opened = nullptr;
+  if (!key.ok() || !Succeeded(RegCreateKeyExW(H(parent.handle_), key.c_str(), 0, nullptr,
+                                              REG_OPTION_OPEN_LINK, kNoLinkAccess, nullptr,
+                                              &opened, nullptr)))
+    return false;
+  handle_ = opened;
+  *link = IsLinkKey(opened);
+  return true;
+}
+
+bool RegKey::DeleteThis() { return Succeeded(RegDeleteKeyW(H(handle_), L"")); }
+
 bool RegKey::Create(const RegKey& parent, const char* path) {
   Close();
   return OpenWith(parent.handle_, path, &RegCreateKeyW, &handle_);

@@ -218,6 +218,15 @@ std::uint32_t HeldEntry::List(std::vector<std::string>* names, std::size_t limit
   }
 }
 
+std::uint32_t HeldEntry::VolumeKeepsSecurity(bool* keeps) const {
+  DWORD flags = 0;
+  if (!GetVolumeInformationByHandleW(static_cast<HANDLE>(handle_), nullptr, 0, nullptr, nullptr,
+                                     &flags, nullptr, 0))
+    return GetLastError();
+  *keeps = (flags & FILE_PERSISTENT_ACLS) != 0;
+  return 0;
+}
+
 std::uint32_t HeldEntry::FinalPath(std::string* path) const {
   // Longer than any path the installer opens without the "\\?\" prefix.
   wchar_t wide[2 * MAX_PATH];

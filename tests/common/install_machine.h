@@ -122,7 +122,7 @@ inline void ExpectHostsUntouched() {
 // folder.
 enum class Prepare {
   kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked, kCrowdedPackage, kHostRemoved,
-  kEntryLinkedOut, kEntrySecondName, kLogFolderLinked
+  kEntryLinkedOut, kEntrySecondName, kLogFolderLinked, kDataLinked
 };
 // kHostRemoved: the 2021 host's folder is gone, its key left behind.
 inline const std::string kRemovedHost = kHosts + "\\ZW2021";
@@ -139,7 +139,11 @@ inline void PrepareAttack(Prepare prepare) {
   if (prepare < Prepare::kEntryLinkedOut) return;
   ASSERT_TRUE(WriteFile(kVictim, "keep"));
   ASSERT_TRUE(RemoveTree(kLinkedEntry));
-  if (prepare == Prepare::kEntryLinkedOut) {
+  if (prepare == Prepare::kDataLinked) {
+    // "Data" a link to a folder its user may read and others may not.
+    ASSERT_TRUE(RemoveTree(kPkg + "\\Data"));
+    ASSERT_TRUE(MakeLink(kPkg + "\\Data", "C:\\victim", true));
+  } else if (prepare == Prepare::kEntryLinkedOut) {
     ASSERT_TRUE(MakeLink(kLinkedEntry, kVictim, false));
   } else if (prepare == Prepare::kEntrySecondName) {
     ASSERT_TRUE(MakeHardLink(kVictim, kLinkedEntry));
@@ -176,11 +180,9 @@ inline const char* const kUsageStart =
     "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\nSetUp.exe /UNINSTALL [/S] [/LOG=文件]\n\n/S\t";
 
 inline std::vector<SwitchRun> SwitchRuns() {
-  // A stopped install keeps the record of what it did and the uninstaller;
-  // a package found missing or unusable stops it before any folder is made.
-  const std::vector<std::string> beforeTheHeldModule = {"a.txt", "Korvex2021.ZRX", "Uninstall.dat",
-                                                        "Uninstall.exe"};
-  const std::vector<std::string> nothingCopied = {};
+  // A stopped install keeps the record of what it did and the uninstaller.
+  const std::vector<std::string> beforeTheHeldModule = {"a.txt", "Korvex2021.ZRX", "Korvex扩展绘图库\\",
+                                                        "Uninstall.dat", "Uninstall.exe"};
   const std::vector<std::string> korvex = {"C:\\Korvex"};
   return {
       {"Default", "/S", Prepare::kNothing, 0, "C:\\Korvex\\Tarnwell", kInstalled, {2021, 2024, 2025},
@@ -197,28 +199,29 @@ inline std::vector<SwitchRun> SwitchRuns() {
       {"LogCannotBeCreated", "/S /LOG=C:\\NoSuch\\setup.log", Prepare::kNothing, 1, "", {}, {},
        {"C:\\Korvex", "C:\\NoSuch"}, ""},
       {"NoHostOfTheYears", "/S /YEARS=2022,2023", Prepare::kNothing, 3, "", {}, {}, {"C:\\Korvex"}, ""},
-      {"NoPackage", "/S", Prepare::kNoPackage, 4, "C:\\Korvex\\Tarnwell", nothingCopied, {},
-       {"C:\\Korvex"}, ""},
+      {"NoPackage", "/S", Prepare::kNoPackage, 4, "", {}, {}, {"C:\\Korvex"}, ""},
       {"HeldModule", "/S", Prepare::kHeldModule, 5, "C:\\Korvex\\Tarnwell", beforeTheHeldModule, {},
        {"C:\\Korvex"}, ""},
       {"HostRunning", "/S", Prepare::kHostRunning, 6, "", {}, {}, {"C:\\Korvex"}, ""},
       {"LogNameTakenByALink", "/S /YEARS=2021", Prepare::kLogLinked, 0, "C:\\Korvex\\Tarnwell",
        kInstalled, {2021}, {"C:\\Korvex", "C:\\victim"}, ""},
-      {"PackageEntryLinkedOut", "/S", Prepare::kEntryLinkedOut, 9, "C:\\Korvex\\Tarnwell",
-       nothingCopied, {}, korvex, ""},
-      {"PackageEntryWithASecondName", "/S", Prepare::kEntrySecondName, 9, "C:\\Korvex\\Tarnwell",
-       nothingCopied, {}, korvex, ""},
+      {"PackageEntryLinkedOut", "/S", Prepare::kEntryLinkedOut, 9, "", {}, {}, korvex, ""},
+      {"PackageEntryWithASecondName", "/S", Prepare::kEntrySecondName, 9, "", {}, {}, korvex, ""},
+      {"LinkedDataFolder", "/S", Prepare::kDataLinked, 9, "", {}, {}, korvex, ""},
       {"LogThroughALinkedFolder", "/S /LOG=" + kLinkedLogFolder + "\\setup.log",
        Prepare::kLogFolderLinked, 1, "", {}, {}, korvex, ""},
-      {"MissingParent", "/S /D=C:\\NoSuch\\Deep", Prepare::kNothing, 7, "", {}, {}, {"C:\\NoSuch"}, ""},
+      // Every missing folder of the way is made, born locked.
+      {"MissingParent", "/S /D=C:\\NoSuch\\Deep", Prepare::kNothing, 0, "C:\\NoSuch\\Deep\\Tarnwell",
+       kInstalled, {2021, 2024, 2025}, {"C:\\NoSuch"}, ""},
+      {"WayThroughAFile", "/S /D=C:\\pkg\\Data\\a.txt\\x", Prepare::kNothing, 7, "", {}, {},
+       {"C:\\pkg\\Data\\a.txt\\x"}, ""},
       {"MissingDrive", "/S /D=E:\\Korvex", Prepare::kNothing, 7, "", {}, {}, {}, ""},
       {"Relative", "/S /D=relinst", Prepare::kNothing, 7, "", {}, {}, {"C:\\pkg\\relinst"}, ""},
       {"TooLong", "/S /D=C:\\" + std::string(231, 'k'), Prepare::kNothing, 7, "", {}, {},
        {"C:\\" + std::string(231, 'k')}, ""},
       {"SilentHelp", "/? /S", Prepare::kNothing, 0, "", {}, {}, {"C:\\Korvex"}, ""},
       {"Help", "/?", Prepare::kNothing, 0, "", {}, {}, {"C:\\Korvex"}, kUsageStart},
-      {"CrowdedPackage", "/S", Prepare::kCrowdedPackage, 9, "C:\\Korvex\\Tarnwell", nothingCopied, {},
-       {"C:\\Korvex"}, ""},
+      {"CrowdedPackage", "/S", Prepare::kCrowdedPackage, 9, "", {}, {}, {"C:\\Korvex"}, ""},
       {"PathEndedByASwitch", "/D=C:\\x /S", Prepare::kNothing, 0, "C:\\x\\Tarnwell", kInstalled,
        {2021, 2024, 2025}, {"C:\\x"}, ""},
       {"LogOfALineNotUnderstood", "/S /LOG=C:\\pkg\\t.log /YEARS=2028", Prepare::kNothing, 1, "", {}, {},
@@ -292,6 +295,7 @@ inline void ExpectRun(const SwitchRun& c, const RunSeen& seen) {
     EXPECT_EQ(name, std::string("Tarnwell软件", 13));
     EXPECT_EQ(publisher, std::string("Korvex", 7));
   }
+  // The package is checked before any folder is made.
   const bool nothingCreated = c.exitCode == 1 || c.exitCode == 3 || c.exitCode == 4 ||
                               c.exitCode == 6 || c.exitCode == 7 || c.exitCode == 9;
   for (const std::string& folder : c.made) {

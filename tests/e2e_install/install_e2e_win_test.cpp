@@ -30,13 +30,12 @@ struct PathCase {
   std::string files;                 // where its files are, as Windows names it
   std::vector<std::string> made;     // folders the case may create (removed after)
   std::vector<std::string> absent;   // folders that must not exist afterwards
-  bool reachable = true;             // the install folder can be created
   bool hold = false;                 // Korvex2021.ZRX held open in the target
   const char* cwd = "";              // current folder of SetUp.exe
 };
 
 // Columns: name, typed, folder, files, made, absent, then where given
-// reachable, hold, cwd.
+// hold, cwd.
 const PathCase kPaths[] = {
     {"Default", "-", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell", {"C:\\Korvex"}, {}},
     {"TrailingSeparator", "C:\\Korvex\\", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell",
@@ -44,15 +43,15 @@ const PathCase kPaths[] = {
     {"TwoTrailingSeparators", "C:\\Korvex\\\\", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell",
      {"C:\\Korvex"}, {}},
     {"DriveRoot", "D:\\", "D:\\Tarnwell", "D:\\Tarnwell", {"D:\\Tarnwell"}, {}},
-    {"MissingParent", "C:\\NoSuch\\Deep", "C:\\NoSuch\\Deep\\Tarnwell", "", {"C:\\NoSuch"},
-     {"C:\\NoSuch"}, false},
-    {"MissingDrive", "E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell", "", {}, {}, false},
+    // Every missing folder is made: no copy prompt for a folder.
+    {"MissingParent", "C:\\NoSuch\\Deep", "C:\\NoSuch\\Deep\\Tarnwell", "C:\\NoSuch\\Deep\\Tarnwell",
+     {"C:\\NoSuch"}, {}},
     {"Relative", "relinst", "C:\\cwd\\relinst\\Tarnwell", "C:\\cwd\\relinst\\Tarnwell", {"C:\\cwd"},
-     {"C:\\pkg\\relinst"}, true, false, "C:\\cwd"},
+     {"C:\\pkg\\relinst"}, false, "C:\\cwd"},
     {"EndsInDoubleByteWith5C", "C:\\Korvex" + k5C, "C:\\Korvex" + k5C + "\\Tarnwell",
      "C:\\Korvex" + k5C + "\\Tarnwell", {"C:\\Korvex" + k5C, "C:\\Korvex"}, {"C:\\Korvex"}},
     {"HeldTargetIgnored", "-", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell", {"C:\\Korvex"}, {},
-     true, true},
+     true},
     // Typed by its short (8.3) name: every path written names the long one.
     {"ShortName", kShortOf + "C:\\Korvex Long Name", "C:\\Korvex Long Name\\Tarnwell",
      "C:\\Korvex Long Name\\Tarnwell", {"C:\\Korvex Long Name"}, {}},
@@ -87,26 +86,20 @@ TEST_P(InstallPathE2e, InstallsWhereTheSequencePutsIt) {
   EXPECT_TRUE(o.done);
   // A file given up with Ignore: installed in part, and the closing box
   // says so and names the log.
-  const bool partial = c.hold || !c.reachable;
-  EXPECT_EQ(o.exitCode, partial ? 8u : 0u);
-  EXPECT_EQ(o.closing, partial ? std::string(kPartialText) + ts::SilentLogFile() : kDoneText);
+  EXPECT_EQ(o.exitCode, c.hold ? 8u : 0u);
+  EXPECT_EQ(o.closing, c.hold ? std::string(kPartialText) + ts::SilentLogFile() : kDoneText);
   EXPECT_EQ(o.position, 50);
   EXPECT_EQ(o.low, 0);
   EXPECT_EQ(o.high, 50);
   EXPECT_EQ(o.others, std::vector<std::string>{});
-  if (c.reachable) {
-    EXPECT_EQ(Tree(c.files), kInstalled);
-    // The held module failed once and was ignored; the rest copied.
-    EXPECT_EQ(o.prompts, c.hold ? 1 : 0);
-    if (c.hold) {
-      Release();
-      std::string data;
-      EXPECT_TRUE(ts::ReadFile(c.files + "\\Korvex2021.ZRX", &data));
-      EXPECT_EQ(data, "old");
-    }
-  } else {
-    // Every package file fails: a.txt and the two modules.
-    EXPECT_EQ(o.prompts, 3);
+  EXPECT_EQ(Tree(c.files), kInstalled);
+  // The held module failed once and was ignored; the rest copied.
+  EXPECT_EQ(o.prompts, c.hold ? 1 : 0);
+  if (c.hold) {
+    Release();
+    std::string data;
+    EXPECT_TRUE(ts::ReadFile(c.files + "\\Korvex2021.ZRX", &data));
+    EXPECT_EQ(data, "old");
   }
   for (const std::string& p : c.absent) EXPECT_FALSE(Exists(p)) << p;
   ExpectHostsSetUp(c.folder);
@@ -165,10 +158,23 @@ TEST_F(InstallE2e, AbortInACopyPromptCancelsTheRest) {
   EXPECT_EQ(o.exitCode, 5u);
   EXPECT_EQ(o.prompts, 1);
   EXPECT_TRUE(o.others.empty());
-  // a.txt came before the held module; nothing after it.
-  EXPECT_EQ(Tree("C:\\Korvex\\Tarnwell"), (std::vector<std::string>{"a.txt", "Korvex2021.ZRX",
-                                                                   "Uninstall.dat", "Uninstall.exe"}));
+  // a.txt came before the held module; nothing after it (the library
+  // folder is made, empty, with the others before the copy).
+  EXPECT_EQ(Tree("C:\\Korvex\\Tarnwell"),
+            (std::vector<std::string>{"a.txt", "Korvex2021.ZRX", "Korvex扩展绘图库\\", "Uninstall.dat",
+                                      "Uninstall.exe"}));
   ExpectHostsUntouched();
+}
+
+// A folder that cannot be made (no drive E:): the box, and the dialog stays.
+TEST_F(InstallE2e, FolderThatCannotBeMadeKeepsTheDialog) {
+  Open();
+  ASSERT_TRUE(process_.Type(kIdInstallPath, "E:\\New\\Deep"));
+  const e2e::BoxInfo box = PressForBox();
+  EXPECT_EQ(box.caption, kSetupCaption);
+  EXPECT_EQ(box.text, "无法创建安装文件夹 !\n\n请选择其他安装路径 !");
+  process_.AnswerBox(box, IDOK);
+  ExpectInputMode();
 }
 
 TEST_F(InstallE2e, TooLongPathIsRefusedBeforeAnythingIsMade) {

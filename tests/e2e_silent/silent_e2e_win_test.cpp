@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -15,6 +17,7 @@
 #include "common/case_name.h"
 #include "e2e_install/install_e2e_fixture.h"
 #include "platform/codepage.h"
+#include "platform/security.h"
 #include "platform/win32/wide.h"
 
 namespace {
@@ -108,6 +111,9 @@ TEST_P(SwitchTable, EndsWithItsCodeAndShowsNoWindow) {
   ts::ExpectRun(c, seen);
   if (c.prepare == Prepare::kEntryLinkedOut) {
     EXPECT_TRUE(ts::RemoveLink(ts::kLinkedEntry));
+  }
+  if (c.prepare == Prepare::kDataLinked) {
+    EXPECT_TRUE(ts::RemoveLink(kPkg + "\\Data"));
   }
 }
 
@@ -264,5 +270,89 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"HostLocation", L"C:\\pkg", L"/S", L"C:\\hosts\\\uD55C", "", 0,
                 "host location skipped: HKLM\\SOFTWARE\\ZWSOFT\\ZWCAD\\2022\\zh-CN\\ Location"}),
     CaseName());
+
+// The swap race: SetUp.exe started suspended (its image mapped), renamed,
+// another file put at its name, resumed. One byte changed in a section: no
+// uninstaller (or one equal to the image), exit 8; an identical copy: exit 0.
+struct SwapCase {
+  const char* name;
+  const char* section;  // the section whose middle byte is changed; "" none
+  int exitCode;
+};
+void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
+class ImageSwap : public InstallE2e, public testing::WithParamInterface<SwapCase> {};
+
+// The file offset of the middle of a section's data, or 0.
+std::size_t MiddleOf(const std::string& image, const char* section) {
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
+      image.data() + reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data())->e_lfanew);
+  const IMAGE_SECTION_HEADER* s = IMAGE_FIRST_SECTION(nt);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++s)
+    if (std::strncmp(reinterpret_cast<const char*>(s->Name), section, 8) == 0)
+      return s->PointerToRawData + std::min(s->Misc.VirtualSize, s->SizeOfRawData) / 2;
+  return 0;
+}
+
+TEST_P(ImageSwap, UninstallerIsTheImageThatRan) {
+  const SwapCase& c = GetParam();
+  MayMake({"C:\\Korvex"});
+  const std::string exe = kPkg + "\\SetUp.exe", moved = kPkg + "\\SetUp-ran.exe";
+  std::string image;
+  ASSERT_TRUE(ts::ReadFile(exe, &image));
+  std::string other = image;
+  if (*c.section) {
+    const std::size_t at = MiddleOf(image, c.section);
+    ASSERT_NE(at, 0u) << c.section;
+    other[at] = static_cast<char>(other[at] ^ 0x01);
+  }
+  std::string line = "\"" + exe + "\" /S";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                             kPkg.c_str(), &si, &pi));
+  const bool put = MoveFileA(exe.c_str(), moved.c_str()) && ts::WriteFile(exe, other);
+  ResumeThread(pi.hThread);
+  DWORD code = 99;
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  ASSERT_TRUE(put) << "the mapped image could not be renamed and replaced";
+  EXPECT_EQ(static_cast<int>(code), c.exitCode);
+  std::string uninstaller;
+  const bool written = ts::ReadFile("C:\\Korvex\\Tarnwell\\Uninstall.exe", &uninstaller);
+  EXPECT_TRUE(written ? uninstaller == image : c.exitCode != 0) << "Uninstall.exe is not the image that ran";
+  DeleteFileA(moved.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Swap, ImageSwap,
+                         testing::Values(SwapCase{"IdenticalCopy", "", 0},
+                                         SwapCase{"CodeByte", ".text", 8},
+                                         SwapCase{"ReadOnlyDataByte", ".rdata", 8},
+                                         SwapCase{"WritableDataByte", ".data", 8},
+                                         SwapCase{"ResourceByte", ".rsrc", 8}),
+                         CaseName());
+
+// A planted record in a Tarnwell others may write, naming a C:\Korvex that
+// was there before: the folder is moved aside, nothing of it reaches the record.
+TEST_F(SilentE2e, PlantedRecordIsEvidenceOfNothing) {
+  MayMake({"C:\\Korvex"});
+  const std::string planted = "C:\\Korvex\\Tarnwell\\Uninstall.dat";
+  ASSERT_TRUE(ts::WriteFile(planted, "Tarnwell install record 1\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
+                                     "created\tC:\\Korvex\r\nend\r\n"));
+  using namespace platform;
+  HeldEntry folder;  // Everyone may modify it (Wine keeps it as the Unix mode)
+  ASSERT_EQ(folder.Open("C:\\Korvex\\Tarnwell", kAccessReadControl | kAccessWriteDac), 0u);
+  ASSERT_EQ(folder.SetDacl({{kAceAllow, kAceInheritAll, kAccessModify, kSidEveryone}}, false), 0u);
+  folder.Close();
+  const RunSeen run = RunWith("/S");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 0);
+  std::string record;
+  ASSERT_TRUE(ts::ReadFile(planted, &record));
+  EXPECT_EQ(record.find("created\tC:\\Korvex\r\n"), std::string::npos) << record;
+  EXPECT_FALSE(ts::Exists("C:\\Korvex\\Tarnwell.old")) << "the folder moved aside is removed";
+}
 
 }  // namespace

@@ -239,28 +239,39 @@ TEST_F(InstallTest, AbortInACopyPromptStopsBeforeLibraryRegistryAndFonts) {
   EXPECT_NE(out.boxes[0].text.find("C:\\Korvex\\Tarnwell\\Korvex2025.ZRX"), std::string::npos);
   EXPECT_TRUE(Exists("C:\\Korvex\\Tarnwell\\Korvex2021.ZRX")) << "copied before the failure";
   EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\readme.txt")) << "the listing is not continued";
-  EXPECT_FALSE(Exists("C:\\Korvex\\Tarnwell\\" + kLibrary));
+  // Made with the folders before the copy, and left empty.
+  EXPECT_TRUE(SimFiles::Get().List("C:\\Korvex\\Tarnwell\\" + kLibrary).empty());
   EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
   EXPECT_TRUE(SimFiles::Get().List("C:\\ZW2024\\Fonts").empty());
 }
 
-TEST_F(InstallTest, IgnoreOnEveryFailureReachesTheCompletionMessage) {
-  // E:\New does not exist: neither level is created and every copy fails.
-  const Outcome out = Run(Install("E:\\New\\Deep"), platform::kIdIgnore);
+TEST_F(InstallTest, EveryMissingFolderIsMadeOnceAndRecorded) {
+  // Neither E:\New nor anything below it exists: all are made, top down,
+  // each once, and the record names each as made by the install.
+  const Outcome out = Run(Install("E:\\New\\Deep"));
   EXPECT_EQ(out.result, 1);
-  EXPECT_EQ(out.exitCode, 8);  // installed in part: files given up with Ignore
-  ASSERT_EQ(out.boxes.size(), 4u);  // Korvex2021.ZRX, Korvex2025.ZRX, readme.txt, then done
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(out.boxes[i].type, platform::kMbAbortRetryIgnore);
-  // Installed in part: the box says so and names the log the run keeps.
-  EXPECT_EQ(out.boxes[3].text, std::string("安装未全部完成，部分文件或设置未能写入 !\n\n请查看日志：") +
-                                   "C:\\Temp\\TarnwellSetup.log");
-  EXPECT_EQ(out.boxes[3].caption, kToolboxCaption);
-  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log").back(), "exit code 8: " + std::string(ExitCodeMeaning(8)));
-  EXPECT_FALSE(Exists("E:\\New"));
-  EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
-                                                   "E:\\New\\Deep\\Tarnwell",
+  EXPECT_EQ(out.exitCode, 0);
+  EXPECT_EQ(Creations(), (std::vector<std::string>{"E:\\New", "E:\\New\\Deep", "E:\\New\\Deep\\Tarnwell",
                                                    "E:\\New\\Deep\\Tarnwell\\" + kLibrary}));
+  std::string record;
+  ASSERT_TRUE(testing_support::ReadFile("E:\\New\\Deep\\Tarnwell\\Uninstall.dat", &record));
+  for (const char* made : {"created\tE:\\New\r\n", "created\tE:\\New\\Deep\r\n"})
+    EXPECT_NE(record.find(made), std::string::npos) << made;
+}
+
+// A file given up with Ignore: the install goes to its end, in part, and
+// the closing box says so and names the log that the run keeps.
+TEST_F(InstallTest, IgnoreEndsInPartWithItsBox) {
+  SimFiles::Get().AddFile("C:\\Korvex\\Tarnwell\\readme.txt", "old");
+  SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\readme.txt", true);
+  *SimFiles::Get().Security("C:\\Korvex\\Tarnwell") = {platform::kSidAdministrators, true, LockedDacl()};
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); }, platform::kIdIgnore);
+  EXPECT_EQ(out.exitCode, 8);
+  ASSERT_EQ(out.boxes.size(), 2u);
+  EXPECT_EQ(out.boxes[1].caption + out.boxes[1].text,
+            std::string(kToolboxCaption) + "安装未全部完成，部分文件或设置未能写入 !\n\n请查看日志：C:\\Temp\\TarnwellSetup.log");
   EXPECT_EQ(out.progressAtDone, 50);
+  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log").back(), "exit code 8: " + std::string(ExitCodeMeaning(8)));
 }
 
 TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
@@ -317,7 +328,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
         PathCase{"TrailingSeparator", "C:\\Korvex\\", {"C:\\Korvex", "C:\\Korvex\\Tarnwell"},
                  "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell"},
-        PathCase{"DriveRoot", "D:\\", {"D:", "D:\\Tarnwell"}, "D:\\Tarnwell", "D:\\Tarnwell"},
+        PathCase{"DriveRoot", "D:\\", {"D:\\Tarnwell", "D:\\Tarnwell\\" + kLibrary}, "D:\\Tarnwell",
+                 "D:\\Tarnwell"},
         // Made full once: the same folders, named in one form everywhere.
         PathCase{"TwoTrailingSeparators", "C:\\Korvex\\\\",
                  {"C:\\Korvex", "C:\\Korvex\\Tarnwell"}, "C:\\Korvex\\Tarnwell",
@@ -379,7 +391,8 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
   SimFiles::Get().AddFile("C:\\ZW2025\\Fonts\\Korvex_HZ.shx", "theirs", platform::kAttrReadOnly);
   // Another program removes the 2024 host key while the loaders are written.
   platform::sim::SimRegistry::Get().SetCallHook([](const char* operation) {
-    if (std::string(operation) == "RegDeleteKeyA") platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
+    if (std::string(operation) == "RegCreateKeyExA REG_OPTION_OPEN_LINK")
+      platform::sim::SimRegistry::Get().RemoveTree(kKey2024);
   });
   EXPECT_EQ(RunWith("/S"), 8);  // the install goes to its end, in part
   const std::vector<std::string> lines = LogLines("C:\\Temp\\TarnwellSetup.log");
@@ -463,6 +476,7 @@ struct LockCase {
   std::vector<Kept> after;
   std::vector<std::string> absent;   // paths that must not exist afterwards
   std::string recorded;              // a line the install record holds
+  std::string unrecorded = "";       // a line it must not hold
 };
 void PrintTo(const LockCase& c, std::ostream* os) { *os << c.name; }
 
@@ -518,6 +532,9 @@ TEST_P(InstallLock, TrustsTightensOrRefusesBeforeAnythingIsCreated) {
     const std::string folder = c.typed + "\\Tarnwell\\Uninstall.dat";
     EXPECT_TRUE(testing_support::ReadFile(folder, &record));
     EXPECT_NE(record.find(c.recorded + "\r\n"), std::string::npos) << record;
+    if (!c.unrecorded.empty()) {
+      EXPECT_EQ(record.find(c.unrecorded + "\r\n"), std::string::npos) << record;
+    }
   }
 }
 
@@ -585,13 +602,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "C:\\Korvex", true, {{kTw, {}}, {kTw + "\\old.dll", {}}}, {kTw + ".old"}, ""},
         LockCase{"OtherUsersTarnwellIsReplaced", OtherUsersTarnwell, "C:\\Korvex", true,
                  {{kTw, kLocked}}, {kTw + "\\planted.dll", kTw + ".old"}, ""},
-        LockCase{"EarlierInstallersTarnwellIsReplacedAndItsRecordKept",
+        // Its record is evidence of nothing: the uninstall would remove a
+        // C:\Korvex that was there before the install.
+        LockCase{"EarlierInstallersTarnwellIsReplacedAndItsRecordIgnored",
                  [] {
                    SimFiles::Get().AddFile(kTw + "\\Uninstall.dat",
                                            "Tarnwell install record 1\r\nfolder\t" + kTw +
                                                "\r\ncreated\tC:\\Korvex\r\nend\r\n");
                  },
-                 "C:\\Korvex", true, {{kTw, kLocked}}, {kTw + ".old"}, "created\tC:\\Korvex"},
+                 "C:\\Korvex", true, {{kTw, kLocked}}, {kTw + ".old"}, "created\t" + kTw,
+                 "created\tC:\\Korvex"},
         LockCase{"LinkInPlaceOfTarnwell",
                  [] {
                    SimFiles::Get().AddFile(kEvil + "\\keep.txt");
@@ -616,6 +636,34 @@ INSTANTIATE_TEST_SUITE_P(
                    SimFiles::Get().SetHeldOpen(kTw + "\\planted.dll", true);
                  },
                  "C:\\Korvex", false, {{kTw, {}}}, {kTw + ".old", kTw + "\\Korvex2021.ZRX"}, ""},
+        // The root is refused, never changed, where others may delete or
+        // rename what it holds.
+        LockCase{"RootGivesEveryoneDeleteChild",
+                 [] {
+                   SimFiles::Get().Security("C:\\")->dacl.push_back(
+                       {kAceAllow, 0, kAccessDeleteChild, kSidEveryone});
+                 },
+                 "C:\\Korvex", false, {{"C:\\", {}}}, {"C:\\Korvex"}, ""},
+        LockCase{"VolumeWithoutSecurity", [] { SimFiles::Get().Find("D:\\")->noSecurity = true; },
+                 "D:\\Kx", false, {}, {"D:\\Kx"}, ""},
+        // GENERIC_ALL stands for WRITE_DAC and WRITE_OWNER too.
+        LockCase{"AnotherUserHasGenericAll",
+                 [] {
+                   SimFiles::Get().AddFolder("C:\\Korvex");
+                   SetSecurity("C:\\Korvex", kSidAdministrators,
+                               {Full(kSidAdministrators), {kAceAllow, 0, kGenericAll, kOther}});
+                 },
+                 "C:\\Korvex", false, {}, {kTw}, ""},
+        // The chosen folder made by somebody else, as a link, between the
+        // check of the way and its creation: looked at again and refused.
+        LockCase{"ChosenFolderAppearsAsALinkWhileMade",
+                 [] {
+                   SimFiles::Get().AddFolder(kEvil);
+                   SimFiles::Get().beforeMakeFolder = [](const std::string& path) {
+                     if (path == "D:\\Korvex") SimFiles::Get().AddLink(path, kEvil, true);
+                   };
+                 },
+                 "D:\\Korvex", false, {}, {kEvil + "\\Tarnwell"}, ""},
         LockCase{"DriveRootIsTrusted", [] {}, "D:\\", true, {{"D:\\", {}}, {"D:\\Tarnwell", kLocked}},
                  {}, ""}),
     CaseName());
@@ -630,5 +678,26 @@ TEST_F(InstallTest, SilentRefusalIsExitSevenWithTheReasonInTheLog) {
                       "install path not safe: C:\\Korvex: owned by " + std::string(kOther)),
             lines.end());
 }
+
+// A registry link where the install writes a key: left alone, nothing
+// written or deleted where it leads, the install ends in part.
+class RegistryLink : public InstallTest, public testing::WithParamInterface<std::string> {};
+
+TEST_P(RegistryLink, IsLeftAloneAndTheInstallEndsInPart) {
+  const std::string victim = "SOFTWARE\\Victim";
+  ASSERT_TRUE(testing_support::WriteTree({testing_support::Sz(victim, "keep", "Kept")}));
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().AddLink(GetParam(), victim));
+  EXPECT_EQ(RunWith("/S"), 8);
+  std::uint32_t type = 0;
+  std::string data;
+  EXPECT_TRUE(testing_support::SubKeys(victim).empty()) << "created through the link";
+  EXPECT_TRUE(testing_support::ReadValue(victim, "Kept", &type, &data)) << "deleted through the link";
+  EXPECT_FALSE(testing_support::ReadValue(victim, "LOADER", &type, &data) ||
+               testing_support::ReadValue(victim, "DisplayName", &type, &data));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, RegistryLink,
+                         testing::Values(kKey2024 + "\\Applications\\Korvex2024", kKey2024 + "\\Applications",
+                                         std::string(kUninstallKeyParent) + "\\Tarnwell"));
 
 }  // namespace

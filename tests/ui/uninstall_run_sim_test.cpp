@@ -244,7 +244,7 @@ struct InstallEnd {
 // another process) is a part not written: 8, and the entry all the same.
 const InstallEnd kEnds[] = {
     {"Installed", 0, true, true, true},
-    {"NoPackage", 4, false, false, false},
+    {"NoPackage", 4, false, false, false},  // checked before anything is made
     {"CopyStopped", 5, true, true, false},
     {"HostRunning", 6, false, false, false},
     {"RecordNotWritten", 8, true, true, true},
@@ -275,6 +275,7 @@ TEST_P(InstallLeaves, RecordAndEntry) {
   }
   if (e.exitCode == 5) {  // copied before the held file: the module; never the fonts
     EXPECT_EQ(record, "Tarnwell install record 1\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
+                      "created\tC:\\Korvex\\Tarnwell\\Korvex扩展绘图库\r\n"
                       "file\tC:\\Korvex\\Tarnwell\\Korvex2021.ZRX\r\nend\r\n");
   }
   if (e.entry) {
