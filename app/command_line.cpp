@@ -225,13 +225,13 @@ bool FindLogSwitch(std::string_view text, std::string* file) {
 }
 
 bool AsksForSilence(std::string_view text) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
-    std::size_t end = pos;
-    while (end < text.size() && !IsBlank(text[end])) ++end;
-    const std::string_view word = text.substr(pos, end - pos);
-    if (SameName(word, "/S") || SameName(word, "\"/S\"")) return true;
-    pos = end;
+  const auto alphanumeric = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  // "/" is below 0x40: never the second byte of a double-byte character.
+  for (std::size_t pos = 0; pos + 1 < text.size(); ++pos) {
+    if (text[pos] != '/' || (text[pos + 1] != 'S' && text[pos + 1] != 's')) continue;
+    if (pos + 2 == text.size() || !alphanumeric(text[pos + 2])) return true;
   }
   return false;
 }
@@ -273,6 +273,7 @@ std::string DescribeCommandLineError(const CommandLineError& error, bool chinese
       {Error::kBadCharacter, "开关“%s”的值含有控制字符", "the value of \"%s\" holds a control character"},
       {Error::kLogNotCreated, "无法创建日志文件“%s”", "the log file \"%s\" cannot be created"},
       {Error::kNotForUninstall, "卸载不接受开关“%s”", "the uninstall takes no switch \"%s\""},
+      {Error::kGlued, "开关“%s”须以空格与其他内容分开", "switch \"%s\" is glued to other text (switches are separated by blanks)"},
   };
   for (const Words& w : kWords) {
     if (w.kind != error.kind) continue;

@@ -38,6 +38,7 @@ struct CommandLineError {
     kBadCharacter,   // a control character (below 0x20) inside a value
     kLogNotCreated,  // the log file cannot be created (found when it is opened)
     kNotForUninstall,  // a switch of the install given to the uninstall
+    kGlued,          // a switch glued to another, or inside a value (no blank before it)
   };
   Kind kind = kNone;
   std::string text;  // the switch or value concerned (at most 80 bytes of it)
@@ -56,10 +57,11 @@ bool ParseCommandLine(std::string_view arguments, CommandLine* out, CommandLineE
 // than one, or its value is not understood.
 bool FindLogSwitch(std::string_view arguments, std::string* file);
 
-// Whether one of the blank-separated words is /S (any case), even in
-// arguments that are not understood otherwise: a command line with a typing
-// error still shows no box when it asks for silence, since nobody may be
-// there to close it.
+// Whether /S (any case) appears anywhere, as a word of its own or glued to
+// another ("/S/D=C:\x", "/D=C:\x/S"), even in arguments that are not
+// understood otherwise: a command line with a typing error still shows no
+// box when it asks for silence, since nobody may be there to close it. /S
+// counts where no letter or digit follows it ("/SILENT" is another word).
 bool AsksForSilence(std::string_view arguments);
 
 // The arguments that give `line` back (each value quoted): parsing them

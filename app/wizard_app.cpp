@@ -16,7 +16,8 @@
 #include "uninstall/uninstaller.h"
 
 const char* const kUsageText =
-    "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n"
+    "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n"
+    "SetUp.exe /UNINSTALL [/S] [/LOG=文件]\n\n"
     "/S\t静默安装：不显示窗口和消息框\n"
     "/D=路径\t安装路径（其下建立Tarnwell文件夹）；不加引号时到行尾或其后的开关为止\n"
     "/YEARS=年份,...\t只为这些年份的中望CAD安装（2021至2027，以逗号分隔）\n"
@@ -28,12 +29,13 @@ const char* const kUsageText =
     "1\t命令行无法识别，未作任何更改\n"
     "2\t未安装即关闭对话框\n"
     "3\t静默：所选年份均无CAD，未作任何更改\n"
-    "4\t未找到安装文件，CAD未作更改\n"
+    "4\t未找到安装文件，或其路径含有代码页936无法表示的字符，CAD未作更改\n"
     "5\t有文件无法拷贝，安装中止，CAD未作更改\n"
     "6\t静默：CAD正在运行，未作任何更改\n"
     "7\t静默：安装路径不可用，未建立任何文件夹\n"
     "8\t部分安装：有必需的内容无法写入，详见日志\n"
     "9\t安装文件不完整或已损坏：未安装任何内容，CAD未作更改\n"
+    "10\tthe dialog cannot be shown: no interactive desktop (a service or a deployment tool started SetUp.exe without /S); nothing changed\n"
     "卸载：0 完成，1 无安装记录（未删除任何内容），2 未卸载，6 CAD正在运行，8 部分内容未能删除（详见日志，保留“应用和功能”中的记录），3010 需重启以删除正在使用的文件";
 const char* const kCommandLineErrorText = "命令行无法识别：";
 
@@ -78,7 +80,15 @@ int RunWithSwitches(const char** meaning) {
   CommandLine line;
   CommandLineError error;
   bool understood = ParseCommandLine(arguments, &line, &error);
-  const bool silent = understood ? line.silent : AsksForSilence(arguments);
+  // /S in any form, glued to another switch or inside a value, means that
+  // nobody may be there to close a window: none is shown. Understood only
+  // as a switch of its own; anywhere else the line is not understood.
+  const bool silent = (understood && line.silent) || AsksForSilence(arguments);
+  if (understood && silent && !line.silent) {
+    understood = false;
+    error.kind = CommandLineError::kGlued;
+    error.text = "/S";
+  }
   const bool asUninstaller = RunsAsUninstaller(platform::ExecutablePath());
   g_uninstallRun = asUninstaller || (understood && line.uninstall);
   // The uninstall takes /S and /LOG= (and /?) only.
@@ -92,7 +102,10 @@ int RunWithSwitches(const char** meaning) {
   CommandLine logOnly;
   if (!understood) logOnly.hasLog = FindLogSwitch(arguments, &logOnly.logFile);
   CommandLineError logError;
-  if (!OpenRunLog(understood ? &line : &logOnly, silent,
+  // A run with the setup dialog always keeps a log: an install that ends
+  // in part tells the person where to read what failed.
+  const bool withDialog = !silent && understood && !line.help && !g_uninstallRun;
+  if (!OpenRunLog(understood ? &line : &logOnly, silent || withDialog,
                   g_uninstallRun ? kUninstallLogName : kSetupLogName, &logError) &&
       understood) {
     understood = false;
@@ -103,14 +116,22 @@ int RunWithSwitches(const char** meaning) {
     platform::Log("the running image cannot be held (no uninstaller can be written): " +
                   platform::ExecutablePath() + ": " + platform::DescribeError(imageError));
 
+  // A service or a deployment tool that starts SetUp.exe without /S: no
+  // window could be seen, and a box would wait for ever.
+  const bool desktop = silent || platform::InteractiveDesktop();
+  if (!desktop) platform::Log("the window station is not visible: no interactive desktop");
   if (!understood) {
     platform::Log("command line not understood: " + DescribeCommandLineError(error, false));
-    if (!silent) {
+    if (!silent && desktop) {
       const std::string text = std::string(kCommandLineErrorText) +
                                DescribeCommandLineError(error, true) + "\n\n" + kUsageText;
       framework::AppMessageBox(text.c_str(), platform::kMbOk | platform::kMbIconStop);
     }
     return kExitBadCommandLine;
+  }
+  if (!desktop) {
+    *meaning = kNoDesktopMeaning;
+    return kExitNoDesktop;
   }
   if (line.help) {
     if (!silent) framework::AppMessageBox(kUsageText, platform::kMbOk | platform::kMbIconInformation);
@@ -135,7 +156,11 @@ int RunWithSwitches(const char** meaning) {
   if (line.hasPath) dialog.m_installPath = line.path;
   for (int y = 0; y < kHostYearCount; ++y)
     if (!listed[y]) dialog.m_yearSelected[y] = 0;
-  dialog.DoModal();
+  if (dialog.DoModal() == -1) {
+    platform::Log("the setup dialog cannot be created: " +
+                  platform::DescribeError(platform::LastError()));
+    return kExitNoDesktop;
+  }
   return dialog.m_exitCode;
 }
 

@@ -72,10 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!understood) Check(code == 1);
   // A line understood ends with 1 only for a log file that cannot be made,
   // or for an uninstall that finds no install to remove (this machine has
-  // none) or is given a switch of the install.
-  if (understood && code == 1) Check(line.hasLog || line.uninstall);
+  // none) or is given a switch of the install, or for /S glued to other text.
+  if (understood && code == 1) Check(line.hasLog || line.uninstall || AsksForSilence(text));
+  // /S in any form: never a window.
   const auto& ui = platform::sim::SimUi::Get();
-  if (understood && line.silent) Check(ui.Boxes().empty() && ui.Runs().empty());
+  if (AsksForSilence(text)) Check(ui.Boxes().empty() && ui.Runs().empty());
   if (understood && !line.silent && !line.help && code != 1)
     Check(ui.Runs().size() == 1 && code == 2);  // nobody closes the dialog: left open
   Check(platform::sim::SimFiles::Get().OpenListings() == 0);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/sim/sim.h"
 #include "platform/sim/sim_files.h"
@@ -40,17 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (created == kFolderInvalid) Check(checked == kFolderInvalid);
   if (created == kFolderValid) Check(checked == kFolderValid && platform::PathExists(path));
 
-  // Each component of a valid path passes the name rule on its own.
+  // Each component of a valid path (cut at each "\\" that is a character
+  // of its own) passes the name rule on its own.
   if (checked == kFolderValid && n > 3) {
-    std::string component;
-    for (std::size_t i = 3; i <= n; ++i) {
-      if (i == n || path[i] == '\\') {
-        Check(IsValidFolderName(component.c_str()));
-        component.clear();
-      } else {
-        component.push_back(path[i]);
-      }
-    }
+    for (const std::string& component : platform::SplitAtChar(std::string_view(path + 3, n - 3), '\\'))
+      Check(IsValidFolderName(component.c_str()));
   }
   std::free(path);
   return 0;

@@ -4,6 +4,7 @@
 // folder), the text the writer makes of it reads back the same with no line
 // ignored, and the removal leaves a file beside the install folder, another
 // plug-in's loader key and a file in a host's Fonts folder untouched.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -66,15 +67,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   Check(ignored >= 0);
-  for (const std::string& f : record.m_files) Check(StartsWith(f, kFolder + "\\"));
-  for (const std::string& f : record.m_libraryFiles)
-    Check(StartsWith(f, kFolder + "\\Korvex扩展绘图库\\"));
+  // Files lie in the install folder or in an earlier "...\Tarnwell" one.
+  const auto inOne = [&](const std::string& path, const std::string& below) {
+    if (StartsWith(path, kFolder + below)) return true;
+    return std::any_of(record.m_earlierFolders.begin(), record.m_earlierFolders.end(),
+                       [&](const std::string& f) { return StartsWith(path, f + below) &&
+                                                          StartsWith(f.substr(f.size() - 9), "\\Tarnwell"); });
+  };
+  for (const std::string& f : record.m_files) Check(inOne(f, "\\"));
+  for (const std::string& f : record.m_libraryFiles) Check(inOne(f, "\\Korvex扩展绘图库\\"));
   for (const std::string& k : record.m_loaderKeys)
     Check(StartsWith(k, kHostKey + "Applications\\Korvex") && k.size() == kHostKey.size() + 23);
   for (const RecordedFont& f : record.m_fonts) Check(StartsWith(f.path, kLocation + "\\Fonts\\"));
-  for (const std::string& f : record.m_createdFolders)
-    Check(platform::EqualsIgnoreCase(f, kFolder) || platform::EqualsIgnoreCase(f, "C:\\K") ||
-          platform::EqualsIgnoreCase(f, kFolder + "\\Korvex扩展绘图库"));
+  for (const std::string& f : record.m_createdFolders) {
+    const auto madeIn = [&](const std::string& folder) {
+      return platform::EqualsIgnoreCase(f, folder) || platform::EqualsIgnoreCase(f, folder + "\\Korvex扩展绘图库") ||
+             platform::EqualsIgnoreCase(f, folder.substr(0, folder.size() - 9));
+    };
+    Check(madeIn(kFolder) || std::any_of(record.m_earlierFolders.begin(), record.m_earlierFolders.end(), madeIn));
+  }
 
   InstallRecord again;
   int ignoredAgain = -1;

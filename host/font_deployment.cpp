@@ -7,6 +7,7 @@
 #include "package/package_paths.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/security.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
@@ -111,6 +112,16 @@ void CopyFontsToHost(const std::string& location, CInstallSession& session,
     platform::Log({"no font copied to ", location, ": its Fonts folder would pass 259 bytes"});
     session.MarkPartial();
     return;
+  }
+  // The fonts go only where the host has its Fonts folder: a location
+  // without one (a host removed, its key left behind) is passed over. Any
+  // other failure to reach the folder is a font not written.
+  if (platform::ReadAttributes(fonts) == platform::kInvalidAttributes) {
+    const std::uint32_t error = platform::LastError();
+    if (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound) {
+      platform::Log({"no font copied to ", location, ": it has no Fonts folder"});
+      return;
+    }
   }
   platform::FileHandle folder;
   std::string finalFonts;

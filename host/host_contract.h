@@ -43,6 +43,8 @@ inline std::string LoaderKeyName(int year) {
   std::string name = kLoaderKeyFormat;
   return name.replace(name.find("%d"), 2, platform::Decimal(year));
 }
+// The host key's key that holds the loader keys of every plug-in.
+constexpr const char* kApplicationsKey = "Applications";
 constexpr const char* kLoadCtrlsValue = "LOADCTRLS";
 constexpr unsigned kLoadCtrlsData = 2;
 constexpr const char* kLoaderValue = "LOADER";

@@ -8,6 +8,7 @@
 #include "package/package_paths.h"
 #include "platform/log.h"
 #include "platform/registry.h"
+#include "platform/security.h"
 #include "platform/system.h"
 
 bool RegisterLoaders(CHostRegistry& hosts, bool f2021, bool f2022, bool f2023, bool f2024,
@@ -49,11 +50,22 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
     }
     // "Applications" and the loader key below it, each the key itself: a
     // registry link put there by somebody is left alone, never followed.
+    // "Applications" is the host's; where the install has to make it, the
+    // record says so, and the uninstall takes it away when nothing else has
+    // come to stand in it.
     const std::size_t cut = keyName.find('\\');
     const std::string applicationsName = keyName.substr(0, cut), loaderName = keyName.substr(cut + 1);
     platform::RegKey applications, earlier, loaderKey;
     bool link = false;
-    const bool opened = applications.CreateNoLink(host, applicationsName.c_str(), &link);
+    const bool had = applications.OpenNoLink(host, applicationsName.c_str(), &link);
+    const bool made = !had && !link && platform::LastError() == platform::kErrorFileNotFound &&
+                      applications.CreateNoLink(host, applicationsName.c_str(), &link) && !link;
+    const bool opened = had || made;
+    if (made) {
+      platform::Log("host key had no " + applicationsName + " key, made: HKLM\\" + keyPaths.At(i) +
+                    applicationsName);
+      NoteApplicationsKey(keyPaths.At(i) + applicationsName);
+    }
     if (opened && !link && earlier.OpenNoLink(applications, loaderName.c_str(), &link) && !link) {
       earlier.DeleteThis();  // an earlier install's, by its handle
       earlier.Close();
@@ -65,7 +77,6 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
       written = false;
       continue;
     }
-    NoteLoaderKey(keyPaths.At(i) + keyName);
     const std::uint32_t loadCtrls = kLoadCtrlsData;
     std::string failed;
     if (!loaderKey.SetValue(kLoadCtrlsValue, platform::kRegDword, &loadCtrls, sizeof loadCtrls))
@@ -75,8 +86,15 @@ bool RegisterLoaderForYear(CHostRegistry& hosts, int year) {
                             static_cast<std::uint32_t>(loaderText.size() + 1)))
       failed += std::string(", ") + kLoaderValue + " not set: " +
                 platform::DescribeError(platform::LastError());
-    platform::Log("loader key written: " + key + ", LOADER = " + loaderText + failed);
-    written = written && failed.empty();
+    if (!failed.empty()) {
+      // Never recorded: its uninstall must not delete a key it did not
+      // write whole.
+      platform::Log("loader key not written whole: " + key + failed);
+      written = false;
+      continue;
+    }
+    NoteLoaderKey(keyPaths.At(i) + keyName);
+    platform::Log("loader key written: " + key + ", LOADER = " + loaderText);
   }
   return written;
 }

@@ -5,6 +5,7 @@
 #include "install/install_sequence.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "host/font_deployment.h"
 #include "host/host_process.h"
@@ -26,6 +27,7 @@
 #include "record/apps_entry.h"
 #include "record/install_book.h"
 #include "record/record_file.h"
+#include "uninstall/removal.h"
 #include "uninstall/uninstaller.h"
 
 bool g_warnHostRunning = true;
@@ -37,6 +39,8 @@ constexpr const char* kCloseHostText = "请关闭CAD后再进行安装 !";
 constexpr const char* kCloseHostCaption = "Tarnwell软件安装";
 constexpr const char* kDoneText = "安装完成，重启CAD即可使用 !";
 constexpr const char* kDoneCaption = "Tarnwell工具箱安装";
+// An install that ends in part says so, and where its log is.
+constexpr const char* kPartialText = "安装未全部完成，部分文件或设置未能写入 !\n\n请查看日志：";
 constexpr const char* kUnnamedPathText = "安装路径含有系统无法识别的字符 !\n\n请选择其他安装路径 !";
 
 constexpr int kProgressMax = 50;
@@ -46,6 +50,17 @@ std::string YearsText(const std::int32_t (&years)[kHostYearCount]) {
   for (int y = 0; y < kHostYearCount; ++y)
     if (years[y]) text += " " + std::to_string(HostYearAt(y));
   return text.empty() ? " none" : text;
+}
+
+// Writes the record again after a step, with what the step did.
+bool SaveRecord(CInstallBook& book, const char* after) {
+  if (book.Save()) {
+    platform::Log(std::string("install record written after ") + after);
+    return true;
+  }
+  platform::Log(std::string("install record not written after ") + after + ": " +
+                platform::DescribeError(platform::LastError()));
+  return false;
 }
 
 // What the loader registration is about to write: the loader key of every
@@ -92,8 +107,11 @@ PhaseIntents FontIntents(const std::int32_t (&f)[kHostYearCount], const OpenedPa
 // be deleted at the next restart: such deletes of what this install now
 // holds (the chosen folder, the install folder and everything below it, the
 // fonts it copied) are taken back, so that the restart keeps the install.
-void KeepFromRestartDeletes(const std::string& chosen, const std::string& installFolder,
-                            const InstallRecord& written) {
+// Gives the paths whose delete was taken back.
+std::vector<std::string> KeepFromRestartDeletes(const std::string& chosen,
+                                                const std::string& installFolder,
+                                                const InstallRecord& written) {
+  std::vector<std::string> kept;
   const std::string inside = platform::LowerCase(installFolder + "\\");
   const int cancelled = platform::CancelDeletesAtRestart([&](const std::string& path) {
     const std::string full = FullForm(path);
@@ -102,12 +120,89 @@ void KeepFromRestartDeletes(const std::string& chosen, const std::string& instal
         platform::LowerCase(full).compare(0, inside.size(), inside) == 0 ||
         std::any_of(written.m_fonts.begin(), written.m_fonts.end(),
                     [&](const RecordedFont& font) { return SamePath(font.path, full); });
-    if (ours) platform::Log("delete at the next restart taken back: " + path);
+    if (ours) {
+      platform::Log("delete at the next restart taken back: " + path);
+      kept.push_back(full);
+    }
     return ours;
   });
-  if (cancelled < 0)
+  if (cancelled < 0) {
     platform::Log("the deletes pending for the next restart cannot be read or changed: " +
                   platform::DescribeError(platform::LastError()));
+    kept.clear();
+  }
+  return kept;
+}
+
+// The long form of a full path: each short (8.3) name of the part that
+// exists in its long form (GetLongPathNameW), the rest as it is.
+std::string LongFormOfExisting(const std::string& full) {
+  std::size_t cut = full.size();
+  while (cut > 3) {
+    const std::string head = full.substr(0, cut);
+    if (platform::ReadAttributes(head.c_str()) != platform::kInvalidAttributes)
+      return platform::LongPath(head) + full.substr(cut);
+    cut = platform::FindLastChar(head, '\\');
+    if (cut == std::string::npos) break;
+  }
+  return full;
+}
+
+// The install the Apps & Features entry names, when it lies in another
+// folder than `installFolder` and its record can be read: one product has
+// one folder, so this install takes it over.
+bool EarlierInstallElsewhere(const std::string& installFolder, std::string* folder,
+                             InstallRecord* record) {
+  if (!ReadAppsEntryFolder(folder)) return false;
+  *folder = FullForm(*folder);
+  if (SamePath(*folder, installFolder)) return false;
+  // Its record is read only through folders that nobody else can change.
+  std::string reason;
+  if (!SecureTheWay(*folder, &reason)) {
+    platform::Log("the Apps & Features entry names " + *folder + ", whose way is not safe (" +
+                  reason + "): not taken over");
+    return false;
+  }
+  int ignored = 0;
+  if (!LoadRecord(ScopeOf(g_hostRegistry, *folder), record, &ignored)) {
+    platform::Log("the Apps & Features entry names " + *folder +
+                  ", whose install record is missing or unreadable: not taken over");
+    return false;
+  }
+  return true;
+}
+
+// After this install ended (installed, or in part): the earlier install is
+// removed as its own uninstall would remove it, keeping what this install
+// uses (a loader key it rewrote names this folder; a font in a Fonts folder
+// of a host registered with it stays). Its entries then leave the record,
+// unless something of it stays (this install's uninstall tries again).
+void RemoveTakenOver(CInstallBook& book, const std::string& installFolder) {
+  const std::string earlier = book.TakenOverFolder();
+  // Its own folder first, then the ones it had taken over itself.
+  InstallRecord record = book.TakenOver();
+  auto& more = record.m_earlierFolders;
+  more.erase(std::remove_if(more.begin(), more.end(),
+                            [&](const std::string& f) { return SamePath(f, earlier); }),
+             more.end());
+  std::string reason;
+  if (!SecureTheWay(earlier, &reason)) {
+    platform::Log("earlier install in " + earlier + " not removed: its folder is not safe: " + reason);
+    return;
+  }
+  RemovalMode mode;
+  mode.entry = false;
+  const RemovalOutcome outcome =
+      RemoveRecorded(record, earlier, std::string(),
+                     FontsOfOtherInstalls(g_hostRegistry, OwnFolders(earlier, record)), mode);
+  for (const std::string& event : outcome.events) platform::Log("earlier install: " + event);
+  if (outcome.leftBehind || outcome.restartNeeded) {
+    platform::Log("earlier install in " + earlier + " removed in part: the install record of " +
+                  installFolder + " keeps what stays");
+    return;
+  }
+  platform::Log("earlier install in " + earlier + " removed: this install takes its place");
+  book.TakeOverDone();
 }
 
 // The install stopped by the package: an unusable package is said once,
@@ -119,13 +214,14 @@ int PackageStopped(CInstallSite& site) {
   return site.Session().StopCode();
 }
 
-// The manifest this image carries, and the package opened and checked (with
-// a manifest, against it) before anything is created (the target then holds
-// it). False when the install cannot go on: a damaged manifest, no package,
-// or a package that is not usable or not the manifest's.
+// The manifest this image carries, and the package opened, counted and
+// checked (against the manifest when there is one) before anything is
+// created (the target then holds it). False when the install cannot go on:
+// a damaged manifest, no package, or a package that is not usable.
 bool CheckPackage(CInstallSession& session, const PackageManifest& manifest, CInstallTarget& target) {
   switch (manifest.state) {
     case ManifestState::kAbsent:
+      // Without a manifest the package is counted and checked all the same.
       platform::Log("package not verified: this SetUp.exe carries no package manifest");
       break;
     case ManifestState::kDamaged:
@@ -152,11 +248,13 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
   bar.SetPos(0);
 
   const bool copied = CopyPackageFiles(target);
+  if (!SaveRecord(book, "the package copy")) site.Session().MarkPartial();
   if (!copied) {
     PackageStopped(site);
     return false;
   }
   const bool libraryCopied = CopyExtensionLibrary(target);
+  if (!SaveRecord(book, "the library copy")) site.Session().MarkPartial();
   if (!libraryCopied) {
     PackageStopped(site);
     return false;
@@ -172,6 +270,7 @@ bool RunInstall(CInstallSite& site, CInstallTarget& target, const std::string& i
       !RegisterLoaders(g_hostRegistry, f[0] != 0, f[1] != 0, f[2] != 0, f[3] != 0, f[4] != 0,
                        f[5] != 0, f[6] != 0))
     site.Session().MarkPartial();
+  if (!SaveRecord(book, "the loader keys")) site.Session().MarkPartial();
   bar.StepIt();
   if (book.BeginPhase("fonts", FontIntents(f, target.m_package)))
     InstallFonts(g_hostRegistry, site.Session(), &target.m_package, f[0] != 0, f[1] != 0,
@@ -247,7 +346,10 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     session.Tell(kInstallPathTooLongText, kSetupCaption);
     return session.Silent() ? kExitBadPath : kInstallNotRun;
   }
-  installPath = full;
+  // The long form of what exists (an 8.3 name typed or given with /D=):
+  // the loader values, the record and the entry name the folder as every
+  // final path will.
+  installPath = LongFormOfExisting(full);
   DropTrailingSeparator(installPath);
   // Every path made from the install folder must fit its buffer (kPathBuffer):
   // refuse a folder that is too long before anything is created.
@@ -306,6 +408,12 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   // it holds, its record included, is evidence of nothing and goes.
   CInstallBook book(installPath, g_hostRegistry);
   folder.RemoveMovedAside();
+  std::string earlierFolder;
+  InstallRecord earlierRecord;
+  if (EarlierInstallElsewhere(installPath, &earlierFolder, &earlierRecord)) {
+    platform::Log("an earlier install in " + earlierFolder + " is taken over by this one");
+    book.TakeOver(earlierFolder, earlierRecord);
+  }
   if (picked) book.FolderCreated(chosen);
   for (const std::string& made : way.Made()) book.FolderCreated(made);
   // An install into this folder cut off before its record named the
@@ -314,6 +422,11 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
   std::vector<std::string> earlier;
   if (ReadAppsEntryState(&named, &earlier) == EntryState::kProvisional && SamePath(named, installPath))
     for (const std::string& made : earlier) book.FolderCreated(made);
+  // Before anything is written there (and again for the fonts once
+  // written): a folder that an uninstall had left to the restart, taken
+  // back, is this install's own again, as far as its uninstall goes.
+  for (const std::string& path : KeepFromRestartDeletes(chosen, installPath, book.Current()))
+    if (SamePath(path, chosen) || SamePath(path, installPath)) book.FolderCreated(path);
   // Before anything else changes, something can uninstall it: the record,
   // the uninstaller and the Apps & Features entry.
   if (!book.Open(g_versionNumber)) {
@@ -321,10 +434,14 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
     session.Stop(kExitPartial);
     return PackageStopped(site);
   }
-  // Before anything is written there, and again for the fonts once written.
-  KeepFromRestartDeletes(chosen, installPath, book.Current());
   const bool ran = RunInstall(site, target, installPath, yearSelected, book);
-  KeepFromRestartDeletes(chosen, installPath, book.Current());
+  bool tookBack = false;
+  for (const std::string& path : KeepFromRestartDeletes(chosen, installPath, book.Current())) {
+    if (!SamePath(path, chosen) && !SamePath(path, installPath)) continue;
+    book.FolderCreated(path);
+    tookBack = true;
+  }
+  if (tookBack && !SaveRecord(book, "taking back the folders") && ran) session.MarkPartial();
   if (!book.Close()) session.MarkPartial();
   if (!ran) return session.StopCode();
   // No Apps & Features entry without the uninstaller it would start; the
@@ -339,7 +456,14 @@ int RunInstallSequence(CInstallSite& site, std::string& installPath,
                   platform::DescribeError(platform::LastError()));
     session.MarkPartial();
   }
-  session.Tell(kDoneText, kDoneCaption);
+  if (!book.TakenOverFolder().empty()) {
+    RemoveTakenOver(book, installPath);
+    if (!SaveRecord(book, "the earlier install")) session.MarkPartial();
+  }
+  if (session.Partial())
+    session.Tell((std::string(kPartialText) + platform::LogPath()).c_str(), kDoneCaption);
+  else
+    session.Tell(kDoneText, kDoneCaption);
   site.CloseOk();
   return session.Partial() ? kExitPartial : kExitInstalled;
 }

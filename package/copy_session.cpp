@@ -2,6 +2,10 @@
 
 #include "platform/system.h"
 
+const char* const kNoDesktopMeaning =
+    "the dialog cannot be shown: no interactive desktop (a service or a deployment tool started "
+    "SetUp.exe without /S); nothing changed";
+
 const char* ExitCodeMeaning(int code) {
   switch (code) {
     case kExitInstalled: return "installed";
@@ -14,6 +18,7 @@ const char* ExitCodeMeaning(int code) {
     case kExitBadPath: return "the install path is unusable, nothing created";
     case kExitPartial: return "installed in part: something the install needs could not be written; the log names it";
     case kExitPackageUnusable: return "the package is not usable: nothing of it is installed and no host changed";
+    case kExitNoDesktop: return kNoDesktopMeaning;
     default: return "unknown";
   }
 }

@@ -21,7 +21,11 @@ enum ExitCode : int {
   kExitBadPath = 7,         // silent: the install path is unusable; nothing created
   kExitPartial = 8,         // installed in part: something the install needs was not written
   kExitPackageUnusable = 9, // the package is not usable: nothing of it installed, no host changed
+  kExitNoDesktop = 10,      // the dialog cannot be shown (no interactive desktop); nothing changed
 };
+
+// Exit 10 in the words of the README and of /?.
+extern const char* const kNoDesktopMeaning;
 
 // What an exit code means, in the words of the log's last line.
 const char* ExitCodeMeaning(int code);

@@ -18,6 +18,9 @@ void NoteLibraryFile(const std::string& path) {
 void NoteLoaderKey(const std::string& keyPath) {
   if (g_installRecord) g_installRecord->AddLoaderKey(keyPath);
 }
+void NoteApplicationsKey(const std::string& keyPath) {
+  if (g_installRecord) g_installRecord->AddApplicationsKey(keyPath);
+}
 void NoteFont(const std::string& path) {
   if (!g_installRecord) return;
   std::string content;

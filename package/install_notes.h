@@ -13,6 +13,8 @@ class InstallNotes {
   virtual void AddFile(const std::string& path) = 0;
   virtual void AddLibraryFile(const std::string& path) = 0;
   virtual void AddLoaderKey(const std::string& keyPath) = 0;
+  // An "Applications" key of a host key that the install had to make.
+  virtual void AddApplicationsKey(const std::string& keyPath) = 0;
   virtual void AddFont(const std::string& path, const std::string& digest) = 0;
 
  protected:
@@ -26,6 +28,7 @@ void NoteCreatedFolder(const std::string& path);
 void NoteFile(const std::string& path);
 void NoteLibraryFile(const std::string& path);
 void NoteLoaderKey(const std::string& keyPath);
+void NoteApplicationsKey(const std::string& keyPath);
 // Reads the copied font back and notes the digest of its content.
 void NoteFont(const std::string& path);
 

@@ -187,9 +187,9 @@ bool VisitListed(PackageFolder& folder, int limit, platform::ProgressBar& bar, V
       return false;
     }
   }
-  if (folder.ended)
-    bar.StepIt();
-  else
+  if (folder.ended) bar.StepIt();
+  // Said only when there were more entries than were looked at.
+  if (folder.entries.size() > static_cast<std::size_t>(limit))
     platform::Log({"the first ", std::to_string(limit), " entries of ", folder.path,
                    " examined; no further entry is looked at"});
   return true;

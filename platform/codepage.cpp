@@ -1,8 +1,83 @@
 #include "platform/codepage.h"
 
+#include <deque>
+#include <utility>
+
 namespace platform {
 
 bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+namespace {
+
+// A character GBK cannot hold, as it came from the system, with the bytes
+// around its place in the text it came in (so that a part of that text in
+// a log line finds it again).
+struct Unnamed {
+  std::u16string units;
+  std::string before, after;
+};
+
+std::deque<Unnamed>& Noted() {
+  static std::deque<Unnamed> noted;
+  return noted;
+}
+
+constexpr std::size_t kContext = 24;
+
+std::string Escaped(const std::u16string& units) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char16_t unit : units) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+  }
+  return out;
+}
+
+// How many bytes before and after `pos` in `text` agree with the context.
+std::size_t Agreement(std::string_view text, std::size_t pos, const Unnamed& u) {
+  std::size_t n = 0;
+  while (n < u.before.size() && n < pos && text[pos - 1 - n] == u.before[u.before.size() - 1 - n]) ++n;
+  std::size_t m = 0;
+  while (m < u.after.size() && pos + 1 + m < text.size() && text[pos + 1 + m] == u.after[m]) ++m;
+  return n + m;
+}
+
+}  // namespace
+
+void NoteUnnamedChars(const std::string& gbk, const std::vector<std::u16string>& chars) {
+  auto& noted = Noted();
+  std::size_t k = 0;
+  for (std::size_t pos = 0; pos < gbk.size() && k < chars.size(); ++pos) {
+    if (gbk[pos] != kUnnamedChar) continue;
+    const std::size_t from = pos > kContext ? pos - kContext : 0;
+    noted.push_back({chars[k++], gbk.substr(from, pos - from), gbk.substr(pos + 1, kContext)});
+    if (noted.size() > 1024) noted.pop_front();
+  }
+}
+
+std::string LogText(std::string_view text) {
+  if (text.find(kUnnamedChar) == std::string_view::npos) return ToUtf8(text);
+  std::string out;
+  std::size_t run = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+    if (text[pos] != kUnnamedChar) continue;
+    out += ToUtf8(text.substr(run, pos - run));
+    // The character noted in the likeliest place; the latest on a tie.
+    const Unnamed* best = nullptr;
+    std::size_t bestScore = 0;
+    for (const Unnamed& u : Noted()) {
+      const std::size_t score = Agreement(text, pos, u);
+      if (!best || score >= bestScore) {
+        best = &u;
+        bestScore = score;
+      }
+    }
+    out += best ? Escaped(best->units) : std::string("\\uFFFD");
+    run = pos + 1;
+  }
+  return out + ToUtf8(text.substr(run));
+}
 
 std::size_t CharLength(std::string_view text, std::size_t pos) {
   if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) return 2;

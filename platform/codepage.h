@@ -29,6 +29,18 @@ constexpr char kUnnamedChar = '\xFF';
 // system with a character that has no GBK form.
 bool HoldsUnnamedChar(std::string_view text);
 
+// Notes which characters the kUnnamedChar bytes of `gbk` stand for, in
+// order, each as its UTF-16 units (two for a character beyond the first
+// plane), with the bytes around it: the Win32 layer notes every text it
+// gives back with such characters, so that the log can name them. Keeps
+// the latest 1024.
+void NoteUnnamedChars(const std::string& gbk, const std::vector<std::u16string>& chars);
+// The text for the log: UTF-8 as ToUtf8 makes it, each kUnnamedChar written
+// as "\uXXXX" (per UTF-16 unit) of the noted character whose bytes around
+// agree best with the text's (a part of a noted text finds its own),
+// "\uFFFD" where none was noted.
+std::string LogText(std::string_view text);
+
 // Lower-cases character by character: ASCII letters, and double-byte
 // characters through the system's lower-case mapping of that character. Never changes one byte of a double-byte character on its
 // own and never changes the length.

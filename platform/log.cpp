@@ -15,6 +15,11 @@ std::unique_ptr<FileHandle>& File() {
   return file;
 }
 
+std::string& OpenPath() {
+  static std::string path;
+  return path;
+}
+
 // True when no folder between the drive's root and the file is a link.
 bool NoLinkOnTheWay(const std::string& path) {
   for (std::size_t pos = 3; pos < path.size(); pos += CharLength(path, pos)) {
@@ -71,23 +76,32 @@ bool OpenLog(const std::string& path) {
   }
   if (!file->Truncate()) return false;
   File() = std::move(file);
+  OpenPath() = full;
   return true;
 }
 
-void CloseLog() { File().reset(); }
+void CloseLog() {
+  File().reset();
+  OpenPath().clear();
+}
 
 bool LogIsOpen() { return File() != nullptr; }
+
+std::string LogPath() { return OpenPath(); }
 
 void Log(std::string_view event) {
   if (!File()) return;
   const LocalTime t = Now();
   std::string line = Decimal(t.year % 10000, 4) + "-" + Decimal(t.month % 100, 2) + "-" +
                      Decimal(t.day % 100, 2) + " " + Decimal(t.hour % 100, 2) + ":" +
-                     Decimal(t.minute % 100, 2) + ":" + Decimal(t.second % 100, 2) + " ";
+                     Decimal(t.minute % 100, 2) + ":" + Decimal(t.second % 100, 2);
+  const int offset = t.utcOffsetMinutes < 0 ? -t.utcOffsetMinutes : t.utcOffsetMinutes;
+  line += (t.utcOffsetMinutes < 0 ? "-" : "+") + Decimal(offset / 60 % 100, 2) + ":" +
+          Decimal(offset % 60, 2) + " ";
   std::string text(event);
   for (char& c : text)
     if (c == '\r' || c == '\n') c = ' ';
-  line += ToUtf8(text);
+  line += LogText(text);
   line += "\r\n";
   File()->Write(line);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The log of a run: UTF-8 text, one event a line, every line starting with
-// the local time "YYYY-MM-DD HH:MM:SS". The program's operations report
+// the local time and its offset from UTC, "YYYY-MM-DD HH:MM:SS+08:00". The program's operations report
 // their events here in the system code page (GBK); the log converts them, so
 // Chinese names read right in any editor. While no log is open every call
 // does nothing, so an operation reports whether anyone keeps a log or not.
@@ -17,6 +17,8 @@ bool OpenLog(const std::string& path);
 // Closes the log; later events go nowhere.
 void CloseLog();
 bool LogIsOpen();
+// The full path of the open log; empty while none is open.
+std::string LogPath();
 
 // One event: the time, a blank, the text. Line breaks inside the text become
 // blanks, so that an event never takes more than one line.

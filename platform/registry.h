@@ -60,6 +60,9 @@ class RegKey {
 
   // RegQueryInfoKeyW, number of subkeys only; 0 when the query fails.
   std::uint32_t SubKeyCount() const;
+  // RegQueryInfoKeyW: the numbers of subkeys and of values; false when the
+  // query fails.
+  bool Counts(std::uint32_t* subKeys, std::uint32_t* values) const;
   // RegEnumKeyExW into a 256-byte buffer: the name of subkey `index`, or
   // false (no such index, or a name of 256 bytes or more).
   bool EnumSubKey(std::uint32_t index, char (&name)[kRegNameBuffer]) const;

@@ -12,9 +12,11 @@ namespace platform {
 struct LocalTime {
   int year = 0, month = 0, day = 0;
   int hour = 0, minute = 0, second = 0;
+  int utcOffsetMinutes = 0;  // local time minus UTC, daylight saving included
 };
 
-// GetLocalTime.
+// GetLocalTime, and the offset from UTC (GetTimeZoneInformation: the bias
+// and, while it applies, the daylight bias).
 LocalTime Now();
 
 // Sleep(milliseconds): the calling thread waits.

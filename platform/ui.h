@@ -40,6 +40,12 @@ WindowHandle ParentOf(WindowHandle window);
 // runs, the dialog or the box on top of it.
 WindowHandle ActiveWindow();
 
+// Whether a window of this process can be seen: its window station is
+// visible (GetProcessWindowStation, GetUserObjectInformationW with UOI_FLAGS,
+// WSF_VISIBLE). A service's is not. True where the question cannot be
+// asked.
+bool InteractiveDesktop();
+
 // Raised inside a dialog handler for an invalid argument (E_INVALIDARG). The
 // dialog framework ends the handler there, shows the system's message text
 // for E_INVALIDARG in a box with a stop icon captioned with the application

@@ -36,9 +36,8 @@ CInstallBook::~CInstallBook() {
 }
 
 bool CInstallBook::Write(const std::string& phase) {
-  InstallRecord merged = earlier_;
-  merged.m_installFolder = folder_;
-  merged.Merge(current_);
+  phase_ = phase;
+  InstallRecord merged = Merged();
   merged.m_phase = phase;
   if (ReplaceRecordFile(folder_, merged)) return true;
   platform::Log("install record not written: " + platform::DescribeError(platform::LastError()));
@@ -120,9 +119,33 @@ bool CInstallBook::Close() {
   return true;
 }
 
-bool CInstallBook::WriteEntry(std::int32_t versionNumber) {
+InstallRecord CInstallBook::Merged() const {
   InstallRecord merged = earlier_;
+  merged.m_installFolder = folder_;
+  merged.Merge(takenOver_);
   merged.Merge(current_);
+  // This folder is never an earlier one of its own (an install taken back
+  // after it had been taken over).
+  auto& earlier = merged.m_earlierFolders;
+  earlier.erase(std::remove_if(earlier.begin(), earlier.end(),
+                               [&](const std::string& f) { return SamePath(f, folder_); }),
+                earlier.end());
+  return merged;
+}
+
+void CInstallBook::TakeOverDone() {
+  for (const std::string& key : takenOver_.m_applicationsKeys) current_.AddApplicationsKey(key);
+  takenOver_ = InstallRecord();
+}
+
+void CInstallBook::TakeOver(const std::string& folder, const InstallRecord& record) {
+  takenOverFolder_ = folder;
+  takenOver_ = record;
+  takenOver_.AddEarlierFolder(folder);
+}
+
+bool CInstallBook::WriteEntry(std::int32_t versionNumber) {
+  const InstallRecord merged = Merged();
   AppsEntry entry;
   entry.installFolder = folder_;
   entry.versionNumber = versionNumber;

@@ -26,6 +26,17 @@ class CInstallBook : public RecordAhead {
   // The record of an earlier install into this folder that lay elsewhere
   // (its folder was moved aside and replaced).
   void MergeEarlier(const InstallRecord& record) { earlier_.Merge(record); }
+  // An earlier install in another folder that this one takes over: its
+  // record is written into this one's from now on, so that one uninstall
+  // removes both whatever happens.
+  void TakeOver(const std::string& folder, const InstallRecord& record);
+  // The earlier install's folder, empty when none is taken over.
+  const std::string& TakenOverFolder() const { return takenOverFolder_; }
+  const InstallRecord& TakenOver() const { return takenOver_; }
+  // The earlier install has been removed: its entries leave the record,
+  // but for the Applications keys it made, which now hold this install's
+  // loader keys (removed with this install, when empty).
+  void TakeOverDone();
   // A folder the install sequence created before the copies.
   void FolderCreated(const std::string& path) { current_.AddCreatedFolder(path); }
 
@@ -43,6 +54,12 @@ class CInstallBook : public RecordAhead {
   // The install ended (or stopped): the record with what was done and the
   // intents that were not, no phase under way; false when not written.
   bool Close();
+  // Writes the record again with the phase under way (after a step, what
+  // it did); false when it could not be written.
+  bool Save() { return Write(phase_); }
+  // What the record file holds: the earlier record, an install taken over
+  // and this install's own entries.
+  InstallRecord Merged() const;
   // Writes the Apps & Features entry for this install folder.
   bool WriteEntry(std::int32_t versionNumber);
 
@@ -54,7 +71,10 @@ class CInstallBook : public RecordAhead {
   std::string folder_;
   InstallRecord earlier_;
   InstallRecord current_;
+  std::string takenOverFolder_;
+  InstallRecord takenOver_;
   bool uninstallerCopied_ = false;
+  std::string phase_;
   // The install folder could not be made: nothing can be written into it,
   // so the copies may run (and fail into their prompts), the hosts not.
   bool folderMissing_ = false;

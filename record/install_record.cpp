@@ -35,6 +35,11 @@ void InstallRecord::AddCreatedFolder(const std::string& path) { AddOnce(m_create
 void InstallRecord::AddFile(const std::string& path) { AddOnce(m_files, path); }
 void InstallRecord::AddLibraryFile(const std::string& path) { AddOnce(m_libraryFiles, path); }
 void InstallRecord::AddLoaderKey(const std::string& keyPath) { AddOnce(m_loaderKeys, keyPath); }
+void InstallRecord::AddApplicationsKey(const std::string& keyPath) {
+  AddOnce(m_applicationsKeys, keyPath);
+}
+
+void InstallRecord::AddEarlierFolder(const std::string& path) { AddOnce(m_earlierFolders, path); }
 
 namespace {
 
@@ -67,10 +72,12 @@ void InstallRecord::AddStaged(const std::string& path) { AddOnce(m_staged, path)
 
 void InstallRecord::Merge(const InstallRecord& other) {
   if (m_installFolder.empty()) m_installFolder = other.m_installFolder;
+  for (const std::string& p : other.m_earlierFolders) AddEarlierFolder(p);
   for (const std::string& p : other.m_createdFolders) AddCreatedFolder(p);
   for (const std::string& p : other.m_files) AddFile(p);
   for (const std::string& p : other.m_libraryFiles) AddLibraryFile(p);
   for (const std::string& p : other.m_loaderKeys) AddLoaderKey(p);
+  for (const std::string& p : other.m_applicationsKeys) AddApplicationsKey(p);
   for (const RecordedFont& f : other.m_fonts) AddFont(f.path, f.digest);
   if (m_phase.empty()) m_phase = other.m_phase;
   for (const std::string& p : other.m_intentFiles) IntendFile(p);
@@ -82,7 +89,7 @@ void InstallRecord::Merge(const InstallRecord& other) {
 
 bool InstallRecord::Empty() const {
   return m_createdFolders.empty() && m_files.empty() && m_libraryFiles.empty() &&
-         m_loaderKeys.empty() && m_fonts.empty() && m_intentFiles.empty() &&
+         m_loaderKeys.empty() && m_applicationsKeys.empty() && m_fonts.empty() && m_intentFiles.empty() &&
          m_intentLibraryFiles.empty() && m_intentLoaderKeys.empty() && m_intentFonts.empty() &&
          m_staged.empty();
 }

@@ -30,6 +30,8 @@ class InstallRecord : public InstallNotes {
   void AddFile(const std::string& path) override;
   void AddLibraryFile(const std::string& path) override;
   void AddLoaderKey(const std::string& keyPath) override;
+  void AddApplicationsKey(const std::string& keyPath) override;
+  void AddEarlierFolder(const std::string& path);
   void AddFont(const std::string& path, const std::string& digest) override;
   // Intents: what the phase under way is about to write. An intent stays
   // until a done entry names the same place; staged copies are temporary
@@ -47,10 +49,15 @@ class InstallRecord : public InstallNotes {
   bool Interrupted() const { return !m_phase.empty(); }
 
   std::string m_installFolder;  // without trailing "\"
+  // Install folders of earlier installs that this one took over: the
+  // entries below may lie in them too, and its uninstall removes them.
+  std::vector<std::string> m_earlierFolders;
   std::vector<std::string> m_createdFolders;
   std::vector<std::string> m_files;         // package files in the install folder
   std::vector<std::string> m_libraryFiles;  // files in its library folder
   std::vector<std::string> m_loaderKeys;    // below HKEY_LOCAL_MACHINE, no trailing "\"
+  // "Applications" keys of host keys that the install had to make.
+  std::vector<std::string> m_applicationsKeys;
   std::vector<RecordedFont> m_fonts;
   std::string m_phase;  // empty: the install ended (or stopped) normally
   std::vector<std::string> m_intentFiles, m_intentLibraryFiles, m_intentLoaderKeys, m_staged;

@@ -106,6 +106,23 @@ bool ValidLoaderKey(std::string_view keyPath, const RecordScope& scope) {
   return Contains(scope.hostKeys[HostYearIndex(year)], host);
 }
 
+// <host key>Applications, the host key as the scan found it for any year.
+bool ValidApplicationsKey(std::string_view keyPath, const RecordScope& scope) {
+  for (const auto& keys : scope.hostKeys)
+    for (const std::string& host : keys)
+      if (SameText(keyPath, host + kApplicationsKey)) return true;
+  return false;
+}
+
+// An earlier install folder that this install took over: a full path from a
+// drive's root that ends in the install subfolder, never this one.
+bool ValidEarlierFolder(std::string_view path, const RecordScope& scope) {
+  std::string_view parent, name;
+  return path.size() > 3 && path[1] == ':' && path[2] == '\\' && SplitLast(path, &parent, &name) &&
+         SameText(name, kInstallSubfolder) && SameText(FullForm(path), path) &&
+         !SamePath(path, scope.installFolder);
+}
+
 bool ValidFont(std::string_view path, const RecordScope& scope) {
   std::string_view fonts, name;
   if (!SplitLast(path, &fonts, &name)) return false;
@@ -151,56 +168,91 @@ bool ValidStaged(std::string_view path, const RecordScope& scope) {
          SplitLast(path, &parent, &name) && name.size() > 4 && SameText(name.substr(name.size() - 4), ".new");
 }
 
-// One entry line; false when it breaks a rule.
-bool TakeLine(const std::vector<std::string_view>& f, const RecordScope& scope,
+// One entry line: taken, or passed over as naming a place outside this
+// install, or as a line that cannot be read (of no kind, or short of its
+// fields).
+enum LineKind { kLineTaken, kLineOutside, kLineUnreadable };
+
+// One entry line. Files and folders may lie in
+// the install folder or in an earlier one the record names.
+LineKind TakeLine(const std::vector<std::string_view>& f, const RecordScope& own,
               InstallRecord* record) {
   const std::string_view kind = f[0];
-  if (f.size() < 2 || f[1].size() > kMaxPathText || HasDotName(f[1])) return false;
+  if (f.size() < 2 || f[1].size() > kMaxPathText) return kLineUnreadable;
+  if (HasDotName(f[1])) return kLineOutside;
   const std::string path(f[1]);
   if (kind == "font" || kind == "intent-font") {
     const bool intent = kind != "font";
-    if (f.size() != (intent ? 4u : 3u) || !IsDigestText(std::string(f[2])) || !ValidFont(path, scope))
-      return false;
-    if (!intent) {
+    if (f.size() != (intent ? 4u : 3u) || !IsDigestText(std::string(f[2])) ||
+        (intent && f[3] != "new" && f[3] != "old"))
+      return kLineUnreadable;
+    if (!ValidFont(path, own)) return kLineOutside;
+    if (intent)
+      record->IntendFont(FullForm(path), std::string(f[2]), f[3] == "old");
+    else
       record->AddFont(FullForm(path), std::string(f[2]));
-      return true;
-    }
-    if (f[3] != "new" && f[3] != "old") return false;
-    record->IntendFont(FullForm(path), std::string(f[2]), f[3] == "old");
-    return true;
+    return kLineTaken;
   }
-  if (f.size() != 2) return false;
+  if (f.size() != 2) return kLineUnreadable;
+  // What a phase under way was about to write: in this install's own places.
   if (kind == "phase") {
-    if (!PhaseName(path)) return false;
+    if (!PhaseName(path)) return kLineUnreadable;
     record->m_phase = path;
-  } else if (kind == "intent-file") {
-    if (!ValidPackageFile(path, scope)) return false;
-    record->IntendFile(FullForm(path));
-  } else if (kind == "intent-library") {
-    if (!ValidFileIn(path, LibraryFolderOf(scope.installFolder))) return false;
-    record->IntendLibraryFile(FullForm(path));
-  } else if (kind == "intent-loader") {
-    if (!ValidLoaderKey(path, scope)) return false;
-    record->IntendLoaderKey(path);
-  } else if (kind == "staged") {
-    if (!ValidStaged(path, scope)) return false;
-    record->AddStaged(FullForm(path));
-  } else if (kind == "created") {
-    if (!ValidCreatedFolder(path, scope)) return false;
+    return kLineTaken;
+  }
+  if (kind == "intent-file" || kind == "intent-library" || kind == "intent-loader" || kind == "staged") {
+    const bool valid = kind == "intent-file"      ? ValidPackageFile(path, own)
+                       : kind == "intent-library" ? ValidFileIn(path, LibraryFolderOf(own.installFolder))
+                       : kind == "staged"         ? ValidStaged(path, own)
+                                                  : ValidLoaderKey(path, own);
+    if (!valid) return kLineOutside;
+    if (kind == "intent-file") record->IntendFile(FullForm(path));
+    if (kind == "intent-library") record->IntendLibraryFile(FullForm(path));
+    if (kind == "staged") record->AddStaged(FullForm(path));
+    if (kind == "intent-loader") record->IntendLoaderKey(path);
+    return kLineTaken;
+  }
+  if (kind == "earlier") {
+    if (!ValidEarlierFolder(path, own)) return kLineOutside;
+    record->AddEarlierFolder(path);
+    return kLineTaken;
+  }
+  std::vector<std::string> folders{own.installFolder};
+  folders.insert(folders.end(), record->m_earlierFolders.begin(), record->m_earlierFolders.end());
+  const auto inAny = [&](auto valid) {
+    return std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+      RecordScope scope;
+      scope.installFolder = folder;
+      return valid(scope);
+    });
+  };
+  if (kind == "created") {
+    if (!inAny([&](const RecordScope& scope) { return ValidCreatedFolder(path, scope); }))
+      return kLineOutside;
     record->AddCreatedFolder(FullForm(path));
   } else if (kind == "file") {
-    if (!ValidPackageFile(path, scope)) return false;
+    std::string_view parent, name;
+    SplitLast(path, &parent, &name);
+    if (!inAny([&](const RecordScope& scope) { return ValidFileIn(path, scope.installFolder); }) ||
+        SameText(name, kRecordFile) || SameText(name, kUninstallerFile))
+      return kLineOutside;
     record->AddFile(FullForm(path));
   } else if (kind == "library") {
-    if (!ValidFileIn(path, LibraryFolderOf(scope.installFolder))) return false;
+    if (!inAny([&](const RecordScope& scope) {
+          return ValidFileIn(path, LibraryFolderOf(scope.installFolder));
+        }))
+      return kLineOutside;
     record->AddLibraryFile(FullForm(path));
+  } else if (kind == "applications") {
+    if (!ValidApplicationsKey(path, own)) return kLineOutside;
+    record->AddApplicationsKey(path);
   } else if (kind == "loader") {
-    if (!ValidLoaderKey(path, scope)) return false;
+    if (!ValidLoaderKey(path, own)) return kLineOutside;
     record->AddLoaderKey(path);
   } else {
-    return false;
+    return kLineUnreadable;
   }
-  return true;
+  return kLineTaken;
 }
 
 }  // namespace
@@ -208,10 +260,12 @@ bool TakeLine(const std::vector<std::string_view>& f, const RecordScope& scope,
 std::string FormatRecord(const InstallRecord& record) {
   std::string out = std::string(kRecordHeader) + "\r\n";
   out += "folder\t" + record.m_installFolder + "\r\n";
+  for (const std::string& p : record.m_earlierFolders) out += "earlier\t" + p + "\r\n";
   for (const std::string& p : record.m_createdFolders) out += "created\t" + p + "\r\n";
   for (const std::string& p : record.m_files) out += "file\t" + p + "\r\n";
   for (const std::string& p : record.m_libraryFiles) out += "library\t" + p + "\r\n";
   for (const std::string& p : record.m_loaderKeys) out += "loader\t" + p + "\r\n";
+  for (const std::string& p : record.m_applicationsKeys) out += "applications\t" + p + "\r\n";
   for (const RecordedFont& f : record.m_fonts) out += "font\t" + f.path + "\t" + f.digest + "\r\n";
   if (!record.m_phase.empty()) out += "phase\t" + record.m_phase + "\r\n";
   // An intent that a done line names is done: it goes.
@@ -239,15 +293,19 @@ std::string FormatRecord(const InstallRecord& record) {
 }
 
 RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallRecord* record,
-                       int* ignored) {
+                       int* ignored, int* unreadable) {
   *record = InstallRecord();
   *ignored = 0;
+  int unread = 0;
+  if (!unreadable) unreadable = &unread;
+  *unreadable = 0;
   int lineNumber = 0;
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) {
       ++*ignored;  // a last line without its line break: cut short
+      ++*unreadable;
       break;
     }
     std::string_view line = text.substr(start, end - start);
@@ -273,7 +331,9 @@ RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallR
     }
     if (line == "end") break;
     if (line.empty()) continue;
-    if (!readable || !TakeLine(Fields(line), scope, record)) ++*ignored;
+    const LineKind kind = readable ? TakeLine(Fields(line), scope, record) : kLineUnreadable;
+    if (kind != kLineTaken) ++*ignored;
+    if (kind == kLineUnreadable) ++*unreadable;
   }
   return lineNumber >= 2 ? kRecordOk : kRecordUnreadable;
 }
@@ -290,9 +350,9 @@ RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder
   return scope;
 }
 
-bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored) {
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored, int* unreadable) {
   std::string text;
   const std::string path = scope.installFolder + "\\" + kRecordFile;
   if (!platform::ReadWholeFile(path.c_str(), kRecordSizeLimit, &text)) return false;
-  return ParseRecord(text, scope, record, ignored) == kRecordOk;
+  return ParseRecord(text, scope, record, ignored, unreadable) == kRecordOk;
 }

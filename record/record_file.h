@@ -3,10 +3,12 @@
 //
 //   Tarnwell install record 2
 //   folder<TAB>C:\Korvex\Tarnwell                 the install folder
+//   earlier<TAB>D:\Old\Tarnwell                   an earlier install taken over
 //   created<TAB>C:\Korvex                         a folder this install created
 //   file<TAB>C:\Korvex\Tarnwell\Korvex2021.ZRX    a package file
 //   library<TAB>C:\Korvex\Tarnwell\Korvex扩展绘图库\a.dwg
 //   loader<TAB>SOFTWARE\ZWSOFT\ZWCAD\2024\Applications\Korvex2024
+//   applications<TAB>SOFTWARE\ZWSOFT\ZWCAD\2024\Applications   made by the install
 //   font<TAB>C:\ZWCAD 2024\Fonts\Korvex_EN.shx<TAB><SHA-256 of its content>
 //   phase<TAB>copy                                the phase under way (none: ended)
 //   intent-file<TAB>C:\Korvex\Tarnwell\a.txt      about to be written (and so on:
@@ -71,13 +73,19 @@ enum RecordRead : int {
 
 // Parses the text. The header line and a "folder" line naming the scope's
 // install folder must come first; each later line that breaks a rule is
-// counted in `ignored` and left out.
+// counted in `ignored` and left out; of those, `unreadable` counts the ones
+// that cannot be read at all (cut short, too long, control bytes, broken
+// GBK, no kind this reader knows, missing or extra fields), as against lines
+// that name a place outside the install. An "earlier" line names an install
+// folder this one took over: later lines may name files and folders in it.
 RecordRead ParseRecord(std::string_view text, const RecordScope& scope, InstallRecord* record,
-                       int* ignored);
+                       int* ignored, int* unreadable = nullptr);
 
 // What the record reader accepts for an install folder: the host keys and
 // locations that `hosts` found.
 RecordScope ScopeOf(const CHostRegistry& hosts, const std::string& installFolder);
 
 // Reads the install folder's record; false when it is missing or unreadable.
-bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored);
+// `unreadable`: how many of its lines could not be read (see ParseRecord).
+bool LoadRecord(const RecordScope& scope, InstallRecord* record, int* ignored,
+                int* unreadable = nullptr);

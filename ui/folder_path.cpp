@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "framework/dialog.h"
 #include "install/folder_lock.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 
@@ -36,9 +38,16 @@ int Report(int result, const char* path) {
 
 bool IsValidFolderName(const char* name) {
   if (name == nullptr || *name == '\0') return false;
-  const std::size_t length = std::strlen(name);
-  if (IsBlankOrDot(name[0]) || IsBlankOrDot(name[length - 1])) return false;
-  return std::strpbrk(name, "\"*/:<>?\\|") == nullptr;
+  const std::string_view text(name);
+  // By character: a double-byte character whose second byte has the code
+  // of "\\" or "|" (outside GB2312) is a character of the name, never one
+  // of the forbidden ones. A second byte is never a blank or a dot.
+  if (IsBlankOrDot(text.front()) || IsBlankOrDot(text.back())) return false;
+  for (std::size_t pos = 0; pos < text.size(); pos += platform::CharLength(text, pos))
+    if (platform::CharLength(text, pos) == 1 &&
+        std::string_view("\"*/:<>?\\|").find(text[pos]) != std::string_view::npos)
+      return false;
+  return true;
 }
 
 int CheckFolderPath(const char* path, bool checkOnly) {
@@ -57,8 +66,11 @@ int CheckFolderPath(const char* path, bool checkOnly) {
 
   std::size_t start = 3;
   for (;;) {
+    // The component runs to the next "\\" that is a character of its own.
+    const std::string_view text(copy, length);
     std::size_t end = start;
-    while (copy[end] != '\0' && copy[end] != '\\') ++end;
+    while (end < length && !(copy[end] == '\\' && platform::CharLength(text, end) == 1))
+      end += platform::CharLength(text, end);
     const bool last = copy[end] == '\0';
     copy[end] = '\0';
     if (!IsValidFolderName(copy + start)) return kFolderInvalid;

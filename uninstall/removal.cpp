@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "host/host_contract.h"
-#include "package/manifest_check.h"
 #include "package/package_layout.h"
 #include "package/sha256.h"
 #include "platform/codepage.h"
@@ -13,6 +13,7 @@
 #include "platform/security.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "package/manifest_check.h"
 #include "record/apps_entry.h"
 #include "record/install_book.h"
 #include "record/record_file.h"
@@ -29,16 +30,20 @@ class Remover {
           const std::vector<std::string>& sharedFonts)
       : folder_(installFolder), image_(runningImage), sharedFonts_(sharedFonts) {}
 
-  RemovalOutcome Run(const InstallRecord& record) {
+  RemovalOutcome Run(const InstallRecord& record, const RemovalMode& mode) {
     // A folder that is this process's current folder cannot be removed.
     const std::string temp = platform::TempFolder();
     if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
+    for (const std::string& text : mode.leftBehind) LeftBehind(text);
+    folders_ = {folder_};
+    folders_.insert(folders_.end(), record.m_earlierFolders.begin(), record.m_earlierFolders.end());
     if (record.Interrupted())
       Event("the install was cut off in its phase \"" + record.m_phase +
             "\": what it was about to write is removed where it is this install's");
     for (const std::string& key : record.m_loaderKeys) RemoveLoaderKey(key);
     for (const std::string& key : record.m_intentLoaderKeys)
       if (!Listed(record.m_loaderKeys, key)) RemoveLoaderKey(key);
+    for (const std::string& key : record.m_applicationsKeys) RemoveApplicationsKey(key);
     // A font written before and about to be written again (an upgrade cut
     // off) is this install's with either content.
     for (const RecordedFont& font : record.m_fonts) {
@@ -58,45 +63,29 @@ class Remover {
       else if (platform::PathExists(font.path.c_str()))
         RemoveFont(font, true);
     }
-    // Nothing is deleted through a link: a folder of the install that has
-    // become a junction or a symbolic link leads somewhere else.
-    const std::size_t cut = platform::FindLastChar(folder_, '\\');
-    const std::string chosen = cut == std::string::npos ? std::string() : folder_.substr(0, cut);
-    const bool folderLinked = IsLink(chosen) || IsLink(folder_);
-    const bool libraryLinked = folderLinked || IsLink(folder_ + "\\" + kLibraryFolder);
-    for (const std::string& file : record.m_files)
-      RemoveUnlessLinked({kFile, file}, "file", folderLinked);
-    for (const std::string& file : record.m_libraryFiles)
-      RemoveUnlessLinked({kLibrary, file}, "library file", libraryLinked);
-    // What the install was about to write, where it was written: inside
-    // the install folder, under the names the record gives.
-    for (const std::string& file : record.m_intentFiles)
-      if (!Listed(record.m_files, file)) RemoveIfThere({kFile, file}, "file", folderLinked);
-    for (const std::string& file : record.m_intentLibraryFiles)
-      if (!Listed(record.m_libraryFiles, file))
-        RemoveIfThere({kLibrary, file}, "library file", libraryLinked);
-    for (const std::string& file : record.m_staged)
-      RemoveIfThere({kFile, file}, "staged copy", libraryLinked);
-    for (const char* name : {kRecordTemporary, kUninstallerTemporary})
-      RemoveIfThere({kNone, folder_ + "\\" + name}, "temporary file", folderLinked);
+    for (const std::string& folder : folders_) RemoveFilesIn(record, folder);
+    if (!mode.entry) {
+      for (const std::string& folder : folders_) FinishFolder(record.m_createdFolders, folder);
+      return std::move(out_);
+    }
     if (out_.leftBehind) {
       // The uninstaller, a record of what remains and the entry stay: the
       // same command run again finishes the uninstall.
       remains_.m_installFolder = folder_;
       remains_.m_createdFolders = record.m_createdFolders;
-      if (folderLinked) {
+      remains_.m_earlierFolders = record.m_earlierFolders;
+      if (IsLink(folder_))
         Event("record kept as it was, its folder is a link");
-      } else if (ReplaceRecordFile(folder_, remains_)) {
+      else if (ReplaceRecordFile(folder_, remains_))
         Event("record rewritten: it names what remains");
-      } else {
+      else
         Event("record kept as it was: what remains could not be written (" +
               platform::DescribeError(platform::LastError()) + ")");
-      }
       Event("Apps & Features entry kept: something of the install could not be removed");
       return std::move(out_);
     }
-    // Before the record goes, the entry that names this folder keeps what
-    // a run cut off from here on needs to finish: the folders.
+    // Before the records go, the entry that names this folder keeps what a
+    // run cut off from here on needs to finish: the folders.
     std::string named;
     std::vector<std::string> unused;
     if (ReadAppsEntryState(&named, &unused) != EntryState::kNone && SamePath(named, folder_) &&
@@ -104,26 +93,23 @@ class Remover {
       LeftBehind("Apps & Features entry could not be changed: the record stays");
       return std::move(out_);
     }
-    RemoveUninstaller(folderLinked);
-    RemoveUnlessLinked({kNone, folder_ + "\\" + kRecordFile}, "record", folderLinked);
-    return Finish(chosen, record.m_createdFolders);
+    for (const std::string& folder : folders_) FinishFolder(record.m_createdFolders, folder);
+    return RemoveEntry();
   }
 
-  // The end of every uninstall, and all that remains to do for one cut off
-  // after it deleted the record (the entry then names the folder, and
-  // whether the chosen folder was made): the folders, then the entry.
-  RemovalOutcome Finish(const std::string& chosen, const std::vector<std::string>& created) {
-    RemoveFolder(folder_ + "\\" + kLibraryFolder);
-    RemoveFolder(folder_);
-    // The chosen folder and the folders above it that the install made,
-    // from the deepest up, each only while it is empty.
-    for (std::string up = chosen; !up.empty();) {
-      if (std::any_of(created.begin(), created.end(),
-                      [&](const std::string& f) { return SamePath(f, up); }))
-        RemoveFolder(up);
-      const std::size_t at = platform::FindLastChar(up, '\\');
-      up = at == std::string::npos || at < 3 ? std::string() : up.substr(0, at);
-    }
+  // An uninstall cut off after the record went (the provisional entry names
+  // the folder and the folders made): the temporary files, the uninstaller,
+  // the folders, then the entry.
+  RemovalOutcome FinishCut(const std::vector<std::string>& created) {
+    const std::string temp = platform::TempFolder();
+    if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
+    RemoveFilesIn(InstallRecord(), folder_);
+    FinishFolder(created, folder_);
+    return RemoveEntry();
+  }
+
+ private:
+  RemovalOutcome RemoveEntry() {
     if (out_.leftBehind) {
       Event("Apps & Features entry kept: something of the install could not be removed");
       return std::move(out_);
@@ -138,21 +124,64 @@ class Remover {
     return std::move(out_);
   }
 
-  // An uninstall cut off after the record went: the temporary files and the
-  // uninstaller, then the folders and the entry.
-  RemovalOutcome FinishCut(const std::vector<std::string>& created) {
-    const std::string temp = platform::TempFolder();
-    if (!temp.empty()) platform::ChangeCurrentFolder(temp.c_str());
-    const std::size_t cut = platform::FindLastChar(folder_, '\\');
-    const std::string chosen = cut == std::string::npos ? std::string() : folder_.substr(0, cut);
-    const bool folderLinked = IsLink(chosen) || IsLink(folder_);
+  // What the record lists in one install folder (this one, or an earlier
+  // one it took over), what it was about to write there, and its own
+  // temporary files.
+  void RemoveFilesIn(const InstallRecord& record, const std::string& folder) {
+    const auto in = [](const std::string& path, const std::string& parent) {
+      const std::size_t cut = platform::FindLastChar(path, '\\');
+      return cut != std::string::npos && SamePath(path.substr(0, cut), parent);
+    };
+    // Nothing is deleted through a link: a folder of the install that has
+    // become a junction or a symbolic link leads somewhere else.
+    const std::size_t cut = platform::FindLastChar(folder, '\\');
+    const std::string chosen = cut == std::string::npos ? std::string() : folder.substr(0, cut);
+    const std::string library = folder + "\\" + kLibraryFolder;
+    const bool folderLinked = IsLink(chosen) || IsLink(folder);
+    const bool libraryLinked = folderLinked || IsLink(library);
+    for (const std::string& file : record.m_files)
+      if (in(file, folder)) RemoveUnlessLinked({kFile, file}, "file", folderLinked);
+    for (const std::string& file : record.m_libraryFiles)
+      if (in(file, library)) RemoveUnlessLinked({kLibrary, file}, "library file", libraryLinked);
+    for (const std::string& file : record.m_intentFiles)
+      if (in(file, folder) && !Listed(record.m_files, file))
+        RemoveIfThere({kFile, file}, "file", folderLinked);
+    for (const std::string& file : record.m_intentLibraryFiles)
+      if (in(file, library) && !Listed(record.m_libraryFiles, file))
+        RemoveIfThere({kLibrary, file}, "library file", libraryLinked);
+    for (const std::string& file : record.m_staged)
+      if (in(file, folder) || in(file, library)) RemoveIfThere({kFile, file}, "staged copy", libraryLinked);
     for (const char* name : {kRecordTemporary, kUninstallerTemporary})
-      RemoveIfThere({kNone, folder_ + "\\" + name}, "temporary file", folderLinked);
-    if (platform::PathExists((folder_ + "\\" + kUninstallerFile).c_str())) RemoveUninstaller(folderLinked);
-    return Finish(chosen, created);
+      RemoveIfThere({kNone, folder + "\\" + name}, "temporary file", folderLinked);
   }
 
- private:
+  // The uninstaller and the record of one install folder, then its folders:
+  // the library folder, the install folder, the chosen folder and the
+  // folders above it that the install made (`created`), each while empty.
+  void FinishFolder(const std::vector<std::string>& created, const std::string& folder) {
+    const std::size_t cut = platform::FindLastChar(folder, '\\');
+    const std::string chosen = cut == std::string::npos ? std::string() : folder.substr(0, cut);
+    const std::string library = folder + "\\" + kLibraryFolder;
+    const bool folderLinked = IsLink(chosen) || IsLink(folder);
+    const std::string uninstaller = folder + "\\" + kUninstallerFile;
+    item_ = {kNone, ""};
+    if (!folderLinked && !image_.empty() && SamePath(uninstaller, image_))
+      MoveOutRunningImage(uninstaller);
+    else if (platform::ReadAttributes(uninstaller.c_str()) != platform::kInvalidAttributes)
+      RemoveUnlessLinked({kNone, uninstaller}, "uninstaller", folderLinked);
+    RemoveUnlessLinked({kNone, folder + "\\" + kRecordFile}, "record", folderLinked);
+    RemoveFolder(library);
+    RemoveFolder(folder);
+    // The chosen folder and the folders above it that the install made,
+    // from the deepest up, each only while it is empty.
+    for (std::string up = chosen; !up.empty();) {
+      if (std::any_of(created.begin(), created.end(), [&](const std::string& f) { return SamePath(f, up); }))
+        RemoveFolder(up);
+      const std::size_t at = platform::FindLastChar(up, '\\');
+      up = at == std::string::npos || at < 3 ? std::string() : up.substr(0, at);
+    }
+  }
+
   // What a removal is about, so that what stays of it can be recorded.
   enum Kind { kNone, kKey, kFont, kFile, kLibrary };
   struct Item {
@@ -176,16 +205,6 @@ class Remover {
   static bool Listed(const std::vector<std::string>& list, const std::string& path) {
     return std::any_of(list.begin(), list.end(), [&](const std::string& p) { return SameText(p, path); });
   }
-
-  void RemoveUninstaller(bool folderLinked) {
-    item_ = {kNone, ""};
-    const std::string uninstaller = folder_ + "\\" + kUninstallerFile;
-    if (!folderLinked && !image_.empty() && SamePath(uninstaller, image_))
-      MoveOutRunningImage(uninstaller);
-    else
-      RemoveUnlessLinked({kNone, uninstaller}, "uninstaller", folderLinked);
-  }
-
   // An intent's file: removed when it is there, nothing said when it is not.
   void RemoveIfThere(const Item& item, const char* what, bool linked) {
     if (platform::ReadAttributes(item.path.c_str()) == platform::kInvalidAttributes) return;
@@ -193,42 +212,77 @@ class Remover {
   }
 
   // A loader key the install wrote or was about to write: removed while its
-  // LOADER names a module of this install, or while it has none.
+  // LOADER names a module of this install, or while it has none (made
+  // afresh and cut off before its values).
   void RemoveLoaderKey(const std::string& keyPath) {
     item_ = {kKey, keyPath};
-    const std::size_t cut = platform::FindLastChar(keyPath, '\\');
-    if (cut == std::string::npos) return;
-    const std::string applications = keyPath.substr(0, cut);
-    const std::string name = keyPath.substr(cut + 1);
-    const std::size_t up = platform::FindLastChar(applications, '\\');
-    if (up == std::string::npos) return;
-    // "Applications" and the loader key, each the key itself: a registry
-    // link is left alone, never followed to what it leads to.
-    platform::RegKey root, host, parent, key;
-    bool link = false;
-    if (!root.OpenLocalMachine() || !host.Open(root, applications.substr(0, up).c_str()) ||
-        !parent.OpenNoLink(host, applications.substr(up + 1).c_str(), &link) ||
-        (!link && !key.OpenNoLink(parent, name.c_str(), &link))) {
-      Event("loader key already gone: " + keyPath);
-      return;
-    }
-    if (link) {
-      LeftBehind("loader key kept, a registry link stands on its way: " + keyPath);
-      return;
-    }
+    platform::RegKey keys[4];
+    if (!OpenOwnKey(keyPath, 2, "loader key", keys)) return;
     char loader[platform::kRegValueBuffer];
-    const bool hasLoader = key.QueryValue(kLoaderValue, loader);
-    // A key without a LOADER was made afresh and cut off before its values.
-    const bool named = hasLoader ? LoaderNamesModuleIn(loader, folder_)
-                                 : !key.QueryValueRaw(kLoaderValue, nullptr, nullptr);
+    const bool named =
+        keys[3].QueryValue(kLoaderValue, loader)
+            ? std::any_of(folders_.begin(), folders_.end(),
+                          [&](const std::string& folder) { return LoaderNamesModuleIn(loader, folder); })
+            : !keys[3].QueryValueRaw(kLoaderValue, nullptr, nullptr);
     if (!named) {
       Event("loader key kept, its LOADER names another module: " + keyPath);
       return;
     }
-    if (key.DeleteThis())
+    if (keys[3].DeleteThis())
       Event("loader key removed: " + keyPath);
     else
       LeftBehind("loader key kept, it could not be deleted (it has subkeys): " + keyPath);
+  }
+
+  // Opens the key `keyPath` below HKLM: its host key by path, then its last
+  // `levels` names ("Applications", and a loader key below it), each the
+  // key itself (keys[2], keys[3]): a registry link is never followed. Only
+  // a key that is not there is gone; a link on the way, or a key that
+  // cannot be opened for any other reason (access denied), stays, and the
+  // uninstall says so. False when there is nothing more to do.
+  bool OpenOwnKey(const std::string& keyPath, int levels, const char* what,
+                  platform::RegKey (&keys)[4]) {
+    std::string host = keyPath;
+    std::vector<std::string> names;
+    for (int i = 0; i < levels; ++i) {
+      const std::size_t cut = platform::FindLastChar(host, '\\');
+      if (cut == std::string::npos) return false;
+      names.insert(names.begin(), host.substr(cut + 1));
+      host.resize(cut);
+    }
+    bool link = false;
+    bool opened = keys[0].OpenLocalMachine() && keys[1].Open(keys[0], host.c_str());
+    for (int i = 0; opened && !link && i < levels; ++i)
+      opened = keys[2 + i].OpenNoLink(keys[1 + i], names[i].c_str(), &link);
+    if (opened && !link) return true;
+    const std::uint32_t error = platform::LastError();
+    if (link)
+      LeftBehind(std::string(what) + " kept, a registry link stands on its way: " + keyPath);
+    else if (error == platform::kErrorFileNotFound)
+      Event(std::string(what) + " already gone: " + keyPath);
+    else
+      LeftBehind(std::string(what) + " kept, it cannot be opened: " + keyPath + ": " +
+                 platform::DescribeError(error));
+    return false;
+  }
+
+  // An "Applications" key the install made: removed when nothing stands in
+  // it any more (no subkey, no value).
+  void RemoveApplicationsKey(const std::string& keyPath) {
+    platform::RegKey keys[4];
+    if (!OpenOwnKey(keyPath, 1, "Applications key", keys)) return;
+    std::uint32_t subKeys = 0, values = 0;
+    if (!keys[2].Counts(&subKeys, &values)) {
+      LeftBehind("Applications key kept, it cannot be examined: " + keyPath + ": " +
+                 platform::DescribeError(platform::LastError()));
+    } else if (subKeys != 0 || values != 0) {
+      Event("Applications key kept, it is not empty: " + keyPath);
+    } else if (keys[2].DeleteThis()) {
+      Event("Applications key removed: " + keyPath);
+    } else {
+      LeftBehind("Applications key could not be deleted: " + keyPath + ": " +
+                 platform::DescribeError(platform::LastError()));
+    }
   }
 
   static bool IsLink(const std::string& path) {
@@ -351,7 +405,7 @@ class Remover {
       }
     }
     if (error == platform::kErrorHeldOpen && platform::DeleteAtRestart(path.c_str())) {
-      scheduled_.push_back(path);
+      scheduled_.push_back({path, true});
       out_.restartNeeded = true;
       Event(kind + " in use, deleted at the next restart: " + path);
     } else {
@@ -386,16 +440,22 @@ class Remover {
       return;
     }
     if (platform::DeleteAtRestart(path.c_str())) {
-      scheduled_.push_back(path);
+      scheduled_.push_back({path, false});  // its own image asks for no restart
       Event("uninstaller deleted at the next restart: " + path);
     } else {
       Event("uninstaller could not be deleted: " + path);
     }
   }
 
-  bool Scheduled(const std::string& path) const {
-    return std::any_of(scheduled_.begin(), scheduled_.end(),
-                       [&](const std::string& s) { return SameText(s, path); });
+  // Whether the path waits for the restart; `needsRestart` tells whether
+  // anything but the running uninstaller's own image waits with it.
+  bool Scheduled(const std::string& path, bool* needsRestart) const {
+    for (const auto& s : scheduled_) {
+      if (!SameText(s.first, path)) continue;
+      *needsRestart = s.second;
+      return true;
+    }
+    return false;
   }
 
   // Removes an empty folder. One that holds only what waits for the restart
@@ -419,18 +479,26 @@ class Remover {
       }
     }
     folder.Close();
-    bool onlyScheduled = true;
+    bool onlyScheduled = true, empty = true, needsRestart = false;
     platform::FindEntry entry;
     platform::FileFinder finder;
     const std::string pattern = path + "\\*.*";
     for (bool more = finder.First(pattern.c_str(), &entry); more; more = finder.Next(&entry)) {
       const std::string name = entry.name;
       if (name == "." || name == "..") continue;
-      if (!Scheduled(path + "\\" + name)) onlyScheduled = false;
+      empty = false;
+      bool restart = false;
+      if (!Scheduled(path + "\\" + name, &restart)) onlyScheduled = false;
+      needsRestart = needsRestart || restart;
     }
     finder.Close();
+    // A folder that the system will not delete now although it holds
+    // nothing (a process works in it) waits for the restart: the uninstall
+    // then ends asking for one, as for a file in use.
     if (onlyScheduled && platform::DeleteAtRestart(path.c_str())) {
-      scheduled_.push_back(path);
+      needsRestart = needsRestart || empty;
+      scheduled_.push_back({path, needsRestart});
+      out_.restartNeeded = out_.restartNeeded || needsRestart;
       Event("folder deleted at the next restart: " + path);
     } else {
       Event("folder kept, it is not empty: " + path);
@@ -440,7 +508,8 @@ class Remover {
   const std::string folder_;
   const std::string image_;
   const std::vector<std::string>& sharedFonts_;
-  std::vector<std::string> scheduled_;
+  std::vector<std::string> folders_;  // this install folder, then the earlier ones
+  std::vector<std::pair<std::string, bool>> scheduled_;  // path, needs a restart
   RemovalOutcome out_;
   Item item_{kNone, ""};
   InstallRecord remains_;
@@ -458,8 +527,9 @@ bool LoaderNamesModuleIn(const std::string& loader, const std::string& folder) {
 
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
                               const std::string& runningImage,
-                              const std::vector<std::string>& sharedFonts) {
-  return Remover(installFolder, runningImage, sharedFonts).Run(record);
+                              const std::vector<std::string>& sharedFonts,
+                              const RemovalMode& mode) {
+  return Remover(installFolder, runningImage, sharedFonts).Run(record, mode);
 }
 
 RemovalOutcome FinishCutRemoval(const std::string& installFolder, const std::string& runningImage,

@@ -18,17 +18,29 @@ struct RemovalOutcome {
   std::vector<std::string> events;
 };
 
+// How much of the uninstall a removal does.
+struct RemovalMode {
+  // The Apps & Features entry is looked at (removed when it names this
+  // install folder and nothing was left behind); false when an install takes
+  // an earlier one over, whose entry it has replaced.
+  bool entry = true;
+  // What stays whatever the removal does (lines of the record that cannot
+  // be read, an earlier install folder that is not safe), one text each:
+  // the removal counts as left behind.
+  std::vector<std::string> leftBehind;
+};
+
 // In this order: each loader key whose "LOADER" still names a module inside
-// the install folder (never the "Applications" key above it); each font
-// whose content still has the recorded digest; each recorded file; then
-// what the record names as intents, where it exists and is this install's
-// (files of the install folder, staged copies, fonts that were not there
-// before, keys without a LOADER or with this install's). When something
-// could not be removed, the record is rewritten to name what remains and
-// the uninstaller and the entry stay. Otherwise the entry that names this
-// folder becomes provisional, the uninstaller and the record go, then the
-// library folder, the install folder and a created chosen folder, each only
-// when empty, and the Apps & Features entry last. Cut off anywhere, the same
+// this install folder or an earlier one the record names; each "Applications"
+// key the install made, when empty; each font
+// whose content still has the recorded digest; each recorded file; what the
+// record names as intents where it exists and is this install's (files of
+// the install folder, staged copies, fonts that were not there before, keys
+// without a LOADER or with this install's). When something stays, the record
+// is rewritten to name what remains, and the uninstaller and the entry stay.
+// Otherwise the entry becomes provisional, then the uninstaller and the
+// record, the library folder, the install folder and the folders made above
+// it, each only when empty, and the entry last. Cut off anywhere, the same
 // uninstall run again finishes it.
 // A font in one of `sharedFonts` (Fonts folders of hosts that another
 // install is registered with) stays.
@@ -38,7 +50,8 @@ struct RemovalOutcome {
 // into the temporary folder and deleted there at the next restart.
 RemovalOutcome RemoveRecorded(const InstallRecord& record, const std::string& installFolder,
                               const std::string& runningImage,
-                              const std::vector<std::string>& sharedFonts = {});
+                              const std::vector<std::string>& sharedFonts = {},
+                              const RemovalMode& mode = {});
 
 // What is left to do after an uninstall was cut off once the record was
 // gone (the provisional entry names the folder): the temporary files, the

@@ -1,7 +1,10 @@
 #include "uninstall/uninstaller.h"
 
+#include <algorithm>
+
 #include "host/host_contract.h"
 #include "host/host_process.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/folder_security.h"
 #include "platform/registry.h"
@@ -26,11 +29,8 @@ const char* UninstallExitMeaning(int code) {
   }
 }
 
-namespace {
-
-// The Fonts folders of the hosts whose loader key names a module outside
-// `folder`: another install is registered with them and needs their fonts.
-std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts, const std::string& folder) {
+std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts,
+                                              const std::vector<std::string>& folders) {
   std::vector<std::string> out;
   platform::RegKey root;
   if (!root.OpenLocalMachine()) return out;
@@ -40,14 +40,42 @@ std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts, const 
       platform::RegKey key;
       char loader[platform::kRegValueBuffer];
       if (key.OpenForRead(root, (hosts.m_keyPaths[y].At(i) + name).c_str()) &&
-          key.QueryValue(kLoaderValue, loader) && !LoaderNamesModuleIn(loader, folder))
+          key.QueryValue(kLoaderValue, loader) &&
+          std::none_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+            return LoaderNamesModuleIn(loader, folder);
+          }))
         out.push_back(hosts.m_locations[y].At(i) + "\\" + kFontsFolder);
     }
   }
   return out;
 }
 
-}  // namespace
+std::vector<std::string> OwnFolders(const std::string& folder, const InstallRecord& record) {
+  std::vector<std::string> out{folder};
+  out.insert(out.end(), record.m_earlierFolders.begin(), record.m_earlierFolders.end());
+  return out;
+}
+
+InstallRecord WithoutFolders(const InstallRecord& record, const std::vector<std::string>& kept) {
+  InstallRecord out = record;
+  const auto dropped = [&](const std::string& path) {
+    for (const std::string& folder : record.m_earlierFolders) {
+      if (std::any_of(kept.begin(), kept.end(),
+                      [&](const std::string& k) { return SamePath(k, folder); }))
+        continue;
+      const std::string inside = platform::LowerCase(FullForm(folder) + "\\");
+      const std::string full = platform::LowerCase(FullForm(path));
+      if (SamePath(path, folder) || full.compare(0, inside.size(), inside) == 0) return true;
+      const std::size_t cut = platform::FindLastChar(folder, '\\');
+      if (cut != std::string::npos && SamePath(path, folder.substr(0, cut))) return true;
+    }
+    return false;
+  };
+  for (auto* list : {&out.m_createdFolders, &out.m_files, &out.m_libraryFiles})
+    list->erase(std::remove_if(list->begin(), list->end(), dropped), list->end());
+  out.m_earlierFolders = kept;
+  return out;
+}
 
 int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
   auto log = [&](const std::string& line) {
@@ -56,7 +84,7 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
   auto box = [&](const char* text, unsigned type) {
     return platform::ShowMessageBox(platform::ActiveWindow(), text, kUninstallCaption, type);
   };
-  log("install folder: " + run.installFolder);
+  if (!run.installFolder.empty()) log("install folder: " + run.installFolder);
   if (IsHostRunning()) {
     log("the host program is running: nothing removed");
     if (!run.silent) box(kUninstallHostRunningText, platform::kMbOk);
@@ -80,7 +108,7 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
     return kUninstallNoRecord;
   }
   InstallRecord record;
-  int ignored = 0;
+  int ignored = 0, unreadable = 0;
   const RecordScope scope = ScopeOf(hosts, run.installFolder);
   // Without a record, a provisional entry that names this folder tells of
   // an install cut off before its record, or of an uninstall cut off after
@@ -94,22 +122,39 @@ int RunUninstall(const UninstallRun& run, const CHostRegistry& hosts) {
       SamePath(named, scope.installFolder);
   if (cut) {
     log("no install record, and the Apps & Features entry is provisional: an install or uninstall was cut off; the folders and the entry are removed");
-  } else if (run.installFolder.empty() || !LoadRecord(scope, &record, &ignored)) {
+  } else if (run.installFolder.empty() || !LoadRecord(scope, &record, &ignored, &unreadable)) {
     log("the install record is missing or unreadable: nothing removed");
     if (!run.silent) box(kUninstallNoRecordText, platform::kMbOk);
     return kUninstallNoRecord;
   }
-  if (ignored > 0)
-    log("install record: " + std::to_string(ignored) + " line(s) ignored (outside this install)");
+  RemovalMode mode;
+  if (unreadable > 0)
+    mode.leftBehind.push_back("install record: " + std::to_string(unreadable) +
+                              " line(s) unreadable: whatever they name stays");
+  if (ignored > unreadable)
+    log("install record: " + std::to_string(ignored - unreadable) +
+        " line(s) ignored (outside this install)");
+  // An earlier install this one took over is removed through safe folders
+  // only; one that is not safe stays whole.
+  std::vector<std::string> earlier;
+  for (const std::string& folder : record.m_earlierFolders) {
+    if (SecureTheWay(folder, &reason)) {
+      earlier.push_back(folder);
+    } else {
+      mode.leftBehind.push_back("earlier install folder not safe: " + reason +
+                                ": nothing of it removed");
+    }
+  }
   if (!run.silent &&
       box(kUninstallConfirmText, platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
     log("the user answered No: nothing removed");
     return kUninstallDeclined;
   }
+  if (earlier.size() != record.m_earlierFolders.size()) record = WithoutFolders(record, earlier);
   const RemovalOutcome outcome =
       cut ? FinishCutRemoval(scope.installFolder, run.runningImage, created)
           : RemoveRecorded(record, scope.installFolder, run.runningImage,
-                           FontsOfOtherInstalls(hosts, scope.installFolder));
+                           FontsOfOtherInstalls(hosts, OwnFolders(scope.installFolder, record)), mode);
   for (const std::string& event : outcome.events) log(event);
   const int code = outcome.leftBehind      ? kUninstallPartial
                    : outcome.restartNeeded ? kUninstallRestart

@@ -3,6 +3,7 @@
 // the closing message, with the exit code of the run.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/host_registry.h"
 #include "record/record_file.h"
@@ -38,6 +39,18 @@ struct UninstallRun {
   std::string runningImage;    // this process's executable
   std::function<void(const std::string&)> log;  // one event a line; may be empty
 };
+
+// The Fonts folders of the hosts whose loader key names a module outside
+// every one of `folders`: another install is registered with them and needs
+// their fonts.
+std::vector<std::string> FontsOfOtherInstalls(const CHostRegistry& hosts,
+                                              const std::vector<std::string>& folders);
+// The install folder and the earlier ones its record names.
+std::vector<std::string> OwnFolders(const std::string& folder, const InstallRecord& record);
+
+// The record without the files and folders of the earlier install folders
+// that are not in `kept` (nor those folders themselves).
+InstallRecord WithoutFolders(const InstallRecord& record, const std::vector<std::string>& kept);
 
 // Runs the uninstall against the hosts that `hosts` found (scanned by the
 // caller) and returns its exit code.

@@ -44,6 +44,7 @@ bool Usable(const SimWindow* w) { return w && w->visible && w->enabled && !w->de
 // The simulated dialogs have no owner window.
 int RunModalDialog(const DialogTemplate& layout, WindowHandle, MessageTarget& target) {
   SimUi& ui = SimUi::Get();
+  if (!ui.VisibleStation()) return -1;  // no desktop to create it on
   SimWindow* d = ui.NewWindow(layout.resourceId, "#32770", nullptr);
   d->text = layout.caption ? layout.caption : "";
   d->style = layout.style;

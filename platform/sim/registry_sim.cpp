@@ -137,6 +137,8 @@ std::shared_ptr<RegNode> Walk(RegNode* start, const char* path, bool create, boo
   if (!sim::SplitPath(path ? path : "", &parts)) return Fail(kErrorFileNotFound);
   std::shared_ptr<RegNode> node = SharedOf(start);
   for (const auto& part : parts) {
+    // Creating opens every key on the way with the right to add subkeys.
+    if (create && node->denied) return Fail(kErrorAccessDenied);
     auto next = sim::Child(*node, part);
     if (!next) {
       if (!create) return Fail(kErrorFileNotFound);
@@ -249,6 +251,15 @@ std::uint32_t RegKey::SubKeyCount() const {
   Enter("RegQueryInfoKeyA");
   RegNode* node = NodeOf(handle_);
   return node ? static_cast<std::uint32_t>(node->children.size()) : 0;
+}
+
+bool RegKey::Counts(std::uint32_t* subKeys, std::uint32_t* values) const {
+  Enter("RegQueryInfoKeyA");
+  RegNode* node = NodeOf(handle_);
+  if (!node) return false;
+  *subKeys = static_cast<std::uint32_t>(node->children.size());
+  *values = static_cast<std::uint32_t>(node->values.size());
+  return true;
 }
 
 bool RegKey::EnumSubKey(std::uint32_t index, char (&name)[kRegNameBuffer]) const {

@@ -119,6 +119,11 @@ class SimUi {
   void SetActiveWindow(SimWindow* window) { active_ = window; }
   SimWindow* ActiveWindow() const { return active_; }
 
+  // Whether the process's window station is visible (an interactive
+  // desktop); a service's is not, and no dialog can be created there.
+  void SetVisibleStation(bool visible) { visibleStation_ = visible; }
+  bool VisibleStation() const { return visibleStation_; }
+
   // --- The program ---
   // Whether the program has icon resource 1 (it has after a reset).
   void SetHasProgramIcon(bool has) { hasIcon_ = has; }
@@ -196,6 +201,7 @@ class SimUi {
   std::function<int(const MessageBoxRecord&)> answerer_;
   SimWindow* active_ = nullptr;
   bool hasIcon_ = true;
+  bool visibleStation_ = true;
   int programIcon_ = 0;
   int iconLoads_ = 0;
   std::vector<std::unique_ptr<SimGdiObject>> gdi_;

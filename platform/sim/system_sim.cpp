@@ -66,6 +66,7 @@ LocalTime SimSystem::Now() const {
   t.hour = static_cast<int>(seconds % 86400 / 3600);
   t.minute = static_cast<int>(seconds % 3600 / 60);
   t.second = static_cast<int>(seconds % 60);
+  t.utcOffsetMinutes = 8 * 60;  // China Standard Time
   return t;
 }
 

@@ -16,6 +16,7 @@ void SimUi::Reset() {
   answerer_ = nullptr;
   active_ = nullptr;
   hasIcon_ = true;
+  visibleStation_ = true;
   iconLoads_ = 0;
   gdi_.clear();
   stock_.clear();
@@ -57,6 +58,8 @@ WindowHandle ParentOf(WindowHandle window) {
 }
 
 WindowHandle ActiveWindow() { return sim::SimUi::Get().ActiveWindow(); }
+
+bool InteractiveDesktop() { return sim::SimUi::Get().VisibleStation(); }
 
 namespace {
 sim::SimProgress* Bar(WindowHandle window) {

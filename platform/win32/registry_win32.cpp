@@ -130,6 +130,19 @@ std::uint32_t RegKey::SubKeyCount() const {
   return count;
 }
 
+bool RegKey::Counts(std::uint32_t* subKeys, std::uint32_t* values) const {
+  DWORD keys = 0, named = 0;
+  const LONG result = RegQueryInfoKeyW(H(handle_), nullptr, nullptr, nullptr, &keys, nullptr,
+                                       nullptr, &named, nullptr, nullptr, nullptr, nullptr);
+  if (result != ERROR_SUCCESS) {
+    SetLastError(static_cast<DWORD>(result));
+    return false;
+  }
+  *subKeys = keys;
+  *values = named;
+  return true;
+}
+
 bool RegKey::EnumSubKey(std::uint32_t index, char (&name)[kRegNameBuffer]) const {
   wchar_t wide[kRegNameBuffer];
   DWORD size = kRegNameBuffer;

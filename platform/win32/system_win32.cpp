@@ -10,7 +10,13 @@ namespace platform {
 LocalTime Now() {
   SYSTEMTIME t{};
   GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = GetTimeZoneInformation(&zone);
+  LONG bias = zone.Bias;
+  if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+  else if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+  if (kind == TIME_ZONE_ID_INVALID) bias = 0;
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
 }
 
 void Pause(unsigned milliseconds) { Sleep(milliseconds); }

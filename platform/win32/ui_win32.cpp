@@ -17,6 +17,15 @@ WindowHandle ParentOf(WindowHandle window) { return GetParent(W(window)); }
 
 WindowHandle ActiveWindow() { return GetActiveWindow(); }
 
+bool InteractiveDesktop() {
+  HWINSTA station = GetProcessWindowStation();
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  if (!station || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, &needed))
+    return true;
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 void ProgressBar::SetRange(int minimum, int maximum) {
   SendMessageW(W(window_), PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
 }

@@ -76,6 +76,7 @@ std::string FromWide(const wchar_t* wide, std::size_t length) {
   // character byte; so is each surrogate, paired (GBK holds nothing beyond
   // the first plane) or not (no UTF-16 text), a pair as one.
   std::string gbk;
+  std::vector<std::u16string> unnamed;
   for (std::size_t i = 0; i < length;) {
     const wchar_t c = wide[i];
     const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
@@ -87,10 +88,14 @@ std::string FromWide(const wchar_t* wide, std::size_t length) {
                                                     bytes, sizeof bytes, nullptr, &lossy);
     if (n > 0 && !lossy)
       gbk.append(bytes, static_cast<std::size_t>(n));
-    else
+    else {
       gbk += kUnnamedChar;
+      unnamed.emplace_back(reinterpret_cast<const char16_t*>(wide + i), static_cast<std::size_t>(units));
+    }
     i += static_cast<std::size_t>(units);
   }
+  // The log names each such character by its code.
+  if (!unnamed.empty()) NoteUnnamedChars(gbk, unnamed);
   return gbk;
 }
 

@@ -77,8 +77,10 @@ inline void CleanMachine() {
 
 // The loader keys and fonts of a complete install into `folder`, for the
 // hosts of `years`.
+// `gone`: a host location that no longer exists, which gets no fonts.
 inline void ExpectHostsSetUp(const std::string& folder,
-                             const std::vector<int>& years = {2021, 2024, 2025}) {
+                             const std::vector<int>& years = {2021, 2024, 2025},
+                             const std::string& gone = "") {
   for (const HostInstall& h : kInstalls) {
     if (std::find(years.begin(), years.end(), h.year) == years.end()) continue;
     const std::string apps = h.keyPath + "Applications";
@@ -93,6 +95,7 @@ inline void ExpectHostsSetUp(const std::string& folder,
     EXPECT_EQ(type, 1u);
     const std::string module = h.year == 2025 ? "Korvex2025.ZRX" : "Korvex2021.ZRX";
     EXPECT_EQ(data, folder + "\\" + module + std::string(1, '\0'));
+    if (h.location == gone) continue;
     EXPECT_EQ(Tree(h.location + "\\Fonts"), (std::vector<std::string>{"Korvex_EN.shx", "Korvex_HZ.shx"}));
     std::string font;
     EXPECT_TRUE(ReadFile(h.location + "\\Fonts\\Korvex_HZ.shx", &font));
@@ -118,9 +121,11 @@ inline void ExpectHostsUntouched() {
 // kVictim, or a second name of it; and on /LOG=: C:\logs a link to kVictim's
 // folder.
 enum class Prepare {
-  kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked, kCrowdedPackage,
+  kNothing, kHostRunning, kHeldModule, kNoPackage, kLogLinked, kCrowdedPackage, kHostRemoved,
   kEntryLinkedOut, kEntrySecondName, kLogFolderLinked, kDataLinked
 };
+// kHostRemoved: the 2021 host's folder is gone, its key left behind.
+inline const std::string kRemovedHost = kHosts + "\\ZW2021";
 inline const std::string kVictim = "C:\\victim\\keep.txt";
 inline const std::string kLinkedEntry = kPkg + "\\Data\\a.txt";
 inline const std::string kLinkedLogFolder = "C:\\logs";
@@ -128,6 +133,9 @@ inline const std::string kLinkedLogFolder = "C:\\logs";
 // Makes the attack of a row on the package or the log's folder (the same
 // on both sides; under Wine as Unix links).
 inline void PrepareAttack(Prepare prepare) {
+  if (prepare == Prepare::kHostRemoved) {
+    ASSERT_TRUE(RemoveTree(kRemovedHost));
+  }
   if (prepare < Prepare::kEntryLinkedOut) return;
   ASSERT_TRUE(WriteFile(kVictim, "keep"));
   ASSERT_TRUE(RemoveTree(kLinkedEntry));
@@ -168,7 +176,8 @@ struct RunSeen {
   double seconds = 0;   // from start to end (the simulation: its clock)
 };
 
-inline const char* const kUsageStart = "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\n\n/S\t";
+inline const char* const kUsageStart =
+    "SetUp.exe [/S] [/D=路径] [/YEARS=年份,...] [/LOG=文件] [/?]\nSetUp.exe /UNINSTALL [/S] [/LOG=文件]\n\n/S\t";
 
 inline std::vector<SwitchRun> SwitchRuns() {
   // A stopped install keeps the record of what it did and the uninstaller.
@@ -217,6 +226,13 @@ inline std::vector<SwitchRun> SwitchRuns() {
        {2021, 2024, 2025}, {"C:\\x"}, ""},
       {"LogOfALineNotUnderstood", "/S /LOG=C:\\pkg\\t.log /YEARS=2028", Prepare::kNothing, 1, "", {}, {},
        {"C:\\Korvex"}, "", "C:\\pkg\\t.log"},
+      // /S glued to another switch: not understood, and never a window.
+      {"SilentGluedToAPath", "/S/D=C:\\x", Prepare::kNothing, 1, "", {}, {}, {"C:\\x", "C:\\Korvex"}, ""},
+      {"SilentInsideAValue", "/D=C:\\x/S", Prepare::kNothing, 1, "", {}, {}, {"C:\\x", "C:\\Korvex"}, ""},
+      // A host whose folder is gone (its key left behind) gets its loader key,
+      // no fonts, and the install is whole.
+      {"HostFolderGone", "/S", Prepare::kHostRemoved, 0, "C:\\Korvex\\Tarnwell", kInstalled,
+       {2021, 2024, 2025}, {"C:\\Korvex"}, ""},
       {"BadYearShown", "/YEARS=2020", Prepare::kNothing, 1, "", {}, {}, {"C:\\Korvex"},
        std::string("命令行无法识别：“2020”不是2021至2027之间的年份\n\n") + kUsageStart},
   };
@@ -240,7 +256,7 @@ inline std::vector<std::string> LogEvents(const std::string& file) {
   std::vector<std::string> lines;
   if (!ReadFile(file, &text)) return lines;
   for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-    lines.push_back(end - pos > 20 ? text.substr(pos + 20, end - pos - 20) : "");
+    lines.push_back(end - pos > 26 ? text.substr(pos + 26, end - pos - 26) : "");
   return lines;
 }
 
@@ -264,11 +280,13 @@ inline void ExpectRun(const SwitchRun& c, const RunSeen& seen) {
   }
   for (const HostInstall& h : kInstalls) {
     const bool chosen = std::find(c.years.begin(), c.years.end(), h.year) != c.years.end();
+    const bool gone = c.prepare == Prepare::kHostRemoved && h.location == kRemovedHost;
     EXPECT_EQ(KeyExists(h.keyPath + "Applications"), chosen) << h.keyPath;
-    EXPECT_EQ(Tree(h.location + "\\Fonts").size(), chosen ? 2u : 0u) << h.location;
+    EXPECT_EQ(Tree(h.location + "\\Fonts").size(), chosen && !gone ? 2u : 0u) << h.location;
+    EXPECT_EQ(Exists(h.location), !gone) << "no Fonts folder is made";
   }
   if (c.exitCode == 0 && !c.years.empty()) {
-    ExpectHostsSetUp(c.folder, c.years);
+    ExpectHostsSetUp(c.folder, c.years, c.prepare == Prepare::kHostRemoved ? kRemovedHost : "");
     // The Apps & Features entry as the system's own list shows it.
     std::uint32_t type = 0;
     std::string name, publisher;

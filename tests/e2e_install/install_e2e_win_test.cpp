@@ -19,6 +19,10 @@ std::string InvalidArgumentText() {
   return std::string(text, n);
 }
 
+// A typed path that starts so: the short form of the folder that follows,
+// made before the run.
+const std::string kShortOf = "short:";
+
 struct PathCase {
   const char* name;
   std::string typed;                 // into the path box; "-": the default
@@ -48,6 +52,9 @@ const PathCase kPaths[] = {
      "C:\\Korvex" + k5C + "\\Tarnwell", {"C:\\Korvex" + k5C, "C:\\Korvex"}, {"C:\\Korvex"}},
     {"HeldTargetIgnored", "-", "C:\\Korvex\\Tarnwell", "C:\\Korvex\\Tarnwell", {"C:\\Korvex"}, {},
      true},
+    // Typed by its short (8.3) name: every path written names the long one.
+    {"ShortName", kShortOf + "C:\\Korvex Long Name", "C:\\Korvex Long Name\\Tarnwell",
+     "C:\\Korvex Long Name\\Tarnwell", {"C:\\Korvex Long Name"}, {}},
 };
 
 class InstallPathE2e : public InstallE2e, public testing::WithParamInterface<PathCase> {};
@@ -64,14 +71,23 @@ TEST_P(InstallPathE2e, InstallsWhereTheSequencePutsIt) {
   Open(c.cwd);
   if (c.typed == "-") {
     EXPECT_EQ(process_.Item(kIdInstallPath).text, "C:\\Korvex");
+  } else if (c.typed.rfind(kShortOf, 0) == 0) {
+    const std::string folder = c.typed.substr(kShortOf.size());
+    ASSERT_TRUE(ts::MakeFolders(folder));
+    char shorter[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(folder.c_str(), shorter, MAX_PATH), 0u);
+    ASSERT_NE(std::string(shorter), folder);
+    ASSERT_TRUE(process_.Type(kIdInstallPath, shorter));
   } else {
     ASSERT_TRUE(process_.Type(kIdInstallPath, c.typed));
   }
   const Outcome o = PressAndFinish(IDIGNORE);
   EXPECT_TRUE(o.ended);
   EXPECT_TRUE(o.done);
-  // A file given up with Ignore: installed in part.
+  // A file given up with Ignore: installed in part, and the closing box
+  // says so and names the log.
   EXPECT_EQ(o.exitCode, c.hold ? 8u : 0u);
+  EXPECT_EQ(o.closing, c.hold ? std::string(kPartialText) + ts::SilentLogFile() : kDoneText);
   EXPECT_EQ(o.position, 50);
   EXPECT_EQ(o.low, 0);
   EXPECT_EQ(o.high, 50);

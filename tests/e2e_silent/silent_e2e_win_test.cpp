@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -77,7 +78,7 @@ class SilentE2e : public InstallE2e {
     EXPECT_TRUE(ts::ReadFile(file, &text)) << file;
     std::vector<std::pair<std::string, std::string>> lines;
     for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-      lines.emplace_back(text.substr(pos, 19), text.substr(pos + 20, end - pos - 20));
+      lines.emplace_back(text.substr(pos, 25), text.substr(pos + 26, end - pos - 26));
     return lines;
   }
 };
@@ -131,12 +132,19 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
   EXPECT_EQ(run.exitCode, 0);
   const auto lines = LogLines(ts::SilentLogFile());
   ASSERT_GT(lines.size(), 2u);
-  char day[16];
+  char day[16], offset[16];
   std::snprintf(day, sizeof day, "%04d-%02d-%02d", before.wYear, before.wMonth, before.wDay);
+  // The offset from UTC as the system has it now.
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = GetTimeZoneInformation(&zone);
+  const long bias = -(zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0));
+  std::snprintf(offset, sizeof offset, "%c%02ld:%02ld", bias < 0 ? '-' : '+', std::labs(bias) / 60,
+                std::labs(bias) % 60);
   for (const auto& line : lines) {
     EXPECT_EQ(line.first.substr(0, 10), day) << line.second;
-    EXPECT_EQ(line.first.size(), 19u);
+    EXPECT_EQ(line.first.size(), 25u);
     EXPECT_EQ(line.first[13], ':');
+    EXPECT_EQ(line.first.substr(19), offset) << line.second;
   }
   const std::string data = "C:\\pkg\\Data\\", target = "C:\\Korvex\\Tarnwell\\";
   const std::string lib = u8"Korvex扩展绘图库";
@@ -171,6 +179,7 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
   });
   for (const HostInstall& h : kInstalls) {
     const std::string module = h.year == 2025 ? "Korvex2025.ZRX" : "Korvex2021.ZRX";
+    expected.push_back("host key had no Applications key, made: HKLM\\" + h.keyPath + "Applications");
     expected.push_back("loader key written: HKLM\\" + h.keyPath + "Applications\\Korvex" +
                        std::to_string(h.year) + ", LOADER = " + target + module);
   }
@@ -254,8 +263,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "安装文件所在的路径含有系统无法识别的字符 !\n\n请将安装文件解压到其他路径后再执行SetUp.exe !", 4, ""},
         Refusal{"InstallPath", L"C:\\pkg", L"/D=C:\\\uD55C", nullptr,
                 "安装路径含有系统无法识别的字符 !\n\n请选择其他安装路径 !", 2, ""},
+        // The log names the character by its code, as \uXXXX.
         Refusal{"PackageFile", L"C:\\pkg", L"/S", L"C:\\pkg\\Data\\\uD55C.txt", "", 9,
-                "package entry without a GBK name: C:\\pkg\\Data\\"},
+                "package entry without a GBK name: C:\\pkg\\Data\\\\uD55C.txt"},
+        Refusal{"SilentInstallPath", L"C:\\pkg", L"/S /D=C:\\\uD55C", nullptr, "", 7,
+                "install path holds a character that GBK cannot hold: \"C:\\\\uD55C\""},
         Refusal{"HostLocation", L"C:\\pkg", L"/S", L"C:\\hosts\\\uD55C", "", 0,
                 "host location skipped: HKLM\\SOFTWARE\\ZWSOFT\\ZWCAD\\2022\\zh-CN\\ Location"}),
     CaseName());

@@ -252,22 +252,6 @@ TEST_F(UninstallE2e, DoubledSeparatorInstallIsUninstalledWhole) {
   EXPECT_EQ(State(), before);
 }
 
-// Install into A, then into B, then uninstall A: B keeps its keys, fonts
-// and entry. Then an upgrade without /D= goes where B is.
-TEST_F(UninstallE2e, TwoInstallsThenAnUpgradeInPlace) {
-  MayMake({"C:\\KorvexB"});
-  ASSERT_EQ(SilentInstall(), 0u);
-  ASSERT_EQ(RunCommandLine("\"" + kPkg + "\\SetUp.exe\" /S /D=C:\\KorvexB"), 0u);
-  EXPECT_EQ(RunCommandLine("\"" + kFolder + "\\Uninstall.exe\" /S"), 0u);
-  EXPECT_FALSE(Exists("C:\\Korvex"));
-  ts::ExpectHostsSetUp("C:\\KorvexB\\Tarnwell");
-  EXPECT_EQ(EntryText("InstallLocation"), "C:\\KorvexB\\Tarnwell");
-  ASSERT_TRUE(DeleteFileA("C:\\KorvexB\\Tarnwell\\a.txt"));
-  ASSERT_EQ(SilentInstall(), 0u);
-  EXPECT_FALSE(Exists("C:\\Korvex"));
-  EXPECT_TRUE(Exists("C:\\KorvexB\\Tarnwell\\a.txt"));
-}
-
 TEST_F(UninstallE2e, InstallUninstallInstallIsOneInstallAndASecondUninstallFindsNothing) {
   ASSERT_EQ(SilentInstall(), 0u);
   const std::vector<std::string> once = State();

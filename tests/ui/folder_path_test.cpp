@@ -44,7 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"Less", "a<b", false}, NameCase{"Greater", "a>b", false},
         NameCase{"Question", "a?b", false}, NameCase{"Backslash", "a\\b", false},
         NameCase{"Bar", "a|b", false}, NameCase{"Chinese", "中望软件", true},
-        NameCase{"SecondByte7C", "\x81\x7c", false}, NameCase{"SecondByte5C", "\x81\x5c", false},
+        // By character: a second byte of 0x7C or 0x5C is part of its character.
+        NameCase{"SecondByte7C", "\x81\x7c", true}, NameCase{"SecondByte5C", "\x81\x5c", true},
+        NameCase{"BarAfterSecondByte5C", "\x81\x5c|", false},
         NameCase{"HighBytes", "\xff\xfe\x80", true}),
     CaseName());
 
@@ -82,10 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{"TabInside", "C:\\a\tb", kFolderValid},
                     PathCase{"Device", "C:\\CON", kFolderValid},
                     PathCase{"Chinese", "C:\\中望\\插件", kFolderValid},
-                    // Byte by byte: 0x7C as a second byte is a "|", 0x5C a "\".
-                    PathCase{"SecondByte7C", "C:\\a\x81\x7c", kFolderInvalid},
-                    PathCase{"SecondByte5CEnds", "C:\\a\x81\x5c", kFolderInvalid},
-                    PathCase{"SecondByte5CSplits", "C:\\a\x81\x5cz", kFolderValid},
+                    // By character: 0x7C or 0x5C as a second byte is neither "|" nor "\".
+                    PathCase{"SecondByte7C", "C:\\a\x81\x7c", kFolderValid},
+                    PathCase{"SecondByte5CEnds", "C:\\a\x81\x5c", kFolderValid},
+                    PathCase{"SecondByte5CThenSeparator", "C:\\a\x81\x5c\\b", kFolderValid},
+                    PathCase{"SecondByte5CThenTrailingSeparator", "C:\\a\x81\x5c\\", kFolderInvalid},
+                    PathCase{"SecondByte5CThenDoubleSeparator", "C:\\a\x81\x5c\\\\b", kFolderInvalid},
                     PathCase{"Longest", "C:\\" + std::string(256, 'a'), kFolderValid},
                     PathCase{"TooLong", "C:\\" + std::string(257, 'a'), kFolderInvalid}),
     CaseName());
@@ -111,6 +115,15 @@ TEST_F(FolderCreation, CreatesEveryMissingLevel) {
   EXPECT_EQ(CheckFolderPath(path.c_str(), false), kFolderValid);
   EXPECT_TRUE(Exists(root + "\\a\\b"));
   EXPECT_TRUE(Exists(path));
+}
+
+// A name whose last character has 0x5C as its second byte is made whole,
+// never cut at that byte.
+TEST_F(FolderCreation, SecondByte5CStaysInItsName) {
+  const std::string named = root + "\\a\\x\x81\x5c";
+  EXPECT_EQ(CheckFolderPath((named + "\\y").c_str(), false), kFolderValid);
+  EXPECT_TRUE(Exists(named + "\\y"));
+  EXPECT_FALSE(Exists(root + "\\a\\x\x81"));
 }
 
 TEST_F(FolderCreation, InvalidComponentStopsAfterTheLevelsBeforeIt) {

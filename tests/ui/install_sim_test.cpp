@@ -23,6 +23,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
+#include "install/install_session.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "install/install_paths.h"
@@ -93,7 +94,7 @@ class InstallTest : public testing::Test {
   Outcome Run(std::function<void()> act, int copyAnswer = platform::kIdIgnore) {
     Outcome out;
     SimUi::Get().SetAnswerer([&, copyAnswer](const MessageBoxRecord& box) {
-      if (box.text == kDone) {
+      if (box.caption == kToolboxCaption) {  // the closing box, whole or partial
         const SimWindow* bar = SimUi::Get().Control(kIdProgress);
         out.progressAtDone = bar->progress.pos;
         out.rangeMaxAtDone = bar->progress.rangeMax;
@@ -139,13 +140,13 @@ class InstallTest : public testing::Test {
     EXPECT_FALSE(theApp.RunSetup());
     return theApp.ExitCode();
   }
-  // The log's lines without their time stamps ("YYYY-MM-DD HH:MM:SS ").
+  // The log's lines without their time stamps ("YYYY-MM-DD HH:MM:SS+08:00 ").
   static std::vector<std::string> LogLines(const std::string& file, bool stamps = false) {
     std::string text;
     EXPECT_TRUE(testing_support::ReadFile(file, &text)) << file;
     std::vector<std::string> lines;
     for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-      lines.push_back(text.substr(pos + (stamps ? 0 : 20), end - pos - (stamps ? 0 : 20)));
+      lines.push_back(text.substr(pos + (stamps ? 0 : 26), end - pos - (stamps ? 0 : 26)));
     return lines;
   }
 };
@@ -256,6 +257,21 @@ TEST_F(InstallTest, EveryMissingFolderIsMadeOnceAndRecorded) {
   ASSERT_TRUE(testing_support::ReadFile("E:\\New\\Deep\\Tarnwell\\Uninstall.dat", &record));
   for (const char* made : {"created\tE:\\New\r\n", "created\tE:\\New\\Deep\r\n"})
     EXPECT_NE(record.find(made), std::string::npos) << made;
+}
+
+// A file given up with Ignore: the install goes to its end, in part, and
+// the closing box says so and names the log that the run keeps.
+TEST_F(InstallTest, IgnoreEndsInPartWithItsBox) {
+  SimFiles::Get().AddFile("C:\\Korvex\\Tarnwell\\readme.txt", "old");
+  SimFiles::Get().SetHeldOpen("C:\\Korvex\\Tarnwell\\readme.txt", true);
+  *SimFiles::Get().Security("C:\\Korvex\\Tarnwell") = {platform::kSidAdministrators, true, LockedDacl()};
+  const Outcome out = Run([] { EXPECT_TRUE(SimUi::Get().Click(kIdInstall)); }, platform::kIdIgnore);
+  EXPECT_EQ(out.exitCode, 8);
+  ASSERT_EQ(out.boxes.size(), 2u);
+  EXPECT_EQ(out.boxes[1].caption + out.boxes[1].text,
+            std::string(kToolboxCaption) + "安装未全部完成，部分文件或设置未能写入 !\n\n请查看日志：C:\\Temp\\TarnwellSetup.log");
+  EXPECT_EQ(out.progressAtDone, 50);
+  EXPECT_EQ(LogLines("C:\\Temp\\TarnwellSetup.log").back(), "exit code 8: " + std::string(ExitCodeMeaning(8)));
 }
 
 TEST_F(InstallTest, MissingPackageClosesAsCancelledAfterItsMessage) {
@@ -389,6 +405,40 @@ TEST_F(InstallTest, SilentLogsWhatFailedBeyondTheCopy) {
                   "Illegal operation attempted on a registry key that has been marked for deletion."));
   EXPECT_TRUE(has("font not copied C:\\pkg\\Data\\Korvex_HZ.shx -> C:\\ZW2025\\Fonts\\Korvex_HZ.shx: "
                   "error 5: Access is denied."));
+  // Neither is recorded: the uninstall must not delete what it did not write.
+  std::string record;
+  ASSERT_TRUE(testing_support::ReadFile("C:\\Korvex\\Tarnwell\\Uninstall.dat", &record));
+  EXPECT_EQ(record.find("\nloader\t" + kKey2024), std::string::npos) << record;  // an intent at most
+  EXPECT_EQ(record.find("\nfont\tC:\\ZW2025\\Fonts\\Korvex_HZ.shx"), std::string::npos) << record;
+  EXPECT_NE(record.find("font\tC:\\ZW2025\\Fonts\\Korvex_EN.shx\t"), std::string::npos) << record;
+}
+
+// The host's Applications key takes no subkey: the loader key is not
+// written, the install ends in part, and nothing of that key is recorded.
+TEST_F(InstallTest, LoaderKeyNotWrittenIsPartial) {
+  ASSERT_TRUE(testing_support::WriteTree({testing_support::Key(kKey2024 + "\\Applications")}));
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().SetDenied(kKey2024 + "\\Applications", true));
+  EXPECT_EQ(RunWith("/S"), kExitPartial);
+  platform::sim::SimRegistry::Get().SetDenied(kKey2024 + "\\Applications", false);
+  EXPECT_EQ(Loader(kKey2024, 2024), "<none>");
+  EXPECT_NE(Loader(kKey2025, 2025), "<none>");
+  std::string record;
+  ASSERT_TRUE(testing_support::ReadFile("C:\\Korvex\\Tarnwell\\Uninstall.dat", &record));
+  EXPECT_EQ(record.find("\nloader\t" + kKey2024), std::string::npos) << record;
+  EXPECT_EQ(record.find("\napplications\t" + kKey2024), std::string::npos) << record;
+  EXPECT_NE(record.find("applications\t" + kKey2025 + "\\Applications\r\n"), std::string::npos) << record;
+}
+
+// No interactive desktop (a service started SetUp.exe without /S): exit 10
+// at once, no window, no box, nothing created; the same when the dialog
+// cannot be created. Only the simulation has an invisible window station.
+TEST_F(InstallTest, NoDesktopEndsTenBeforeAnyWindow) {
+  SimUi::Get().SetVisibleStation(false);
+  for (const char* arguments : {"", "/?", "/YEARS=2020"}) {
+    EXPECT_EQ(RunWith(arguments), *arguments == '/' && arguments[1] == 'Y' ? 1 : 10) << arguments;
+    EXPECT_TRUE(SimUi::Get().Boxes().empty() && SimUi::Get().Runs().empty()) << arguments;
+    EXPECT_TRUE(Creations().empty()) << arguments;
+  }
 }
 
 // The default log's name held by another process (a temporary folder that
@@ -468,7 +518,9 @@ TEST_P(InstallLock, TrustsTightensOrRefusesBeforeAnythingIsCreated) {
   const Outcome out = Run([&] {
     Install(c.typed)();
     if (!c.installs) {
-      EXPECT_EQ(testing_support::Tree("C:\\"), tree) << "nothing created";
+      std::vector<std::string> now = testing_support::Tree("C:\\");
+      now.erase(std::remove(now.begin(), now.end(), "Temp\\TarnwellSetup.log"), now.end());
+      EXPECT_EQ(now, tree) << "nothing created but the run's log";
       EXPECT_TRUE(SimUi::Get().Control(kIdInstallPath)->visible);
       EXPECT_TRUE(SimUi::Get().Escape());
     }

@@ -89,7 +89,7 @@ class UninstallRunTest : public testing::Test {
     std::vector<std::string> lines;
     if (!testing_support::ReadFile(file, &text)) return lines;
     for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-      lines.push_back(text.substr(pos + 20, end - pos - 20));
+      lines.push_back(text.substr(pos + 26, end - pos - 26));
     return lines;
   }
 };
@@ -127,6 +127,9 @@ const RunCase kRuns[] = {
     {"NoEntryShown", Before::kNothing, kSetUp, "/UNINSTALL", 0, 1, false,
      {"未找到Tarnwell软件的安装 !"}, ""},
     {"InstallSwitchRefused", Before::kInstalled, kUninstaller, "/S /D=C:\\x", 0, 1, false, {}, kDefaultLog},
+    // Its name in another case is still the uninstaller, never an install.
+    {"UninstallerNamedInLowerCase", Before::kInstalled, kFolder + "\\uninstall.exe", "/S", 0, 0, true, {},
+     kDefaultLog},
 };
 
 class UninstallRuns : public UninstallRunTest, public testing::WithParamInterface<RunCase> {};
@@ -157,11 +160,10 @@ TEST_P(UninstallRuns, EndWithTheirExitCode) {
   EXPECT_EQ(texts, c.boxes);
   std::vector<std::string> after = Everything();
   after.erase(std::remove(after.begin(), after.end(), "C:\\u.log"), after.end());
-  // What the install added goes entirely, Applications and the folders
-  // the host had stay; or nothing changes.
+  // What the install added goes entirely, the Applications key it had to
+  // make too, and the folders the host had stay; or nothing changes.
   if (c.removed) {
     std::vector<std::string> expected = pristine;
-    expected.push_back("SOFTWARE\\ZWSOFT\\ZWCAD\\2024\\zh-CN\\Applications");
     std::sort(expected.begin(), expected.end());
     std::sort(after.begin(), after.end());
     EXPECT_EQ(after, expected);
@@ -214,6 +216,10 @@ TEST_F(UninstallRunTest, HeldFileThenReinstallSurvivesTheRestart) {
   const std::vector<std::string> installed = Everything();
   SimFiles::Get().Restart();
   EXPECT_EQ(Everything(), installed);
+  // The folders taken back are the install's own again: its uninstall
+  // removes the chosen folder too.
+  EXPECT_EQ(Run(kUninstaller, "/S"), 0);
+  EXPECT_FALSE(SimFiles::Get().Find("C:\\Korvex"));
 }
 
 // Where the entry names an install that still holds its record, the dialog
@@ -230,15 +236,19 @@ TEST_F(UninstallRunTest, AnEarlierInstallIsTheDefaultPath) {
 struct InstallEnd {
   const char* name;
   int exitCode;
-  bool record, entry;
+  bool record, uninstaller, entry;
 };
 
-// Columns: name, exitCode, record (Uninstall.dat left), entry (Apps & Features).
+// Columns: name, exitCode, record (Uninstall.dat left), uninstaller, entry
+// (Apps & Features). A record that cannot be written (its name held by
+// another process) is a part not written: 8, and the entry all the same.
 const InstallEnd kEnds[] = {
-    {"Installed", 0, true, true},
-    {"NoPackage", 4, false, false},  // checked before anything is made
-    {"CopyStopped", 5, true, true},
-    {"HostRunning", 6, false, false},
+    {"Installed", 0, true, true, true},
+    {"NoPackage", 4, false, false, false},  // checked before anything is made
+    {"CopyStopped", 5, true, true, true},
+    {"HostRunning", 6, false, false, false},
+    // Written ahead, a record that cannot be written stops the install: 8.
+    {"RecordNotWritten", 8, true, false, false},
 };
 
 class InstallLeaves : public UninstallRunTest, public testing::WithParamInterface<InstallEnd> {};
@@ -248,9 +258,10 @@ TEST_P(InstallLeaves, RecordAndEntry) {
   if (e.exitCode == 4) {
     ASSERT_TRUE(testing_support::RemoveTree("C:\\pkg\\Data"));
   }
-  if (e.exitCode == 5) {
-    SimFiles::Get().AddFile(kFolder + "\\readme.txt", "old");
-    SimFiles::Get().SetHeldOpen(kFolder + "\\readme.txt", true);
+  if (e.exitCode == 5 || e.exitCode == 8) {
+    const std::string held = kFolder + (e.exitCode == 5 ? "\\readme.txt" : "\\Uninstall.dat");
+    SimFiles::Get().AddFile(held, "old");
+    SimFiles::Get().SetHeldOpen(held, true);
     // As an earlier install left it, locked: used as it is.
     *SimFiles::Get().Security(kFolder) = {platform::kSidAdministrators, true, LockedDacl()};
   }
@@ -258,8 +269,11 @@ TEST_P(InstallLeaves, RecordAndEntry) {
   EXPECT_EQ(Run(kSetUp, "/S"), e.exitCode);
   std::string record;
   EXPECT_EQ(testing_support::ReadFile(kFolder + "\\Uninstall.dat", &record), e.record);
-  EXPECT_EQ(SimFiles::Get().Find(kUninstaller) != nullptr, e.record);
-  EXPECT_EQ(testing_support::KeyExists(kEntry), e.entry);
+  EXPECT_EQ(SimFiles::Get().Find(kUninstaller) != nullptr, e.uninstaller);
+  EXPECT_EQ(Value("UninstallString") != "<none>", e.entry);  // a complete entry
+  if (e.exitCode == 8) {
+    EXPECT_EQ(record, "old");  // the file held: never replaced
+  }
   if (e.exitCode == 5) {  // copied before the held file: the module; never the fonts
     EXPECT_EQ(record, "Tarnwell install record 2\r\nfolder\tC:\\Korvex\\Tarnwell\r\n"
                       "created\tC:\\Korvex\\Tarnwell\\Korvex扩展绘图库\r\n"

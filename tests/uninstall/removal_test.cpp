@@ -34,7 +34,7 @@ struct RemovalCase {
 };
 
 const RemovalCase kCases[] = {
-    {"RemovesEverythingItWrote", nullptr, {"H24\\", "H24\\Fonts\\", "key Applications"}},
+    {"RemovesEverythingItWrote", nullptr, {"H24\\", "H24\\Fonts\\"}},
     {"KeepsAnotherPluginsKey",
      [](ts::UninstallFixture&) {
        ASSERT_TRUE(ts::WriteTree({ts::Sz(ts::kHostKey24 + "\\Applications\\Other", "C:\\o.zrx", "LOADER")}));
@@ -56,26 +56,26 @@ const RemovalCase kCases[] = {
      kUninstallPartial, [](ts::UninstallFixture&) { ASSERT_TRUE(ts::DeleteTree(ts::kLoaderKey24 + "\\Settings")); }},
     {"KeepsReplacedFont",
      [](ts::UninstallFixture& f) { ASSERT_TRUE(ts::WriteFile(f.host_ + "\\Fonts\\Korvex_HZ.shx", "other")); },
-     {"H24\\", "H24\\Fonts\\", "H24\\Fonts\\Korvex_HZ.shx", "key Applications"}},
+     {"H24\\", "H24\\Fonts\\", "H24\\Fonts\\Korvex_HZ.shx"}},
     {"KeepsAddedFileAndItsFolders",
      [](ts::UninstallFixture& f) { ASSERT_TRUE(ts::WriteFile(f.folder_ + "\\notes.txt", "mine")); },
-     {"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\", "K\\Tarnwell\\notes.txt", "key Applications"}},
+     {"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\", "K\\Tarnwell\\notes.txt"}},
     {"KeepsFolderOfAnAddedLibraryFile",
      [](ts::UninstallFixture& f) {
        ASSERT_TRUE(ts::WriteFile(f.folder_ + "\\Korvex扩展绘图库\\mine.dwg", "mine"));
      },
      {"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\", "K\\Tarnwell\\Korvex扩展绘图库\\",
-      "K\\Tarnwell\\Korvex扩展绘图库\\mine.dwg", "key Applications"}},
+      "K\\Tarnwell\\Korvex扩展绘图库\\mine.dwg"}},
     {"RemovesReadOnlyFile",
      [](ts::UninstallFixture& f) {
        ASSERT_TRUE(platform::WriteAttributes((f.folder_ + "\\说明.txt").c_str(), platform::kAttrReadOnly));
      },
-     {"H24\\", "H24\\Fonts\\", "key Applications"}},
+     {"H24\\", "H24\\Fonts\\"}},
     {"KeepsEntryOfAnotherInstallFolder",
      [](ts::UninstallFixture&) {
        ASSERT_TRUE(ts::WriteTree({ts::Sz(ts::kEntryKey, "D:\\Other\\Tarnwell", "InstallLocation")}));
      },
-     {"H24\\", "H24\\Fonts\\", "key Applications", "entry"}},
+     {"H24\\", "H24\\Fonts\\", "entry"}},
     {"IgnoresEditedRecordLines",
      [](ts::UninstallFixture& f) {
        std::string record;
@@ -85,7 +85,17 @@ const RemovalCase kCases[] = {
        ASSERT_TRUE(ts::WriteFile(f.folder_ + "\\Uninstall.dat", record));
        ASSERT_TRUE(ts::WriteFile(f.host_ + "\\Fonts\\Korvex_EN.shx", "replaced"));
      },
-     {"H24\\", "H24\\Fonts\\", "H24\\Fonts\\Korvex_EN.shx", "key Applications"}},
+     {"H24\\", "H24\\Fonts\\", "H24\\Fonts\\Korvex_EN.shx"}},
+    // A line that cannot be read may name anything: it counts as left behind.
+    {"UnreadableLineIsLeftBehind",
+     [](ts::UninstallFixture& f) {
+       std::string record;
+       ASSERT_TRUE(ts::ReadFile(f.folder_ + "\\Uninstall.dat", &record));
+       record.insert(record.find("end\r\n"), "fiel\t" + f.folder_ + "\\Korvex2021.ZRX\r\n");
+       ASSERT_TRUE(ts::WriteFile(f.folder_ + "\\Uninstall.dat", record));
+     },
+     {"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\", "K\\Tarnwell\\Korvex扩展绘图库\\", "K\\Tarnwell\\Uninstall.dat", "K\\Tarnwell\\Uninstall.exe", "entry"},
+     kUninstallPartial},
 };
 
 class Removal : public ts::UninstallFixture, public testing::WithParamInterface<RemovalCase> {};
@@ -106,6 +116,30 @@ TEST_P(Removal, RemovesWhatTheInstallWroteOnly) {
 INSTANTIATE_TEST_SUITE_P(Rules, Removal, testing::ValuesIn(kCases), CaseName());
 
 using Uninstall = ts::UninstallFixture;
+
+// One product, one folder: an install into another folder takes the first
+// one over, and one uninstall leaves the host as before the first install.
+TEST_F(Uninstall, InstallElsewhereTakesTheEarlierInstallOver) {
+  ASSERT_TRUE(Install());
+  const std::string other = root_ + "\\K2";
+  ASSERT_EQ(InstallInto(other), kExitInstalled);
+  // The earlier folder is gone, and its lines have left the new record.
+  EXPECT_FALSE(platform::PathExists(chosen_.c_str()));
+  std::string record;
+  ASSERT_TRUE(ts::ReadFile(other + "\\Tarnwell\\Uninstall.dat", &record));
+  EXPECT_EQ(record.find(folder_), std::string::npos) << record;
+  folder_ = other + "\\Tarnwell";
+  EXPECT_EQ(RunUninstallOf(), kUninstallDone);
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\"}));
+}
+
+// An Applications key the host had before stays, empty or not.
+TEST_F(Uninstall, ApplicationsKeyTheHostHadStays) {
+  ASSERT_TRUE(ts::WriteTree({ts::Key(ts::kHostKey24 + "\\Applications")}));
+  ASSERT_TRUE(Install());
+  EXPECT_EQ(RunUninstallOf(), kUninstallDone);
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "key Applications"}));
+}
 
 // The install's date: the simulation's fixed clock, the C library's under Wine.
 std::string Today() {
@@ -175,7 +209,7 @@ TEST_F(Uninstall, SecondInstallMergesIntoTheRecord) {
   ASSERT_TRUE(Install());
   EXPECT_EQ(State(), kInstalled);
   EXPECT_EQ(RunUninstallOf(), kUninstallDone);
-  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "key Applications"}));
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\"}));
 }
 
 TEST_F(Uninstall, SecondUninstallFindsNoRecordAndTouchesNothing) {
@@ -199,7 +233,7 @@ TEST_F(Uninstall, ChosenFolderThatExistedStays) {
   ASSERT_TRUE(ts::MakeFolders(chosen_));
   ASSERT_TRUE(Install());
   EXPECT_EQ(RunUninstallOf(), kUninstallDone);
-  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "K\\", "key Applications"}));
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "K\\"}));
 }
 
 struct LoaderText {
@@ -264,7 +298,7 @@ TEST_P(Interactive, AsksThenRemoves) {
     EXPECT_EQ(shown[i].type, i == 0 ? (platform::kMbYesNo | platform::kMbIconQuestion) : platform::kMbOk);
   }
   if (GetParam().removed)
-    EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "key Applications"}));
+    EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\"}));
   else
     EXPECT_EQ(State(), before);
 }

@@ -7,6 +7,7 @@
 #include "common/case_name.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "uninstall/removal.h"
 #include "uninstall_fixture.h"
@@ -16,7 +17,7 @@ using platform::sim::SimFiles;
 
 namespace {
 
-const std::vector<std::string> kAfter = {"H24\\", "H24\\Fonts\\", "key Applications"};
+const std::vector<std::string> kAfter = {"H24\\", "H24\\Fonts\\"};
 
 using UninstallSim = ts::UninstallFixture;
 
@@ -29,8 +30,7 @@ TEST_F(UninstallSim, FileInUseIsDeletedAtRestartWithItsFolders) {
   // hold nothing else.
   EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\",
                                                "K\\Tarnwell\\Korvex扩展绘图库\\",
-                                               "K\\Tarnwell\\Korvex扩展绘图库\\门窗.dwg",
-                                               "key Applications"}));
+                                               "K\\Tarnwell\\Korvex扩展绘图库\\门窗.dwg"}));
   EXPECT_EQ(SimFiles::Get().PendingDeletes(),
             (std::vector<std::string>{held, folder_ + "\\Korvex扩展绘图库", folder_, chosen_}));
   SimFiles::Get().SetHeldOpen(held, false);
@@ -70,6 +70,26 @@ TEST_F(UninstallSim, RunningUninstallerThatCannotMoveWaitsInPlace) {
   SimFiles::Get().SetExecutablePath("C:\\elsewhere.exe");
   SimFiles::Get().Restart();
   EXPECT_EQ(State(), kAfter);
+}
+
+// A folder the system will not delete now although it holds nothing (a
+// process works in it) waits for the restart, which the code asks for.
+TEST_F(UninstallSim, FolderLeftToTheRestartAsksForIt) {
+  ASSERT_TRUE(Install());
+  SimFiles::Get().Find(folder_)->heldOpen = true;
+  EXPECT_EQ(RunUninstallOf(), kUninstallRestart);
+  EXPECT_EQ(SimFiles::Get().PendingDeletes(), (std::vector<std::string>{folder_, chosen_}));
+}
+
+// A loader key that cannot be opened (access denied) is not gone: it stays,
+// and so does the entry, so that the uninstall can run again.
+TEST_F(UninstallSim, LoaderKeyThatCannotBeOpenedIsLeftBehind) {
+  ASSERT_TRUE(Install());
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().SetDenied(ts::kLoaderKey24, true));
+  EXPECT_EQ(RunUninstallOf(), kUninstallPartial);
+  ASSERT_TRUE(platform::sim::SimRegistry::Get().SetDenied(ts::kLoaderKey24, false));
+  EXPECT_EQ(State(), (std::vector<std::string>{"H24\\", "H24\\Fonts\\", "K\\", "K\\Tarnwell\\", "K\\Tarnwell\\Korvex扩展绘图库\\", "K\\Tarnwell\\Uninstall.dat", "K\\Tarnwell\\Uninstall.exe", 
+                                               "key Applications", "key Applications\\Korvex2024", "entry"}));
 }
 
 TEST_F(UninstallSim, HostRunningRemovesNothing) {
