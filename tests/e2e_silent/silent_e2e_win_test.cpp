@@ -172,9 +172,11 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
       "skipped " + data + "README: no \".\" in its name",
       "skipped " + data + "SetUp.exe: the setup program",
       "skipped " + data + u8"说明扩展绘图库.txt: its name holds \"扩展绘图库\"",
+      "install record written after the package copy",
       "library file copied " + data + lib + "\\l1.dat -> " + target + lib + "\\l1.dat",
       "library file copied " + data + lib + "\\l2.dat -> " + target + lib + "\\l2.dat",
       "skipped " + data + lib + "\\sub: a folder",
+      "install record written after the library copy",
       "install record written ahead of the phase \"loaders\"",
   });
   for (const HostInstall& h : kInstalls) {
@@ -183,6 +185,7 @@ TEST_F(SilentE2e, LogsEveryEventOfADefaultInstall) {
     expected.push_back("loader key written: HKLM\\" + h.keyPath + "Applications\\Korvex" +
                        std::to_string(h.year) + ", LOADER = " + target + module);
   }
+  expected.push_back("install record written after the loader keys");
   expected.push_back("install record written ahead of the phase \"fonts\"");
   for (const HostInstall& h : kInstalls)
     for (const char* font : {"Korvex_EN.shx", "Korvex_HZ.shx"})
