@@ -8,6 +8,7 @@
 #include "package/sha256.h"
 #include "platform/codepage.h"
 #include "platform/log.h"
+#include "platform/security.h"
 #include "platform/system.h"
 
 namespace {
@@ -111,11 +112,15 @@ VerifiedCopy StageVerified(const platform::FileHandle& source, const std::string
                            const std::string& digest, std::string* found, std::uint32_t* error) {
   platform::FileHandle target;
   DigestSink sink;
-  {
+  bool made = platform::CreateCheckedFile(target, temporary);
+  const std::uint32_t why = made ? 0 : platform::LastError();
+  if (why == platform::kErrorFileExists || why == platform::kErrorNameExists) {
     platform::FileHandle leftover;  // of an install cut off: the entry itself
     if (leftover.OpenToDelete(temporary.c_str())) leftover.DeleteNow();
+    leftover.Close();
+    made = platform::CreateCheckedFile(target, temporary);
   }
-  if (!platform::CreateCheckedFile(target, temporary)) {
+  if (!made) {
     *error = platform::LastError();
     return VerifiedCopy::kFailed;
   }

@@ -305,16 +305,9 @@ OpenedPackage::OpenedPackage() = default;
 OpenedPackage::~OpenedPackage() { DiscardStaged(*this); }
 
 bool CopyFromHandle(const platform::FileHandle& source, const std::string& to) {
-  // A hidden file or a folder at the name is refused, as CopyFileA refuses it.
-  const std::uint32_t attributes = platform::ReadAttributes(to.c_str());
-  if (attributes != platform::kInvalidAttributes &&
-      (attributes & (platform::kAttrHidden | platform::kAttrDirectory))) {
-    platform::SetLastError(platform::kErrorAccessDenied);
-    return false;
-  }
   const std::size_t cut = platform::FindLastChar(to, '\\');
   const std::string temporary = to.substr(0, cut == std::string::npos ? 0 : cut + 1) + kPlainCopyTemporary;
-  return platform::WriteCheckedFile(to, temporary, [&](platform::FileHandle& target) {
+  return platform::WriteNewFile(to, temporary, [&](platform::FileHandle& target) {
     return target.CopyFrom(source);
   });
 }
@@ -449,9 +442,9 @@ bool CopyPackageFiles(CopyTarget& target) {
         return true;
       }
     }
+    // Made new by this copy (or its staging): never read-only.
     platform::Log({"copied ", from, " -> ", to});
     NoteFile(to);
-    ClearReadOnly(to);
     return true;
   });
 }

@@ -62,9 +62,9 @@ PathKind ProbePath(const std::string& path);
 // Clears the read-only attribute when it is set.
 void ClearReadOnly(const std::string& path);
 
-// Writes the opened source file's data to `to` (created, or an existing
-// file replaced; see platform::FileHandle::OpenToWrite): the one step by
-// which the install copies a file.
+// Writes the opened source file's data to `to`: made there new, or, where
+// a file has that name, through a temporary name renamed over it
+// (platform::WriteNewFile); the one step by which the install copies a file.
 bool CopyFromHandle(const platform::FileHandle& source, const std::string& to);
 
 // Opens the package folder `source` (from GetPackageSource), lists it and

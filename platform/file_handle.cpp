@@ -71,8 +71,10 @@ bool CreateCheckedFile(FileHandle& file, const std::string& path) {
     SetLastError(error);
     return false;
   }
-  if (SamePath(facts.finalPath, LongPath(path)) && !(facts.attributes & 0x400) && facts.links == 1)
-    return true;
+  // The path as asked for is the usual answer; its long form (a walk of
+  // every folder of the way) is made only when a short name may be in it.
+  const bool where = SamePath(facts.finalPath, path) || SamePath(facts.finalPath, LongPath(path));
+  if (where && !(facts.attributes & 0x400) && facts.links == 1) return true;
   file.DeleteNow();
   file.Close();
   Log("not written: " + path + ": the name leads to " + facts.finalPath);
@@ -98,6 +100,27 @@ bool WriteCheckedFile(const std::string& path, const std::string& temporary,
   if ((durable ? MoveOverFileDurably : MoveOverFile)(temporary.c_str(), path.c_str())) return true;
   const std::uint32_t error = LastError();
   if (file.OpenToDelete(temporary.c_str())) file.DeleteNow();
+  SetLastError(error);
+  return false;
+}
+
+bool WriteNewFile(const std::string& path, const std::string& temporary,
+                  const std::function<bool(FileHandle&)>& write) {
+  FileHandle file;
+  if (!CreateCheckedFile(file, path)) {
+    const std::uint32_t error = LastError();
+    if (error != kErrorFileExists && error != kErrorNameExists) return false;
+    // A hidden file or a folder at the name is refused, as CopyFileA refuses it.
+    const std::uint32_t attributes = ReadAttributes(path.c_str());
+    if (attributes != kInvalidAttributes && (attributes & (kAttrHidden | kAttrDirectory))) {
+      SetLastError(kErrorAccessDenied);
+      return false;
+    }
+    return WriteCheckedFile(path, temporary, write);
+  }
+  if (write(file)) return true;
+  const std::uint32_t error = LastError();
+  file.DeleteNow();
   SetLastError(error);
   return false;
 }

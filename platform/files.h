@@ -249,5 +249,13 @@ bool CreateCheckedFile(FileHandle& file, const std::string& path);
 // rename is written through (MoveOverFileDurably).
 bool WriteCheckedFile(const std::string& path, const std::string& temporary,
                       const std::function<bool(FileHandle&)>& write, bool durable = false);
+// Writes `path`: where nothing has that name yet, a new file made there by
+// CreateCheckedFile and filled by `write` (a failed `write` removes it
+// again; a cut in the middle leaves it in part, so the name must be in the
+// install's record before). Where the name is taken: by a hidden file or a
+// folder, refused (ERROR_ACCESS_DENIED), as CopyFileA refuses it; else as
+// WriteCheckedFile.
+bool WriteNewFile(const std::string& path, const std::string& temporary,
+                  const std::function<bool(FileHandle&)>& write);
 
 }  // namespace platform
