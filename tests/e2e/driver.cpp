@@ -132,9 +132,20 @@ bool SetupProcess::StartWide(const std::wstring& exe, std::string* error, const 
   PROCESS_INFORMATION pi{};
   std::wstring line = L"\"" + exe + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
-  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
-    if (error) *error = "CreateProcessW failed, error " + std::to_string(GetLastError());
+  // Wine's server, when the machine is loaded, now and then refuses a start
+  // with ERROR_INTERNAL_ERROR (1359) that succeeds when asked again
+  // (docs/wine-notes.md); any other error ends the start at once.
+  DWORD failure = 0;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+      break;
+    failure = GetLastError();
+    if (failure != ERROR_INTERNAL_ERROR) break;
+    Sleep(200);
+  }
+  if (!pi.hProcess) {
+    if (error) *error = "CreateProcessW failed, error " + std::to_string(failure);
     return false;
   }
   CloseHandle(pi.hThread);
